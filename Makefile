@@ -1,0 +1,34 @@
+# make test: install what is missing, build everything, run all three test suites.
+# make run:  build Corvix.exe and start it under Wine.
+BUILD     := build
+TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
+JOBS      := $(shell nproc)
+
+.PHONY: all setup deps win64 native build test run clean
+
+all: build
+
+setup:
+	@scripts/setup-host.sh
+
+deps: setup
+	@scripts/build-deps.sh $(BUILD)/deps/win64 $(TOOLCHAIN)
+
+win64: deps
+	@cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCORVIX_WERROR=ON >/dev/null
+	@cmake --build $(BUILD)/win64 -j $(JOBS)
+
+native: setup
+	@cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVIX_WERROR=ON >/dev/null
+	@cmake --build $(BUILD)/native -j $(JOBS)
+
+build: win64 native
+
+test: build
+	@scripts/run-tests.sh $(BUILD)
+
+run: win64
+	@scripts/run.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

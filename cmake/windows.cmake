@@ -1,0 +1,21 @@
+# Windows-only settings: a static, wide-character, 64-bit program and the libraries built into
+# CORVIX_DEPS by scripts/build-deps.sh.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# ctest runs every Windows test program through the Wine runner.
+set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/scripts/wine-run")
+
+foreach(lib jpeg gtest gtest_main)
+  if(NOT EXISTS "${CORVIX_DEPS}/lib/lib${lib}.a")
+    message(FATAL_ERROR "${CORVIX_DEPS}/lib/lib${lib}.a is missing: run scripts/build-deps.sh (make does)")
+  endif()
+  add_library(win_${lib} STATIC IMPORTED GLOBAL)
+  set_target_properties(win_${lib} PROPERTIES
+    IMPORTED_LOCATION "${CORVIX_DEPS}/lib/lib${lib}.a"
+    INTERFACE_INCLUDE_DIRECTORIES "${CORVIX_DEPS}/include")
+endforeach()
+add_library(GTest::gtest ALIAS win_gtest)
+target_link_libraries(win_gtest_main INTERFACE win_gtest)
+add_library(GTest::gtest_main ALIAS win_gtest_main)
+add_library(JPEG::JPEG ALIAS win_jpeg)

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Runs the three test suites and ends with their counts; exits non-zero when anything failed.
+#   1. the window-free logic, built natively with AddressSanitizer and UBSan;
+#   2. the Windows build's tests, under Wine;
+#   3. end-to-end tests that drive the real Corvix.exe under Wine, one at a time.
+# Usage: run-tests.sh <build dir>   (it holds native/ and win64/)
+set -uo pipefail
+build=$(realpath "$1")
+scripts=$(dirname "$(realpath "$0")")
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec "$scripts/with-display" "$0" "$@"
+fi
+
+source "$scripts/wine-env"
+corvix_ensure_prefix
+# One Wine server for the whole run: every test program then starts in a fraction of a second.
+# One program started alone first brings up the Wine desktop; two test programs racing to start
+# it can hang one of them.
+wineserver -p
+wine cmd /c exit 0 >/dev/null 2>&1
+trap 'wineserver -k 2>/dev/null' EXIT
+
+summary=()
+all_passed=0
+all_failed=0
+
+run_suite() { # <title> <build dir> [ctest options...]
+  local title=$1 dir=$2; shift 2
+  local log passed failed total status
+  log=$(mktemp)
+  echo
+  echo "=== $title"
+  (cd "$dir" && ctest --output-on-failure "$@") >"$log" 2>&1
+  status=$?
+  cat "$log"
+  total=$(grep -oE 'tests failed out of [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -n 1)
+  failed=$(grep -oE '[0-9]+ tests failed out of' "$log" | grep -oE '^[0-9]+' | tail -n 1)
+  total=${total:-0}
+  failed=${failed:-0}
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    failed=1   # ctest itself failed (a test program that could not be listed, say)
+    total=$((total + 1))
+  fi
+  passed=$((total - failed))
+  rm -f "$log"
+  all_passed=$((all_passed + passed))
+  all_failed=$((all_failed + failed))
+  local note=""
+  [ "$total" -eq 0 ] && note=" (no tests yet)"
+  summary+=("$(printf '  %-44s %d passed, %d failed%s' "$title:" "$passed" "$failed" "$note")")
+}
+
+run_suite "logic, native with ASan and UBSan" "$build/native" -j "$(nproc)"
+run_suite "Windows build, under Wine" "$build/win64" -LE e2e -j "$(nproc)"
+run_suite "end-to-end, Corvix.exe under Wine" "$build/win64" -L e2e
+
+echo
+echo "=== Summary"
+printf '%s\n' "${summary[@]}"
+echo "$all_passed passed, $all_failed failed"
+[ "$all_failed" -eq 0 ]
