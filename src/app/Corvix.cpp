@@ -1,38 +1,29 @@
-// Program entry: the hidden application window and the message loop.
+// Program entry: module start-up, the application and its hidden main form, the message loop, and
+// the shut-down in the reverse order.
 #include <windows.h>
 
-#include "app/resource.h"
+#include "app/uCorvixForm.h"
 #include "common/app_title.h"
-
-namespace {
-
-LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-}  // namespace
+#include "config/uConfigure.h"
+#include "toolkit/forms.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  WNDCLASSEXW windowClass{sizeof windowClass};
-  windowClass.lpfnWndProc = ApplicationProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINICON));
-  windowClass.lpszClassName = L"TCorvixApplication";
-  if (!RegisterClassExW(&windowClass)) return 1;
+  // Before any window: the program folder, then the option store (it reads Option.ini).
+  SetAppPath();
+  OptionConfigure = std::make_unique<TOptionConfigure>();
 
-  // Never shown: it owns the taskbar button that the program keeps hidden.
-  HWND application = CreateWindowExW(0, windowClass.lpszClassName, kAppTitle, WS_POPUP, 0, 0, 0, 0,
-                                     nullptr, nullptr, instance, nullptr);
-  if (!application) return 1;
-
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+  try {
+    Application.Initialize(instance);
+    Application.SetTitle(kAppTitle);
+    CorvixForm = Application.CreateForm<TCorvixForm>();
+    Application.Run();
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
   }
-  return static_cast<int>(message.wParam);
+  // The forms go while the option store still exists; then the modules, in reverse order.
+  Application.DestroyForms();
+  CorvixForm = nullptr;
+  OptionConfigure.reset();
+  AppPath.clear();
+  return 0;
 }

@@ -1,4 +1,9 @@
-// Resource identifiers shared by Corvix.rc and the code.
+// Resource and command identifiers shared by Corvix.rc and the code.
 #pragma once
 
 #define IDI_MAINICON 1
+
+// Commands of the main form's actions (menu entries and WM_COMMAND).
+#define IDA_OPTION 40001
+#define IDA_VERSION 40002
+#define IDA_EXIT 40003

@@ -3,28 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <initializer_list>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "common/app_title.h"
+#include "support/windows.h"
 
 namespace {
 
-std::wstring WindowText(HWND window) {
-  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
-
-std::wstring ClassName(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
+using testsupport::WindowText;
 
 // Holds keys down in this thread's keyboard state, as GetKeyState will see them, until destroyed.
 class HeldKeys {
@@ -89,67 +77,26 @@ TEST_F(HotKeyFieldTest, ShowPressedKeysReplacesTheFieldWithTheHeldCombination) {
   }
 }
 
-// What the helper thread saw of the message box.
-struct SeenBox {
-  bool found = false;
-  std::wstring caption, text;
-  bool yes = false, no = false, cancel = false, ok = false, icon = false;
-};
-
-// Waits (bounded) for a dialog-class window of the given thread, records it and clicks a button.
-void AnswerBox(DWORD thread, int button, SeenBox& seen) {
-  using namespace std::chrono;
-  const auto deadline = steady_clock::now() + seconds(10);
-  HWND box = nullptr;
-  while (!box && steady_clock::now() < deadline) {
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM found) -> BOOL {
-          if (ClassName(window) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-          *reinterpret_cast<HWND*>(found) = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&box));
-    if (!box) std::this_thread::sleep_for(milliseconds(20));
-  }
-  if (!box) return;
-  seen.found = true;
-  seen.caption = WindowText(box);
-  const auto shown = [box](int id) {
-    HWND item = GetDlgItem(box, id);
-    return item && IsWindowVisible(item);
-  };
-  seen.yes = shown(IDYES);
-  seen.no = shown(IDNO);
-  seen.cancel = shown(IDCANCEL);
-  seen.ok = shown(IDOK);
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassName(child) != L"Static") continue;
-    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-      seen.icon = SendMessageW(child, STM_GETICON, 0, 0) != 0;
-    else if (!WindowText(child).empty())
-      seen.text = WindowText(child);
-  }
-  PostMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
-}
-
 class AskYesNoTest : public testing::TestWithParam<int> {};
 
 TEST_P(AskYesNoTest, ShowsTheQuestionWithYesAndNoAndReturnsTheAnswer) {
   const int button = GetParam();
-  SeenBox seen;
-  std::thread helper(AnswerBox, GetCurrentThreadId(), button, std::ref(seen));
+  testsupport::MessageBoxView seen;
+  std::thread helper([&] {
+    seen = testsupport::WaitForMessageBox(GetCurrentProcessId());
+    if (seen.Handle) testsupport::Answer(seen, button);
+  });
   const bool answer = AskYesNo(nullptr, L"要退出Corvix截屏助手吗？");
   helper.join();
 
-  ASSERT_TRUE(seen.found) << "no message box appeared";
-  EXPECT_EQ(seen.caption, kAppTitle);
-  EXPECT_EQ(seen.text, L"要退出Corvix截屏助手吗？");
-  EXPECT_TRUE(seen.yes);
-  EXPECT_TRUE(seen.no);
-  EXPECT_FALSE(seen.cancel);
-  EXPECT_FALSE(seen.ok);
-  EXPECT_TRUE(seen.icon) << "the question icon is missing";
+  ASSERT_NE(seen.Handle, nullptr) << "no message box appeared";
+  EXPECT_EQ(seen.Caption, kAppTitle);
+  EXPECT_EQ(seen.Text, L"要退出Corvix截屏助手吗？");
+  EXPECT_TRUE(seen.Yes);
+  EXPECT_TRUE(seen.No);
+  EXPECT_FALSE(seen.Cancel);
+  EXPECT_FALSE(seen.Ok);
+  EXPECT_TRUE(seen.Icon) << "the question icon is missing";
   EXPECT_EQ(answer, button == IDYES);
 }
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <stdexcept>
-#include <thread>
 
 namespace e2e {
 namespace {
@@ -25,46 +25,11 @@ std::wstring CurrentTestName() {
 
 }  // namespace
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(25ms);
-  }
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
-
-HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstring& title) {
-  for (HWND window = FindWindowExW(nullptr, nullptr, className.empty() ? nullptr : className.c_str(),
-                                   title.empty() ? nullptr : title.c_str());
-       window;
-       window = FindWindowExW(nullptr, window, className.empty() ? nullptr : className.c_str(),
-                              title.empty() ? nullptr : title.c_str())) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == pid) return window;
-  }
-  return nullptr;
-}
-
 CorvixRun::CorvixRun() {
-  const std::filesystem::path exe = BinFolder() / L"Corvix.exe";
   folder_ = BinFolder().parent_path() / L"e2e-runs" / CurrentTestName();
   std::filesystem::remove_all(folder_);
   std::filesystem::create_directories(folder_);
-  std::filesystem::copy_file(exe, folder_ / L"Corvix.exe");
-
-  std::wstring commandLine = L"\"" + (folder_ / L"Corvix.exe").wstring() + L"\"";
-  STARTUPINFOW startup{sizeof startup};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &startup, &process_))
-    throw std::runtime_error("Corvix.exe did not start");
+  std::filesystem::copy_file(BinFolder() / L"Corvix.exe", folder_ / L"Corvix.exe");
 }
 
 CorvixRun::~CorvixRun() {
@@ -77,12 +42,35 @@ CorvixRun::~CorvixRun() {
   CloseHandle(process_.hProcess);
 }
 
+void CorvixRun::WriteOptionIni(const std::wstring& text) const {
+  const int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string ansi(length, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), length, nullptr, nullptr);
+  ansi.resize(length - 1);
+  std::ofstream(folder_ / L"Option.ini", std::ios::binary) << ansi;
+}
+
+bool CorvixRun::Start(Combination registered) {
+  std::wstring commandLine = L"\"" + (folder_ / L"Corvix.exe").wstring() + L"\"";
+  STARTUPINFOW startup{sizeof startup};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                      &startup, &process_))
+    return false;
+  return WaitFor([&] { return MainForm() != nullptr; }) &&
+         WaitFor([&] { return IsHotKeyTaken(registered.Modifiers, registered.Key); });
+}
+
 bool CorvixRun::IsRunning() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
-HWND CorvixRun::ApplicationWindow() const {
-  HWND window = nullptr;
-  WaitFor([&] { return (window = FindProcessWindow(Pid(), L"", L"Corvix截屏助手")) != nullptr; });
-  return window;
+bool CorvixRun::WaitForExit(DWORD milliseconds) const {
+  return WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0;
+}
+
+std::vector<std::wstring> CorvixRun::FolderEntries() const {
+  std::vector<std::wstring> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_))
+    if (entry.path().filename() != L"Corvix.exe") entries.push_back(entry.path().filename().wstring());
+  return entries;
 }
 
 }  // namespace e2e

@@ -1,39 +1,49 @@
-// Starts the real Corvix.exe in a fresh folder of its own and ends it when the test is done.
-// The folder is its program folder, so Option.ini and Save\ land there.
+// The end-to-end driver: starts the real Corvix.exe in a fresh folder of its own (its program
+// folder, so Option.ini and Save\ land there), finds its windows, and ends it by its process.
 #pragma once
 
 #include <windows.h>
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
+
+#include "support/windows.h"
 
 namespace e2e {
 
-using namespace std::chrono_literals;
+using namespace testsupport;
 
-// Polls a condition until it holds or the time is up; true when it held.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s);
-
-// The top-level windows of a process with the given class (empty: any) and title (empty: any).
-HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstring& title);
-
-std::wstring WindowText(HWND window);
+// The default combinations of the three hot keys.
+struct Combination {
+  UINT Modifiers, Key;
+};
+inline constexpr Combination kCtrlF1{MOD_CONTROL, VK_F1}, kCtrlF2{MOD_CONTROL, VK_F2}, kCtrlF3{MOD_CONTROL, VK_F3};
 
 class CorvixRun {
  public:
-  // Makes <work root>\<test name>, empty, copies Corvix.exe there and starts it.
+  // Makes <build>\e2e-runs\<test name>, empty, and copies Corvix.exe there. Start() runs it.
   CorvixRun();
   ~CorvixRun();
   CorvixRun(const CorvixRun&) = delete;
   CorvixRun& operator=(const CorvixRun&) = delete;
 
   const std::filesystem::path& Folder() const { return folder_; }
+  // Writes Option.ini in the program folder as a user's editor would: ANSI (GBK) text.
+  void WriteOptionIni(const std::wstring& text) const;
+
+  // Starts Corvix.exe and waits (bounded) until its main form exists and the given hot key is
+  // taken; false when either did not happen.
+  bool Start(Combination registered = kCtrlF1);
+
   DWORD Pid() const { return process_.dwProcessId; }
   bool IsRunning() const;
-  // Waits (bounded) for the program's hidden application window.
-  HWND ApplicationWindow() const;
+  // Waits (bounded) for the process to end by itself.
+  bool WaitForExit(DWORD milliseconds = 10000) const;
+  HWND MainForm() const { return FindProcessWindow(Pid(), L"CorvixForm", L"CorvixForm"); }
+  HWND ApplicationWindow() const { return FindProcessWindow(Pid(), L"TApplication", L"Corvix截屏助手"); }
+
+  // What sits in the program folder besides Corvix.exe.
+  std::vector<std::wstring> FolderEntries() const;
 
  private:
   std::filesystem::path folder_;

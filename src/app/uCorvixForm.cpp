@@ -1,0 +1,108 @@
+#include "app/uCorvixForm.h"
+
+#include <string>
+
+#include "app/resource.h"
+#include "common/app_title.h"
+#include "common/uCommand.h"
+#include "config/uConfigure.h"
+
+TCorvixForm* CorvixForm = nullptr;
+
+namespace {
+
+// Slot i: the atom that names hot key i; its id is the atom less 0xC000 (0x0000..0x3FFF).
+constexpr std::array<const wchar_t*, 3> HotKeyAtomNames = {L"KeyScreen", L"KeyActive", L"KeyCustom"};
+std::array<int32_t, 3> HotKeyIds{};
+constexpr int32_t kAtomBase = 0xC000;
+
+}  // namespace
+
+TCorvixForm::TCorvixForm() : a_Exit(a_List.Add(IDA_EXIT, L"退出", [this] { a_ExitExecute(); })) {}
+
+void TCorvixForm::FormCreate() {
+  FCanSnap = true;
+  RegisterHotKeys();
+  // No taskbar button and no Alt+Tab entry, also while a dialog is open.
+  HWND application = Application.Handle();
+  SetWindowLongW(application, GWL_EXSTYLE, GetWindowLongW(application, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+  Application.ShowMainForm = false;
+  // Next: the start-with-Windows sync, then the tray icon and the welcome balloon.
+}
+
+void TCorvixForm::FormDestroy() {
+  // First the start-with-Windows sync (it joins here), then the hot keys go.
+  UnregisterHotKeys();
+}
+
+void TCorvixForm::RegisterHotKeys() {
+  for (size_t slot = 0; slot < HotKeyAtomNames.size(); ++slot) {
+    const ATOM atom = GlobalAddAtomW(HotKeyAtomNames[slot]);
+    HotKeyIds[slot] = static_cast<int32_t>(atom) - kAtomBase;
+    const HotKeyRec& keys = OptionConfigure->HotKeys[slot];
+    // A combination another program holds is not reported: that hot key just never fires.
+    RegisterHotKey(Handle(), HotKeyIds[slot], static_cast<UINT>(keys.Modifiers), static_cast<UINT>(keys.Key));
+  }
+}
+
+void TCorvixForm::UnregisterHotKeys() {
+  for (size_t slot = 0; slot < HotKeyAtomNames.size(); ++slot) {
+    UnregisterHotKey(Handle(), HotKeyIds[slot]);
+    GlobalDeleteAtom(static_cast<ATOM>(HotKeyIds[slot] + kAtomBase));
+  }
+}
+
+void TCorvixForm::a_ExitExecute() {
+  Tag = kCloseExit;
+  Close();
+}
+
+void TCorvixForm::FormCloseQuery(bool& canClose) {
+  canClose = Tag == kCloseExit || Tag == kCloseSessionEnd;
+  if (!canClose) {
+    Hide();
+    return;
+  }
+  // The end of the Windows session never waits for an answer.
+  if (Tag == kCloseExit && OptionConfigure->Option.ExitHint)
+    canClose = AskYesNo(nullptr, std::wstring(L"要退出") + kAppTitle + L"吗？");
+}
+
+// The end of the session closes the program without the exit question.
+void TCorvixForm::EndSession() {
+  Tag = kCloseSessionEnd;
+  Close();
+}
+
+LRESULT TCorvixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SYSCOMMAND:      return WMSysCommand(wParam, lParam);
+    case WM_QUERYENDSESSION: return WMQueryEndSession(wParam, lParam);
+    case WM_ENDSESSION:      return WMEndSession(wParam, lParam);
+    case WM_COMMAND:         return WMCommand(wParam, lParam);
+  }
+  return TForm::HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TCorvixForm::WMSysCommand(WPARAM wParam, LPARAM lParam) {
+  if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+    Hide();
+    return 0;
+  }
+  return DefaultHandler(WM_SYSCOMMAND, wParam, lParam);
+}
+
+LRESULT TCorvixForm::WMQueryEndSession(WPARAM, LPARAM) {
+  EndSession();
+  return TRUE;  // the session may end
+}
+
+LRESULT TCorvixForm::WMEndSession(WPARAM, LPARAM) {
+  EndSession();  // also when the session goes on after all
+  return 0;
+}
+
+LRESULT TCorvixForm::WMCommand(WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(wParam) <= 1 && a_List.Execute(LOWORD(wParam))) return 0;
+  return DefaultHandler(WM_COMMAND, wParam, lParam);
+}

@@ -1,0 +1,46 @@
+// The hidden main form: target of the hot keys and the session messages, owner of the program's
+// components. Never shown.
+#pragma once
+
+#include <array>
+
+#include "toolkit/actions.h"
+#include "toolkit/forms.h"
+
+class TCorvixForm : public TForm {
+ public:
+  TCorvixForm();
+
+  TActionList a_List;
+  TAction& a_Exit;
+
+  void a_ExitExecute();
+
+ protected:
+  const wchar_t* ClassName() const override { return L"CorvixForm"; }
+  FormBounds Bounds() const override { return {253, 245, 535, 400}; }
+
+  void FormCreate() override;
+  void FormDestroy() override;
+  void FormCloseQuery(bool& canClose) override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  LRESULT WMSysCommand(WPARAM wParam, LPARAM lParam);
+  LRESULT WMQueryEndSession(WPARAM wParam, LPARAM lParam);
+  LRESULT WMEndSession(WPARAM wParam, LPARAM lParam);
+  LRESULT WMCommand(WPARAM wParam, LPARAM lParam);
+
+  void RegisterHotKeys();
+  void UnregisterHotKeys();
+  void EndSession();
+
+  bool FCanSnap = false;  // true while no hot-key press is being handled
+};
+
+// Close marks kept in the form's Tag.
+inline constexpr int kCloseHides = 0;
+inline constexpr int kCloseExit = 1;
+inline constexpr int kCloseSessionEnd = 2;
+
+extern TCorvixForm* CorvixForm;

@@ -1,0 +1,75 @@
+#include "config/uConfigure.h"
+
+#include <windows.h>
+
+#include "common/folders.h"
+#include "common/paths.h"
+
+std::wstring AppPath;
+std::unique_ptr<TOptionConfigure> OptionConfigure;
+
+void SetAppPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  AppPath = ExtractFilePath(path);
+}
+
+TBaseConfigure::TBaseConfigure(const std::wstring& fileName)
+    : IniFile(std::make_unique<TIniFile>(AppPath + fileName)) {}
+
+TOptionConfigure::TOptionConfigure() : TBaseConfigure(L"Option.ini") {
+  // The base cannot call the derived Load; the order stays: bind the file, load, decode.
+  Load();
+  DecodeHotKeys();
+}
+
+void TOptionConfigure::Load() {
+  namespace K = OptionKeys;
+  const DefaultOptionRec defaults = DefaultOptions(AppPath);
+  const TIniFile& ini = *IniFile;
+  Option.AutoRun = ini.ReadBool(K::Section, K::AutoRun, defaults.AutoRun);
+  Option.Minimize = ini.ReadBool(K::Section, K::Minimize, defaults.Minimize);
+  Option.AutoSave = ini.ReadBool(K::Section, K::AutoSave, defaults.AutoSave);
+  Option.ExitHint = ini.ReadBool(K::Section, K::ExitHint, defaults.ExitHint);
+  Option.DefaultDir = ini.ReadString(K::Section, K::DefaultDir, defaults.DefaultDir);
+  Option.DefaultFormat = ini.ReadString(K::Section, K::DefaultFormat, defaults.DefaultFormat);
+  // Only the low 8 bits count: 257 reads as 1, -1 as 255.
+  Option.DefaultImage = static_cast<uint8_t>(ini.ReadInteger(K::Section, K::DefaultImage, defaults.DefaultImage));
+  Option.KeyScreen = ini.ReadString(K::Section, K::KeyScreen, defaults.KeyScreen);
+  Option.KeyActiveWnd = ini.ReadString(K::Section, K::KeyActiveWnd, defaults.KeyActiveWnd);
+  Option.KeyCustom = ini.ReadString(K::Section, K::KeyCustom, defaults.KeyCustom);
+}
+
+void TOptionConfigure::SetOptions(const DefaultOptionRec& option) {
+  Option = option;
+  DecodeHotKeys();
+}
+
+void TOptionConfigure::DecodeHotKeys() {
+  HotKeys[0] = TextToHotKey(Option.KeyScreen);
+  HotKeys[1] = TextToHotKey(Option.KeyActiveWnd);
+  HotKeys[2] = TextToHotKey(Option.KeyCustom);
+}
+
+void TOptionConfigure::Save() {
+  namespace K = OptionKeys;
+  TIniFile& ini = *IniFile;
+  ini.WriteBool(K::Section, K::AutoRun, Option.AutoRun);
+  ini.WriteBool(K::Section, K::Minimize, Option.Minimize);
+  ini.WriteBool(K::Section, K::AutoSave, Option.AutoSave);
+  ini.WriteBool(K::Section, K::ExitHint, Option.ExitHint);
+  ini.WriteString(K::Section, K::DefaultDir, Option.DefaultDir);
+  ini.WriteString(K::Section, K::DefaultFormat, Option.DefaultFormat);
+  ini.WriteInteger(K::Section, K::DefaultImage, Option.DefaultImage);
+  ini.WriteString(K::Section, K::KeyScreen, Option.KeyScreen);
+  ini.WriteString(K::Section, K::KeyActiveWnd, Option.KeyActiveWnd);
+  ini.WriteString(K::Section, K::KeyCustom, Option.KeyCustom);
+  if (!DirectoryExists(Option.DefaultDir)) ForceDirectories(Option.DefaultDir);
+}

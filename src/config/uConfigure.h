@@ -1,0 +1,46 @@
+// The option store: the settings record in memory, kept in Option.ini in the program folder.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "common/hotkey_text.h"
+#include "config/ini_file.h"
+#include "config/option_record.h"
+
+// The program's own folder with its trailing backslash; set at start-up, cleared at exit.
+extern std::wstring AppPath;
+void SetAppPath();
+
+// A store bound to one INI file in the program folder.
+class TBaseConfigure {
+ public:
+  explicit TBaseConfigure(const std::wstring& fileName);
+  virtual ~TBaseConfigure() = default;
+  virtual void Load() = 0;
+
+ protected:
+  std::unique_ptr<TIniFile> IniFile;
+};
+
+class TOptionConfigure : public TBaseConfigure {
+ public:
+  // Binds Option.ini, loads it (or the defaults) and decodes the hot keys.
+  TOptionConfigure();
+
+  DefaultOptionRec Option;
+  // Decoded hot keys: 0 whole screen (KeyScreen), 1 active window (KeyActiveWnd), 2 region (KeyCustom).
+  std::array<HotKeyRec, 3> HotKeys{};
+
+  void Load() override;
+  // Takes a new record and decodes its hot keys; writes nothing.
+  void SetOptions(const DefaultOptionRec& option);
+  void DecodeHotKeys();
+  // Writes the ten keys, then makes sure the default folder exists. Raises "Unable to write to
+  // <file>" at the first key that cannot be written, and "Unable to create directory" for an
+  // empty default folder.
+  void Save();
+};
+
+extern std::unique_ptr<TOptionConfigure> OptionConfigure;

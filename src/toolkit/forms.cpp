@@ -1,0 +1,232 @@
+#include "toolkit/forms.h"
+
+#include "toolkit/error.h"
+
+#include <utility>
+
+TApplication Application;
+
+namespace {
+
+constexpr wchar_t kApplicationClass[] = L"TApplication";
+
+std::wstring Widen(const char* text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  std::wstring wide(length > 0 ? length : 1, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+  wide.resize(wcslen(wide.c_str()));
+  return wide;
+}
+
+void RegisterOnce(const wchar_t* className, WNDPROC procedure, HINSTANCE instance, HICON icon) {
+  WNDCLASSEXW windowClass{sizeof windowClass};
+  if (GetClassInfoExW(instance, className, &windowClass)) return;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = icon;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = className;
+  RegisterClassExW(&windowClass);
+}
+
+}  // namespace
+
+// ---- TApplication
+
+void TApplication::Initialize(HINSTANCE instance) {
+  instance_ = instance;
+  // The program's main icon is its icon resource 1.
+  RegisterOnce(kApplicationClass, WindowProc, instance, LoadIconW(instance, MAKEINTRESOURCEW(1)));
+  // Never shown: a popup of no size that owns every form, so no form gets a taskbar button.
+  handle_ = CreateWindowExW(0, kApplicationClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                            0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  if (!handle_) throw Error(L"Cannot create the application window");
+}
+
+std::wstring TApplication::Title() const {
+  std::wstring text(GetWindowTextLengthW(handle_) + 1, L'\0');
+  text.resize(GetWindowTextW(handle_, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+void TApplication::SetTitle(const std::wstring& title) { SetWindowTextW(handle_, title.c_str()); }
+
+void TApplication::Adopt(TForm* form) {
+  if (!mainForm_) mainForm_ = form;
+  form->CreateHandle();
+  try {
+    form->FormCreate();
+  } catch (const std::exception& error) {
+    HandleException(error);
+  }
+}
+
+void TApplication::Run() {
+  if (ShowMainForm && mainForm_) mainForm_->Show();
+  MSG message;
+  while (!terminated_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  terminated_ = true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      terminated_ = true;
+      PostQuitMessage(static_cast<int>(message.wParam));  // let the outer loop see it too
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void TApplication::Terminate() {
+  if (terminated_) return;
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+void TApplication::DestroyForms() {
+  while (!forms_.empty()) {
+    forms_.back()->Destroy();
+    if (forms_.back().get() == mainForm_) mainForm_ = nullptr;
+    forms_.pop_back();
+  }
+  if (handle_) DestroyWindow(std::exchange(handle_, nullptr));
+}
+
+void TApplication::HandleException(const std::exception& error) {
+  const auto* own = dynamic_cast<const Error*>(&error);
+  ShowError(own ? own->Message() : Widen(error.what()));
+}
+
+void TApplication::ShowError(const std::wstring& text) {
+  MessageBoxW(nullptr, text.c_str(), Title().c_str(), MB_ICONERROR | MB_OK);
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// ---- TForm
+
+TForm::~TForm() {
+  if (!handle_) return;
+  // The subclass is gone already: its window gets no more messages through this object.
+  SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+  DestroyWindow(handle_);
+}
+
+void TForm::CreateHandle() {
+  RegisterOnce(ClassName(), WindowProc, Application.Instance(), nullptr);
+  const FormBounds bounds = Bounds();
+  const std::wstring caption = Caption();
+  CreateWindowExW(ExStyle(), ClassName(), caption.c_str(), Style(), bounds.Left, bounds.Top,
+                  bounds.Width, bounds.Height, Application.Handle(), nullptr, Application.Instance(), this);
+  if (!handle_) throw Error(L"Cannot create the window " + caption);
+}
+
+void TForm::Show() {
+  ShowWindow(handle_, SW_SHOW);
+  SetForegroundWindow(handle_);
+}
+
+void TForm::Hide() { ShowWindow(handle_, SW_HIDE); }
+
+void TForm::Close() {
+  bool canClose = true;
+  FormCloseQuery(canClose);
+  if (!canClose) return;
+  if (modal_)
+    ModalResult = mrCancel;
+  else if (this == Application.MainForm())
+    Application.Terminate();
+  else
+    Hide();
+}
+
+int TForm::ShowModal() {
+  // Every other enabled, visible window of this thread is disabled while the form is up.
+  std::vector<HWND> disabled;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM list) -> BOOL {
+        if (IsWindowVisible(window) && IsWindowEnabled(window))
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&disabled));
+  for (HWND window : disabled)
+    if (window != handle_) EnableWindow(window, FALSE);
+
+  ModalResult = mrNone;
+  modal_ = true;
+  Show();
+  MSG message;
+  while (ModalResult == mrNone) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      Application.Terminate();
+      PostQuitMessage(0);  // the outer loop ends too
+      if (ModalResult == mrNone) ModalResult = mrCancel;
+      break;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  modal_ = false;
+  for (HWND window : disabled)
+    if (window != handle_ && IsWindow(window)) EnableWindow(window, TRUE);
+  Hide();
+  return ModalResult;
+}
+
+void TForm::Destroy() {
+  if (!handle_ || destroying_) return;
+  destroying_ = true;
+  try {
+    FormDestroy();
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
+  }
+  DestroyWindow(handle_);
+}
+
+LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    Close();
+    return 0;
+  }
+  return DefaultHandler(message, wParam, lParam);
+}
+
+LRESULT TForm::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    form->handle_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    form->handle_ = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  try {
+    return form->HandleMessage(message, wParam, lParam);
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
+  } catch (...) {
+    Application.ShowError(L"Unexpected error");
+  }
+  return 0;
+}

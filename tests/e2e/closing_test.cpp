@@ -1,0 +1,94 @@
+// How the real program hides, asks before exiting, and ends with the Windows session.
+#include <gtest/gtest.h>
+
+#include "app/resource.h"
+#include "corvix_run.h"
+
+namespace e2e {
+namespace {
+
+constexpr wchar_t kExitQuestion[] = L"要退出Corvix截屏助手吗？";
+
+void RunExitAction(const CorvixRun& corvix) { PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_EXIT, 0); }
+
+bool DefaultKeysFree() {
+  for (Combination keys : {kCtrlF1, kCtrlF2, kCtrlF3})
+    if (IsHotKeyTaken(keys.Modifiers, keys.Key)) return false;
+  return true;
+}
+
+TEST(Closing, ACloseRequestOrAMinimizeOnlyHides) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  PostMessageW(corvix.MainForm(), WM_CLOSE, 0, 0);
+  PostMessageW(corvix.MainForm(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(corvix.WaitForExit(1500));
+  EXPECT_EQ(WaitForMessageBox(corvix.Pid(), 500ms).Handle, nullptr) << "a close request asked something";
+  EXPECT_FALSE(IsWindowVisible(corvix.MainForm()));
+  EXPECT_FALSE(IsIconic(corvix.MainForm()));
+  EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+}
+
+TEST(Closing, TheExitActionAsksAndNoKeepsTheProgramRunningYesEndsIt) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+
+  RunExitAction(corvix);
+  MessageBoxView box = WaitForMessageBox(corvix.Pid());
+  ASSERT_NE(box.Handle, nullptr) << "no exit question";
+  EXPECT_EQ(box.Caption, L"Corvix截屏助手");
+  EXPECT_EQ(box.Text, kExitQuestion);
+  EXPECT_TRUE(box.Yes && box.No);
+  EXPECT_FALSE(box.Cancel || box.Ok);
+  Answer(box, IDNO);
+  EXPECT_FALSE(corvix.WaitForExit(1000)) << "No ended the program";
+  EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+
+  RunExitAction(corvix);
+  box = WaitForMessageBox(corvix.Pid());
+  ASSERT_NE(box.Handle, nullptr) << "no exit question the second time";
+  Answer(box, IDYES);
+  EXPECT_TRUE(corvix.WaitForExit()) << "Yes did not end the program";
+  EXPECT_TRUE(DefaultKeysFree());
+  EXPECT_TRUE(corvix.FolderEntries().empty()) << "exit wrote into the program folder";
+}
+
+TEST(Closing, WithoutExitHintTheExitActionEndsAtOnce) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
+  ASSERT_TRUE(corvix.Start());
+  RunExitAction(corvix);
+  EXPECT_TRUE(corvix.WaitForExit());
+  EXPECT_TRUE(DefaultKeysFree());
+}
+
+struct SessionCase {
+  UINT message;
+  WPARAM wParam;
+  const char* name;
+};
+
+class SessionEndTest : public testing::TestWithParam<SessionCase> {};
+
+TEST_P(SessionEndTest, EndsTheProgramWithoutTheExitQuestion) {
+  CorvixRun corvix;  // ExitHint is on by default
+  ASSERT_TRUE(corvix.Start());
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(corvix.MainForm(), GetParam().message, GetParam().wParam, ENDSESSION_LOGOFF,
+                                  SMTO_ABORTIFHUNG, 5000, &answer));
+  if (GetParam().message == WM_QUERYENDSESSION) {
+    EXPECT_NE(answer, 0u) << "the program held up the session";
+  }
+  EXPECT_TRUE(corvix.WaitForExit()) << "still running";
+  EXPECT_EQ(FindProcessWindow(corvix.Pid(), L"#32770", L""), nullptr);
+  EXPECT_TRUE(DefaultKeysFree());
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, SessionEndTest,
+                         testing::Values(SessionCase{WM_QUERYENDSESSION, 0, "QueryEndSession"},
+                                         SessionCase{WM_ENDSESSION, TRUE, "EndSession"},
+                                         SessionCase{WM_ENDSESSION, FALSE, "EndSessionCancelled"}),
+                         [](const testing::TestParamInfo<SessionCase>& param) { return param.param.name; });
+
+}  // namespace
+}  // namespace e2e

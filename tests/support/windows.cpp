@@ -1,0 +1,75 @@
+#include "support/windows.h"
+
+#include <thread>
+
+namespace testsupport {
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstring& caption, bool visibleOnly) {
+  const wchar_t* cls = className.empty() ? nullptr : className.c_str();
+  const wchar_t* text = caption.empty() ? nullptr : caption.c_str();
+  for (HWND window = FindWindowExW(nullptr, nullptr, cls, text); window;
+       window = FindWindowExW(nullptr, window, cls, text)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == pid && (!visibleOnly || IsWindowVisible(window))) return window;
+  }
+  return nullptr;
+}
+
+MessageBoxView WaitForMessageBox(DWORD pid, std::chrono::milliseconds limit) {
+  MessageBoxView view;
+  WaitFor([&] { return (view.Handle = FindProcessWindow(pid, L"#32770", L"", true)) != nullptr; }, limit);
+  if (!view.Handle) return view;
+  HWND box = view.Handle;
+  view.Caption = WindowText(box);
+  const auto shown = [box](int id) {
+    HWND item = GetDlgItem(box, id);
+    return item && IsWindowVisible(item);
+  };
+  view.Yes = shown(IDYES);
+  view.No = shown(IDNO);
+  view.Ok = shown(IDOK);
+  view.Cancel = shown(IDCANCEL);
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassName(child) != L"Static") continue;
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+      view.Icon = view.Icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+    else if (!WindowText(child).empty())
+      view.Text = WindowText(child);
+  }
+  return view;
+}
+
+void Answer(const MessageBoxView& box, int button) {
+  PostMessageW(GetDlgItem(box.Handle, button), BM_CLICK, 0, 0);
+}
+
+bool IsHotKeyTaken(UINT modifiers, UINT key) {
+  constexpr int kProbeId = 0xBFFE;
+  if (!RegisterHotKey(nullptr, kProbeId, modifiers, key)) return true;
+  UnregisterHotKey(nullptr, kProbeId);
+  return false;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,44 @@
+// Test helpers that look at windows as a person would: by class, caption and text, in this or
+// another process. Every wait is bounded.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace testsupport {
+
+using namespace std::chrono_literals;
+
+// Polls a condition until it holds or the time is up; true when it held.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s);
+
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+
+// A top-level window of the process with this class and caption (empty: any); visible ones only
+// when asked.
+HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstring& caption,
+                       bool visibleOnly = false);
+
+// What a message box shows.
+struct MessageBoxView {
+  HWND Handle = nullptr;
+  std::wstring Caption, Text;
+  bool Yes = false, No = false, Ok = false, Cancel = false;  // visible buttons
+  bool Icon = false;
+};
+
+// Waits (bounded) for a visible message box of the process and reads it; Handle is null when
+// none came.
+MessageBoxView WaitForMessageBox(DWORD pid, std::chrono::milliseconds limit = 10s);
+
+// Presses one of its buttons (IDYES, IDNO, IDOK, ...).
+void Answer(const MessageBoxView& box, int button);
+
+// True when another program holds this global hot key: our own RegisterHotKey for it fails.
+bool IsHotKeyTaken(UINT modifiers, UINT key);
+
+}  // namespace testsupport
