@@ -97,8 +97,11 @@ LRESULT TCorvixForm::WMQueryEndSession(WPARAM, LPARAM) {
   return TRUE;  // the session may end
 }
 
-LRESULT TCorvixForm::WMEndSession(WPARAM, LPARAM) {
+LRESULT TCorvixForm::WMEndSession(WPARAM wParam, LPARAM) {
   EndSession();  // also when the session goes on after all
+  // When it really ends, Windows may end the process as soon as this returns: the form's own
+  // shut-down (hot keys, start-with-Windows sync) runs now rather than after the message loop.
+  if (wParam) Destroy();
   return 0;
 }
 

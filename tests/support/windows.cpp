@@ -1,6 +1,9 @@
 #include "support/windows.h"
 
+#include <iterator>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
 
@@ -63,6 +66,26 @@ MessageBoxView WaitForMessageBox(DWORD pid, std::chrono::milliseconds limit) {
 
 void Answer(const MessageBoxView& box, int button) {
   PostMessageW(GetDlgItem(box.Handle, button), BM_CLICK, 0, 0);
+}
+
+void PressKeys(UINT modifiers, UINT key) {
+  std::vector<INPUT> inputs;
+  const auto add = [&](UINT vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(vk);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  const std::pair<UINT, UINT> held[] = {{MOD_CONTROL, VK_CONTROL}, {MOD_ALT, VK_MENU}, {MOD_SHIFT, VK_SHIFT}};
+  for (auto [flag, vk] : held)
+    if (modifiers & flag) add(vk, false);
+  add(key, false);
+  add(key, true);
+  for (auto it = std::rbegin(held); it != std::rend(held); ++it)
+    if (modifiers & it->first) add(it->second, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 bool IsHotKeyTaken(UINT modifiers, UINT key) {

@@ -38,6 +38,10 @@ MessageBoxView WaitForMessageBox(DWORD pid, std::chrono::milliseconds limit = 10
 // Presses one of its buttons (IDYES, IDNO, IDOK, ...).
 void Answer(const MessageBoxView& box, int button);
 
+// Presses and releases a key with modifiers (MOD_CONTROL, MOD_ALT, MOD_SHIFT) held, through
+// SendInput, as a person at the keyboard would.
+void PressKeys(UINT modifiers, UINT key);
+
 // True when another program holds this global hot key: our own RegisterHotKey for it fails.
 bool IsHotKeyTaken(UINT modifiers, UINT key);
 
