@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 // The names of the table keys held down at the time of the key message being handled.
@@ -15,3 +16,17 @@ void ShowPressedKeys(HWND edit, WPARAM pressedKey);
 
 // A modal Yes/No question captioned with the program's title; true on Yes.
 bool AskYesNo(HWND owner, const std::wstring& question);
+
+// The first free name in `folder` for the number picture `pattern`: folder\001.jpg, 002.jpg, ...
+// (the search starts at 1 every time, so gaps fill first; folders of that name do not count).
+// Raises "Format string too long" for a picture over 224 bytes in the ANSI code page.
+std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension);
+
+// Writes a bitmap to `path`: format 0 BMP at the bitmap's own colour depth, 1 JPEG, any other
+// value nothing. The folder is made with its parents. The file appears whole or not at all: an
+// existing file of that name is replaced only by a complete new one. Raises
+// "Cannot create file "<path>". <system error>" or "JPEG error #<n>".
+void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path);
+
+// The system's text for an error code, without its trailing period and line break.
+std::wstring SysErrorMessage(DWORD code);

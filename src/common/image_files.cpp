@@ -1,0 +1,148 @@
+// Automatic names and image files: the Windows half of number_picture and image_encoding.
+#include <vector>
+
+#include "common/folders.h"
+#include "common/image_encoding.h"
+#include "common/number_picture.h"
+#include "common/paths.h"
+#include "common/uCommand.h"
+#include "toolkit/error.h"
+#include "toolkit/handles.h"
+
+namespace {
+
+// Reused from one picture to the next, so a capture allocates nothing once they have grown.
+std::vector<uint8_t> pixelBuffer;
+std::vector<uint8_t> jpegBuffer;
+
+std::wstring LocaleText(LCTYPE type, const wchar_t* fallback) {
+  wchar_t text[8] = {};
+  return GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, 8) > 1 ? text : fallback;
+}
+
+NumberSeparators SystemSeparators() {
+  return {LocaleText(LOCALE_SDECIMAL, L".")[0], LocaleText(LOCALE_STHOUSAND, L",")[0]};
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+[[noreturn]] void CannotCreate(const std::wstring& path, DWORD code) {
+  throw Error(L"Cannot create file \"" + path + L"\". " + SysErrorMessage(code));
+}
+
+// Writes the bytes to a temporary file beside `path`, then moves it over `path`: a failure never
+// leaves a partial file and never costs the file that was there.
+void WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size) {
+  const std::wstring temporary = path + L".corvix-tmp";
+  {
+    UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) CannotCreate(path, GetLastError());
+    while (size > 0) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+      DWORD written = 0;
+      if (!WriteFile(file.get(), data, chunk, &written, nullptr) || written != chunk) {
+        const DWORD code = GetLastError();
+        file.reset();
+        DeleteFileW(temporary.c_str());
+        CannotCreate(path, code ? code : ERROR_DISK_FULL);
+      }
+      data += chunk;
+      size -= chunk;
+    }
+  }
+  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD code = GetLastError();
+    DeleteFileW(temporary.c_str());
+    CannotCreate(path, code);
+  }
+}
+
+// A BITMAPINFO with room for the largest colour table.
+struct DibInfo {
+  BITMAPINFOHEADER header;
+  uint32_t colors[256];
+};
+
+DibInfo DescribeDib(int width, int height, int bitsPerPixel) {
+  DibInfo info{};
+  info.header.biSize = sizeof info.header;
+  info.header.biWidth = width;
+  info.header.biHeight = height;  // negative: top-down rows
+  info.header.biPlanes = 1;
+  info.header.biBitCount = static_cast<WORD>(bitsPerPixel);
+  info.header.biCompression = bitsPerPixel == 16 ? BI_BITFIELDS : BI_RGB;
+  return info;
+}
+
+void CopyBits(HBITMAP bitmap, DibInfo& info, int height, uint8_t* pixels) {
+  WindowDc screen(nullptr);
+  GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels, reinterpret_cast<BITMAPINFO*>(&info),
+            DIB_RGB_COLORS);
+}
+
+void WriteBmp(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
+  int bits = shape.bmBitsPixel * shape.bmPlanes;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) bits = 24;
+  const size_t headerBytes = BmpHeaderBytes(bits);
+  pixelBuffer.resize(headerBytes + BmpRowBytes(shape.bmWidth, bits) * static_cast<size_t>(shape.bmHeight));
+  DibInfo info = DescribeDib(shape.bmWidth, shape.bmHeight, bits);
+  CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data() + headerBytes);
+  const std::span<const uint32_t> table(info.colors, 256);
+  WriteBmpHeaders(pixelBuffer.data(), shape.bmWidth, shape.bmHeight, bits, table.first(3), table);
+  WriteWholeFile(path, pixelBuffer.data(), pixelBuffer.size());
+}
+
+void WriteJpeg(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
+  // 32-bit screens give their pixels as they are; any other depth comes as a 24-bit copy.
+  const int bits = shape.bmBitsPixel * shape.bmPlanes == 32 ? 32 : 24;
+  const size_t stride = BmpRowBytes(shape.bmWidth, bits);
+  pixelBuffer.resize(stride * static_cast<size_t>(shape.bmHeight));
+  DibInfo info = DescribeDib(shape.bmWidth, -shape.bmHeight, bits);
+  info.header.biCompression = BI_RGB;
+  CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data());
+  const PixelView view{shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
+  if (const int code = EncodeJpeg(view, jpegBuffer)) throw Error(L"JPEG error #" + std::to_wstring(code));
+  WriteWholeFile(path, jpegBuffer.data(), jpegBuffer.size());
+}
+
+}  // namespace
+
+std::wstring SysErrorMessage(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = length && text ? std::wstring(text, length) : L"System error " + std::to_wstring(code);
+  LocalFree(text);
+  while (!message.empty() && (message.back() <= L' ' || message.back() == L'.')) message.pop_back();
+  return message;
+}
+
+std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension) {
+  const int ansiBytes = WideCharToMultiByte(CP_ACP, 0, pattern.c_str(), static_cast<int>(pattern.size()), nullptr,
+                                            0, nullptr, nullptr);
+  if (static_cast<size_t>(ansiBytes) > kMaxPictureBytes) throw Error(L"Format string too long");
+  const NumberSeparators separators = SystemSeparators();
+  for (uint64_t number = 1;; ++number) {
+    std::wstring candidate = AutoFileName(folder, pattern, extension, number, separators);
+    if (!FileExists(candidate)) return candidate;
+  }
+}
+
+void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) {
+  const std::wstring_view folder = ExcludeTrailingBackslash(ExtractFilePath(path));
+  // A drive root keeps its backslash; a failure to create shows up as the file's own error.
+  const std::wstring folderName(folder.size() == 2 && folder[1] == L':' ? ExtractFilePath(path) : folder);
+  if (!folderName.empty() && !DirectoryExists(folderName)) ForceDirectories(folderName);
+
+  BITMAP shape{};
+  GetObjectW(bitmap, sizeof shape, &shape);
+  if (format == 0)
+    WriteBmp(bitmap, shape, path);
+  else if (format == 1)
+    WriteJpeg(bitmap, shape, path);
+}

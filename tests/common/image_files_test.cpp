@@ -1,0 +1,255 @@
+// Automatic names and image files on a real file system under Wine.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "common/uCommand.h"
+#include "support/decode_jpeg.h"
+#include "support/temp_folder.h"
+#include "support/test_picture.h"
+#include "toolkit/error.h"
+
+namespace {
+
+std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void Touch(const std::filesystem::path& path, const std::string& content = "x") {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+uint32_t Le32(const uint8_t* at) { return at[0] | at[1] << 8 | at[2] << 16 | static_cast<uint32_t>(at[3]) << 24; }
+
+// A bottom-up DIB section of the given depth, filled with a gentle picture.
+class TestBitmap {
+ public:
+  TestBitmap(int width, int height, int bits) : width_(width), height_(height), bits_(bits) {
+    struct {
+      BITMAPINFOHEADER header;
+      uint32_t colors[256];
+    } info{};
+    info.header = {sizeof(BITMAPINFOHEADER), width, height, 1, static_cast<WORD>(bits), BI_RGB};
+    if (bits == 16) {
+      info.header.biCompression = BI_BITFIELDS;
+      info.colors[0] = 0xF800, info.colors[1] = 0x07E0, info.colors[2] = 0x001F;
+    }
+    if (bits == 8)
+      for (uint32_t i = 0; i < 256; ++i) info.colors[i] = (i << 16) | ((255 - i) << 8) | (i / 2);
+    void* bits_out = nullptr;
+    bitmap_ = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits_out, nullptr, 0);
+    pixels_ = static_cast<uint8_t*>(bits_out);
+    stride_ = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+    if (bits == 24 || bits == 32) {
+      const TestPicture picture(width, height, bits);
+      std::copy(picture.Pixels(), picture.Pixels() + stride_ * height, pixels_);
+    } else {
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+          uint8_t* at = pixels_ + y * stride_ + x * bits / 8;
+          if (bits == 8) *at = static_cast<uint8_t>(x * 7 + y * 3);
+          if (bits == 16) {
+            const uint16_t value = static_cast<uint16_t>(((x * 2) & 31) << 11 | ((y * 3) & 63) << 5 | ((x + y) & 31));
+            at[0] = static_cast<uint8_t>(value), at[1] = static_cast<uint8_t>(value >> 8);
+          }
+        }
+    }
+    GdiFlush();
+  }
+  ~TestBitmap() { DeleteObject(bitmap_); }
+  HBITMAP Handle() const { return bitmap_; }
+  // The DIB's rows as they lie in memory: bottom-up, padded, exactly what a BMP file holds.
+  std::vector<uint8_t> Rows() const { return {pixels_, pixels_ + stride_ * height_}; }
+  // Blue, green, red of a pixel counted from the top.
+  const uint8_t* Pixel(int x, int yFromTop) const {
+    return pixels_ + (height_ - 1 - yFromTop) * stride_ + x * (bits_ / 8);
+  }
+
+ private:
+  int width_, height_, bits_;
+  HBITMAP bitmap_ = nullptr;
+  uint8_t* pixels_ = nullptr;
+  size_t stride_ = 0;
+};
+
+struct ImageCase {
+  int width, height, bits;
+};
+
+class ImageFileTest : public testing::TestWithParam<ImageCase> {
+ protected:
+  TempFolder folder_;
+};
+
+TEST_P(ImageFileTest, BmpHoldsTheBitmapsOwnDepthAndExactRows) {
+  const ImageCase c = GetParam();
+  const TestBitmap bitmap(c.width, c.height, c.bits);
+  const std::filesystem::path path = folder_.Path() / L"picture.jpg";  // the format, not the name, decides
+  SaveBitmapToFile(bitmap.Handle(), 0, path.wstring());
+
+  const std::vector<uint8_t> file = ReadFile(path);
+  ASSERT_GE(file.size(), 54u);
+  EXPECT_EQ(file[0], 'B');
+  EXPECT_EQ(file[1], 'M');
+  EXPECT_EQ(Le32(&file[2]), file.size());
+  EXPECT_EQ(Le32(&file[14]), 40u);
+  EXPECT_EQ(file[28], c.bits);
+  const size_t offset = Le32(&file[10]);
+  const std::vector<uint8_t> rows = bitmap.Rows();
+  ASSERT_EQ(file.size() - offset, rows.size());
+  EXPECT_TRUE(std::equal(rows.begin(), rows.end(), file.begin() + static_cast<ptrdiff_t>(offset)))
+      << "the pixel rows differ";
+  if (c.bits == 16) {
+    EXPECT_EQ(Le32(&file[30]), static_cast<uint32_t>(BI_BITFIELDS));
+    EXPECT_EQ(Le32(&file[54]), 0xF800u);
+    EXPECT_EQ(Le32(&file[58]), 0x07E0u);
+  }
+  if (c.bits == 8) {
+    EXPECT_EQ(Le32(&file[54 + 4 * 10]), (10u << 16) | (245u << 8) | 5u) << "colour table";
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1) << "a stray file was left";
+}
+
+TEST_P(ImageFileTest, JpegDecodesToTheBitmapWithinJpegTolerance) {
+  const ImageCase c = GetParam();
+  if (c.bits < 24) GTEST_SKIP() << "the gentle test picture exists for 24 and 32 bits";
+  const TestBitmap bitmap(c.width, c.height, c.bits);
+  const std::filesystem::path path = folder_.Path() / L"picture.bmp";
+  SaveBitmapToFile(bitmap.Handle(), 1, path.wstring());
+
+  const DecodedJpeg jpeg = DecodeJpeg(ReadFile(path));
+  ASSERT_EQ(jpeg.width, c.width);
+  ASSERT_EQ(jpeg.height, c.height);
+  EXPECT_EQ(jpeg.components, 3);
+  EXPECT_FALSE(jpeg.progressive);
+  double total = 0;
+  for (int y = 0; y < c.height; ++y)
+    for (int x = 0; x < c.width; ++x)
+      for (int k = 0; k < 3; ++k)
+        total += std::abs(jpeg.rgb[(static_cast<size_t>(y) * c.width + x) * 3 + k] - bitmap.Pixel(x, y)[2 - k]);
+  EXPECT_LT(total / (3.0 * c.width * c.height), 3.0) << "top and bottom swapped, or colours off";
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, ImageFileTest,
+                         testing::Values(ImageCase{1, 1, 32}, ImageCase{1, 1, 24}, ImageCase{3, 2, 24},
+                                         ImageCase{17, 5, 32}, ImageCase{33, 20, 24}, ImageCase{7, 3, 16},
+                                         ImageCase{5, 4, 8}),
+                         [](const testing::TestParamInfo<ImageCase>& param) {
+                           return std::to_string(param.param.width) + "x" + std::to_string(param.param.height) +
+                                  "x" + std::to_string(param.param.bits);
+                         });
+
+class SaveTest : public testing::Test {
+ protected:
+  TempFolder folder_;
+  TestBitmap bitmap_{8, 6, 32};
+};
+
+TEST_F(SaveTest, TheFolderIsMadeWithItsParentsAndOtherFormatsWriteNothing) {
+  const std::filesystem::path deep = folder_.Path() / L"截图" / L"b" / L"c";
+  SaveBitmapToFile(bitmap_.Handle(), 1, (deep / L"001.jpg").wstring());
+  EXPECT_TRUE(std::filesystem::is_regular_file(deep / L"001.jpg"));
+  SaveBitmapToFile(bitmap_.Handle(), 2, (deep / L"002").wstring());
+  EXPECT_FALSE(std::filesystem::exists(deep / L"002"));
+}
+
+TEST_F(SaveTest, AnExistingFileIsReplaced) {
+  const std::filesystem::path path = folder_.Path() / L"shot.bmp";
+  Touch(path, "old content");
+  SaveBitmapToFile(bitmap_.Handle(), 0, path.wstring());
+  EXPECT_EQ(ReadFile(path)[0], 'B');
+}
+
+void ExpectCannotCreate(const std::function<void()>& save, const std::wstring& path) {
+  try {
+    save();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& error) {
+    const std::wstring start = L"Cannot create file \"" + path + L"\". ";
+    EXPECT_EQ(error.Message().substr(0, start.size()), start) << testing::PrintToString(error.Message());
+    EXPECT_GT(error.Message().size(), start.size()) << "no system error text";
+    EXPECT_NE(error.Message().back(), L'.');
+  }
+}
+
+TEST_F(SaveTest, AFolderThatIsAFileGivesTheErrorAndLeavesNothing) {
+  Touch(folder_.Path() / L"notafolder");
+  const std::wstring path = (folder_.Path() / L"notafolder" / L"001.jpg").wstring();
+  ExpectCannotCreate([&] { SaveBitmapToFile(bitmap_.Handle(), 1, path); }, path);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1);
+}
+
+TEST_F(SaveTest, AFailedWriteKeepsTheFileThatWasThere) {
+  const std::filesystem::path path = folder_.Path() / L"keep.jpg";
+  Touch(path, "precious");
+  {
+    // Another program holds the file open and shares nothing.
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ExpectCannotCreate([&] { SaveBitmapToFile(bitmap_.Handle(), 1, path.wstring()); }, path.wstring());
+    CloseHandle(held);
+  }
+  const std::vector<uint8_t> content = ReadFile(path);
+  EXPECT_EQ(std::string(content.begin(), content.end()), "precious");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1) << "a temporary file was left";
+}
+
+TEST_F(SaveTest, AFolderStandingAtTheNameGivesTheError) {
+  const std::filesystem::path path = folder_.Path() / L"001.jpg";
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(GetAutoFileName(folder_.Path().wstring(), L"000", L".jpg"), path.wstring()) << "folders do not count";
+  ExpectCannotCreate([&] { SaveBitmapToFile(bitmap_.Handle(), 1, path.wstring()); }, path.wstring());
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+class AutoNameTest : public testing::Test {
+ protected:
+  std::wstring Next(const std::wstring& pattern, const std::wstring& extension) {
+    return GetAutoFileName(folder_.Path().wstring(), pattern, extension);
+  }
+  TempFolder folder_;
+};
+
+TEST_F(AutoNameTest, TheFirstFreeNumberFillsGapsFirst) {
+  const std::wstring base = folder_.Path().wstring() + L"\\";
+  EXPECT_EQ(Next(L"000", L".bmp"), base + L"001.bmp");
+  Touch(folder_.Path() / L"001.jpg");
+  Touch(folder_.Path() / L"003.jpg");
+  Touch(folder_.Path() / L"002.bmp");  // another extension does not count
+  EXPECT_EQ(Next(L"000", L".jpg"), base + L"002.jpg");
+  Touch(folder_.Path() / L"002.jpg");
+  EXPECT_EQ(Next(L"000", L".jpg"), base + L"004.jpg");
+  EXPECT_EQ(Next(L"000", L".bmp"), base + L"001.bmp");
+  EXPECT_EQ(Next(L"'IMG'000", L".jpg"), base + L"IMG001.jpg");
+}
+
+TEST_F(AutoNameTest, AMissingFolderGivesTheFirstNumber) {
+  EXPECT_EQ(GetAutoFileName(folder_.Path().wstring() + L"\\new\\deeper", L"000", L".jpg"),
+            folder_.Path().wstring() + L"\\new\\deeper\\001.jpg");
+}
+
+TEST_F(AutoNameTest, APictureWithoutNumberAppendsOneInsteadOfOverwriting) {
+  const std::wstring base = folder_.Path().wstring() + L"\\";
+  EXPECT_EQ(Next(L"shot", L".jpg"), base + L"shot.jpg");
+  Touch(folder_.Path() / L"shot.jpg");
+  EXPECT_EQ(Next(L"shot", L".jpg"), base + L"shot2.jpg");
+  Touch(folder_.Path() / L"shot2.jpg");
+  EXPECT_EQ(Next(L"shot", L".jpg"), base + L"shot3.jpg");
+}
+
+TEST_F(AutoNameTest, APictureOver224AnsiBytesIsRefused) {
+  // 截 takes two bytes in code page 936: 112 of them make 224 bytes, 113 make 226.
+  EXPECT_NO_THROW(Next(std::wstring(112, L'截'), L".jpg"));
+  try {
+    Next(std::wstring(113, L'截'), L".jpg");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.Message(), L"Format string too long");
+  }
+  EXPECT_NO_THROW(Next(std::wstring(224, L'0'), L".jpg"));
+  EXPECT_THROW(Next(std::wstring(225, L'0'), L".jpg"), Error);
+}
+
+}  // namespace
