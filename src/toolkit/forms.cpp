@@ -18,14 +18,16 @@ std::wstring Widen(const char* text) {
   return wide;
 }
 
-void RegisterOnce(const wchar_t* className, WNDPROC procedure, HINSTANCE instance, HICON icon) {
+void RegisterOnce(const wchar_t* className, UINT style, const wchar_t* cursor, HBRUSH background,
+                  WNDPROC procedure, HINSTANCE instance, HICON icon) {
   WNDCLASSEXW windowClass{sizeof windowClass};
   if (GetClassInfoExW(instance, className, &windowClass)) return;
+  windowClass.style = style;
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = instance;
   windowClass.hIcon = icon;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hCursor = LoadCursorW(nullptr, cursor);
+  windowClass.hbrBackground = background;
   windowClass.lpszClassName = className;
   RegisterClassExW(&windowClass);
 }
@@ -37,7 +39,8 @@ void RegisterOnce(const wchar_t* className, WNDPROC procedure, HINSTANCE instanc
 void TApplication::Initialize(HINSTANCE instance) {
   instance_ = instance;
   // The program's main icon is its icon resource 1.
-  RegisterOnce(kApplicationClass, WindowProc, instance, LoadIconW(instance, MAKEINTRESOURCEW(1)));
+  RegisterOnce(kApplicationClass, 0, IDC_ARROW, nullptr, WindowProc, instance,
+               LoadIconW(instance, MAKEINTRESOURCEW(1)));
   // Never shown: a popup of no size that owns every form, so no form gets a taskbar button.
   handle_ = CreateWindowExW(0, kApplicationClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                             0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
@@ -54,12 +57,7 @@ void TApplication::SetTitle(const std::wstring& title) { SetWindowTextW(handle_,
 
 void TApplication::Adopt(TForm* form) {
   if (!mainForm_) mainForm_ = form;
-  form->CreateHandle();
-  try {
-    form->FormCreate();
-  } catch (const std::exception& error) {
-    HandleException(error);
-  }
+  form->Create();
 }
 
 void TApplication::Run() {
@@ -113,30 +111,72 @@ LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wPar
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// ---- TForm
+// ---- TWinControl
 
-TForm::~TForm() {
+TWinControl::~TWinControl() {
   if (!handle_) return;
   // The subclass is gone already: its window gets no more messages through this object.
   SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
   DestroyWindow(handle_);
 }
 
-void TForm::CreateHandle() {
-  RegisterOnce(ClassName(), WindowProc, Application.Instance(), nullptr);
-  const FormBounds bounds = Bounds();
-  const std::wstring caption = Caption();
-  CreateWindowExW(ExStyle(), ClassName(), caption.c_str(), Style(), bounds.Left, bounds.Top,
-                  bounds.Width, bounds.Height, Application.Handle(), nullptr, Application.Instance(), this);
+void TWinControl::CreateHandle(const WindowClass& windowClass, DWORD exStyle, DWORD style,
+                               const std::wstring& caption, const FormBounds& bounds, HWND parent) {
+  RegisterOnce(windowClass.Name, windowClass.Style, windowClass.Cursor, windowClass.Background, WindowProc,
+               Application.Instance(), nullptr);
+  CreateWindowExW(exStyle, windowClass.Name, caption.c_str(), style, bounds.Left, bounds.Top, bounds.Width,
+                  bounds.Height, parent, nullptr, Application.Instance(), this);
   if (!handle_) throw Error(L"Cannot create the window " + caption);
 }
 
-void TForm::Show() {
-  ShowWindow(handle_, SW_SHOW);
-  SetForegroundWindow(handle_);
+LRESULT TWinControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefaultHandler(message, wParam, lParam);
 }
 
-void TForm::Hide() { ShowWindow(handle_, SW_HIDE); }
+LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TWinControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    control->handle_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+  }
+  auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!control) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    control->handle_ = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  try {
+    return control->HandleMessage(message, wParam, lParam);
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
+  } catch (...) {
+    Application.ShowError(L"Unexpected error");
+  }
+  return 0;
+}
+
+// ---- TForm
+
+void TForm::Create() {
+  CreateHandle(Class(), ExStyle(), Style(), Caption(), Bounds(), Application.Handle());
+  try {
+    FormCreate();
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
+  }
+}
+
+void TForm::Show() {
+  ShowWindow(Handle(), SW_SHOW);
+  SetForegroundWindow(Handle());
+}
+
+void TForm::Hide() { ShowWindow(Handle(), SW_HIDE); }
 
 void TForm::Close() {
   bool canClose = true;
@@ -162,7 +202,7 @@ int TForm::ShowModal() {
       },
       reinterpret_cast<LPARAM>(&disabled));
   for (HWND window : disabled)
-    if (window != handle_) EnableWindow(window, FALSE);
+    if (window != Handle()) EnableWindow(window, FALSE);
 
   ModalResult = mrNone;
   modal_ = true;
@@ -180,20 +220,20 @@ int TForm::ShowModal() {
   }
   modal_ = false;
   for (HWND window : disabled)
-    if (window != handle_ && IsWindow(window)) EnableWindow(window, TRUE);
+    if (window != Handle() && IsWindow(window)) EnableWindow(window, TRUE);
   Hide();
   return ModalResult;
 }
 
 void TForm::Destroy() {
-  if (!handle_ || destroying_) return;
+  if (!Handle() || destroying_) return;
   destroying_ = true;
   try {
     FormDestroy();
   } catch (const std::exception& error) {
     Application.HandleException(error);
   }
-  DestroyWindow(handle_);
+  DestroyWindow(Handle());
 }
 
 LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -204,29 +244,3 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefaultHandler(message, wParam, lParam);
 }
 
-LRESULT TForm::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(handle_, message, wParam, lParam);
-}
-
-LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    form->handle_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    form->handle_ = nullptr;
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  try {
-    return form->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    Application.HandleException(error);
-  } catch (...) {
-    Application.ShowError(L"Unexpected error");
-  }
-  return 0;
-}

@@ -65,25 +65,55 @@ class TApplication {
 
 extern TApplication Application;
 
-// Where and how big a form's window is made (pixels).
+// Where and how big a window is made (pixels).
 struct FormBounds {
   int Left = CW_USEDEFAULT, Top = CW_USEDEFAULT, Width = CW_USEDEFAULT, Height = CW_USEDEFAULT;
 };
 
-// A top-level window with a class of its own. Subclasses override the handlers they need; the one
-// window procedure catches every exception a handler lets out and shows it in the error box.
-class TForm {
+// Any window of ours: its class registered once, one window procedure that binds the object at
+// WM_NCCREATE and lets it go at WM_NCDESTROY, and catches every exception a handler lets out to
+// show it in the error box.
+class TWinControl {
  public:
-  virtual ~TForm();
-  TForm(const TForm&) = delete;
-  TForm& operator=(const TForm&) = delete;
+  virtual ~TWinControl();
+  TWinControl(const TWinControl&) = delete;
+  TWinControl& operator=(const TWinControl&) = delete;
 
   HWND Handle() const { return handle_; }
+
+ protected:
+  TWinControl() = default;
+
+  struct WindowClass {
+    const wchar_t* Name;
+    UINT Style = 0;                    // CS_ flags
+    const wchar_t* Cursor = IDC_ARROW;
+    HBRUSH Background = nullptr;       // null: the window paints all of itself
+  };
+  void CreateHandle(const WindowClass& windowClass, DWORD exStyle, DWORD style, const std::wstring& caption,
+                    const FormBounds& bounds, HWND parent);
+
+  // Every message comes here; the default passes it to DefWindowProc.
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND handle_ = nullptr;
+};
+
+// A top-level window owned by the application window. Subclasses override the events and
+// messages they need.
+class TForm : public TWinControl {
+ public:
   int Tag = 0;
+
+  // Makes the window, then runs FormCreate. The application does this for forms it creates.
+  void Create();
 
   void Show();
   void Hide();
-  bool Visible() const { return handle_ && IsWindowVisible(handle_); }
+  bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
   // Asks FormCloseQuery; when it allows, a modal form ends with mrCancel, the main form ends the
   // application and any other form hides.
   void Close();
@@ -98,6 +128,7 @@ class TForm {
 
   // The window class, style and place; fixed per form.
   virtual const wchar_t* ClassName() const = 0;
+  virtual WindowClass Class() const { return {ClassName(), 0, IDC_ARROW, GetSysColorBrush(COLOR_BTNFACE)}; }
   virtual std::wstring Caption() const { return ClassName(); }
   virtual DWORD Style() const { return WS_OVERLAPPEDWINDOW; }
   virtual DWORD ExStyle() const { return 0; }
@@ -108,16 +139,10 @@ class TForm {
   virtual void FormDestroy() {}
   virtual void FormCloseQuery(bool& /*canClose*/) {}
 
-  // Every message comes here first; the default handles closing and passes the rest on.
-  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+  // The default handles closing and passes the rest on.
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  friend class TApplication;
-  void CreateHandle();
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-  HWND handle_ = nullptr;
   bool modal_ = false;
   bool destroying_ = false;
 };

@@ -88,6 +88,52 @@ void PressKeys(UINT modifiers, UINT key) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+void MouseMoveTo(int x, int y) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  input.mi.dx = static_cast<LONG>((x * 65536LL + width / 2) / width);
+  input.mi.dy = static_cast<LONG>((y * 65536LL + height / 2) / height);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof input);
+}
+
+void MouseButton(int x, int y, bool down, UINT button) {
+  MouseMoveTo(x, y);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  switch (button) {
+    case MK_RBUTTON: input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP; break;
+    case MK_MBUTTON: input.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP; break;
+    default: input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP; break;
+  }
+  SendInput(1, &input, sizeof input);
+}
+
+void Click(int x, int y, UINT button) {
+  MouseButton(x, y, true, button);
+  MouseButton(x, y, false, button);
+}
+
+void DoubleClick(int x, int y) {
+  Click(x, y);
+  Sleep(50);
+  Click(x, y);
+}
+
+void Drag(int fromX, int fromY, int toX, int toY) {
+  MouseButton(fromX, fromY, true);
+  Sleep(100);
+  constexpr int kSteps = 10;
+  for (int step = 1; step <= kSteps; ++step) {
+    MouseMoveTo(fromX + (toX - fromX) * step / kSteps, fromY + (toY - fromY) * step / kSteps);
+    Sleep(20);
+  }
+  Sleep(100);
+  MouseButton(toX, toY, false);
+  Sleep(100);
+}
+
 bool IsHotKeyTaken(UINT modifiers, UINT key) {
   constexpr int kProbeId = 0xBFFE;
   if (!RegisterHotKey(nullptr, kProbeId, modifiers, key)) return true;

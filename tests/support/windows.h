@@ -42,6 +42,14 @@ void Answer(const MessageBoxView& box, int button);
 // SendInput, as a person at the keyboard would.
 void PressKeys(UINT modifiers, UINT key);
 
+// The mouse, through SendInput, in screen coordinates of the primary monitor.
+void MouseMoveTo(int x, int y);
+void MouseButton(int x, int y, bool down, UINT button = MK_LBUTTON);
+void Click(int x, int y, UINT button = MK_LBUTTON);
+void DoubleClick(int x, int y);
+// Press at one point, move there in small steps, release.
+void Drag(int fromX, int fromY, int toX, int toY);
+
 // True when another program holds this global hot key: our own RegisterHotKey for it fails.
 bool IsHotKeyTaken(UINT modifiers, UINT key);
 

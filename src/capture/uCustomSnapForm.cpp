@@ -1,0 +1,192 @@
+#include "capture/uCustomSnapForm.h"
+
+#include <windowsx.h>
+
+TCustomSnapForm* CustomSnapForm = nullptr;
+TSizerControl* SizerControl = nullptr;
+
+namespace {
+
+Rect VirtualDesktop() {
+  const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+}  // namespace
+
+// ---- TCustomSnapForm
+
+TCustomSnapForm::TCustomSnapForm() = default;
+
+TCustomSnapForm::~TCustomSnapForm() {
+  if (FSnapDc) SelectObject(FSnapDc.get(), FSnapDcOld);
+}
+
+FormBounds TCustomSnapForm::Bounds() const {
+  // The whole virtual desktop: on several monitors every pixel stays where it was.
+  const Rect desktop = VirtualDesktop();
+  return {desktop.Left, desktop.Top, desktop.Width(), desktop.Height()};
+}
+
+int TCustomSnapForm::ShowSnap(HBITMAP snapBitmap) {
+  FSnapBitmap = snapBitmap;
+  FSnapDc.reset(CreateCompatibleDC(nullptr));
+  FSnapDcOld = SelectObject(FSnapDc.get(), FSnapBitmap);
+  const int result = ShowModal();
+  // Give the picture back to its owner, who reads it with GetDIBits.
+  SelectObject(FSnapDc.get(), FSnapDcOld);
+  FSnapDc.reset();
+  return result;
+}
+
+void TCustomSnapForm::FormDestroy() {
+  FSelectBitmap.reset();
+  if (FSizer) DestroyWindow(FSizer->Handle());
+  FSizer.reset();
+  SizerControl = nullptr;
+}
+
+void TCustomSnapForm::AcceptSelection() {
+  if (!FSizer) return;
+  const Rect inside = SelectionInside(FSizer->BoundsInOwner());
+  if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the band yet
+  FSelectRect = inside;
+  UpdateWindow(FSizer->Handle());  // what is read is what the screen shows
+
+  WindowDc overlay(Handle());
+  FSelectBitmap.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
+  UniqueMemoryDc target(CreateCompatibleDC(overlay.get()));
+  {
+    ScopedSelect keep(target.get(), FSelectBitmap.get());
+    BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), overlay.get(), inside.Left, inside.Top, SRCCOPY);
+  }
+  ModalResult = mrOk;
+}
+
+void TCustomSnapForm::FormKeyDown(WPARAM key) {
+  if (key == VK_ESCAPE) ModalResult = mrCancel;
+}
+
+void TCustomSnapForm::FormMouseDown(int x, int y) {
+  if (FSizer) return;
+  FSizer = std::make_unique<TSizerControl>(*this, x, y);
+  SizerControl = FSizer.get();
+}
+
+void TCustomSnapForm::FormPaint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Handle(), &paint);
+  if (FSnapDc) {
+    const RECT& r = paint.rcPaint;
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, FSnapDc.get(), r.left, r.top, SRCCOPY);
+  }
+  EndPaint(Handle(), &paint);
+}
+
+LRESULT TCustomSnapForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:       FormPaint(); return 0;
+    case WM_ERASEBKGND:  return 1;  // the picture covers everything
+    case WM_SHOWWINDOW:  if (wParam) SetFocus(Handle()); break;
+    case WM_KEYDOWN:     FormKeyDown(wParam); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: FormMouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+  }
+  return TForm::HandleMessage(message, wParam, lParam);
+}
+
+// ---- TSizerControl
+
+TSizerControl::TSizerControl(TCustomSnapForm& owner, int x, int y) : owner_(owner) {
+  FHitCodes = kGripHitCodes;
+  CreateHandle({L"TSizerControl", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, IDC_ARROW, nullptr}, WS_EX_TRANSPARENT,
+               WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, L"", {x, y, kStartBoxSize, kStartBoxSize}, owner.Handle());
+  SetFocus(Handle());
+}
+
+Rect TSizerControl::BoundsInOwner() const {
+  RECT r;
+  GetWindowRect(Handle(), &r);
+  MapWindowPoints(nullptr, owner_.Handle(), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+LRESULT TSizerControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCHITTEST:     return WMNCHitTest(lParam);
+    case WM_SETCURSOR:     return WMSetCursor(wParam, lParam);
+    case WM_SIZE:          WMSize(LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_LBUTTONDOWN:   WMLButtonDown(); return 0;
+    case WM_MOVE:          WMMove(); return 0;
+    case WM_LBUTTONDBLCLK: SizerDblClick(); return 0;
+    case WM_PAINT:         Paint(); return 0;
+    case WM_ERASEBKGND:    return 1;
+    case WM_KEYDOWN:       owner_.FormKeyDown(wParam); return 0;  // the overlay sees every key
+  }
+  return TWinControl::HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TSizerControl::WMNCHitTest(LPARAM lParam) {
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ScreenToClient(Handle(), &point);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  if (const int32_t code = SizerHitTest(client.right, client.bottom, point.x, point.y)) return code;
+  return DefaultHandler(WM_NCHITTEST, 0, lParam);
+}
+
+LRESULT TSizerControl::WMSetCursor(WPARAM wParam, LPARAM lParam) {
+  if (LOWORD(lParam) != HTCLIENT) return DefaultHandler(WM_SETCURSOR, wParam, lParam);
+  SetCursor(LoadCursorW(nullptr, moved_ ? IDC_SIZEALL : IDC_ARROW));
+  return TRUE;
+}
+
+void TSizerControl::WMSize(int width, int height) { FGrips = GripRects(width, height); }
+
+void TSizerControl::WMLButtonDown() {
+  // The system's move loop: the box follows the pointer until the button is released.
+  SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void TSizerControl::WMMove() {
+  moved_ = true;
+  // Its inside now shows another part of the picture; the size stays as it is.
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TSizerControl::Paint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Handle(), &paint);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const int width = client.right, height = client.bottom;
+  const Rect place = BoundsInOwner();
+
+  // Drawn off-screen and put on screen in one copy, so sizing and moving never flicker.
+  UniqueMemoryDc buffer(CreateCompatibleDC(dc));
+  UniqueBitmap canvas(CreateCompatibleBitmap(dc, width, height));
+  {
+    ScopedSelect keepCanvas(buffer.get(), canvas.get());
+    if (owner_.SnapDc()) BitBlt(buffer.get(), 0, 0, width, height, owner_.SnapDc(), place.Left, place.Top, SRCCOPY);
+
+    ScopedSelect keepPen(buffer.get(), GetStockObject(DC_PEN));
+    ScopedSelect keepBrush(buffer.get(), GetStockObject(DC_BRUSH));
+    SetDCPenColor(buffer.get(), RGB(0, 0, 0));
+    SetDCBrushColor(buffer.get(), RGB(255, 255, 255));
+    for (const Rect& grip : FGrips) Rectangle(buffer.get(), grip.Left, grip.Top, grip.Right, grip.Bottom);
+
+    FFrameRect = FrameRect(width, height);
+    SetDCPenColor(buffer.get(), RGB(0, 0, 255));
+    ScopedSelect hollow(buffer.get(), GetStockObject(NULL_BRUSH));
+    Rectangle(buffer.get(), FFrameRect.Left, FFrameRect.Top, FFrameRect.Right, FFrameRect.Bottom);
+
+    BitBlt(dc, 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
+  }
+  EndPaint(Handle(), &paint);
+}
+
+void TSizerControl::SizerDblClick() {
+  if (CustomSnapForm) CustomSnapForm->AcceptSelection();
+}

@@ -1,0 +1,84 @@
+// The region overlay: the frozen desktop shown full-screen, a selection box placed, sized and moved
+// on it, its inside accepted with a double-click or dropped with Esc.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "capture/sizer_geometry.h"
+#include "toolkit/forms.h"
+#include "toolkit/handles.h"
+
+class TSizerControl;
+
+class TCustomSnapForm : public TForm {
+ public:
+  TCustomSnapForm();
+  ~TCustomSnapForm() override;
+
+  // Shows the picture (borrowed; its top-left is the virtual desktop's) and runs modally: mrOk
+  // once a region is accepted, mrCancel after Esc or a close request.
+  int ShowSnap(HBITMAP snapBitmap);
+  // Copies what the overlay shows inside the box's frame into SelectBitmap and ends with mrOk.
+  // A box with nothing inside its band is left as it is, for the user to make it bigger.
+  void AcceptSelection();
+  HBITMAP SelectBitmap() const { return FSelectBitmap.get(); }
+  const Rect& SelectRect() const { return FSelectRect; }
+
+  // The frozen picture, selected into a memory DC for painting.
+  HDC SnapDc() const { return FSnapDc.get(); }
+  void FormKeyDown(WPARAM key);
+
+ protected:
+  const wchar_t* ClassName() const override { return L"TCustomSnapForm"; }
+  std::wstring Caption() const override { return L"CustomSnapForm"; }
+  WindowClass Class() const override { return {ClassName(), 0, IDC_CROSS, nullptr}; }
+  DWORD Style() const override { return WS_POPUP | WS_CLIPCHILDREN; }
+  DWORD ExStyle() const override { return WS_EX_TOPMOST | WS_EX_TOOLWINDOW; }
+  FormBounds Bounds() const override;
+
+  void FormDestroy() override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void FormPaint();
+  void FormMouseDown(int x, int y);
+
+  HBITMAP FSnapBitmap = nullptr;
+  UniqueMemoryDc FSnapDc;
+  HGDIOBJ FSnapDcOld = nullptr;
+  UniqueBitmap FSelectBitmap;
+  Rect FSelectRect;
+  std::unique_ptr<TSizerControl> FSizer;
+};
+
+// The selection box: a child of the overlay with eight grips. Sizing and moving are the system's
+// own loops; its inside shows the frozen picture under it.
+class TSizerControl : public TWinControl {
+ public:
+  TSizerControl(TCustomSnapForm& owner, int x, int y);
+  // The box in overlay client coordinates.
+  Rect BoundsInOwner() const;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  LRESULT WMNCHitTest(LPARAM lParam);
+  LRESULT WMSetCursor(WPARAM wParam, LPARAM lParam);
+  void WMSize(int width, int height);
+  void WMLButtonDown();
+  void WMMove();
+  void Paint();
+  void SizerDblClick();
+
+  TCustomSnapForm& owner_;
+  std::array<Rect, 8> FGrips{};
+  std::array<int32_t, 8> FHitCodes{};
+  Rect FFrameRect;
+  bool moved_ = false;  // shows the four-way cursor from the first move on
+};
+
+// The live overlay and its box; only one of each exists at a time.
+extern TCustomSnapForm* CustomSnapForm;
+extern TSizerControl* SizerControl;

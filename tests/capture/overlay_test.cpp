@@ -1,0 +1,196 @@
+// The region overlay under Wine, driven with real mouse and key input from a helper thread.
+#include "capture/uCustomSnapForm.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+#include "support/test_picture.h"
+#include "support/windows.h"
+
+namespace {
+
+using namespace testsupport;
+
+// Blue, green, red of a pixel of a 32-bit picture held in memory top-down.
+struct Bgr {
+  uint8_t b, g, r;
+  bool operator==(const Bgr&) const = default;
+};
+
+struct OverlayRun {
+  int result = 0;
+  Rect box;           // the box just before the overlay closed (empty: no box)
+  int boxes = 0;      // child windows of the overlay
+  int width = 0, height = 0;
+  std::vector<Bgr> pixels;  // the accepted picture, top-down
+  Bgr At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+class OverlayTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
+  }
+
+  OverlayTest() : width_(GetSystemMetrics(SM_CXVIRTUALSCREEN)), height_(GetSystemMetrics(SM_CYVIRTUALSCREEN)),
+                  picture_(width_, height_, 32) {
+    BITMAPINFOHEADER header{sizeof header, width_, -height_, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    snap_ = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::copy(picture_.Pixels(), picture_.Pixels() + picture_.Stride() * height_, static_cast<uint8_t*>(bits));
+  }
+  ~OverlayTest() override { DeleteObject(snap_); }
+
+  Bgr PictureAt(int x, int y) const {
+    const uint8_t* at = picture_.Pixels() + y * picture_.Stride() + x * 4;
+    return {at[0], at[1], at[2]};
+  }
+
+  // Shows a fresh overlay over the picture while `user` acts from another thread.
+  OverlayRun Run(const std::function<void()>& user) {
+    auto form = std::make_unique<TCustomSnapForm>();
+    form->Create();
+    CustomSnapForm = form.get();
+    OverlayRun run;
+    std::thread person([&] {
+      WaitFor([&] { return form->Visible() && GetForegroundWindow() == form->Handle(); }, 5s);
+      Sleep(200);
+      user();
+      // Whatever the script did, the overlay ends: Esc once it is done.
+      Sleep(300);
+      if (form->ModalResult == mrNone) PressKeys(0, VK_ESCAPE);
+    });
+    std::thread watcher;
+    run.result = form->ShowSnap(snap_);
+    person.join();
+    for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++run.boxes;
+    if (SizerControl) run.box = SizerControl->BoundsInOwner();
+    if (run.result == mrOk) ReadSelection(form->SelectBitmap(), run);
+    form->Destroy();
+    EXPECT_EQ(SizerControl, nullptr) << "the box outlived its overlay";
+    return run;
+  }
+
+  static void ReadSelection(HBITMAP bitmap, OverlayRun& run) {
+    BITMAP shape{};
+    GetObjectW(bitmap, sizeof shape, &shape);
+    run.width = shape.bmWidth;
+    run.height = shape.bmHeight;
+    BITMAPINFOHEADER header{sizeof header, run.width, -run.height, 1, 32, BI_RGB};
+    std::vector<uint8_t> bytes(static_cast<size_t>(run.width) * run.height * 4);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(run.height), bytes.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (size_t i = 0; i < bytes.size(); i += 4) run.pixels.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
+  }
+
+  int width_, height_;
+  TestPicture picture_;
+  HBITMAP snap_ = nullptr;
+};
+
+// A box at (200, 150) grown to about 160 x 120 by its bottom-right grip.
+void PlaceAndGrow() {
+  Click(200, 150);
+  Sleep(200);
+  Drag(208, 158, 360, 270);
+}
+
+TEST_F(OverlayTest, EscAtOnceCancels) {
+  const OverlayRun run = Run([] { PressKeys(0, VK_ESCAPE); });
+  EXPECT_EQ(run.result, mrCancel);
+  EXPECT_EQ(run.boxes, 0);
+}
+
+TEST_F(OverlayTest, AnyButtonPlacesOneTenByTenBoxAtThePressAndEscCancels) {
+  const OverlayRun run = Run([] {
+    Click(300, 200, MK_RBUTTON);
+    Sleep(200);
+    Click(600, 500);  // a second press places no second box
+    Sleep(200);
+    PressKeys(0, VK_ESCAPE);
+  });
+  EXPECT_EQ(run.result, mrCancel);
+  EXPECT_EQ(run.boxes, 1);
+  EXPECT_EQ(run.box, (Rect{300, 200, 310, 210}));
+}
+
+TEST_F(OverlayTest, AGripDragResizesAndAnInsideDragMovesWithoutResizing) {
+  Rect grown, moved;
+  const OverlayRun run = Run([&] {
+    PlaceAndGrow();
+    grown = SizerControl->BoundsInOwner();
+    Drag(grown.Left + grown.Width() / 2, grown.Top + grown.Height() / 2, grown.Left + grown.Width() / 2 + 100,
+         grown.Top + grown.Height() / 2 + 60);
+    moved = SizerControl->BoundsInOwner();
+    PressKeys(0, VK_ESCAPE);
+  });
+  EXPECT_EQ(run.result, mrCancel);
+  EXPECT_EQ(grown.Left, 200);
+  EXPECT_EQ(grown.Top, 150);
+  EXPECT_NEAR(grown.Right, 360, 6);
+  EXPECT_NEAR(grown.Bottom, 270, 6);
+  EXPECT_EQ(moved.Left, grown.Left + 100);
+  EXPECT_EQ(moved.Top, grown.Top + 60);
+  EXPECT_EQ(moved.Width(), grown.Width()) << "moving changed the width";
+  EXPECT_EQ(moved.Height(), grown.Height());
+}
+
+TEST_F(OverlayTest, ADoubleClickOnAGripDoesNotAccept) {
+  const OverlayRun run = Run([] {
+    PlaceAndGrow();
+    const Rect box = SizerControl->BoundsInOwner();
+    DoubleClick(box.Right - 2, box.Bottom - 2);
+  });
+  EXPECT_EQ(run.result, mrCancel);
+}
+
+TEST_F(OverlayTest, ADoubleClickOnATenByTenBoxIsIgnoredTheBoxStays) {
+  const OverlayRun run = Run([] {
+    Click(300, 200);
+    Sleep(200);
+    DoubleClick(305, 205);
+  });
+  EXPECT_EQ(run.result, mrCancel);
+  EXPECT_EQ(run.boxes, 1);
+}
+
+struct AcceptCase {
+  const char* name;
+  int dx, dy;  // where the double-click lands, from the box's top-left (negative: from its far side)
+};
+
+class OverlayAcceptTest : public OverlayTest, public testing::WithParamInterface<AcceptCase> {};
+
+TEST_P(OverlayAcceptTest, ADoubleClickAcceptsTheFramedRegionAsShown) {
+  Rect box;
+  const OverlayRun run = Run([&] {
+    PlaceAndGrow();
+    box = SizerControl->BoundsInOwner();
+    const int x = GetParam().dx >= 0 ? box.Left + GetParam().dx : box.Right + GetParam().dx;
+    const int y = GetParam().dy >= 0 ? box.Top + GetParam().dy : box.Bottom + GetParam().dy;
+    DoubleClick(x, y);
+  });
+  ASSERT_EQ(run.result, mrOk);
+  ASSERT_EQ(run.width, box.Width() - 10);
+  ASSERT_EQ(run.height, box.Height() - 10);
+  const Bgr blue{255, 0, 0};
+  // The outermost rows and columns are the blue frame; the rest is the picture where it lay.
+  EXPECT_EQ(run.At(0, 0), blue);
+  EXPECT_EQ(run.At(run.width - 1, run.height / 2), blue);
+  EXPECT_EQ(run.At(run.width / 2, run.height - 1), blue);
+  int wrong = 0;
+  for (int y = 1; y < run.height - 1; ++y)
+    for (int x = 1; x < run.width - 1; ++x) wrong += !(run.At(x, y) == PictureAt(box.Left + 5 + x, box.Top + 5 + y));
+  EXPECT_EQ(wrong, 0) << "pixels inside the frame differ from the frozen picture";
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, OverlayAcceptTest,
+                         testing::Values(AcceptCase{"Inside", 60, 50}, AcceptCase{"BandBetweenGrips", 20, 2},
+                                         AcceptCase{"RightBand", -2, 20}),
+                         [](const testing::TestParamInfo<AcceptCase>& param) { return param.param.name; });
+
+}  // namespace
