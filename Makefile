@@ -1,10 +1,11 @@
 # make test: install what is missing, build everything, run all three test suites.
 # make run:  build Corvix.exe and start it under Wine.
+# make bench: measure, print figures and ratios.
 BUILD     := build
 TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
 JOBS      := $(shell nproc)
 
-.PHONY: all setup deps win64 native build test run clean
+.PHONY: all setup deps win64 native build test run bench clean
 
 all: build
 
@@ -29,6 +30,13 @@ test: build
 
 run: win64
 	@scripts/run.sh $(BUILD)
+
+# make bench: the speed of writing captures, against the floor measured in the same run.
+bench: setup
+	@scripts/build-deps.sh $(BUILD)/deps/win64 $(TOOLCHAIN) benchmark
+	@cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCORVIX_WERROR=ON -DCORVIX_BENCH=ON >/dev/null
+	@cmake --build $(BUILD)/win64 -j $(JOBS)
+	@scripts/wine-run $(BUILD)/win64/bin/corvix_bench.exe
 
 clean:
 	rm -rf $(BUILD)

@@ -2,7 +2,9 @@
 # Builds the Windows libraries Corvix links against into one prefix, once:
 #   libjpeg-turbo (static, with its x86_64 SIMD) from the distribution's source package,
 #   GoogleTest from the source tree the distribution installs under /usr/src.
-# Usage: build-deps.sh <prefix> <toolchain file>. A stamp per library keeps later runs instant.
+#   Google Benchmark, when asked for (make bench), from the distribution's source package.
+# Usage: build-deps.sh <prefix> <toolchain file> [benchmark]. A stamp per library keeps later runs
+# instant.
 set -euo pipefail
 
 prefix=$(realpath -m "$1")
@@ -20,14 +22,16 @@ cmake_build() { # <source dir> <build dir> [cmake options...]
     || { echo "deps: building $(basename "$src") failed; the log follows" >&2; tail -n 40 "$bld.log" >&2; exit 1; }
 }
 
+source_package() { # <package> <folder>: unpacks the upstream source, prints its directory
+  (cd "$work" && rm -rf "$2" && mkdir "$2" && cd "$2" && apt-get source --download-only "$1" >/dev/null 2>&1) \
+    || { echo "deps: 'apt-get source $1' failed (is a deb-src entry present? run scripts/setup-host.sh)" >&2; exit 1; }
+  tar -xzf "$(ls "$work/$2"/*.orig.tar.gz | head -n 1)" -C "$work/$2"
+  find "$work/$2" -mindepth 1 -maxdepth 1 -type d | head -n 1
+}
+
 if [ ! -f "$prefix/.jpeg-done" ]; then
   echo "deps: building libjpeg-turbo for Windows"
-  (cd "$work" && rm -rf jpeg-src && mkdir jpeg-src && cd jpeg-src \
-     && apt-get source --download-only libjpeg-turbo >/dev/null 2>&1) \
-    || { echo "deps: 'apt-get source libjpeg-turbo' failed (is a deb-src entry present? run scripts/setup-host.sh)" >&2; exit 1; }
-  tarball=$(ls "$work"/jpeg-src/libjpeg-turbo_*.orig.tar.gz | head -n 1)
-  tar -xzf "$tarball" -C "$work/jpeg-src"
-  src=$(find "$work/jpeg-src" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+  src=$(source_package libjpeg-turbo jpeg-src)
   cmake_build "$src" "$work/jpeg-build" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
     -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
   touch "$prefix/.jpeg-done"
@@ -38,4 +42,13 @@ if [ ! -f "$prefix/.gtest-done" ]; then
   cmake_build /usr/src/googletest "$work/gtest-build" -Dgtest_disable_pthreads=ON \
     -DCMAKE_INSTALL_LIBDIR=lib
   touch "$prefix/.gtest-done"
+fi
+
+if [ "${3:-}" = benchmark ] && [ ! -f "$prefix/.benchmark-done" ]; then
+  echo "deps: building Google Benchmark for Windows"
+  src=$(source_package benchmark benchmark-src)
+  cmake_build "$src" "$work/benchmark-build" -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF \
+    -DBENCHMARK_ENABLE_WERROR=OFF -DBENCHMARK_ENABLE_LIBPFM=OFF -DBENCHMARK_INSTALL_DOCS=OFF \
+    -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
+  touch "$prefix/.benchmark-done"
 fi

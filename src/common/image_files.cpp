@@ -96,15 +96,30 @@ void WriteBmp(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
   WriteWholeFile(path, pixelBuffer.data(), pixelBuffer.size());
 }
 
+// The pixels of a 24- or 32-bit DIB section, read where they lie: no copy at all.
+bool DibSectionView(HBITMAP bitmap, PixelView& view) {
+  DIBSECTION dib{};
+  if (GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits) return false;
+  const int bits = dib.dsBmih.biBitCount;
+  if ((bits != 24 && bits != 32) || dib.dsBmih.biCompression != BI_RGB) return false;
+  GdiFlush();  // drawing still queued for the bitmap lands first
+  view = {dib.dsBm.bmWidth, dib.dsBm.bmHeight, bits, static_cast<const uint8_t*>(dib.dsBm.bmBits),
+          BmpRowBytes(dib.dsBm.bmWidth, bits), dib.dsBmih.biHeight < 0};
+  return true;
+}
+
 void WriteJpeg(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
-  // 32-bit screens give their pixels as they are; any other depth comes as a 24-bit copy.
-  const int bits = shape.bmBitsPixel * shape.bmPlanes == 32 ? 32 : 24;
-  const size_t stride = BmpRowBytes(shape.bmWidth, bits);
-  pixelBuffer.resize(stride * static_cast<size_t>(shape.bmHeight));
-  DibInfo info = DescribeDib(shape.bmWidth, -shape.bmHeight, bits);
-  info.header.biCompression = BI_RGB;
-  CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data());
-  const PixelView view{shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
+  PixelView view;
+  if (!DibSectionView(bitmap, view)) {
+    // One GetDIBits: 32-bit pixels as they are, any other depth as a 24-bit copy, rows from the top.
+    const int bits = shape.bmBitsPixel * shape.bmPlanes == 32 ? 32 : 24;
+    const size_t stride = BmpRowBytes(shape.bmWidth, bits);
+    pixelBuffer.resize(stride * static_cast<size_t>(shape.bmHeight));
+    DibInfo info = DescribeDib(shape.bmWidth, -shape.bmHeight, bits);
+    info.header.biCompression = BI_RGB;
+    CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data());
+    view = {shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
+  }
   if (const int code = EncodeJpeg(view, jpegBuffer)) throw Error(L"JPEG error #" + std::to_wstring(code));
   WriteWholeFile(path, jpegBuffer.data(), jpegBuffer.size());
 }

@@ -1,0 +1,185 @@
+// How long writing a capture costs, against the floor measured in the same run:
+//   JPEG: SaveBitmapToFile against libjpeg-turbo alone encoding the same pixels in memory;
+//   BMP:  SaveBitmapToFile against a plain copy of the file's bytes plus writing them.
+// Prints Google Benchmark's table, then the ratios.
+#include <windows.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "common/image_encoding.h"
+#include "common/uCommand.h"
+#include "support/test_picture.h"
+
+namespace {
+
+struct Screen {
+  int width, height;
+};
+constexpr Screen kScreens[] = {{1920, 1080}, {3840, 2160}};
+
+std::filesystem::path Folder() {
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
+  const std::filesystem::path folder = std::filesystem::path(base) / L"corvix-bench";
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+// A picture as a capture source holds it: a screen-compatible bitmap, and a 32-bit DIB section.
+struct Capture {
+  HBITMAP bitmap = nullptr;
+  HBITMAP section = nullptr;
+  TestPicture picture;
+  Capture(int width, int height) : picture(width, height, 32) {
+    HDC screen = GetDC(nullptr);
+    bitmap = CreateCompatibleBitmap(screen, width, height);
+    BITMAPINFOHEADER header{sizeof header, width, -height, 1, 32, BI_RGB};
+    SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), picture.Pixels(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    void* bits = nullptr;
+    section = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::memcpy(bits, picture.Pixels(), picture.Stride() * height);
+    ReleaseDC(nullptr, screen);
+  }
+  ~Capture() {
+    DeleteObject(bitmap);
+    DeleteObject(section);
+  }
+};
+
+Capture& CaptureFor(int width, int height) {
+  static std::map<int, std::unique_ptr<Capture>> captures;
+  auto& capture = captures[width];
+  if (!capture) capture = std::make_unique<Capture>(width, height);
+  return *capture;
+}
+
+void SaveJpeg(benchmark::State& state) {
+  Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const std::wstring path = (Folder() / L"bench.jpg").wstring();
+  for (auto _ : state) SaveBitmapToFile(capture.bitmap, 1, path);
+}
+
+void SaveJpegFromDibSection(benchmark::State& state) {
+  Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const std::wstring path = (Folder() / L"bench.jpg").wstring();
+  for (auto _ : state) SaveBitmapToFile(capture.section, 1, path);
+}
+
+// libjpeg-turbo by itself: the same pixels, already in memory, into the library's memory target.
+void LibjpegAlone(benchmark::State& state) {
+  Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const TestPicture& picture = capture.picture;
+  for (auto _ : state) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(picture.Width());
+    info.image_height = static_cast<JDIMENSION>(picture.Height());
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, kJpegQuality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+      JSAMPROW row = const_cast<JSAMPROW>(picture.Pixels() + info.next_scanline * picture.Stride());
+      jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    benchmark::DoNotOptimize(size);
+    free(out);
+  }
+}
+
+void SaveBmp(benchmark::State& state) {
+  Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const std::wstring path = (Folder() / L"bench.bmp").wstring();
+  for (auto _ : state) SaveBitmapToFile(capture.bitmap, 0, path);
+}
+
+// A plain copy of a BMP's bytes in memory plus writing them to a file: the floor for BMP.
+void CopyAndWrite(benchmark::State& state) {
+  Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const size_t bytes = 54 + capture.picture.Stride() * capture.picture.Height();
+  std::vector<uint8_t> source(bytes, 1), copy(bytes);
+  std::memcpy(source.data() + 54, capture.picture.Pixels(), bytes - 54);
+  const std::wstring path = (Folder() / L"floor.bmp").wstring();
+  for (auto _ : state) {
+    std::memcpy(copy.data(), source.data(), bytes);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, copy.data(), static_cast<DWORD>(bytes), &written, nullptr);
+    CloseHandle(file);
+  }
+}
+
+void Register() {
+  for (const Screen& screen : kScreens) {
+    using Function = void (*)(benchmark::State&);
+    const std::pair<const char*, Function> benchmarks[] = {
+        {"SaveJpeg", SaveJpeg}, {"SaveJpegFromDibSection", SaveJpegFromDibSection}, {"LibjpegAlone", LibjpegAlone}, {"SaveBmp", SaveBmp}, {"CopyAndWrite", CopyAndWrite}};
+    for (auto [name, function] : benchmarks) {
+      benchmark::RegisterBenchmark(name, function)
+          ->Args({screen.width, screen.height})
+          ->Unit(benchmark::kMillisecond)
+          ->Repetitions(15)
+          ->ReportAggregatesOnly(true)
+          ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    }
+  }
+}
+
+// Keeps the median of every benchmark, to print the ratios after the table.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (run.aggregate_name == "median")
+        medians[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+  }
+  std::map<std::string, double> medians;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  Register();
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+
+  std::printf("\nMedians of 15 runs (real time):\n");
+  std::printf("%-10s %10s %7s %12s %7s %10s   %10s %11s %7s\n", "screen", "JPEG file", "ratio", "JPEG (DIB)",
+              "ratio", "libjpeg", "BMP file", "copy+write", "ratio");
+  for (const Screen& screen : kScreens) {
+    const std::string size = std::to_string(screen.width) + "/" + std::to_string(screen.height);
+    const auto median = [&](const char* name) { return reporter.medians[std::string(name) + "/" + size]; };
+    const double jpeg = median("SaveJpeg"), dib = median("SaveJpegFromDibSection"), library = median("LibjpegAlone");
+    const double bmp = median("SaveBmp"), floor = median("CopyAndWrite");
+    const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    std::printf("%-10s %7.2f ms %6.2fx %9.2f ms %6.2fx %7.2f ms   %7.2f ms %8.2f ms %6.2fx\n",
+                (std::to_string(screen.width) + "x" + std::to_string(screen.height)).c_str(), jpeg,
+                ratio(jpeg, library), dib, ratio(dib, library), library, bmp, floor, ratio(bmp, floor));
+  }
+  std::filesystem::remove_all(Folder());
+  return 0;
+}
