@@ -50,8 +50,11 @@ struct Capture {
     SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), picture.Pixels(), reinterpret_cast<BITMAPINFO*>(&header),
               DIB_RGB_COLORS);
     void* bits = nullptr;
-    section = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::memcpy(bits, picture.Pixels(), picture.Stride() * height);
+    BITMAPINFOHEADER bottomUp{sizeof header, width, height, 1, 32, BI_RGB};  // as the capture sources make it
+    section = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&bottomUp), DIB_RGB_COLORS, &bits, nullptr, 0);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(static_cast<uint8_t*>(bits) + (height - 1 - y) * picture.Stride(),
+                  picture.Pixels() + y * picture.Stride(), picture.Stride());
     ReleaseDC(nullptr, screen);
   }
   ~Capture() {

@@ -3,14 +3,17 @@
 #include <windows.h>
 
 #include "app/uCorvixForm.h"
+#include "capture/uSnapBase.h"
 #include "common/app_title.h"
 #include "config/uConfigure.h"
 #include "toolkit/forms.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  // Before any window: the program folder, then the option store (it reads Option.ini).
+  // Before any window: the program folder, the option store (it reads Option.ini), the capture
+  // sources.
   SetAppPath();
   OptionConfigure = std::make_unique<TOptionConfigure>();
+  CreateSnaps();
 
   try {
     Application.Initialize(instance);
@@ -23,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // The forms go while the option store still exists; then the modules, in reverse order.
   Application.DestroyForms();
   CorvixForm = nullptr;
+  FreeSnaps();
   OptionConfigure.reset();
   AppPath.clear();
   return 0;

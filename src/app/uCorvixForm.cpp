@@ -5,6 +5,7 @@
 #include "app/resource.h"
 #include "common/app_title.h"
 #include "common/uCommand.h"
+#include "capture/uSnapBase.h"
 #include "config/uConfigure.h"
 
 TCorvixForm* CorvixForm = nullptr;
@@ -18,7 +19,9 @@ constexpr int32_t kAtomBase = 0xC000;
 
 }  // namespace
 
-TCorvixForm::TCorvixForm() : a_Exit(a_List.Add(IDA_EXIT, L"退出", [this] { a_ExitExecute(); })) {}
+TCorvixForm::TCorvixForm()
+    : a_Exit(a_List.Add(IDA_EXIT, L"退出", [this] { a_ExitExecute(); })),
+      SaveDialog(L"所有文件(*.*)|*.*|Bitmaps (*.bmp)|*.bmp|JPEG Image File (*.jpg,*.jpeg)|*.jpg;*.jpeg") {}
 
 void TCorvixForm::FormCreate() {
   FCanSnap = true;
@@ -80,6 +83,7 @@ LRESULT TCorvixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION: return WMQueryEndSession(wParam, lParam);
     case WM_ENDSESSION:      return WMEndSession(wParam, lParam);
     case WM_COMMAND:         return WMCommand(wParam, lParam);
+    case WM_HOTKEY:          return WMHotKey(wParam, lParam);
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }
@@ -108,4 +112,41 @@ LRESULT TCorvixForm::WMEndSession(WPARAM wParam, LPARAM) {
 LRESULT TCorvixForm::WMCommand(WPARAM wParam, LPARAM lParam) {
   if (HIWORD(wParam) <= 1 && a_List.Execute(LOWORD(wParam))) return 0;
   return DefaultHandler(WM_COMMAND, wParam, lParam);
+}
+
+// A hot-key press: capture with every slot whose keys match, then save the picture under an
+// automatic name or the one the Save dialog gives. Presses during a capture are dropped.
+LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
+  if (!FCanSnap) return 0;
+  FCanSnap = false;
+  struct Restore {  // whatever happens below
+    bool& canSnap;
+    ~Restore() { canSnap = true; }
+  } restore{FCanSnap};
+
+  // Matched by the keys, not by the id.
+  const int32_t key = HIWORD(lParam), modifiers = LOWORD(lParam);
+  TBaseSnap* const sources[] = {ScreenSnap.get(), ActiveFormSnap.get(), CustomSnap.get()};
+  HBITMAP picture = nullptr;
+  for (size_t slot = 0; slot < 3; ++slot) {
+    const HotKeyRec& keys = OptionConfigure->HotKeys[slot];
+    if (keys.Key == key && keys.Modifiers == modifiers) picture = sources[slot]->Snap();
+  }
+  if (!picture) return 0;
+
+  const DefaultOptionRec& option = OptionConfigure->Option;
+  const std::wstring extension = option.DefaultImage == 0 ? L".bmp" : option.DefaultImage == 1 ? L".jpg" : L"";
+  std::wstring path;
+  if (option.AutoSave) {
+    path = GetAutoFileName(option.DefaultDir, option.DefaultFormat, extension);
+  } else {
+    SetForegroundWindow(Handle());  // the dialog comes up in front
+    SaveDialog.FilterIndex = option.DefaultImage + 2;
+    SaveDialog.DefaultExt = extension;
+    SaveDialog.InitialDir = option.DefaultDir;
+    if (SaveDialog.Execute(Handle())) path = SaveDialog.FileName;
+  }
+  // The format follows DefaultImage alone, whatever name was typed.
+  if (!path.empty()) SaveBitmapToFile(picture, option.DefaultImage, path);
+  return 0;
 }

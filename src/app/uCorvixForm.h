@@ -6,6 +6,7 @@
 
 #include "toolkit/actions.h"
 #include "toolkit/forms.h"
+#include "toolkit/save_dialog.h"
 
 class TCorvixForm : public TForm {
  public:
@@ -13,6 +14,7 @@ class TCorvixForm : public TForm {
 
   TActionList a_List;
   TAction& a_Exit;
+  TSaveDialog SaveDialog;
 
   void a_ExitExecute();
 
@@ -30,6 +32,7 @@ class TCorvixForm : public TForm {
   LRESULT WMQueryEndSession(WPARAM wParam, LPARAM lParam);
   LRESULT WMEndSession(WPARAM wParam, LPARAM lParam);
   LRESULT WMCommand(WPARAM wParam, LPARAM lParam);
+  LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
 
   void RegisterHotKeys();
   void UnregisterHotKeys();

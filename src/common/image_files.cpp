@@ -96,7 +96,9 @@ void WriteBmp(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
   WriteWholeFile(path, pixelBuffer.data(), pixelBuffer.size());
 }
 
-// The pixels of a 24- or 32-bit DIB section, read where they lie: no copy at all.
+// The pixels of a 24- or 32-bit DIB section, read where they lie: no copy at all. Wine reports a
+// top-down section with a positive height, so only the program's own bottom-up sections (and
+// top-down ones on Windows) take this road correctly: the capture sources make bottom-up ones.
 bool DibSectionView(HBITMAP bitmap, PixelView& view) {
   DIBSECTION dib{};
   if (GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits) return false;

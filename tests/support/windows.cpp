@@ -1,5 +1,6 @@
 #include "support/windows.h"
 
+#include <algorithm>
 #include <iterator>
 #include <thread>
 #include <utility>
@@ -17,9 +18,13 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 }
 
 std::wstring WindowText(HWND window) {
-  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-  return text;
+  // WM_GETTEXT itself, which the system carries across processes: GetWindowText would give only
+  // the caption the system keeps, empty for a control of another process.
+  wchar_t text[1024] = {};
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length))
+    return L"";
+  return std::wstring(text, std::min<size_t>(length, 1023));
 }
 
 std::wstring ClassName(HWND window) {

@@ -1,0 +1,36 @@
+#include "capture/snap_bitmap.h"
+
+TSnapBitmap::TSnapBitmap() : dc_(CreateCompatibleDC(nullptr)) {}
+
+void TSnapBitmap::SetSize(int width, int height) {
+  if (bitmap_ && width == width_ && height == height_) return;
+  WindowDc screen(nullptr);
+  const int bits = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
+  if (bits == 24 || bits == 32) {
+    // Bottom-up rows, the one order every system reports back faithfully (Wine calls top-down
+    // sections bottom-up too); the JPEG encoder reads them in place either way.
+    BITMAPINFOHEADER header{sizeof header, width, height, 1, static_cast<WORD>(bits), BI_RGB};
+    void* pixels = nullptr;
+    bitmap_.reset(CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &pixels,
+                                   nullptr, 0));
+  } else {
+    bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
+  }
+  width_ = width;
+  height_ = height;
+}
+
+void TSnapBitmap::CopyFrom(HDC source, int left, int top) {
+  // Selected only while drawing: GetDIBits wants the bitmap free.
+  ScopedSelect keep(dc_.get(), bitmap_.get());
+  BitBlt(dc_.get(), 0, 0, width_, height_, source, left, top, SRCCOPY);
+}
+
+void TSnapBitmap::Assign(HBITMAP other) {
+  BITMAP shape{};
+  GetObjectW(other, sizeof shape, &shape);
+  SetSize(shape.bmWidth, shape.bmHeight);
+  UniqueMemoryDc source(CreateCompatibleDC(nullptr));
+  ScopedSelect keep(source.get(), other);
+  CopyFrom(source.get(), 0, 0);
+}

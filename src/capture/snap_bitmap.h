@@ -1,0 +1,28 @@
+// A capture source's picture: a bitmap of the screen's own colour depth, made once and made again
+// only when the captured size changes. 24- and 32-bit screens get a DIB section, so the pixels can
+// be encoded where they lie.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/handles.h"
+
+class TSnapBitmap {
+ public:
+  TSnapBitmap();
+  HBITMAP Handle() const { return bitmap_.get(); }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  // Makes the picture this size; its pixels are undefined until drawn.
+  void SetSize(int width, int height);
+  // Copies a rectangle of a device context into the whole picture (one BitBlt, SRCCOPY).
+  void CopyFrom(HDC source, int left, int top);
+  // Takes over the size and pixels of another bitmap.
+  void Assign(HBITMAP other);
+
+ private:
+  UniqueMemoryDc dc_;
+  UniqueBitmap bitmap_;
+  int width_ = 0, height_ = 0;
+};

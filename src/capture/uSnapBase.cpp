@@ -1,0 +1,64 @@
+#include "capture/uSnapBase.h"
+
+#include "capture/uCustomSnapForm.h"
+
+std::unique_ptr<TScreenSnap> ScreenSnap;
+std::unique_ptr<TActiveFormSnap> ActiveFormSnap;
+std::unique_ptr<TCustomSnap> CustomSnap;
+
+TBaseSnap::TBaseSnap() : FScreenDC(GetDC(nullptr)) {}
+
+TBaseSnap::~TBaseSnap() { ReleaseDC(nullptr, FScreenDC); }
+
+void TBaseSnap::SnapRect(const Rect& rect) {
+  FBitmap.SetSize(rect.Width(), rect.Height());
+  FBitmap.CopyFrom(FScreenDC, rect.Left, rect.Top);
+}
+
+TScreenSnap::TScreenSnap() {
+  const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  FRect = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+HBITMAP TScreenSnap::Snap() {
+  SnapRect(FRect);
+  return FBitmap.Handle();
+}
+
+HBITMAP TActiveFormSnap::Snap() {
+  HWND window = GetForegroundWindow();
+  RECT outer;
+  if (!window || !GetWindowRect(window, &outer) || outer.right <= outer.left || outer.bottom <= outer.top)
+    return nullptr;
+  FRect = {outer.left, outer.top, outer.right, outer.bottom};
+  SnapRect(FRect);
+  return FBitmap.Handle();
+}
+
+HBITMAP TCustomSnap::Snap() {
+  // The desktop as it stood at the key press, before the overlay covers it.
+  TScreenSnap::Snap();
+  auto overlay = std::make_unique<TCustomSnapForm>();
+  overlay->Create();
+  CustomSnapForm = overlay.get();
+  struct FreeOverlay {  // also when an error leaves this function
+    std::unique_ptr<TCustomSnapForm>& form;
+    ~FreeOverlay() { form->Destroy(); }
+  } freeOverlay{overlay};
+
+  if (overlay->ShowSnap(FBitmap.Handle()) != mrOk) return nullptr;
+  FBitmap.Assign(overlay->SelectBitmap());
+  return FBitmap.Handle();
+}
+
+void CreateSnaps() {
+  ScreenSnap = std::make_unique<TScreenSnap>();
+  ActiveFormSnap = std::make_unique<TActiveFormSnap>();
+  CustomSnap = std::make_unique<TCustomSnap>();
+}
+
+void FreeSnaps() {
+  ScreenSnap.reset();
+  ActiveFormSnap.reset();
+  CustomSnap.reset();
+}

@@ -1,0 +1,56 @@
+// The three capture sources: the whole virtual desktop, the foreground window, and a region the
+// user marks on a frozen picture of the desktop. Each holds its screen DC and its picture for the
+// whole run; a capture returns the source's own picture (borrowed) or nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "capture/sizer_geometry.h"
+#include "capture/snap_bitmap.h"
+
+class TBaseSnap {
+ public:
+  TBaseSnap();
+  virtual ~TBaseSnap();
+  TBaseSnap(const TBaseSnap&) = delete;
+  TBaseSnap& operator=(const TBaseSnap&) = delete;
+
+  // Copies a screen rectangle into the picture with one block transfer.
+  virtual void SnapRect(const Rect& rect);
+  // One capture: the picture, valid until this source's next capture, or null for nothing.
+  virtual HBITMAP Snap() = 0;
+
+ protected:
+  TSnapBitmap FBitmap;
+  HDC FScreenDC = nullptr;
+  Rect FRect;
+};
+
+class TScreenSnap : public TBaseSnap {
+ public:
+  TScreenSnap();  // reads the virtual desktop's rectangle, once
+  HBITMAP Snap() override;
+};
+
+class TCustomSnap : public TScreenSnap {
+ public:
+  // Freezes the desktop, lets the user mark a region on it; null when the user cancels.
+  HBITMAP Snap() override;
+};
+
+class TActiveFormSnap : public TBaseSnap {
+ public:
+  // The foreground window's outer rectangle; null when there is no foreground window or its
+  // rectangle cannot be read or is empty.
+  HBITMAP Snap() override;
+};
+
+extern std::unique_ptr<TScreenSnap> ScreenSnap;
+extern std::unique_ptr<TActiveFormSnap> ActiveFormSnap;
+extern std::unique_ptr<TCustomSnap> CustomSnap;
+
+// Start-up makes them in this order; exit frees them in the same order.
+void CreateSnaps();
+void FreeSnaps();

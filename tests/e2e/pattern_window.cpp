@@ -1,0 +1,77 @@
+#include "pattern_window.h"
+
+#include "support/windows.h"
+
+namespace e2e {
+
+PatternWindow::PatternWindow(int left, int top, int width, int height) : picture_(width, height, 32) {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = std::thread([=, this] {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"CorvixTestPattern";
+    RegisterClassW(&windowClass);
+    RECT outer{left, top, left + width, top + height};
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOPMOST);
+    window_ = CreateWindowExW(WS_EX_TOPMOST, L"CorvixTestPattern", L"Pattern", style, outer.left, outer.top,
+                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
+    SetEvent(ready);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  });
+  WaitForSingleObject(ready, 10000);
+  CloseHandle(ready);
+  BringToFront();
+  Sleep(300);  // painted and settled
+}
+
+PatternWindow::~PatternWindow() {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  thread_.join();
+}
+
+RECT PatternWindow::Outer() const {
+  RECT r;
+  GetWindowRect(window_, &r);
+  return r;
+}
+
+RECT PatternWindow::Client() const {
+  RECT r;
+  GetClientRect(window_, &r);
+  MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void PatternWindow::BringToFront() const {
+  SetForegroundWindow(window_);
+  testsupport::WaitFor([&] { return GetForegroundWindow() == window_; }, std::chrono::milliseconds(3000));
+}
+
+LRESULT CALLBACK PatternWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrW(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+  auto* self = reinterpret_cast<PatternWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      const TestPicture& p = self->picture_;
+      BITMAPINFOHEADER header{sizeof header, p.Width(), -p.Height(), 1, 32, BI_RGB};
+      SetDIBitsToDevice(dc, 0, 0, p.Width(), p.Height(), 0, 0, 0, p.Height(), p.Pixels(),
+                        reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace e2e

@@ -1,0 +1,35 @@
+// A window of the test driver's own that shows a known picture, so a capture of the screen can be
+// checked pixel by pixel. It runs its own message loop on a thread of its own.
+#pragma once
+
+#include <windows.h>
+
+#include <thread>
+
+#include "support/test_picture.h"
+
+namespace e2e {
+
+class PatternWindow {
+ public:
+  // A captioned window whose client area (width x height) shows the picture, at this screen place.
+  PatternWindow(int left, int top, int width, int height);
+  ~PatternWindow();
+  PatternWindow(const PatternWindow&) = delete;
+  PatternWindow& operator=(const PatternWindow&) = delete;
+
+  HWND Handle() const { return window_; }
+  RECT Outer() const;
+  RECT Client() const;  // in screen coordinates
+  // Blue, green, red of the picture at a client point.
+  const uint8_t* At(int x, int y) const { return picture_.Pixels() + y * picture_.Stride() + x * 4; }
+  void BringToFront() const;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  TestPicture picture_;
+  HWND window_ = nullptr;
+  std::thread thread_;
+};
+
+}  // namespace e2e

@@ -1,0 +1,71 @@
+// The Save dialog path of a capture: AutoSave off.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "corvix_run.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kFileTypeCombo = 0x470, kFolderCombo = 0x471, kFileNameCombo = 0x47C, kFileNameEdit = 0x480;
+
+HWND FileNameField(HWND dialog) {
+  HWND field = GetDlgItem(dialog, kFileNameEdit);
+  return field ? field : GetDlgItem(dialog, kFileNameCombo);
+}
+
+HWND WaitForSaveDialog(DWORD pid) {
+  HWND dialog = nullptr;
+  WaitFor([&] {
+    dialog = FindProcessWindow(pid, L"#32770", L"", true);
+    return dialog && FileNameField(dialog) && IsWindowVisible(FileNameField(dialog));
+  });
+  return dialog;
+}
+
+size_t FilesIn(const std::filesystem::path& folder) {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+TEST(SaveDialog, AsksForTheNameAndWritesTheConfiguredFormatWhateverTheName) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=0\r\nDefaultImage=1\r\n");
+  const std::filesystem::path save = corvix.Folder() / L"Save";
+  std::filesystem::create_directory(save);
+  ASSERT_TRUE(corvix.Start());
+
+  PressKeys(MOD_CONTROL, VK_F1);
+  HWND dialog = WaitForSaveDialog(corvix.Pid());
+  ASSERT_NE(dialog, nullptr) << "no Save dialog";
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, kFileTypeCombo)), L"JPEG Image File (*.jpg,*.jpeg)");
+  EXPECT_NE(WindowText(GetDlgItem(dialog, kFolderCombo)).find(L"Save"), std::wstring::npos) << "not in DefaultDir";
+  SetWindowTextW(FileNameField(dialog), L"x.bmp");
+  PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::is_regular_file(save / L"x.bmp"); }));
+  std::ifstream file(save / L"x.bmp", std::ios::binary);
+  EXPECT_EQ(file.get(), 0xFF) << "x.bmp does not hold JPEG data";
+  EXPECT_EQ(file.get(), 0xD8);
+
+  // A bare name takes the default extension; the last name is offered again.
+  PressKeys(MOD_CONTROL, VK_F1);
+  dialog = WaitForSaveDialog(corvix.Pid());
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_NE(WindowText(FileNameField(dialog)).find(L"x.bmp"), std::wstring::npos);
+  SetWindowTextW(FileNameField(dialog), L"y");
+  PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return std::filesystem::is_regular_file(save / L"y.jpg"); }));
+
+  // Cancel writes nothing.
+  PressKeys(MOD_CONTROL, VK_F1);
+  dialog = WaitForSaveDialog(corvix.Pid());
+  ASSERT_NE(dialog, nullptr);
+  PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  Sleep(500);
+  EXPECT_EQ(FilesIn(save), 2u);
+  EXPECT_TRUE(corvix.IsRunning());
+}
+
+}  // namespace
+}  // namespace e2e
