@@ -8,13 +8,6 @@
 namespace e2e {
 namespace {
 
-// The test program sits beside Corvix.exe in the build tree's bin folder.
-std::filesystem::path BinFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return std::filesystem::path(path).parent_path();
-}
-
 std::wstring CurrentTestName() {
   const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(info->test_suite_name()) + "." + info->name();
@@ -25,8 +18,16 @@ std::wstring CurrentTestName() {
 
 }  // namespace
 
-CorvixRun::CorvixRun() {
-  folder_ = BinFolder().parent_path() / L"e2e-runs" / CurrentTestName();
+std::filesystem::path CorvixRun::BinFolder() {
+  // The test programs sit beside Corvix.exe in the build tree's bin folder.
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return std::filesystem::path(path).parent_path();
+}
+
+CorvixRun::CorvixRun() : CorvixRun(BinFolder().parent_path() / L"e2e-runs" / CurrentTestName()) {}
+
+CorvixRun::CorvixRun(const std::filesystem::path& folder) : folder_(folder) {
   std::filesystem::remove_all(folder_);
   std::filesystem::create_directories(folder_);
   std::filesystem::copy_file(BinFolder() / L"Corvix.exe", folder_ / L"Corvix.exe");

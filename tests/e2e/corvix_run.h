@@ -23,6 +23,10 @@ class CorvixRun {
  public:
   // Makes <build>\e2e-runs\<test name>, empty, and copies Corvix.exe there. Start() runs it.
   CorvixRun();
+  // The same in a folder of the caller's choosing.
+  explicit CorvixRun(const std::filesystem::path& folder);
+  // Where the test programs and Corvix.exe are built.
+  static std::filesystem::path BinFolder();
   ~CorvixRun();
   CorvixRun(const CorvixRun&) = delete;
   CorvixRun& operator=(const CorvixRun&) = delete;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <thread>
+#include <vector>
 
 #include "support/test_picture.h"
 

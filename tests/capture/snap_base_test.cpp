@@ -1,0 +1,45 @@
+// The capture sources against Wine's real screen.
+#include "capture/uSnapBase.h"
+
+#include <gtest/gtest.h>
+
+#include "support/windows.h"
+#include "toolkit/forms.h"
+
+namespace {
+
+BITMAP Shape(HBITMAP bitmap) {
+  BITMAP shape{};
+  GetObjectW(bitmap, sizeof shape, &shape);
+  return shape;
+}
+
+TEST(SnapBase, TheScreenSourceReusesOneBitmapOfTheVirtualDesktopsSize) {
+  TScreenSnap source;
+  HBITMAP first = source.Snap();
+  HBITMAP second = source.Snap();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first, second) << "a capture made a new bitmap";
+  const BITMAP shape = Shape(first);
+  EXPECT_EQ(shape.bmWidth, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  EXPECT_EQ(shape.bmHeight, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(shape.bmBitsPixel, GetDeviceCaps(screen, BITSPIXEL)) << "not the screen's own depth";
+  ReleaseDC(nullptr, screen);
+}
+
+TEST(SnapBase, TheWindowSourceTakesTheForegroundWindowsOuterRectangle) {
+  if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
+  HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"front", WS_POPUP | WS_CAPTION | WS_VISIBLE, 200, 150, 333,
+                                222, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetForegroundWindow(window);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return GetForegroundWindow() == window; }, std::chrono::milliseconds(3000)));
+  TActiveFormSnap source;
+  HBITMAP picture = source.Snap();
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(Shape(picture).bmWidth, 333);
+  EXPECT_EQ(Shape(picture).bmHeight, 222);
+  DestroyWindow(window);
+}
+
+}  // namespace
