@@ -1,7 +1,8 @@
 # Windows-only settings: a static, wide-character, 64-bit program and the libraries built into
 # CORVIX_DEPS by scripts/build-deps.sh.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+add_compile_options(-ffunction-sections -fdata-sections)
 
 # ctest runs every Windows test program through the Wine runner.
 set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/scripts/wine-run")
