@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/resource.h"
+#include "app/welcome_text.h"
 #include "common/app_title.h"
 #include "common/uCommand.h"
 #include "capture/uSnapBase.h"
@@ -20,8 +21,26 @@ constexpr int32_t kAtomBase = 0xC000;
 }  // namespace
 
 TCorvixForm::TCorvixForm()
-    : a_Exit(a_List.Add(IDA_EXIT, L"退出", [this] { a_ExitExecute(); })),
-      SaveDialog(L"所有文件(*.*)|*.*|Bitmaps (*.bmp)|*.bmp|JPEG Image File (*.jpg,*.jpeg)|*.jpg;*.jpeg") {}
+    : a_Option(a_List.Add(IDA_OPTION, L"选项设置(&O)", [this] { a_OptionExecute(); })),
+      a_Version(a_List.Add(IDA_VERSION, L"关于", [this] { a_VersionExecute(); })),
+      a_Exit(a_List.Add(IDA_EXIT, L"退出", [this] { a_ExitExecute(); })),
+      SaveDialog(L"所有文件(*.*)|*.*|Bitmaps (*.bmp)|*.bmp|JPEG Image File (*.jpg,*.jpeg)|*.jpg;*.jpeg") {
+  PopupMenu.Items = {{L"", &a_Option}, {L"-"}, {L"", &a_Version}, {L"", &a_Exit}};
+}
+
+// The tray icon as the form stores it; it enters the notification area here, before FormCreate.
+void TCorvixForm::Loaded() {
+  TrayIcon = std::make_unique<TTrayIcon>(this);
+  TrayIcon->SetCycleInterval(0);
+  TrayIcon->SetIcon(LoadIconW(Application.Instance(), MAKEINTRESOURCEW(IDI_MAINICON)));
+  TrayIcon->SetIconIndex(0);
+  TrayIcon->PopupMenu = &PopupMenu;
+  TrayIcon->Loaded();
+}
+
+// The options dialog and the about box open here once they exist.
+void TCorvixForm::a_OptionExecute() {}
+void TCorvixForm::a_VersionExecute() {}
 
 void TCorvixForm::FormCreate() {
   FCanSnap = true;
@@ -30,12 +49,25 @@ void TCorvixForm::FormCreate() {
   HWND application = Application.Handle();
   SetWindowLongW(application, GWL_EXSTYLE, GetWindowLongW(application, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
   Application.ShowMainForm = false;
-  // Next: the start-with-Windows sync, then the tray icon and the welcome balloon.
+  // The start-with-Windows sync joins here, before the tray set-up.
+  HICON small = static_cast<HICON>(LoadImageW(Application.Instance(), MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  TrayIcon->SetIcon(small);
+  DestroyIcon(small);
+  TrayIcon->SetHint(kAppTitle);
+  ShowWelcome();
+}
+
+void TCorvixForm::ShowWelcome() {
+  const DefaultOptionRec& option = OptionConfigure->Option;
+  TrayIcon->ShowBalloon(kAppTitle, WelcomeText(option.KeyScreen, option.KeyActiveWnd, option.KeyCustom),
+                        TBalloonIconKind::bkInfo, 60);
 }
 
 void TCorvixForm::FormDestroy() {
-  // First the start-with-Windows sync (it joins here), then the hot keys go.
+  // First the start-with-Windows sync (it joins here), then the hot keys go, then the icon.
   UnregisterHotKeys();
+  TrayIcon.reset();
 }
 
 void TCorvixForm::RegisterHotKeys() {

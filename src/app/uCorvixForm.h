@@ -3,25 +3,35 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
 #include "toolkit/actions.h"
 #include "toolkit/forms.h"
+#include "toolkit/components.h"
 #include "toolkit/save_dialog.h"
+#include "tray/TrayIcon.h"
 
 class TCorvixForm : public TForm {
  public:
   TCorvixForm();
 
   TActionList a_List;
+  TAction& a_Option;
+  TAction& a_Version;
   TAction& a_Exit;
+  TPopupMenu PopupMenu;  // the tray icon's menu: N3 a_Option, N5 separator, N2 a_Version, N4 a_Exit
+  std::unique_ptr<TTrayIcon> TrayIcon;
   TSaveDialog SaveDialog;
 
+  void a_OptionExecute();
+  void a_VersionExecute();
   void a_ExitExecute();
 
  protected:
   const wchar_t* ClassName() const override { return L"CorvixForm"; }
   FormBounds Bounds() const override { return {253, 245, 535, 400}; }
 
+  void Loaded() override;
   void FormCreate() override;
   void FormDestroy() override;
   void FormCloseQuery(bool& canClose) override;
@@ -34,6 +44,7 @@ class TCorvixForm : public TForm {
   LRESULT WMCommand(WPARAM wParam, LPARAM lParam);
   LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
 
+  void ShowWelcome();
   void RegisterHotKeys();
   void UnregisterHotKeys();
   void EndSession();

@@ -165,6 +165,7 @@ LRESULT CALLBACK TWinControl::WindowProc(HWND window, UINT message, WPARAM wPara
 void TForm::Create() {
   CreateHandle(Class(), ExStyle(), Style(), Caption(), Bounds(), Application.Handle());
   try {
+    Loaded();
     FormCreate();
   } catch (const std::exception& error) {
     Application.HandleException(error);

@@ -134,6 +134,9 @@ class TForm : public TWinControl {
   virtual DWORD ExStyle() const { return 0; }
   virtual FormBounds Bounds() const { return {}; }
 
+  // The window exists and the form's components are to be set up; FormCreate follows.
+  virtual void Loaded() {}
+
   // Events.
   virtual void FormCreate() {}
   virtual void FormDestroy() {}

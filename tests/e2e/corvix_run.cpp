@@ -57,8 +57,13 @@ bool CorvixRun::Start(Combination registered) {
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
                       &startup, &process_))
     return false;
-  return WaitFor([&] { return MainForm() != nullptr; }) &&
-         WaitFor([&] { return IsHotKeyTaken(registered.Modifiers, registered.Key); });
+  // The application window turns into a tool window right after the hot keys are registered; only
+  // then are they probed, so a probe never holds a combination while Corvix registers it.
+  return WaitFor([&] {
+           HWND application = ApplicationWindow();
+           return MainForm() && application && (GetWindowLongW(application, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+         }) &&
+         IsHotKeyTaken(registered.Modifiers, registered.Key);
 }
 
 bool CorvixRun::IsRunning() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }

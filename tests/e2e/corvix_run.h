@@ -35,8 +35,8 @@ class CorvixRun {
   // Writes Option.ini in the program folder as a user's editor would: ANSI (GBK) text.
   void WriteOptionIni(const std::wstring& text) const;
 
-  // Starts Corvix.exe and waits (bounded) until its main form exists and the given hot key is
-  // taken; false when either did not happen.
+  // Starts Corvix.exe, waits (bounded) until its start-up has registered the hot keys, and checks
+  // that the given one is taken; false when either did not happen.
   bool Start(Combination registered = kCtrlF1);
 
   DWORD Pid() const { return process_.dwProcessId; }
