@@ -1,5 +1,7 @@
 #include "support/windows.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <iterator>
 #include <thread>
@@ -137,6 +139,57 @@ void Drag(int fromX, int fromY, int toX, int toY) {
   Sleep(100);
   MouseButton(toX, toY, false);
   Sleep(100);
+}
+
+BalloonView ReadBalloon(HWND tooltip) {
+  BalloonView view{tooltip};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tooltip, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return view;
+  constexpr size_t kChars = 1024;
+  // One block in the shell's process: the tool record and a text buffer.
+  struct Remote {
+    TTTOOLINFOW tool;
+    wchar_t text[kChars];
+  };
+  auto* remote = static_cast<Remote*>(VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+  if (remote) {
+    Remote local{};
+    local.tool.cbSize = sizeof local.tool;
+    local.tool.lpszText = remote->text;
+    SIZE_T moved = 0;
+    WriteProcessMemory(process, remote, &local, sizeof local, &moved);
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&remote->tool), SMTO_ABORTIFHUNG, 2000,
+                            &ignored)) {
+      SendMessageTimeoutW(tooltip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(&remote->tool), SMTO_ABORTIFHUNG,
+                          2000, &ignored);
+      ReadProcessMemory(process, remote, &local, sizeof local, &moved);
+      local.text[kChars - 1] = L'\0';
+      view.Text = local.text;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return view;
+}
+
+BalloonView WaitForBalloon(const std::function<bool(const BalloonView&)>& wanted, std::chrono::milliseconds limit) {
+  BalloonView found;
+  WaitFor([&] {
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); window;
+         window = FindWindowExW(nullptr, window, L"tooltips_class32", nullptr)) {
+      if (!IsWindowVisible(window)) continue;
+      BalloonView view = ReadBalloon(window);
+      if (wanted(view)) {
+        found = view;
+        return true;
+      }
+    }
+    return false;
+  }, limit);
+  return found;
 }
 
 bool IsHotKeyTaken(UINT modifiers, UINT key) {

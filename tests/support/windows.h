@@ -50,6 +50,17 @@ void DoubleClick(int x, int y);
 // Press at one point, move there in small steps, release.
 void Drag(int fromX, int fromY, int toX, int toY);
 
+// A balloon as the shell shows it: a tooltip window of the shell's process. Its text is read
+// through that process's own memory, since a tooltip's text does not travel in WM_GETTEXT. (Wine's
+// tooltip does not give its title back, so the title is checked by eye on a screenshot.)
+struct BalloonView {
+  HWND Handle = nullptr;
+  std::wstring Text;
+};
+BalloonView ReadBalloon(HWND tooltip);
+// Waits (bounded) for a visible balloon whose text satisfies the condition.
+BalloonView WaitForBalloon(const std::function<bool(const BalloonView&)>& wanted, std::chrono::milliseconds limit = 10s);
+
 // True when another program holds this global hot key: our own RegisterHotKey for it fails.
 bool IsHotKeyTaken(UINT modifiers, UINT key);
 
