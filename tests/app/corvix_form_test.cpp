@@ -1,0 +1,42 @@
+// The main form's tray menu as the system shows it, read inside the process (menus cannot be read
+// from another process under Wine).
+#include "app/uCorvixForm.h"
+
+#include <gtest/gtest.h>
+
+#include "config/uConfigure.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+std::wstring EntryText(HMENU menu, UINT position) {
+  wchar_t text[64] = {};
+  GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+  return text;
+}
+
+TEST(CorvixForm, TheTrayMenuHoldsOptionsSeparatorAboutExitWithNoDefault) {
+  TempFolder folder;
+  AppPath = folder.WithBackslash();
+  OptionConfigure = std::make_unique<TOptionConfigure>();
+  if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
+  auto form = std::make_unique<TCorvixForm>();
+  form->Create();
+
+  const UniqueMenu menu = form->PopupMenu.Build();
+  ASSERT_EQ(GetMenuItemCount(menu.get()), 4);
+  EXPECT_EQ(EntryText(menu.get(), 0), L"选项设置(&O)");
+  EXPECT_TRUE(GetMenuState(menu.get(), 1, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_EQ(EntryText(menu.get(), 2), L"关于");
+  EXPECT_EQ(EntryText(menu.get(), 3), L"退出");
+  EXPECT_EQ(GetMenuDefaultItem(menu.get(), TRUE, 0), static_cast<UINT>(-1)) << "a double-click would run an entry";
+  EXPECT_EQ(form->TrayIcon->PopupMenu, &form->PopupMenu);
+  EXPECT_STREQ(form->TrayIcon->NotifyData().szTip, L"Corvix截屏助手");
+  EXPECT_EQ(form->TrayIcon->NotifyData().uTimeout, 60000u);
+
+  form->Destroy();
+  OptionConfigure.reset();
+  AppPath.clear();
+}
+
+}  // namespace
