@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Draws Corvix's icon, a small camera, and writes src/app/Corvix.ico (16 to 256 pixels).
-
-Run it again after changing the drawing; the .ico it writes is committed.
+"""Draws Corvix's icons and writes them as .ico files (they are committed):
+  src/app/Corvix.ico       the program's camera, 16 to 256 pixels;
+  src/dialogs/Tools.ico    the options page's crossed wrench and screwdriver, 24 pixels.
+Run it again after changing a drawing.
 """
 import math
 import struct
-import sys
 import zlib
 
 SIZES = [16, 20, 24, 32, 40, 48, 64, 256]
@@ -25,6 +25,23 @@ def circle(x, y, cx, cy, r):
     return math.hypot(x - cx, y - cy) - r
 
 
+def capsule(x, y, ax, ay, bx, by, r):
+    """Signed distance to a segment from (ax, ay) to (bx, by) with round ends of radius r."""
+    px, py, dx, dy = x - ax, y - ay, bx - ax, by - ay
+    t = max(0.0, min(1.0, (px * dx + py * dy) / (dx * dx + dy * dy)))
+    return math.hypot(px - dx * t, py - dy * t) - r
+
+
+ERASE = None  # a layer that cuts its shape out of what lies below
+
+TOOLS = [
+    (lambda x, y: capsule(x, y, 0.22, 0.80, 0.70, 0.32, 0.075), (0x8A, 0x94, 0x9E, 255)),  # wrench handle
+    (lambda x, y: circle(x, y, 0.74, 0.26, 0.17), (0x8A, 0x94, 0x9E, 255)),                # wrench head
+    (lambda x, y: capsule(x, y, 0.83, 0.17, 0.95, 0.05, 0.075), ERASE),                     # its jaw
+    (lambda x, y: capsule(x, y, 0.20, 0.20, 0.58, 0.58, 0.04), (0xC8, 0xD0, 0xD8, 255)),   # screwdriver shaft
+    (lambda x, y: capsule(x, y, 0.60, 0.60, 0.84, 0.84, 0.11), (0xD8, 0x20, 0x20, 255)),   # red handle
+]
+
 # Layers, painted in order; coordinates on a 0..1 square. Each: (distance function, RGBA).
 LAYERS = [
     (lambda x, y: rounded_box(x, y, 0.30, 0.14, 0.56, 0.30, 0.04), (0x2B, 0x3A, 0x4A, 255)),  # finder
@@ -38,7 +55,7 @@ LAYERS = [
 ]
 
 
-def render(size):
+def render(size, layers=None):
     """Returns rows top-down of (r, g, b, a) tuples, anti-aliased by supersampling."""
     rows = []
     n = SUPERSAMPLE
@@ -51,8 +68,13 @@ def render(size):
                     x = (px + (sx + 0.5) / n) / size
                     y = (py + (sy + 0.5) / n) / size
                     r = g = b = a = 0.0
-                    for shape, (cr, cg, cb, ca) in LAYERS:
-                        if shape(x, y) <= 0:
+                    for shape, colour in layers or LAYERS:
+                        if shape(x, y) > 0:
+                            continue
+                        if colour is ERASE:
+                            r = g = b = a = 0.0
+                        else:
+                            cr, cg, cb, ca = colour
                             k = ca / 255
                             r, g, b = r * (1 - k) + cr * k, g * (1 - k) + cg * k, b * (1 - k) + cb * k
                             a = a + (1 - a) * k
@@ -94,8 +116,8 @@ def png(size, rows):
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
-def main(out):
-    images = [(s, png(s, render(s)) if s >= 256 else dib(s, render(s))) for s in SIZES]
+def write_ico(out, sizes, layers):
+    images = [(s, png(s, render(s, layers)) if s >= 256 else dib(s, render(s, layers))) for s in sizes]
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, blob in images:
@@ -108,4 +130,5 @@ def main(out):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "src/app/Corvix.ico")
+    write_ico("src/app/Corvix.ico", SIZES, LAYERS)
+    write_ico("src/dialogs/Tools.ico", [24], TOOLS)

@@ -1,14 +1,21 @@
 // Program entry: module start-up, the application and its hidden main form, the message loop, and
 // the shut-down in the reverse order.
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
 
 #include "app/uCorvixForm.h"
 #include "capture/uSnapBase.h"
 #include "common/app_title.h"
 #include "config/uConfigure.h"
+#include "dialogs/uDataModule.h"
 #include "toolkit/forms.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // The shell's folder dialog needs COM; the tree view needs the common controls.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   // Before any window: the program folder, the option store (it reads Option.ini), the capture
   // sources.
   SetAppPath();
@@ -18,6 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   try {
     Application.Initialize(instance);
     Application.SetTitle(kAppTitle);
+    Dm = std::make_unique<TDm>();
     CorvixForm = Application.CreateForm<TCorvixForm>();
     Application.Run();
   } catch (const std::exception& error) {
@@ -26,8 +34,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // The forms go while the option store still exists; then the modules, in reverse order.
   Application.DestroyForms();
   CorvixForm = nullptr;
+  Dm.reset();
   FreeSnaps();
   OptionConfigure.reset();
   AppPath.clear();
+  CoUninitialize();
   return 0;
 }

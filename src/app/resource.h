@@ -2,6 +2,7 @@
 #pragma once
 
 #define IDI_MAINICON 1
+#define IDI_TOOLS 2
 
 // Commands of the main form's actions (menu entries and WM_COMMAND).
 #define IDA_OPTION 40001

@@ -8,6 +8,7 @@
 #include "common/uCommand.h"
 #include "capture/uSnapBase.h"
 #include "config/uConfigure.h"
+#include "dialogs/uOptionDialog.h"
 
 TCorvixForm* CorvixForm = nullptr;
 
@@ -38,8 +39,26 @@ void TCorvixForm::Loaded() {
   TrayIcon->Loaded();
 }
 
-// The options dialog and the about box open here once they exist.
-void TCorvixForm::a_OptionExecute() {}
+// One options dialog at a time; OK saves and the hot keys take effect at once.
+void TCorvixForm::a_OptionExecute() {
+  if (OptionDialog) {
+    SetForegroundWindow(OptionDialog->Handle());
+    return;
+  }
+  auto dialog = std::make_unique<TOptionDialog>();
+  dialog->Create();
+  OptionDialog = dialog.get();
+  struct Free {  // also when saving raised an error
+    std::unique_ptr<TOptionDialog>& form;
+    ~Free() { form->Destroy(); }
+  } free{dialog};
+  if (dialog->ShowModal() == mrOk) {
+    UnregisterHotKeys();
+    RegisterHotKeys();
+  }
+}
+
+// The about box opens here once it exists.
 void TCorvixForm::a_VersionExecute() {}
 
 void TCorvixForm::FormCreate() {

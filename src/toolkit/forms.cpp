@@ -180,12 +180,14 @@ void TForm::Show() {
 void TForm::Hide() { ShowWindow(Handle(), SW_HIDE); }
 
 void TForm::Close() {
+  if (modal_) {
+    ModalResult = mrCancel;  // the modal loop asks FormCloseQuery
+    return;
+  }
   bool canClose = true;
   FormCloseQuery(canClose);
   if (!canClose) return;
-  if (modal_)
-    ModalResult = mrCancel;
-  else if (this == Application.MainForm())
+  if (this == Application.MainForm())
     Application.Terminate();
   else
     Hide();
@@ -204,25 +206,38 @@ int TForm::ShowModal() {
       reinterpret_cast<LPARAM>(&disabled));
   for (HWND window : disabled)
     if (window != Handle()) EnableWindow(window, FALSE);
+  struct Restore {  // also when an error leaves the loop
+    TForm& form;
+    std::vector<HWND>& windows;
+    ~Restore() {
+      form.modal_ = false;
+      for (HWND window : windows)
+        if (window != form.Handle() && IsWindow(window)) EnableWindow(window, TRUE);
+      form.Hide();
+    }
+  } restore{*this, disabled};
 
   ModalResult = mrNone;
   modal_ = true;
   Show();
   MSG message;
-  while (ModalResult == mrNone) {
+  for (;;) {
+    if (ModalResult != mrNone) {
+      bool canClose = true;
+      FormCloseQuery(canClose);
+      if (canClose) break;
+      ModalResult = mrNone;
+    }
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
       Application.Terminate();
       PostQuitMessage(0);  // the outer loop ends too
       if (ModalResult == mrNone) ModalResult = mrCancel;
       break;
     }
+    if (PreTranslate(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  modal_ = false;
-  for (HWND window : disabled)
-    if (window != Handle() && IsWindow(window)) EnableWindow(window, TRUE);
-  Hide();
   return ModalResult;
 }
 

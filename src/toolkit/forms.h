@@ -114,9 +114,11 @@ class TForm : public TWinControl {
   void Show();
   void Hide();
   bool Visible() const { return Handle() && IsWindowVisible(Handle()); }
-  // Asks FormCloseQuery; when it allows, a modal form ends with mrCancel, the main form ends the
-  // application and any other form hides.
+  // A modal form ends with mrCancel; otherwise FormCloseQuery decides, and then the main form ends
+  // the application and any other form hides.
   void Close();
+  // Runs the form modally until ModalResult is set and FormCloseQuery allows; an error from the
+  // close query ends it too and goes on to the caller.
   int ShowModal();
   int ModalResult = mrNone;
 
@@ -144,6 +146,8 @@ class TForm : public TWinControl {
 
   // The default handles closing and passes the rest on.
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // A modal form's loop offers each message here first; true when it was handled.
+  virtual bool PreTranslate(MSG& /*message*/) { return false; }
 
  private:
   bool modal_ = false;

@@ -1,0 +1,59 @@
+#include "dialogs/uBaseDialog.h"
+
+namespace {
+constexpr UINT kShown = WM_APP + 0x40;
+}
+
+TBaseDialogForm::TBaseDialogForm()
+    : font_(CreateFontW(-Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体")) {}
+
+FormBounds TBaseDialogForm::Bounds() const {
+  const SIZE client = ClientSize();
+  RECT r{0, 0, Scale(client.cx), Scale(client.cy)};
+  AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return {work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2, width,
+          height};
+}
+
+void TBaseDialogForm::FormKeyDown(WPARAM key) {
+  if (key == VK_RETURN) {
+    HWND focus = GetFocus();
+    wchar_t className[16] = {};
+    GetClassNameW(focus, className, 16);
+    const bool pushButton = lstrcmpiW(className, L"Button") == 0 &&
+                            (GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
+    // A focused push button takes Enter as its own click.
+    if (focus && (focus == KeepsEnter || pushButton)) return;
+    ModalResult = mrOk;
+  } else if (key == VK_ESCAPE) {
+    ModalResult = mrCancel;
+  }
+}
+
+bool TBaseDialogForm::PreTranslate(MSG& message) {
+  if (message.message == WM_KEYDOWN && (message.hwnd == Handle() || IsChild(Handle(), message.hwnd)))
+    FormKeyDown(message.wParam);
+  // Tab and the arrow keys move between the controls; Enter and Escape were seen above.
+  if (message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) {
+    HWND focus = GetFocus();
+    wchar_t className[16] = {};
+    GetClassNameW(focus, className, 16);
+    if (lstrcmpiW(className, L"Button") != 0) return ModalResult != mrNone;
+  }
+  return IsDialogMessageW(Handle(), &message);
+}
+
+LRESULT TBaseDialogForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
+    case WM_SHOWWINDOW:
+      if (wParam) PostMessageW(Handle(), kShown, 0, 0);  // once the dialog is up and active
+      break;
+    case kShown: FormShow(); return 0;
+  }
+  return TForm::HandleMessage(message, wParam, lParam);
+}

@@ -1,0 +1,218 @@
+#include "dialogs/uOptionDialog.h"
+
+#include <commctrl.h>
+
+#include "common/uCommand.h"
+#include "config/uConfigure.h"
+#include "dialogs/folder_picker.h"
+#include "dialogs/uDataModule.h"
+
+TOptionDialog* OptionDialog = nullptr;
+
+namespace {
+
+constexpr COLORREF kHeaderColour = RGB(0, 128, 192);
+constexpr COLORREF kPageColour = RGB(255, 255, 255);
+constexpr DWORD kCheckBox = BS_AUTOCHECKBOX | WS_TABSTOP;
+constexpr DWORD kHotKeyEdit = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+
+void SetChecked(HWND box, bool checked) { SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
+bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+// Panels take their place in pixels at 96 DPI inside their parent's client area.
+std::unique_ptr<TPanel> MakePanel(HWND parent, const RECT& place, COLORREF colour, TPanel::Bevel bevel) {
+  const int dpi96 = Scale(96);
+  const auto back = [dpi96](LONG v) { return static_cast<int>(MulDiv(v, 96, dpi96)); };
+  return std::make_unique<TPanel>(parent, back(place.left), back(place.top), back(place.right - place.left),
+                                  back(place.bottom - place.top), colour, bevel);
+}
+
+}  // namespace
+
+TOptionDialog::TOptionDialog()
+    : buttonFont_(CreateFontW(-Scale(7), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体")) {}
+
+TOptionDialog::~TOptionDialog() = default;
+
+// The controls, in their tab order, at their places in pixels at 96 DPI.
+void TOptionDialog::Loaded() {
+  HWND dialog = Handle();
+  b_Ok = CreateControl(dialog, L"BUTTON", L"确定(&O)", BS_DEFPUSHBUTTON | WS_TABSTOP, 440, 395, 75, 22, IDOK);
+  b_Cancel = CreateControl(dialog, L"BUTTON", L"取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 520, 395, 75, 22, IDCANCEL);
+
+  Panel2 = std::make_unique<TPanel>(dialog, 3, 3, 153, 386, GetSysColor(COLOR_BTNFACE), TPanel::Framed);
+  const RECT treePlace = Panel2->Inside();
+  tv_Item = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_SHOWSELALWAYS,
+                            treePlace.left + 2, treePlace.top + 2, treePlace.right - treePlace.left - 4,
+                            treePlace.bottom - treePlace.top - 4, Panel2->Handle(),
+                            reinterpret_cast<HMENU>(ID_TREE), Application.Instance(), nullptr);
+  SendMessageW(tv_Item, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+  if (Dm) TreeView_SetImageList(tv_Item, Dm->IL24, TVSIL_NORMAL);
+  TreeView_SetIndent(tv_Item, 27);
+  TVINSERTSTRUCTW item{};
+  item.hParent = TVI_ROOT;
+  item.hInsertAfter = TVI_LAST;
+  item.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  wchar_t defaultSettings[] = L"默认设置";
+  item.item.pszText = defaultSettings;
+  item.item.iImage = item.item.iSelectedImage = 0;
+  item.item.lParam = 0;  // the notebook page it opens
+  TreeView_InsertItem(tv_Item, &item);
+
+  Panel3 = std::make_unique<TPanel>(dialog, 158, 3, 448, 386, GetSysColor(COLOR_BTNFACE), TPanel::Framed);
+  const RECT inside3 = Panel3->Inside();
+  Panel4 = MakePanel(Panel3->Handle(), {inside3.left, inside3.top, inside3.right, inside3.top + Scale(51)},
+                     kHeaderColour, TPanel::None);
+  Panel4->TextColour = RGB(255, 255, 255);
+  i_Head = CreateControl(Panel4->Handle(), L"STATIC", L"", SS_BITMAP, 7, 7, 25, 25, ID_HEAD);
+  lb_ItemText = CreateControl(Panel4->Handle(), L"STATIC", L"默认设置", SS_LEFT, 40, 8, 120, 14);
+  lb_Head = CreateControl(Panel4->Handle(), L"STATIC", L"设置Corvix的默认行为", SS_LEFT, 40, 24, 386, 23);
+  nb_Pages = MakePanel(Panel3->Handle(), {inside3.left, inside3.top + Scale(51), inside3.right, inside3.bottom},
+                       kPageColour, TPanel::None);
+  RECT page;
+  GetClientRect(nb_Pages->Handle(), &page);
+  Panel5 = MakePanel(nb_Pages->Handle(), page, kPageColour, TPanel::None);
+
+  // Page 0; the group boxes' controls sit on the page at the group's place plus their own.
+  HWND p = Panel5->Handle();
+  c_AutoRun = CreateControl(p, L"BUTTON", L"开机后自动运行截屏工具", kCheckBox, 16, 11, 161, 17, ID_AUTORUN);
+  c_MinTray = CreateControl(p, L"BUTTON", L"启动后最小化到系统托盘区", kCheckBox, 16, 35, 169, 17, ID_MINTRAY);
+  CreateControl(p, L"BUTTON", L"项目默认保存目录", BS_GROUPBOX, 16, 153, 417, 60);
+  e_DefaultFolder = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 16 + 8, 153 + 24, 369, 20,
+                                  ID_DEFAULTFOLDER);
+  b_OpenDir = CreateControl(p, L"BUTTON", L"...", BS_PUSHBUTTON | WS_TABSTOP, 16 + 382, 153 + 21, 22, 24, ID_OPENDIR);
+  SendMessageW(b_OpenDir, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
+  c_AutoSave = CreateControl(p, L"BUTTON", L"自动保存截屏图片", kCheckBox, 16, 59, 121, 17, ID_AUTOSAVE);
+  cbx_SaveExt = CreateControl(p, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 131, 128, 102, 200,
+                              ID_SAVEEXT);
+  for (const wchar_t* format : {L"bmp图片格式", L"jpg图片格式"})
+    SendMessageW(cbx_SaveExt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format));
+  CreateControl(p, L"BUTTON", L"默认快捷键设置", BS_GROUPBOX, 16, 221, 417, 103);
+  CreateControl(p, L"STATIC", L"全屏截屏", SS_LEFT, 16 + 32, 221 + 24, 78, 14);
+  CreateControl(p, L"STATIC", L"活动窗口截屏", SS_LEFT, 16 + 32, 221 + 48, 78, 14);
+  CreateControl(p, L"STATIC", L"选择区域截屏", SS_LEFT, 16 + 32, 221 + 72, 78, 14);
+  e_Screen_Key = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 19, 121, 20, ID_SCREEN_KEY);
+  e_Active_Key = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 43, 121, 20, ID_ACTIVE_KEY);
+  e_Select_Key = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 67, 121, 20, ID_SELECT_KEY);
+  CreateControl(p, L"STATIC", L"默认保存文件名格式", SS_LEFT, 16, 108, 112, 14);
+  e_defaultFile = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 131, 103, 102, 20,
+                                ID_DEFAULTFILE);
+  CreateControl(p, L"STATIC", L"默认保存的图片格式", SS_LEFT, 16, 132, 112, 14);
+  c_ExitHint = CreateControl(p, L"BUTTON", L"退出提示用户", kCheckBox, 16, 83, 97, 17, ID_EXITHINT);
+}
+
+void TOptionDialog::FormCreate() {
+  OptionsToControls();
+  TreeView_SelectItem(tv_Item, TreeView_GetRoot(tv_Item));
+  tv_ItemChange();
+}
+
+void TOptionDialog::FormShow() { SetFocus(tv_Item); }
+
+void TOptionDialog::FormCloseQuery(bool& canClose) {
+  if (ModalResult == mrOk) ControlsToOptions();
+  canClose = true;
+}
+
+void TOptionDialog::FormDestroy() { OptionDialog = nullptr; }
+
+void TOptionDialog::OptionsToControls() {
+  const DefaultOptionRec& option = OptionConfigure->Option;
+  SetChecked(c_AutoRun, option.AutoRun);
+  SetChecked(c_MinTray, option.Minimize);
+  SetChecked(c_AutoSave, option.AutoSave);
+  SetChecked(c_ExitHint, option.ExitHint);
+  SetWindowTextW(e_defaultFile, option.DefaultFormat.c_str());
+  SendMessageW(cbx_SaveExt, CB_SETCURSEL, option.DefaultImage <= 1 ? option.DefaultImage : static_cast<WPARAM>(-1), 0);
+  SetWindowTextW(e_DefaultFolder, option.DefaultDir.c_str());
+  SetWindowTextW(e_Screen_Key, option.KeyScreen.c_str());
+  SetWindowTextW(e_Active_Key, option.KeyActiveWnd.c_str());
+  SetWindowTextW(e_Select_Key, option.KeyCustom.c_str());
+}
+
+DefaultOptionRec TOptionDialog::ControlsToRecord() const {
+  DefaultOptionRec option;
+  option.AutoRun = Checked(c_AutoRun);
+  option.Minimize = Checked(c_MinTray);
+  option.AutoSave = Checked(c_AutoSave);
+  option.ExitHint = Checked(c_ExitHint);
+  option.DefaultFormat = TextOf(e_defaultFile);
+  option.DefaultImage = static_cast<uint8_t>(SendMessageW(cbx_SaveExt, CB_GETCURSEL, 0, 0) & 0xFF);
+  option.DefaultDir = TextOf(e_DefaultFolder);
+  while (!option.DefaultDir.empty() && option.DefaultDir.back() == L'\\') option.DefaultDir.pop_back();
+  option.KeyScreen = TextOf(e_Screen_Key);
+  option.KeyActiveWnd = TextOf(e_Active_Key);
+  option.KeyCustom = TextOf(e_Select_Key);
+  return option;
+}
+
+void TOptionDialog::ControlsToOptions() {
+  OptionConfigure->SetOptions(ControlsToRecord());
+  OptionConfigure->Save();
+}
+
+void TOptionDialog::tv_ItemChange() {
+  TVITEMW item{};
+  item.mask = TVIF_IMAGE | TVIF_PARAM;
+  item.hItem = TreeView_GetSelection(tv_Item);
+  if (!item.hItem || !TreeView_GetItem(tv_Item, &item)) return;
+  DrawHeadImage(item.iImage);
+  // One page exists: page item.lParam is the one shown.
+}
+
+void TOptionDialog::DrawHeadImage(int imageIndex) {
+  WindowDc screen(nullptr);
+  const int size = Scale(25);
+  headImage_.reset(CreateCompatibleBitmap(screen.get(), size, size));
+  UniqueMemoryDc canvas(CreateCompatibleDC(screen.get()));
+  {
+    ScopedSelect keep(canvas.get(), headImage_.get());
+    RECT all{0, 0, size, size};
+    FillRect(canvas.get(), &all, Panel4->Brush());
+    if (Dm) ImageList_Draw(Dm->IL24, imageIndex, canvas.get(), 0, 0, ILD_NORMAL);
+  }
+  SendMessageW(i_Head, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(headImage_.get()));
+}
+
+void TOptionDialog::c_MinTrayClick() { SetChecked(c_MinTray, true); }
+
+void TOptionDialog::b_OpenDirClick() {
+  std::wstring folder = TextOf(e_DefaultFolder);
+  if (SelectFolder(L"选择默认保存目录", L"", folder)) SetWindowTextW(e_DefaultFolder, folder.c_str());
+}
+
+bool TOptionDialog::IsHotKeyField(HWND window) const {
+  return window && (window == e_Screen_Key || window == e_Active_Key || window == e_Select_Key);
+}
+
+bool TOptionDialog::PreTranslate(MSG& message) {
+  // Hot-key fields show the keys pressed in them, Alt combinations included; Tab still moves on.
+  if (IsHotKeyField(message.hwnd) && message.wParam != VK_TAB) {
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) ShowPressedKeys(message.hwnd, message.wParam);
+    if (message.message == WM_SYSKEYDOWN || message.message == WM_SYSCHAR) return true;  // no menu accelerators
+  }
+  return TBaseDialogForm::PreTranslate(message);
+}
+
+LRESULT TOptionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+    switch (LOWORD(wParam)) {
+      case IDOK: ModalResult = mrOk; return 0;
+      case IDCANCEL: ModalResult = mrCancel; return 0;
+      case ID_MINTRAY: c_MinTrayClick(); return 0;
+      case ID_OPENDIR: b_OpenDirClick(); return 0;
+    }
+  }
+  if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == TVN_SELCHANGEDW) {
+    tv_ItemChange();
+    return 0;
+  }
+  return TBaseDialogForm::HandleMessage(message, wParam, lParam);
+}

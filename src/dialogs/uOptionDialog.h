@@ -1,0 +1,56 @@
+// The options dialog: every setting on one page; hot keys are entered by pressing them.
+#pragma once
+
+#include <memory>
+
+#include "config/option_record.h"
+#include "dialogs/uBaseDialog.h"
+
+// Control identifiers.
+enum OptionControl {
+  ID_AUTORUN = 101, ID_MINTRAY, ID_AUTOSAVE, ID_EXITHINT, ID_DEFAULTFILE, ID_SAVEEXT, ID_DEFAULTFOLDER, ID_OPENDIR,
+  ID_SCREEN_KEY, ID_ACTIVE_KEY, ID_SELECT_KEY, ID_TREE, ID_HEAD
+};
+
+class TOptionDialog : public TBaseDialogForm {
+ public:
+  TOptionDialog();
+  ~TOptionDialog() override;
+
+  HWND b_Ok = nullptr, b_Cancel = nullptr, tv_Item = nullptr, i_Head = nullptr, lb_ItemText = nullptr,
+       lb_Head = nullptr, c_AutoRun = nullptr, c_MinTray = nullptr, c_AutoSave = nullptr, c_ExitHint = nullptr,
+       e_defaultFile = nullptr, cbx_SaveExt = nullptr, e_DefaultFolder = nullptr, b_OpenDir = nullptr,
+       e_Screen_Key = nullptr, e_Active_Key = nullptr, e_Select_Key = nullptr;
+
+  void OptionsToControls();
+  // The record the controls describe (trailing backslashes off the folder, low 8 bits of the format).
+  DefaultOptionRec ControlsToRecord() const;
+  void ControlsToOptions();
+
+ protected:
+  const wchar_t* ClassName() const override { return L"TOptionDialog"; }
+  std::wstring Caption() const override { return L"选项"; }
+  SIZE ClientSize() const override { return {610, 426}; }
+
+  void Loaded() override;
+  void FormCreate() override;
+  void FormShow() override;
+  void FormCloseQuery(bool& canClose) override;
+  void FormDestroy() override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslate(MSG& message) override;
+
+ private:
+  void tv_ItemChange();
+  void c_MinTrayClick();
+  void b_OpenDirClick();
+  void DrawHeadImage(int imageIndex);
+  bool IsHotKeyField(HWND window) const;
+
+  std::unique_ptr<TPanel> Panel2, Panel3, Panel4, nb_Pages, Panel5;
+  UniqueBitmap headImage_;
+  UniqueFont buttonFont_;
+};
+
+// The options dialog while one is open.
+extern TOptionDialog* OptionDialog;

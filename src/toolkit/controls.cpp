@@ -1,0 +1,79 @@
+#include "toolkit/controls.h"
+
+int Scale(int pixels) {
+  static const int dpi = [] {
+    WindowDc screen(nullptr);
+    return GetDeviceCaps(screen.get(), LOGPIXELSY);
+  }();
+  return MulDiv(pixels, dpi, 96);
+}
+
+HWND CreateControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int left, int top,
+                   int width, int height, int id, DWORD exStyle) {
+  HWND control = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, Scale(left),
+                                 Scale(top), Scale(width), Scale(height), parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Application.Instance(), nullptr);
+  SendMessageW(control, WM_SETFONT, SendMessageW(GetAncestor(parent, GA_ROOT), WM_GETFONT, 0, 0), FALSE);
+  return control;
+}
+
+TPanel::TPanel(HWND parent, int left, int top, int width, int height, COLORREF colour, Bevel bevel)
+    : colour_(colour), brush_(CreateSolidBrush(colour)), bevel_(bevel) {
+  CreateHandle({L"TPanel"}, WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, L"",
+               {Scale(left), Scale(top), Scale(width), Scale(height)}, parent);
+}
+
+RECT TPanel::Inside() const {
+  RECT r;
+  GetClientRect(Handle(), &r);
+  if (bevel_ == Framed) InflateRect(&r, -2, -2);
+  return r;
+}
+
+void TPanel::PanelPainterPaint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Handle(), &paint);
+  RECT whole;
+  GetClientRect(Handle(), &whole);
+  if (bevel_ == Framed) DrawEdge(dc, &whole, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+  const RECT inside = Inside();
+  FillRect(dc, &inside, brush_.get());
+  if (!Caption.empty()) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_GETFONT, 0, 0));
+    ScopedSelect keep(dc, font);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, Caption.c_str(), static_cast<int>(Caption.size()), &text);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, inside.left + 2, inside.top + (inside.bottom - inside.top - text.cy) / 2, Caption.c_str(),
+             static_cast<int>(Caption.size()));
+  }
+  EndPaint(Handle(), &paint);
+}
+
+LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: PanelPainterPaint(); return 0;
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT: {
+      // Themed controls ask their parent for what lies behind them.
+      RECT inside = Inside();
+      FillRect(reinterpret_cast<HDC>(wParam), &inside, brush_.get());
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      // Labels, check boxes and group boxes show the panel's colour; a read-only edit keeps its own.
+      wchar_t className[16] = {};
+      GetClassNameW(reinterpret_cast<HWND>(lParam), className, 16);
+      if (lstrcmpiW(className, L"Edit") == 0) break;
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkColor(dc, colour_);
+      SetTextColor(dc, TextColour);
+      return reinterpret_cast<LRESULT>(brush_.get());
+    }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+      return SendMessageW(GetAncestor(Handle(), GA_ROOT), message, wParam, lParam);
+  }
+  return TWinControl::HandleMessage(message, wParam, lParam);
+}

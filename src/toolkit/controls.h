@@ -1,0 +1,40 @@
+// Child controls of the dialogs: standard Windows controls made from a layout given in pixels at
+// 96 DPI (scaled to the screen), and panels that paint themselves flat in their own colour.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "toolkit/forms.h"
+#include "toolkit/handles.h"
+
+// Pixels at 96 DPI to pixels on this screen.
+int Scale(int pixels);
+
+// A standard control (class "BUTTON", "EDIT", ...) at a place in its parent, with an identifier.
+HWND CreateControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int left, int top,
+                   int width, int height, int id = 0, DWORD exStyle = 0);
+
+// A panel: its colour, bevels, and a caption at x = 2, centred vertically. It passes its children's
+// notifications (commands, colours) on to the form it is on.
+class TPanel : public TWinControl {
+ public:
+  enum Bevel { None, Framed };  // framed: outer lowered, inner raised
+  TPanel(HWND parent, int left, int top, int width, int height, COLORREF colour, Bevel bevel);
+  COLORREF Colour() const { return colour_; }
+  HBRUSH Brush() const { return brush_.get(); }
+  std::wstring Caption;
+  COLORREF TextColour = GetSysColor(COLOR_WINDOWTEXT);  // of the labels on it
+  // The client area inside the bevels.
+  RECT Inside() const;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void PanelPainterPaint();
+  COLORREF colour_;
+  UniqueBrush brush_;
+  Bevel bevel_;
+};

@@ -1,0 +1,131 @@
+// The options dialog of the real program, opened with the tray menu's command.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/resource.h"
+#include "corvix_run.h"
+#include "dialogs/uOptionDialog.h"
+
+namespace e2e {
+namespace {
+
+HWND OpenOptions(const CorvixRun& corvix) {
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_OPTION, 0);
+  HWND dialog = nullptr;
+  WaitFor([&] { return (dialog = FindProcessWindow(corvix.Pid(), L"TOptionDialog", L"选项", true)) != nullptr; });
+  Sleep(300);
+  return dialog;
+}
+
+// A control of the dialog, wherever it sits among the panels.
+HWND Find(HWND dialog, int id) {
+  std::pair<int, HWND> wanted{id, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* w = reinterpret_cast<std::pair<int, HWND>*>(data);
+        if (GetDlgCtrlID(child) != w->first) return TRUE;
+        w->second = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&wanted));
+  return wanted.second;
+}
+
+bool IsChecked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+std::vector<std::wstring> IniLines(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(length, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), text.data(), length);
+  std::vector<std::wstring> lines;
+  std::wstringstream in(text);
+  for (std::wstring line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = OpenOptions(corvix);
+  ASSERT_NE(dialog, nullptr) << "no options dialog";
+  EXPECT_FALSE(IsChecked(Find(dialog, ID_AUTORUN)));
+  EXPECT_TRUE(IsChecked(Find(dialog, ID_MINTRAY)));
+  EXPECT_FALSE(IsChecked(Find(dialog, ID_AUTOSAVE)));
+  EXPECT_TRUE(IsChecked(Find(dialog, ID_EXITHINT)));
+  EXPECT_EQ(WindowText(Find(dialog, ID_DEFAULTFILE)), L"000");
+  EXPECT_EQ(WindowText(Find(dialog, ID_SAVEEXT)), L"jpg图片格式");
+  const std::wstring save = corvix.Folder().wstring() + L"\\Save";
+  EXPECT_EQ(WindowText(Find(dialog, ID_DEFAULTFOLDER)), save);
+  EXPECT_EQ(WindowText(Find(dialog, ID_SCREEN_KEY)), L"CTRL+F1");
+  EXPECT_EQ(WindowText(Find(dialog, ID_ACTIVE_KEY)), L"CTRL+F2");
+  EXPECT_EQ(WindowText(Find(dialog, ID_SELECT_KEY)), L"CTRL+F3");
+
+  // A second choice of the entry brings the open dialog to the front: still one dialog.
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_OPTION, 0);
+  Sleep(500);
+  int dialogs = 0;
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"TOptionDialog", nullptr); w;
+       w = FindWindowExW(nullptr, w, L"TOptionDialog", nullptr))
+    dialogs += IsWindowVisible(w) ? 1 : 0;
+  EXPECT_EQ(dialogs, 1);
+
+  PostMessageW(Find(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(corvix.Folder() / L"Option.ini"); }));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  const std::vector<std::wstring> expected = {
+      L"[Default]", L"AutoRun=0", L"Minimize=1", L"AutoSave=0", L"ExitHint=1", L"DefaultDir=" + save,
+      L"DefaultFormat=000", L"DefaultImage=1", L"KeyScreen=CTRL+F1", L"KeyActiveWnd=CTRL+F2", L"KeyCustom=CTRL+F3"};
+  EXPECT_EQ(IniLines(corvix.Folder() / L"Option.ini"), expected);
+  EXPECT_TRUE(std::filesystem::is_directory(corvix.Folder() / L"Save"));
+}
+
+TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = OpenOptions(corvix);
+  ASSERT_NE(dialog, nullptr);
+  HWND field = Find(dialog, ID_SCREEN_KEY);
+  // Click into the field, then press the keys as a person would.
+  RECT r;
+  GetWindowRect(field, &r);
+  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Sleep(200);
+  PressKeys(MOD_CONTROL | MOD_SHIFT, VK_F5);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(field) == L"CTRL+SHIFT+F5"; }, 3s)) << testing::PrintToString(WindowText(field));
+  PostMessageW(Find(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_TRUE(WaitFor([] { return IsHotKeyTaken(MOD_CONTROL | MOD_SHIFT, VK_F5); }, 3s));
+  EXPECT_FALSE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+}
+
+TEST(Options, EscapeChangesNothingAndAnEmptyFolderGivesTheError) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = OpenOptions(corvix);
+  ASSERT_NE(dialog, nullptr);
+  PressKeys(0, VK_ESCAPE);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"Option.ini"));
+
+  dialog = OpenOptions(corvix);
+  ASSERT_NE(dialog, nullptr);
+  SendMessageW(Find(dialog, ID_DEFAULTFOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  PostMessageW(Find(dialog, IDOK), BM_CLICK, 0, 0);
+  const MessageBoxView box = WaitForMessageBox(corvix.Pid());
+  ASSERT_NE(box.Handle, nullptr);
+  EXPECT_EQ(box.Text, L"Unable to create directory");
+  Answer(box, IDOK);
+  EXPECT_TRUE(corvix.IsRunning());
+  EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+}
+
+}  // namespace
+}  // namespace e2e
