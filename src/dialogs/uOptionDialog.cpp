@@ -84,7 +84,7 @@ void TOptionDialog::Loaded() {
   HWND p = Panel5->Handle();
   c_AutoRun = CreateControl(p, L"BUTTON", L"开机后自动运行截屏工具", kCheckBox, 16, 11, 161, 17, ID_AUTORUN);
   c_MinTray = CreateControl(p, L"BUTTON", L"启动后最小化到系统托盘区", kCheckBox, 16, 35, 169, 17, ID_MINTRAY);
-  CreateControl(p, L"BUTTON", L"项目默认保存目录", BS_GROUPBOX, 16, 153, 417, 60);
+  Panel5->Groups.push_back({{16, 153, 16 + 417, 153 + 60}, L"项目默认保存目录"});
   e_DefaultFolder = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 16 + 8, 153 + 24, 369, 20,
                                   ID_DEFAULTFOLDER);
   b_OpenDir = CreateControl(p, L"BUTTON", L"...", BS_PUSHBUTTON | WS_TABSTOP, 16 + 382, 153 + 21, 22, 24, ID_OPENDIR);
@@ -94,7 +94,7 @@ void TOptionDialog::Loaded() {
                               ID_SAVEEXT);
   for (const wchar_t* format : {L"bmp图片格式", L"jpg图片格式"})
     SendMessageW(cbx_SaveExt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format));
-  CreateControl(p, L"BUTTON", L"默认快捷键设置", BS_GROUPBOX, 16, 221, 417, 103);
+  Panel5->Groups.push_back({{16, 221, 16 + 417, 221 + 103}, L"默认快捷键设置"});
   CreateControl(p, L"STATIC", L"全屏截屏", SS_LEFT, 16 + 32, 221 + 24, 78, 14);
   CreateControl(p, L"STATIC", L"活动窗口截屏", SS_LEFT, 16 + 32, 221 + 48, 78, 14);
   CreateControl(p, L"STATIC", L"选择区域截屏", SS_LEFT, 16 + 32, 221 + 72, 78, 14);

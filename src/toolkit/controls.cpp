@@ -38,6 +38,19 @@ void TPanel::PanelPainterPaint() {
   if (bevel_ == Framed) DrawEdge(dc, &whole, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
   const RECT inside = Inside();
   FillRect(dc, &inside, brush_.get());
+  HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_GETFONT, 0, 0));
+  for (const Group& group : Groups) {
+    ScopedSelect keep(dc, dialogFont);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, group.Caption.c_str(), static_cast<int>(group.Caption.size()), &text);
+    RECT frame{Scale(group.Place.left), Scale(group.Place.top) + text.cy / 2, Scale(group.Place.right),
+               Scale(group.Place.bottom)};
+    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    SetBkColor(dc, colour_);
+    SetTextColor(dc, TextColour);
+    TextOutW(dc, frame.left + Scale(8), Scale(group.Place.top), group.Caption.c_str(),
+             static_cast<int>(group.Caption.size()));
+  }
   if (!Caption.empty()) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_GETFONT, 0, 0));
     ScopedSelect keep(dc, font);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
@@ -26,6 +27,13 @@ class TPanel : public TWinControl {
   HBRUSH Brush() const { return brush_.get(); }
   std::wstring Caption;
   COLORREF TextColour = GetSysColor(COLOR_WINDOWTEXT);  // of the labels on it
+  // Group boxes drawn on the panel itself (a group box control would paint the face colour over
+  // it): an etched frame with its caption, at a place in pixels at 96 DPI.
+  struct Group {
+    RECT Place;
+    std::wstring Caption;
+  };
+  std::vector<Group> Groups;
   // The client area inside the bevels.
   RECT Inside() const;
 

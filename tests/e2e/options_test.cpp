@@ -67,6 +67,23 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
   EXPECT_EQ(WindowText(Find(dialog, ID_SCREEN_KEY)), L"CTRL+F1");
   EXPECT_EQ(WindowText(Find(dialog, ID_ACTIVE_KEY)), L"CTRL+F2");
   EXPECT_EQ(WindowText(Find(dialog, ID_SELECT_KEY)), L"CTRL+F3");
+  // The layout at 96 DPI: the client area and controls at their places in the dialog.
+  RECT client;
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, 610);
+  EXPECT_EQ(client.bottom, 426);
+  const auto placeOf = [dialog](HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  EXPECT_EQ(placeOf(Find(dialog, IDOK)), (std::vector<LONG>{440, 395, 75, 22}));
+  EXPECT_EQ(placeOf(Find(dialog, IDCANCEL)), (std::vector<LONG>{520, 395, 75, 22}));
+  // Page controls: the page starts inside Panel3's bevel (158 + 2) below the 51-pixel header (3 + 2 + 51).
+  EXPECT_EQ(placeOf(Find(dialog, ID_AUTORUN)), (std::vector<LONG>{160 + 16, 56 + 11, 161, 17}));
+  EXPECT_EQ(placeOf(Find(dialog, ID_DEFAULTFOLDER)), (std::vector<LONG>{160 + 24, 56 + 177, 369, 20}));
+  EXPECT_EQ(placeOf(Find(dialog, ID_SELECT_KEY)), (std::vector<LONG>{160 + 129, 56 + 288, 121, 20}));
 
   // A second choice of the entry brings the open dialog to the front: still one dialog.
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_OPTION, 0);
@@ -89,6 +106,7 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
 
 TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {
   CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
   ASSERT_TRUE(corvix.Start());
   HWND dialog = OpenOptions(corvix);
   ASSERT_NE(dialog, nullptr);
@@ -104,15 +122,26 @@ TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
   EXPECT_TRUE(WaitFor([] { return IsHotKeyTaken(MOD_CONTROL | MOD_SHIFT, VK_F5); }, 3s));
   EXPECT_FALSE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+  PressKeys(MOD_CONTROL | MOD_SHIFT, VK_F5);  // captures at once
+  EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(corvix.Folder() / L"Save" / L"001.jpg"); }));
 }
 
-TEST(Options, EscapeChangesNothingAndAnEmptyFolderGivesTheError) {
+TEST(Options, EscapeCancelAndTheCloseBoxChangeNothingAndAnEmptyFolderGivesTheError) {
   CorvixRun corvix;
   ASSERT_TRUE(corvix.Start());
   HWND dialog = OpenOptions(corvix);
   ASSERT_NE(dialog, nullptr);
   PressKeys(0, VK_ESCAPE);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"Option.ini"));
+
+  // Cancel and the close box change nothing either.
+  for (bool closeBox : {false, true}) {
+    dialog = OpenOptions(corvix);
+    ASSERT_NE(dialog, nullptr);
+    closeBox ? PostMessageW(dialog, WM_CLOSE, 0, 0) : PostMessageW(Find(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  }
   EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"Option.ini"));
 
   dialog = OpenOptions(corvix);
@@ -125,6 +154,65 @@ TEST(Options, EscapeChangesNothingAndAnEmptyFolderGivesTheError) {
   Answer(box, IDOK);
   EXPECT_TRUE(corvix.IsRunning());
   EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+}
+
+}  // namespace
+}  // namespace e2e
+
+namespace e2e {
+namespace {
+
+TEST(Options, FolderTextLosesTrailingBackslashesAndTheMinimiseBoxStaysChecked) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = OpenOptions(corvix);
+  ASSERT_NE(dialog, nullptr);
+  HWND minimise = Find(dialog, ID_MINTRAY);
+  RECT r;
+  GetWindowRect(minimise, &r);
+  Click(r.left + 6, (r.top + r.bottom) / 2);
+  Sleep(300);
+  EXPECT_TRUE(IsChecked(minimise)) << "the minimise box was cleared";
+  const std::wstring folder = (corvix.Folder() / L"pics").wstring();
+  SendMessageW(Find(dialog, ID_DEFAULTFOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder + L"\\\\").c_str()));
+  // Enter in an edit confirms.
+  HWND pattern = Find(dialog, ID_DEFAULTFILE);
+  GetWindowRect(pattern, &r);
+  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Sleep(200);
+  PressKeys(0, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "Enter did not confirm";
+  const std::vector<std::wstring> lines = IniLines(corvix.Folder() / L"Option.ini");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), L"DefaultDir=" + folder), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), L"Minimize=1"), lines.end());
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST(Options, TheFolderPickerStartsAtTheFolderAndCancelLeavesTheField) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  std::filesystem::create_directories(corvix.Folder() / L"Save");
+  HWND dialog = OpenOptions(corvix);
+  ASSERT_NE(dialog, nullptr);
+  HWND field = Find(dialog, ID_DEFAULTFOLDER);
+  const std::wstring before = WindowText(field);
+  for (int button : {IDCANCEL, IDOK}) {
+    PostMessageW(Find(dialog, ID_OPENDIR), BM_CLICK, 0, 0);
+    HWND picker = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+      picker = FindProcessWindow(corvix.Pid(), L"#32770", L"", true);
+      return picker != nullptr && picker != dialog;
+    })) << "no folder picker";
+    Sleep(500);
+    EXPECT_FALSE(IsWindowEnabled(dialog)) << "the options dialog stays usable under the picker";
+    PostMessageW(GetDlgItem(picker, button), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(picker); }));
+    Sleep(200);
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    // Cancel leaves the field; OK on the preselected folder gives the same folder back.
+    EXPECT_EQ(WindowText(field), before) << (button == IDOK ? "after OK" : "after Cancel");
+  }
+  PressKeys(0, VK_ESCAPE);
 }
 
 }  // namespace
