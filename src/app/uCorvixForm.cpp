@@ -8,7 +8,9 @@
 #include "common/uCommand.h"
 #include "capture/uSnapBase.h"
 #include "config/uConfigure.h"
+#include "common/autorun.h"
 #include "dialogs/uOptionDialog.h"
+#include "dialogs/uVersionDialog.h"
 
 TCorvixForm* CorvixForm = nullptr;
 
@@ -58,8 +60,29 @@ void TCorvixForm::a_OptionExecute() {
   }
 }
 
-// The about box opens here once it exists.
-void TCorvixForm::a_VersionExecute() {}
+// One about box at a time.
+void TCorvixForm::a_VersionExecute() {
+  if (VersionDialog) {
+    SetForegroundWindow(VersionDialog->Handle());
+    return;
+  }
+  auto dialog = std::make_unique<TVersionDialog>();
+  dialog->Create();
+  VersionDialog = dialog.get();
+  struct Free {
+    std::unique_ptr<TVersionDialog>& form;
+    ~Free() { form->Destroy(); }
+  } free{dialog};
+  dialog->ShowModal();
+}
+
+// The Run entry follows the AutoRun option.
+void TCorvixForm::SyncAutoRun() {
+  if (OptionConfigure->Option.AutoRun)
+    AddAutoRun();
+  else
+    RemoveAutoRun();
+}
 
 void TCorvixForm::FormCreate() {
   FCanSnap = true;
@@ -68,7 +91,7 @@ void TCorvixForm::FormCreate() {
   HWND application = Application.Handle();
   SetWindowLongW(application, GWL_EXSTYLE, GetWindowLongW(application, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
   Application.ShowMainForm = false;
-  // The start-with-Windows sync joins here, before the tray set-up.
+  SyncAutoRun();
   HICON small = static_cast<HICON>(LoadImageW(Application.Instance(), MAKEINTRESOURCEW(IDI_MAINICON), IMAGE_ICON,
                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   TrayIcon->SetIcon(small);
@@ -84,7 +107,8 @@ void TCorvixForm::ShowWelcome() {
 }
 
 void TCorvixForm::FormDestroy() {
-  // First the start-with-Windows sync (it joins here), then the hot keys go, then the icon.
+  // First the start-with-Windows sync, then the hot keys go, then the icon.
+  SyncAutoRun();
   UnregisterHotKeys();
   TrayIcon.reset();
 }

@@ -45,6 +45,7 @@ class TCorvixForm : public TForm {
   LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
 
   void ShowWelcome();
+  void SyncAutoRun();
   void RegisterHotKeys();
   void UnregisterHotKeys();
   void EndSession();

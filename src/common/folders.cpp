@@ -16,3 +16,15 @@ bool ForceDirectories(std::wstring_view path) {
   if (folder.size() < 3 || DirectoryExists(folder) || ExtractFilePath(folder) == folder) return true;
   return ForceDirectories(ExtractFilePath(folder)) && CreateDirectoryW(folder.c_str(), nullptr);
 }
+
+std::wstring ProgramFileName() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}

@@ -10,3 +10,6 @@ bool DirectoryExists(const std::wstring& path);
 // three characters (C:, a single letter) counts as existing. An empty name raises
 // "Unable to create directory".
 bool ForceDirectories(std::wstring_view path);
+
+// The running program's full file name.
+std::wstring ProgramFileName();

@@ -8,18 +8,7 @@
 std::wstring AppPath;
 std::unique_ptr<TOptionConfigure> OptionConfigure;
 
-void SetAppPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  AppPath = ExtractFilePath(path);
-}
+void SetAppPath() { AppPath = ExtractFilePath(ProgramFileName()); }
 
 TBaseConfigure::TBaseConfigure(const std::wstring& fileName)
     : IniFile(std::make_unique<TIniFile>(AppPath + fileName)) {}
