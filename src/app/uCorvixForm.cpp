@@ -21,6 +21,24 @@ constexpr std::array<const wchar_t*, 3> HotKeyAtomNames = {L"KeyScreen", L"KeyAc
 std::array<int32_t, 3> HotKeyIds{};
 constexpr int32_t kAtomBase = 0xC000;
 
+// Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
+// front (and gives mrNone). The dialog is freed whatever happens; it clears `open` as it goes.
+template <typename Dialog>
+int ShowSingle(Dialog*& open) {
+  if (open) {
+    SetForegroundWindow(open->Handle());
+    return mrNone;
+  }
+  auto dialog = std::make_unique<Dialog>();
+  dialog->Create();
+  open = dialog.get();
+  struct Free {
+    std::unique_ptr<Dialog>& form;
+    ~Free() { form->Destroy(); }
+  } free{dialog};
+  return dialog->ShowModal();
+}
+
 }  // namespace
 
 TCorvixForm::TCorvixForm()
@@ -43,38 +61,14 @@ void TCorvixForm::Loaded() {
 
 // One options dialog at a time; OK saves and the hot keys take effect at once.
 void TCorvixForm::a_OptionExecute() {
-  if (OptionDialog) {
-    SetForegroundWindow(OptionDialog->Handle());
-    return;
-  }
-  auto dialog = std::make_unique<TOptionDialog>();
-  dialog->Create();
-  OptionDialog = dialog.get();
-  struct Free {  // also when saving raised an error
-    std::unique_ptr<TOptionDialog>& form;
-    ~Free() { form->Destroy(); }
-  } free{dialog};
-  if (dialog->ShowModal() == mrOk) {
+  if (ShowSingle(OptionDialog) == mrOk) {
     UnregisterHotKeys();
     RegisterHotKeys();
   }
 }
 
 // One about box at a time.
-void TCorvixForm::a_VersionExecute() {
-  if (VersionDialog) {
-    SetForegroundWindow(VersionDialog->Handle());
-    return;
-  }
-  auto dialog = std::make_unique<TVersionDialog>();
-  dialog->Create();
-  VersionDialog = dialog.get();
-  struct Free {
-    std::unique_ptr<TVersionDialog>& form;
-    ~Free() { form->Destroy(); }
-  } free{dialog};
-  dialog->ShowModal();
-}
+void TCorvixForm::a_VersionExecute() { ShowSingle(VersionDialog); }
 
 // The Run entry follows the AutoRun option.
 void TCorvixForm::SyncAutoRun() {

@@ -86,17 +86,9 @@ TEST(AutoRun, TheRunEntryFollowsTheOptionAtStartAndAtExit) {
   HWND dialog = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (dialog = FindProcessWindow(corvix.Pid(), L"TOptionDialog", L"选项", true)); }));
   Sleep(300);
-  std::pair<int, HWND> autoRun{ID_AUTORUN, nullptr};
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM data) -> BOOL {
-        auto* wanted = reinterpret_cast<std::pair<int, HWND>*>(data);
-        if (GetDlgCtrlID(child) == wanted->first) wanted->second = child;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&autoRun));
-  ASSERT_NE(autoRun.second, nullptr);
-  PostMessageW(autoRun.second, BM_CLICK, 0, 0);
+  HWND autoRun = FindControl(dialog, ID_AUTORUN);
+  ASSERT_NE(autoRun, nullptr);
+  PostMessageW(autoRun, BM_CLICK, 0, 0);
   Sleep(200);
   PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));

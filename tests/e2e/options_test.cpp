@@ -19,20 +19,7 @@ HWND OpenOptions(const CorvixRun& corvix) {
   return dialog;
 }
 
-// A control of the dialog, wherever it sits among the panels.
-HWND Find(HWND dialog, int id) {
-  std::pair<int, HWND> wanted{id, nullptr};
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM data) -> BOOL {
-        auto* w = reinterpret_cast<std::pair<int, HWND>*>(data);
-        if (GetDlgCtrlID(child) != w->first) return TRUE;
-        w->second = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&wanted));
-  return wanted.second;
-}
+HWND Find(HWND dialog, int id) { return FindControl(dialog, id); }
 
 bool IsChecked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

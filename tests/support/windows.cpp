@@ -47,6 +47,20 @@ HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstr
   return nullptr;
 }
 
+HWND FindControl(HWND parent, int id) {
+  std::pair<int, HWND> wanted{id, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* w = reinterpret_cast<std::pair<int, HWND>*>(data);
+        if (GetDlgCtrlID(child) != w->first) return TRUE;
+        w->second = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&wanted));
+  return wanted.second;
+}
+
 MessageBoxView WaitForMessageBox(DWORD pid, std::chrono::milliseconds limit) {
   MessageBoxView view;
   WaitFor([&] { return (view.Handle = FindProcessWindow(pid, L"#32770", L"", true)) != nullptr; }, limit);

@@ -18,6 +18,9 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 
+// A control of a window by its identifier, at any depth (dialogs keep controls on panels).
+HWND FindControl(HWND parent, int id);
+
 // A top-level window of the process with this class and caption (empty: any); visible ones only
 // when asked.
 HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstring& caption,
