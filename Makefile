@@ -33,10 +33,11 @@ run: win64
 
 # make bench: the speed of writing captures, against the floor measured in the same run.
 bench: setup
+	@scripts/setup-host.sh bench
 	@scripts/build-deps.sh $(BUILD)/deps/win64 $(TOOLCHAIN) benchmark
 	@cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCORVIX_WERROR=ON -DCORVIX_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
-	@scripts/wine-run $(BUILD)/win64/bin/corvix_bench.exe
+	@scripts/bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

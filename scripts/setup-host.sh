@@ -11,6 +11,9 @@ packages=(
   wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
 )
 
+# `setup-host.sh bench` adds the other capture tools the benchmark compares against.
+if [ "${1:-}" = bench ]; then packages+=(scrot maim); fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
