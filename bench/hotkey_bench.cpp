@@ -68,9 +68,13 @@ double Floor(bool jpeg) {
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4 + 54), out;
-  const auto path = CorvixRun::BinFolder().parent_path() / L"bench-floor.out";
+  // A new file each time, as every capture writes one.
+  const auto folder = CorvixRun::BinFolder().parent_path() / L"bench-floor";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
   std::vector<double> times;
   for (int i = 0; i <= kRuns; ++i) {
+    const auto path = folder / (std::to_wstring(i) + L".out");
     const auto start = Clock::now();
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
@@ -94,7 +98,7 @@ double Floor(bool jpeg) {
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  std::filesystem::remove(path);
+  std::filesystem::remove_all(folder);
   return Median(times);
 }
 
