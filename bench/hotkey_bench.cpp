@@ -169,6 +169,8 @@ void ProgramFigures() {
     Poll([&] { return GetForegroundWindow() == overlay; }, 3000);
     Sleep(100);
     PressKeys(0, VK_ESCAPE);
+    // Should the key have gone elsewhere, a close request cancels the overlay as well.
+    if (!Poll([&] { return !IsWindow(overlay); }, 3000)) PostMessageW(overlay, WM_CLOSE, 0, 0);
     if (!Poll([&] { return !IsWindow(overlay); })) return;
   }
   Report("overlay_ms", Median(overlays));
