@@ -54,11 +54,7 @@ TEST(About, ShowsTheNameAndVersionAndClosesWithOkEnterOrEscape) {
 
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_VERSION, 0);  // a second choice opens no second box
   Sleep(500);
-  int boxes = 0;
-  for (HWND w = FindWindowExW(nullptr, nullptr, L"TVersionDialog", nullptr); w;
-       w = FindWindowExW(nullptr, w, L"TVersionDialog", nullptr))
-    boxes += IsWindowVisible(w) ? 1 : 0;
-  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(CountVisibleWindows(L"TVersionDialog"), 1);
 
   PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << "OK did not close it";

@@ -75,11 +75,7 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
   // A second choice of the entry brings the open dialog to the front: still one dialog.
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_OPTION, 0);
   Sleep(500);
-  int dialogs = 0;
-  for (HWND w = FindWindowExW(nullptr, nullptr, L"TOptionDialog", nullptr); w;
-       w = FindWindowExW(nullptr, w, L"TOptionDialog", nullptr))
-    dialogs += IsWindowVisible(w) ? 1 : 0;
-  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(CountVisibleWindows(L"TOptionDialog"), 1);
 
   PostMessageW(Find(dialog, IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(corvix.Folder() / L"Option.ini"); }));
@@ -99,9 +95,7 @@ TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {
   ASSERT_NE(dialog, nullptr);
   HWND field = Find(dialog, ID_SCREEN_KEY);
   // Click into the field, then press the keys as a person would.
-  RECT r;
-  GetWindowRect(field, &r);
-  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ClickCentre(field);
   Sleep(200);
   PressKeys(MOD_CONTROL | MOD_SHIFT, VK_F5);
   ASSERT_TRUE(WaitFor([&] { return WindowText(field) == L"CTRL+SHIFT+F5"; }, 3s)) << testing::PrintToString(WindowText(field));
@@ -163,9 +157,7 @@ TEST(Options, FolderTextLosesTrailingBackslashesAndTheMinimiseBoxStaysChecked) {
   const std::wstring folder = (corvix.Folder() / L"pics").wstring();
   SendMessageW(Find(dialog, ID_DEFAULTFOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder + L"\\\\").c_str()));
   // Enter in an edit confirms.
-  HWND pattern = Find(dialog, ID_DEFAULTFILE);
-  GetWindowRect(pattern, &r);
-  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ClickCentre(Find(dialog, ID_DEFAULTFILE));
   Sleep(200);
   PressKeys(0, VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "Enter did not confirm";

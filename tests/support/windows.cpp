@@ -47,6 +47,13 @@ HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstr
   return nullptr;
 }
 
+int CountVisibleWindows(const wchar_t* className) {
+  int count = 0;
+  for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr))
+    count += IsWindowVisible(w) ? 1 : 0;
+  return count;
+}
+
 HWND FindControl(HWND parent, int id) {
   std::pair<int, HWND> wanted{id, nullptr};
   EnumChildWindows(
@@ -140,6 +147,12 @@ void DoubleClick(int x, int y) {
   Click(x, y);
   Sleep(50);
   Click(x, y);
+}
+
+void ClickCentre(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 void Drag(int fromX, int fromY, int toX, int toY) {

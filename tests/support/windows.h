@@ -18,6 +18,9 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 
+// How many visible top-level windows of a class there are, in any process.
+int CountVisibleWindows(const wchar_t* className);
+
 // A control of a window by its identifier, at any depth (dialogs keep controls on panels).
 HWND FindControl(HWND parent, int id);
 
@@ -50,6 +53,8 @@ void MouseMoveTo(int x, int y);
 void MouseButton(int x, int y, bool down, UINT button = MK_LBUTTON);
 void Click(int x, int y, UINT button = MK_LBUTTON);
 void DoubleClick(int x, int y);
+// A click at the centre of a window.
+void ClickCentre(HWND window);
 // Press at one point, move there in small steps, release.
 void Drag(int fromX, int fromY, int toX, int toY);
 
