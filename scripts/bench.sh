@@ -115,7 +115,9 @@ ratio_row "  Corvix JPEG / import" jpeg_hotkey_ms import_ms
 row "start-up to hot keys registered, ms" startup_ms
 row "idle CPU over 30 s, ms" idle_cpu_ms_30s
 row "private memory after start, KB" memory_after_start_kb
+row "  after 1 screen capture, KB" memory_after_1_screen_kb
 row "  after 20 screen captures, KB" memory_after_20_screens_kb
+row "  after 1 region capture, KB" memory_after_1_region_kb
 row "  after 20 region captures, KB" memory_after_20_regions_kb
 row "Corvix.exe, bytes" exe_bytes
 echo
