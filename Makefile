@@ -1,11 +1,12 @@
 # make test: install what is missing, build everything, run all three test suites.
 # make run:  build Corvix.exe and start it under Wine.
 # make bench: measure, print figures and ratios.
+# make fuzz: run every fuzz target for FUZZ_SECONDS (60) and print executions and coverage.
 BUILD     := build
 TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
 JOBS      := $(shell nproc)
 
-.PHONY: all setup deps win64 native build test run bench clean
+.PHONY: all setup deps win64 native build test run bench fuzz clean
 
 all: build
 
@@ -20,7 +21,8 @@ win64: deps
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 
 native: setup
-	@cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVIX_WERROR=ON >/dev/null
+	@cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVIX_WERROR=ON \
+	  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 	@cmake --build $(BUILD)/native -j $(JOBS)
 
 build: win64 native
@@ -38,6 +40,10 @@ bench: setup
 	@cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(TOOLCHAIN) -DCORVIX_WERROR=ON -DCORVIX_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)/win64 -j $(JOBS)
 	@scripts/bench.sh $(BUILD)
+
+FUZZ_SECONDS ?= 60
+fuzz: native
+	@scripts/fuzz.sh $(BUILD)/native $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

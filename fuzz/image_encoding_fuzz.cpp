@@ -1,0 +1,81 @@
+// Picture files: small pictures of any shape and content, at every depth, give a BMP whose headers
+// describe exactly the bytes that follow, and a JPEG that decodes to the same size and, within the
+// loss of quality 90, the same picture.
+#include <cmath>
+#include <vector>
+
+#include "common/image_encoding.h"
+#include "fuzz_support.h"
+#include "support/decode_jpeg.h"
+
+namespace {
+
+uint32_t Read32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+void CheckBmp(FuzzedDataProvider& data, int width, int height) {
+  static constexpr int kDepths[] = {1, 4, 8, 16, 24, 32};
+  const int bits = kDepths[data.ConsumeIntegralInRange<size_t>(0, 5)];
+  const size_t header = BmpHeaderBytes(bits), stride = BmpRowBytes(width, bits);
+  FUZZ_CHECK(stride % 4 == 0 && stride * 8 >= static_cast<size_t>(width) * bits);
+  std::vector<uint32_t> palette(256);
+  for (uint32_t& entry : palette) entry = data.ConsumeIntegral<uint32_t>() & 0xFFFFFF;
+  const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+  std::vector<uint8_t> file(header + stride * height);
+  WriteBmpHeaders(file.data(), width, height, bits, masks, palette);
+
+  FUZZ_CHECK(file[0] == 'B' && file[1] == 'M');
+  FUZZ_CHECK(Read32(&file[2]) == file.size());
+  FUZZ_CHECK(Read32(&file[10]) == header);
+  FUZZ_CHECK(Read32(&file[14]) == 40);
+  FUZZ_CHECK(static_cast<int32_t>(Read32(&file[18])) == width && static_cast<int32_t>(Read32(&file[22])) == height);
+  FUZZ_CHECK(Read16(&file[26]) == 1 && Read16(&file[28]) == bits);
+  FUZZ_CHECK(Read32(&file[34]) == stride * height);
+  if (bits <= 8) {
+    const uint32_t colours = 1u << bits;
+    FUZZ_CHECK(header == 54 + 4 * colours);
+    for (uint32_t i = 0; i < colours; ++i) FUZZ_CHECK(Read32(&file[54 + 4 * i]) == palette[i]);
+  }
+}
+
+void CheckJpeg(FuzzedDataProvider& data, int width, int height) {
+  const int bits = data.ConsumeBool() ? 24 : 32;
+  const bool topDown = data.ConsumeBool();
+  const size_t stride = BmpRowBytes(width, bits) + data.ConsumeIntegralInRange<size_t>(0, 2) * 4;
+  // Smooth pictures (a few colours in blocks) keep the comparison meaningful; noise only has to
+  // come back the right size.
+  const bool smooth = data.ConsumeBool();
+  std::vector<uint8_t> pixels(stride * height);
+  const uint32_t colours[2] = {data.ConsumeIntegral<uint32_t>(), data.ConsumeIntegral<uint32_t>()};
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const size_t row = i / stride, column = (i % stride) / (bits / 8), channel = (i % stride) % (bits / 8) % 3;
+    pixels[i] = smooth ? static_cast<uint8_t>(colours[(row / 16 + column / 16) % 2] >> (8 * channel))
+                       : data.ConsumeIntegral<uint8_t>();
+  }
+  std::vector<uint8_t> jpeg;
+  FUZZ_CHECK(EncodeJpeg({width, height, bits, pixels.data(), stride, topDown}, jpeg) == 0);
+  const DecodedJpeg decoded = DecodeJpeg(jpeg);
+  FUZZ_CHECK(decoded.width == width && decoded.height == height && decoded.components == 3);
+  FUZZ_CHECK(!decoded.progressive);
+  if (!smooth) return;
+  double error = 0;
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = pixels.data() + stride * (topDown ? y : height - 1 - y);
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c)
+        error += std::abs(row[x * (bits / 8) + 2 - c] - decoded.rgb[(static_cast<size_t>(y) * width + x) * 3 + c]);
+  }
+  FUZZ_CHECK(error / (3.0 * width * height) < 24);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  FuzzedDataProvider data(bytes, size);
+  const int width = data.ConsumeIntegralInRange<int>(1, 48), height = data.ConsumeIntegralInRange<int>(1, 48);
+  if (data.ConsumeBool())
+    CheckBmp(data, width, height);
+  else
+    CheckJpeg(data, width, height);
+  return 0;
+}
