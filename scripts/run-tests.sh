@@ -3,7 +3,9 @@
 #   1. the window-free logic, built natively with AddressSanitizer and UBSan;
 #   2. the Windows build's tests, under Wine;
 #   3. end-to-end tests that drive the real Corvix.exe under Wine, one at a time.
+# The native suite also replays each fuzz target's seed corpus and fuzzes it a few seconds.
 # Usage: run-tests.sh <build dir>   (it holds native/ and win64/)
+# CORVIX_TESTS=<regex> runs only the tests whose names match, in every suite.
 set -uo pipefail
 build=$(realpath "$1")
 scripts=$(dirname "$(realpath "$0")")
@@ -19,7 +21,25 @@ corvix_ensure_prefix
 # it can hang one of them.
 wineserver -p
 wine cmd /c exit 0 >/dev/null 2>&1
-trap 'wineserver -k 2>/dev/null' EXIT
+
+# A small drive for the disk-full tests: a 2 MB tmpfs as Wine's drive T:, where the machine allows
+# the mount; otherwise the tests say why they were skipped.
+small_drive="$build/win64/small-drive"
+mkdir -p "$small_drive"
+if mount_error=$(mount -t tmpfs -o size=2m corvix-small-drive "$small_drive" 2>&1); then
+  ln -sfn "$small_drive" "$WINEPREFIX/dosdevices/t:"
+  export CORVIX_SMALL_DRIVE='T:'
+else
+  export CORVIX_SMALL_DRIVE_SKIPPED="a size-limited tmpfs cannot be mounted here: ${mount_error:-mount failed}"
+fi
+cleanup() {
+  wineserver -k 2>/dev/null
+  if [ -n "${CORVIX_SMALL_DRIVE:-}" ]; then
+    rm -f "$WINEPREFIX/dosdevices/t:"
+    umount "$small_drive" 2>/dev/null
+  fi
+}
+trap cleanup EXIT
 
 summary=()
 all_passed=0
@@ -31,7 +51,9 @@ run_suite() { # <title> <build dir> [ctest options...]
   log=$(mktemp)
   echo
   echo "=== $title"
-  (cd "$dir" && ctest --output-on-failure "$@") >"$log" 2>&1
+  local filter=()
+  [ -n "${CORVIX_TESTS:-}" ] && filter=(-R "$CORVIX_TESTS")
+  (cd "$dir" && ctest --output-on-failure "${filter[@]}" "$@") >"$log" 2>&1
   status=$?
   cat "$log"
   total=$(grep -oE 'tests failed out of [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -n 1)

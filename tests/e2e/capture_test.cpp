@@ -22,8 +22,6 @@ bool WaitForFile(const std::filesystem::path& path) {
   return WaitFor([&] { return std::filesystem::is_regular_file(path); }, 10s);
 }
 
-void Press(Combination keys) { PressKeys(keys.Modifiers, keys.Key); }
-
 // Counts the pixels of the pattern's client area that differ in a captured picture whose top-left
 // is the screen point (originX, originY).
 int PatternMismatches(const ReadBmp& bmp, const PatternWindow& pattern, int originX, int originY) {

@@ -92,5 +92,53 @@ INSTANTIATE_TEST_SUITE_P(Messages, SessionEndTest,
                                          SessionCase{WM_ENDSESSION, FALSE, "EndSessionCancelled"}),
                          [](const testing::TestParamInfo<SessionCase>& param) { return param.param.name; });
 
+// The session ends while the program waits for the user in one of its windows.
+struct OpenWindowCase {
+  const char* name;
+  const wchar_t* options;
+  HWND (*open)(const CorvixRun& corvix);
+};
+
+const OpenWindowCase kOpenWindows[] = {
+    {"Overlay", L"AutoSave=1",
+     [](const CorvixRun& corvix) {
+       Press(kCtrlF3);
+       return corvix.WaitForOverlay();
+     }},
+    {"SaveDialog", L"AutoSave=0",
+     [](const CorvixRun& corvix) {
+       Press(kCtrlF1);
+       return corvix.WaitForSaveDialog();
+     }},
+    {"OptionsDialog", L"AutoSave=1", [](const CorvixRun& corvix) { return corvix.OpenOptions(); }},
+};
+
+class SessionEndWhileOpenTest : public testing::TestWithParam<OpenWindowCase> {};
+
+TEST_P(SessionEndWhileOpenTest, EndsCleanlyWithoutHangingOrCrashing) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(std::wstring(L"[Default]\r\n") + GetParam().options + L"\r\n");
+  ASSERT_TRUE(corvix.Start());
+  ASSERT_NE(GetParam().open(corvix), nullptr) << "the window did not open";
+  Sleep(300);
+
+  // As the system does: the question, then the end, each answered within the time.
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(corvix.MainForm(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                                  &answer))
+      << "the program hung on the question";
+  EXPECT_NE(answer, 0u) << "the program held up the session";
+  HWND form = corvix.MainForm();
+  if (form && !SendMessageTimeoutW(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer)) {
+    EXPECT_FALSE(IsWindow(form)) << "the program hung on the end";
+  }
+  ASSERT_TRUE(corvix.WaitForExit()) << "still running";
+  EXPECT_EQ(corvix.ExitCode(), 0u) << "ended abnormally";
+  EXPECT_TRUE(DefaultKeysFree());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, SessionEndWhileOpenTest, testing::ValuesIn(kOpenWindows),
+                         [](const testing::TestParamInfo<OpenWindowCase>& param) { return param.param.name; });
+
 }  // namespace
 }  // namespace e2e

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
+
+#include "app/resource.h"
 
 namespace e2e {
 namespace {
@@ -18,6 +22,39 @@ std::wstring CurrentTestName() {
 
 }  // namespace
 
+// The C++ library's file calls stop at MAX_PATH even with the "\\?\" prefix; these use the
+// system's own, which do not.
+void WalkTree(const std::wstring& folder, const std::function<void(const std::wstring&, bool)>& visit) {
+  const std::wstring root = folder.starts_with(L"\\\\?\\") ? folder : L"\\\\?\\" + folder;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = entry.cFileName, path = root + L"\\" + name;
+    if (name == L"." || name == L"..") continue;
+    const bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    if (isFolder) WalkTree(path, visit);
+    visit(path, isFolder);  // a folder after its contents
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+}
+
+std::vector<std::wstring> FilesUnder(const std::wstring& folder) {
+  std::vector<std::wstring> files;
+  WalkTree(folder, [&](const std::wstring& path, bool isFolder) {
+    if (!isFolder) files.push_back(path);
+  });
+  return files;
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WalkTree(folder, [](const std::wstring& path, bool isFolder) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    isFolder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
+  });
+  RemoveDirectoryW((L"\\\\?\\" + folder).c_str());
+}
+
 std::filesystem::path CorvixRun::BinFolder() {
   // The test programs sit beside Corvix.exe in the build tree's bin folder.
   wchar_t path[MAX_PATH];
@@ -28,7 +65,8 @@ std::filesystem::path CorvixRun::BinFolder() {
 CorvixRun::CorvixRun() : CorvixRun(BinFolder().parent_path() / L"e2e-runs" / CurrentTestName()) {}
 
 CorvixRun::CorvixRun(const std::filesystem::path& folder) : folder_(folder) {
-  std::filesystem::remove_all(folder_);
+  // What an earlier run left, paths longer than MAX_PATH included.
+  RemoveTree(folder_.wstring());
   std::filesystem::create_directories(folder_);
   std::filesystem::copy_file(BinFolder() / L"Corvix.exe", folder_ / L"Corvix.exe");
 }
@@ -48,7 +86,16 @@ void CorvixRun::WriteOptionIni(const std::wstring& text) const {
   std::string ansi(length, '\0');
   WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), length, nullptr, nullptr);
   ansi.resize(length - 1);
-  std::ofstream(folder_ / L"Option.ini", std::ios::binary) << ansi;
+  WriteOptionIniBytes(ansi);
+}
+
+void CorvixRun::WriteOptionIniBytes(const std::string& bytes) const {
+  std::ofstream(folder_ / L"Option.ini", std::ios::binary) << bytes;
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 bool CorvixRun::Start(Combination registered) {
@@ -63,7 +110,7 @@ bool CorvixRun::Start(Combination registered) {
            HWND application = ApplicationWindow();
            return MainForm() && application && (GetWindowLongW(application, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
          }) &&
-         IsHotKeyTaken(registered.Modifiers, registered.Key);
+         (registered.Key == 0 || IsHotKeyTaken(registered.Modifiers, registered.Key));
 }
 
 bool CorvixRun::IsRunning() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
@@ -72,11 +119,72 @@ bool CorvixRun::WaitForExit(DWORD milliseconds) const {
   return WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0;
 }
 
+DWORD CorvixRun::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return code;
+}
+
 std::vector<std::wstring> CorvixRun::FolderEntries() const {
   std::vector<std::wstring> entries;
   for (const auto& entry : std::filesystem::directory_iterator(folder_))
     if (entry.path().filename() != L"Corvix.exe") entries.push_back(entry.path().filename().wstring());
   return entries;
+}
+
+HWND CorvixRun::OpenOptions() const {
+  PostMessageW(MainForm(), WM_COMMAND, IDA_OPTION, 0);
+  HWND dialog = nullptr;
+  WaitFor([&] { return (dialog = FindProcessWindow(Pid(), L"TOptionDialog", L"选项", true)) != nullptr; });
+  Sleep(300);
+  return dialog;
+}
+
+HWND FileNameField(HWND saveDialog) {
+  HWND field = GetDlgItem(saveDialog, kFileNameEdit);
+  return field ? field : GetDlgItem(saveDialog, kFileNameCombo);
+}
+
+HWND CorvixRun::WaitForSaveDialog() const {
+  HWND dialog = nullptr;
+  WaitFor([&] {
+    dialog = FindProcessWindow(Pid(), L"#32770", L"", true);
+    return dialog && FileNameField(dialog) && IsWindowVisible(FileNameField(dialog));
+  });
+  return dialog;
+}
+
+HWND CorvixRun::WaitForOverlay() const {
+  HWND overlay = nullptr;
+  WaitFor([&] { return (overlay = FindProcessWindow(Pid(), L"TCustomSnapForm", L"", true)) != nullptr; });
+  return overlay;
+}
+
+uint64_t CorvixRun::PrivateKb() const {
+  if (procFolder_.empty()) {
+    // The Linux process whose command line names this run's Corvix.exe.
+    const std::string run = folder_.filename().string();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(L"Z:\\proc", error)) {
+      const std::string name = entry.path().filename().string();
+      if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+      const std::string command = FileBytes(entry.path() / L"cmdline");
+      if (command.find(run) != std::string::npos && command.find("Corvix.exe") != std::string::npos) {
+        procFolder_ = entry.path().wstring();
+        break;
+      }
+    }
+  }
+  if (procFolder_.empty()) return 0;
+  const std::string status = FileBytes(std::filesystem::path(procFolder_) / L"status");
+  const size_t at = status.find("RssAnon:");
+  return at == std::string::npos ? 0 : std::strtoull(status.c_str() + at + 8, nullptr, 10);
+}
+
+bool CorvixRun::Answers(DWORD milliseconds) const {
+  DWORD_PTR ignored = 0;
+  return IsRunning() &&
+         SendMessageTimeoutW(MainForm(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, milliseconds, &ignored) != 0;
 }
 
 }  // namespace e2e

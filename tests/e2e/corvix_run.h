@@ -18,6 +18,20 @@ struct Combination {
   UINT Modifiers, Key;
 };
 inline constexpr Combination kCtrlF1{MOD_CONTROL, VK_F1}, kCtrlF2{MOD_CONTROL, VK_F2}, kCtrlF3{MOD_CONTROL, VK_F3};
+inline constexpr Combination kNoKey{0, 0};  // Start() probes no hot key
+inline void Press(Combination keys) { PressKeys(keys.Modifiers, keys.Key); }
+
+// The Save dialog's controls.
+inline constexpr int kFileTypeCombo = 0x470, kFolderCombo = 0x471, kFileNameCombo = 0x47C, kFileNameEdit = 0x480;
+HWND FileNameField(HWND saveDialog);
+
+// Every file under a folder, and deleting a folder with everything in it: paths longer than
+// MAX_PATH included.
+std::vector<std::wstring> FilesUnder(const std::wstring& folder);
+void RemoveTree(const std::wstring& folder);
+
+// A whole file's bytes; empty when it cannot be read.
+std::string FileBytes(const std::filesystem::path& path);
 
 class CorvixRun {
  public:
@@ -34,24 +48,42 @@ class CorvixRun {
   const std::filesystem::path& Folder() const { return folder_; }
   // Writes Option.ini in the program folder as a user's editor would: ANSI (GBK) text.
   void WriteOptionIni(const std::wstring& text) const;
+  // Writes Option.ini byte for byte (other encodings, broken text).
+  void WriteOptionIniBytes(const std::string& bytes) const;
 
   // Starts Corvix.exe, waits (bounded) until its start-up has registered the hot keys, and checks
-  // that the given one is taken; false when either did not happen.
+  // that the given one is taken (none with kNoKey); false when either did not happen.
   bool Start(Combination registered = kCtrlF1);
 
   DWORD Pid() const { return process_.dwProcessId; }
   bool IsRunning() const;
   // Waits (bounded) for the process to end by itself.
   bool WaitForExit(DWORD milliseconds = 10000) const;
+  // The exit code of a process that has ended.
+  DWORD ExitCode() const;
   HWND MainForm() const { return FindProcessWindow(Pid(), L"CorvixForm", L"CorvixForm"); }
   HWND ApplicationWindow() const { return FindProcessWindow(Pid(), L"TApplication", L"Corvix截屏助手"); }
 
   // What sits in the program folder besides Corvix.exe.
   std::vector<std::wstring> FolderEntries() const;
 
+  // The windows a user meets, each waited for (bounded); null when it did not come.
+  // The options dialog, opened with the tray menu's command.
+  HWND OpenOptions() const;
+  // The Save dialog of a capture, once its file-name field shows.
+  HWND WaitForSaveDialog() const;
+  // The region overlay, once it shows.
+  HWND WaitForOverlay() const;
+  // The process's private memory (anonymous resident KB) as Linux reports it, read through Wine's
+  // view of /proc (Wine gives no memory figures for another process); 0 when it cannot be read.
+  uint64_t PrivateKb() const;
+  // True when the program answers a message within the time: it is neither hung nor gone.
+  bool Answers(DWORD milliseconds = 5000) const;
+
  private:
   std::filesystem::path folder_;
   PROCESS_INFORMATION process_{};
+  mutable std::wstring procFolder_;  // Z:\proc\<Linux pid>, found on first use
 };
 
 }  // namespace e2e

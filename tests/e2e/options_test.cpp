@@ -11,14 +11,6 @@
 namespace e2e {
 namespace {
 
-HWND OpenOptions(const CorvixRun& corvix) {
-  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_OPTION, 0);
-  HWND dialog = nullptr;
-  WaitFor([&] { return (dialog = FindProcessWindow(corvix.Pid(), L"TOptionDialog", L"选项", true)) != nullptr; });
-  Sleep(300);
-  return dialog;
-}
-
 HWND Find(HWND dialog, int id) { return FindControl(dialog, id); }
 
 bool IsChecked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -41,7 +33,7 @@ std::vector<std::wstring> IniLines(const std::filesystem::path& path) {
 TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
   CorvixRun corvix;
   ASSERT_TRUE(corvix.Start());
-  HWND dialog = OpenOptions(corvix);
+  HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr) << "no options dialog";
   EXPECT_FALSE(IsChecked(Find(dialog, ID_AUTORUN)));
   EXPECT_TRUE(IsChecked(Find(dialog, ID_MINTRAY)));
@@ -91,7 +83,7 @@ TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
   ASSERT_TRUE(corvix.Start());
-  HWND dialog = OpenOptions(corvix);
+  HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
   HWND field = Find(dialog, ID_SCREEN_KEY);
   // Click into the field, then press the keys as a person would.
@@ -110,7 +102,7 @@ TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {
 TEST(Options, EscapeCancelAndTheCloseBoxChangeNothingAndAnEmptyFolderGivesTheError) {
   CorvixRun corvix;
   ASSERT_TRUE(corvix.Start());
-  HWND dialog = OpenOptions(corvix);
+  HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
   PressKeys(0, VK_ESCAPE);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
@@ -118,14 +110,14 @@ TEST(Options, EscapeCancelAndTheCloseBoxChangeNothingAndAnEmptyFolderGivesTheErr
 
   // Cancel and the close box change nothing either.
   for (bool closeBox : {false, true}) {
-    dialog = OpenOptions(corvix);
+    dialog = corvix.OpenOptions();
     ASSERT_NE(dialog, nullptr);
     closeBox ? PostMessageW(dialog, WM_CLOSE, 0, 0) : PostMessageW(Find(dialog, IDCANCEL), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
   }
   EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"Option.ini"));
 
-  dialog = OpenOptions(corvix);
+  dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
   SendMessageW(Find(dialog, ID_DEFAULTFOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   PostMessageW(Find(dialog, IDOK), BM_CLICK, 0, 0);
@@ -146,7 +138,7 @@ namespace {
 TEST(Options, FolderTextLosesTrailingBackslashesAndTheMinimiseBoxStaysChecked) {
   CorvixRun corvix;
   ASSERT_TRUE(corvix.Start());
-  HWND dialog = OpenOptions(corvix);
+  HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
   HWND minimise = Find(dialog, ID_MINTRAY);
   RECT r;
@@ -171,7 +163,7 @@ TEST(Options, TheFolderPickerStartsAtTheFolderAndCancelLeavesTheField) {
   CorvixRun corvix;
   ASSERT_TRUE(corvix.Start());
   std::filesystem::create_directories(corvix.Folder() / L"Save");
-  HWND dialog = OpenOptions(corvix);
+  HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
   HWND field = Find(dialog, ID_DEFAULTFOLDER);
   const std::wstring before = WindowText(field);

@@ -8,22 +8,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kFileTypeCombo = 0x470, kFolderCombo = 0x471, kFileNameCombo = 0x47C, kFileNameEdit = 0x480;
-
-HWND FileNameField(HWND dialog) {
-  HWND field = GetDlgItem(dialog, kFileNameEdit);
-  return field ? field : GetDlgItem(dialog, kFileNameCombo);
-}
-
-HWND WaitForSaveDialog(DWORD pid) {
-  HWND dialog = nullptr;
-  WaitFor([&] {
-    dialog = FindProcessWindow(pid, L"#32770", L"", true);
-    return dialog && FileNameField(dialog) && IsWindowVisible(FileNameField(dialog));
-  });
-  return dialog;
-}
-
 size_t FilesIn(const std::filesystem::path& folder) {
   return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
@@ -36,7 +20,7 @@ TEST(SaveDialog, AsksForTheNameAndWritesTheConfiguredFormatWhateverTheName) {
   ASSERT_TRUE(corvix.Start());
 
   PressKeys(MOD_CONTROL, VK_F1);
-  HWND dialog = WaitForSaveDialog(corvix.Pid());
+  HWND dialog = corvix.WaitForSaveDialog();
   ASSERT_NE(dialog, nullptr) << "no Save dialog";
   EXPECT_EQ(WindowText(GetDlgItem(dialog, kFileTypeCombo)), L"JPEG Image File (*.jpg,*.jpeg)");
   EXPECT_NE(WindowText(GetDlgItem(dialog, kFolderCombo)).find(L"Save"), std::wstring::npos) << "not in DefaultDir";
@@ -49,7 +33,7 @@ TEST(SaveDialog, AsksForTheNameAndWritesTheConfiguredFormatWhateverTheName) {
 
   // A bare name takes the default extension; the last name is offered again.
   PressKeys(MOD_CONTROL, VK_F1);
-  dialog = WaitForSaveDialog(corvix.Pid());
+  dialog = corvix.WaitForSaveDialog();
   ASSERT_NE(dialog, nullptr);
   EXPECT_NE(WindowText(FileNameField(dialog)).find(L"x.bmp"), std::wstring::npos);
   SetWindowTextW(FileNameField(dialog), L"y");
@@ -58,7 +42,7 @@ TEST(SaveDialog, AsksForTheNameAndWritesTheConfiguredFormatWhateverTheName) {
 
   // Cancel writes nothing.
   PressKeys(MOD_CONTROL, VK_F1);
-  dialog = WaitForSaveDialog(corvix.Pid());
+  dialog = corvix.WaitForSaveDialog();
   ASSERT_NE(dialog, nullptr);
   PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));

@@ -9,13 +9,6 @@
 namespace e2e {
 namespace {
 
-std::string FileBytes(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
 TEST(Startup, AFirstStartShowsNothingTakesTheDefaultKeysAndWritesNothing) {
   CorvixRun corvix;
   ASSERT_TRUE(corvix.Start(kCtrlF1)) << "the main form or the Ctrl+F1 hot key did not appear";

@@ -3,6 +3,8 @@
 
 #include "corvix_run.h"
 
+#include <shellapi.h>
+
 namespace e2e {
 namespace {
 
@@ -77,6 +79,41 @@ TEST(Tray, WithoutExitHintTheExitEntryEndsAtOnceAndADoubleClickRunsNothing) {
   EXPECT_EQ(WaitForMessageBox(corvix.Pid(), 300ms).Handle, nullptr);
   ChooseLastMenuEntry(corvix);
   EXPECT_TRUE(corvix.WaitForExit());
+}
+
+// Whether the shell has the program's icon: changing nothing on an icon succeeds only if it is there.
+bool ShellHasIcon(HWND notifyWindow) {
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  icon.hWnd = notifyWindow;
+  icon.uID = 1;
+  return Shell_NotifyIconW(NIM_MODIFY, &icon);
+}
+
+TEST(Tray, WhenTheShellRestartsTheIconComesBackWithItsTip) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND notify = NotifyWindow(corvix);
+  ASSERT_TRUE(WaitFor([&] { return ShellHasIcon(notify); })) << "no icon in the notification area";
+  // The tip follows the icon at start-up; the shell may still hold tips of icons of ended runs.
+  int tips = 0;
+  ASSERT_TRUE(WaitFor([&] { return (tips = CountTooltipsWithText(L"Corvix截屏助手")) >= 1; })) << "no tip";
+
+  // A restarted shell knows no icons: take ours away, then announce the new shell to everyone.
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  icon.hWnd = notify;
+  icon.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+  ASSERT_FALSE(ShellHasIcon(notify));
+  ASSERT_TRUE(WaitFor([&] { return CountTooltipsWithText(L"Corvix截屏助手") == tips - 1; }, 3s));
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 2000,
+                      &ignored);
+
+  EXPECT_TRUE(WaitFor([&] { return ShellHasIcon(notify); })) << "the icon did not come back";
+  EXPECT_TRUE(WaitFor([&] { return CountTooltipsWithText(L"Corvix截屏助手") == tips; }, 3s)) << "without its tip";
+  EXPECT_TRUE(corvix.Answers());
 }
 
 }  // namespace

@@ -219,6 +219,14 @@ BalloonView WaitForBalloon(const std::function<bool(const BalloonView&)>& wanted
   return found;
 }
 
+int CountTooltipsWithText(const std::wstring& text) {
+  int count = 0;
+  for (HWND window = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); window;
+       window = FindWindowExW(nullptr, window, L"tooltips_class32", nullptr))
+    count += ReadBalloon(window).Text == text;
+  return count;
+}
+
 bool IsHotKeyTaken(UINT modifiers, UINT key) {
   constexpr int kProbeId = 0xBFFE;
   if (!RegisterHotKey(nullptr, kProbeId, modifiers, key)) return true;

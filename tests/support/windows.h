@@ -69,6 +69,10 @@ BalloonView ReadBalloon(HWND tooltip);
 // Waits (bounded) for a visible balloon whose text satisfies the condition.
 BalloonView WaitForBalloon(const std::function<bool(const BalloonView&)>& wanted, std::chrono::milliseconds limit = 10s);
 
+// How many tooltip windows, shown or not, carry exactly this text: the shell keeps one per icon
+// with the icon's tip.
+int CountTooltipsWithText(const std::wstring& text);
+
 // True when another program holds this global hot key: our own RegisterHotKey for it fails.
 bool IsHotKeyTaken(UINT modifiers, UINT key);
 
