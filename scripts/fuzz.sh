@@ -9,7 +9,7 @@ build=$(realpath "$1")
 seconds=$2
 source_dir=$(dirname "$(dirname "$(realpath "$0")")")
 failed=0
-printf '%-16s %12s %10s %16s %10s %8s\n' target executions "exec/s" "coverage" "features" "new"
+printf '%-16s %12s %10s %8s %18s %8s\n' target executions "exec/s" "edges" "features" "new"
 for binary in "$build"/bin/*_fuzz; do
   name=$(basename "$binary" _fuzz)
   work="$build/fuzz-corpus/$name"
@@ -19,12 +19,12 @@ for binary in "$build"/bin/*_fuzz; do
     -artifact_prefix="$build/fuzz-crashes/$name-" "$work" "$source_dir/fuzz/corpus/$name" >"$log" 2>&1
   status=$?
   stat() { awk -v k="stat::$1:" '$1 == k { print $2 }' "$log"; }
-  start_cov=$(grep -m1 -oE 'INITED cov: [0-9]+' "$log" | grep -oE '[0-9]+$')
+  # Coverage once the corpus is loaded, and at the end: edges, and libFuzzer's finer features.
+  number() { grep -oE "$1: [0-9]+" <<<"$2" | grep -oE '[0-9]+$'; }
+  start=$(grep -m1 -E 'INITED cov: ' "$log")
   end=$(grep -E '^#[0-9]+.*cov: ' "$log" | tail -n 1)
-  end_cov=$(grep -oE 'cov: [0-9]+' <<<"$end" | grep -oE '[0-9]+$')
-  features=$(grep -oE 'ft: [0-9]+' <<<"$end" | grep -oE '[0-9]+$')
-  printf '%-16s %12s %10s %16s %10s %8s' "$name" "$(stat number_of_executed_units)" "$(stat average_exec_per_sec)" \
-    "${start_cov:-?} -> ${end_cov:-?}" "${features:-?}" "$(stat new_units_added)"
+  printf '%-16s %12s %10s %8s %18s %8s' "$name" "$(stat number_of_executed_units)" "$(stat average_exec_per_sec)" \
+    "$(number cov "$end")" "$(number ft "$start") -> $(number ft "$end")" "$(stat new_units_added)"
   if [ "$status" -ne 0 ]; then
     failed=1
     echo "  FAILED: see $log"
