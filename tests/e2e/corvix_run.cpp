@@ -93,6 +93,11 @@ void CorvixRun::WriteOptionIniBytes(const std::string& bytes) const {
   std::ofstream(folder_ / L"Option.ini", std::ios::binary) << bytes;
 }
 
+size_t FilesIn(const std::filesystem::path& folder) {
+  std::error_code error;
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder, error), {}));
+}
+
 std::string FileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -30,6 +30,9 @@ HWND FileNameField(HWND saveDialog);
 std::vector<std::wstring> FilesUnder(const std::wstring& folder);
 void RemoveTree(const std::wstring& folder);
 
+// How many entries a folder holds; 0 when it does not exist.
+size_t FilesIn(const std::filesystem::path& folder);
+
 // A whole file's bytes; empty when it cannot be read.
 std::string FileBytes(const std::filesystem::path& path);
 

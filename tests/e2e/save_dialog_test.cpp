@@ -8,10 +8,6 @@
 namespace e2e {
 namespace {
 
-size_t FilesIn(const std::filesystem::path& folder) {
-  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
-}
-
 TEST(SaveDialog, AsksForTheNameAndWritesTheConfiguredFormatWhateverTheName) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=0\r\nDefaultImage=1\r\n");

@@ -20,11 +20,6 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-size_t FilesIn(const std::filesystem::path& folder) {
-  std::error_code error;
-  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder, error), {}));
-}
-
 TEST(Storms, PressesWhileTheOverlayIsOpenAreDroppedAndTheNextPressCapturesAtOnce) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
