@@ -184,7 +184,8 @@ LRESULT TCorvixForm::WMCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 // A hot-key press: capture with every slot whose keys match, then save the picture under an
-// automatic name or the one the Save dialog gives. Presses during a capture are dropped.
+// automatic name or the one the Save dialog gives. Presses during a capture are dropped, and so are
+// presses while its error is shown: otherwise each would open another error box inside the last.
 LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
   if (!FCanSnap) return 0;
   FCanSnap = false;
@@ -192,16 +193,23 @@ LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
     bool& canSnap;
     ~Restore() { canSnap = true; }
   } restore{FCanSnap};
+  try {
+    CaptureAndSave(HIWORD(lParam), LOWORD(lParam));
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
+  }
+  return 0;
+}
 
+void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
   // Matched by the keys, not by the id.
-  const int32_t key = HIWORD(lParam), modifiers = LOWORD(lParam);
   TBaseSnap* const sources[] = {ScreenSnap.get(), ActiveFormSnap.get(), CustomSnap.get()};
   HBITMAP picture = nullptr;
   for (size_t slot = 0; slot < 3; ++slot) {
     const HotKeyRec& keys = OptionConfigure->HotKeys[slot];
     if (keys.Key == key && keys.Modifiers == modifiers) picture = sources[slot]->Snap();
   }
-  if (!picture) return 0;
+  if (!picture) return;
 
   const DefaultOptionRec& option = OptionConfigure->Option;
   const std::wstring extension = option.DefaultImage == 0 ? L".bmp" : option.DefaultImage == 1 ? L".jpg" : L"";
@@ -217,5 +225,4 @@ LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
   }
   // The format follows DefaultImage alone, whatever name was typed.
   if (!path.empty()) SaveBitmapToFile(picture, option.DefaultImage, path);
-  return 0;
 }

@@ -43,6 +43,8 @@ class TCorvixForm : public TForm {
   LRESULT WMEndSession(WPARAM wParam, LPARAM lParam);
   LRESULT WMCommand(WPARAM wParam, LPARAM lParam);
   LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
+  // The capture of the slots whose keys these are, and the saving of the picture; raises on failure.
+  void CaptureAndSave(int32_t key, int32_t modifiers);
 
   void ShowWelcome();
   void SyncAutoRun();
@@ -50,7 +52,7 @@ class TCorvixForm : public TForm {
   void UnregisterHotKeys();
   void EndSession();
 
-  bool FCanSnap = false;  // true while no hot-key press is being handled
+  bool FCanSnap = false;  // true while no hot-key press is being handled (nor its error shown)
 };
 
 // Close marks kept in the form's Tag.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 
 #include "corvix_run.h"
 
@@ -75,6 +76,31 @@ TEST(Storms, PressesWhileTheSaveDialogIsOpenAreDroppedAndTheNextPressAsksAtOnce)
   RecordProperty("next_dialog_ms", std::to_string(MillisecondsSince(start)));
   PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_TRUE(corvix.Answers());
+}
+
+TEST(Storms, PressesWhileAnErrorIsShownAreDroppedAndOneBoxStays) {
+  CorvixRun corvix;
+  std::ofstream(corvix.Folder() / L"blocker") << "a file where the folder should be";
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultDir=" + (corvix.Folder() / L"blocker").wstring() + L"\r\n");
+  ASSERT_TRUE(corvix.Start());
+  Press(kCtrlF1);
+  const MessageBoxView box = WaitForMessageBox(corvix.Pid());
+  ASSERT_NE(box.Handle, nullptr) << "no error box";
+  Storm();
+  Sleep(1000);
+  int boxes = 0;
+  for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window;
+       window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    boxes += pid == corvix.Pid() && IsWindowVisible(window);
+  }
+  EXPECT_EQ(boxes, 1) << "presses during the error box opened more boxes";
+  Answer(box, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box.Handle); }));
+  Sleep(1000);
+  EXPECT_EQ(WaitForMessageBox(corvix.Pid(), 500ms).Handle, nullptr) << "a press of the storm was queued";
   EXPECT_TRUE(corvix.Answers());
 }
 
