@@ -111,6 +111,16 @@ const OpenWindowCase kOpenWindows[] = {
        return corvix.WaitForSaveDialog();
      }},
     {"OptionsDialog", L"AutoSave=1", [](const CorvixRun& corvix) { return corvix.OpenOptions(); }},
+    {"ExitQuestion", L"AutoSave=1",
+     [](const CorvixRun& corvix) {
+       RunExitAction(corvix);
+       return WaitForMessageBox(corvix.Pid()).Handle;
+     }},
+    {"ErrorBox", L"AutoSave=1\r\nDefaultDir=Z:\\dev\\null\\shots",  // a folder that cannot be made
+     [](const CorvixRun& corvix) {
+       Press(kCtrlF1);
+       return WaitForMessageBox(corvix.Pid()).Handle;
+     }},
 };
 
 class SessionEndWhileOpenTest : public testing::TestWithParam<OpenWindowCase> {};
