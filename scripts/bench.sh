@@ -58,7 +58,7 @@ for screen in ${BENCH_SCREENS:-1920x1080x24 3840x2160x24}; do
   watch_marks "$size" "$marks" &
   watcher=$!
   echo
-  echo "== Screen $size (hot key to file, floors, other tools; about 90 s)"
+  echo "== Screen $size (hot key to file, floors, other tools; about 2 minutes)"
   export CORVIX_SCREEN=$screen
   # A screen of its own for each size: one Wine server on it, ended with it.
   env -u DISPLAY "$scripts/with-display" bash -c '
