@@ -2,17 +2,10 @@
 
 #include <windowsx.h>
 
+#include "capture/uSnapBase.h"
+
 TCustomSnapForm* CustomSnapForm = nullptr;
 TSizerControl* SizerControl = nullptr;
-
-namespace {
-
-Rect VirtualDesktop() {
-  const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
-}  // namespace
 
 // ---- TCustomSnapForm
 

@@ -15,10 +15,12 @@ void TBaseSnap::SnapRect(const Rect& rect) {
   FBitmap.CopyFrom(FScreenDC, rect.Left, rect.Top);
 }
 
-TScreenSnap::TScreenSnap() {
+Rect VirtualDesktop() {
   const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  FRect = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
+
+TScreenSnap::TScreenSnap() { FRect = VirtualDesktop(); }
 
 HBITMAP TScreenSnap::Snap() {
   SnapRect(FRect);

@@ -47,6 +47,9 @@ class TActiveFormSnap : public TBaseSnap {
   HBITMAP Snap() override;
 };
 
+// The bounding rectangle of all monitors, in screen coordinates.
+Rect VirtualDesktop();
+
 extern std::unique_ptr<TScreenSnap> ScreenSnap;
 extern std::unique_ptr<TActiveFormSnap> ActiveFormSnap;
 extern std::unique_ptr<TCustomSnap> CustomSnap;

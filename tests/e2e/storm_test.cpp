@@ -90,14 +90,7 @@ TEST(Storms, PressesWhileAnErrorIsShownAreDroppedAndOneBoxStays) {
   ASSERT_NE(box.Handle, nullptr) << "no error box";
   Storm();
   Sleep(1000);
-  int boxes = 0;
-  for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window;
-       window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    boxes += pid == corvix.Pid() && IsWindowVisible(window);
-  }
-  EXPECT_EQ(boxes, 1) << "presses during the error box opened more boxes";
+  EXPECT_EQ(CountVisibleWindows(L"#32770", corvix.Pid()), 1) << "presses during the error box opened more boxes";
   Answer(box, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box.Handle); }));
   Sleep(1000);

@@ -47,10 +47,13 @@ HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstr
   return nullptr;
 }
 
-int CountVisibleWindows(const wchar_t* className) {
+int CountVisibleWindows(const wchar_t* className, DWORD pid) {
   int count = 0;
-  for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr))
-    count += IsWindowVisible(w) ? 1 : 0;
+  for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    count += IsWindowVisible(w) && (!pid || owner == pid) ? 1 : 0;
+  }
   return count;
 }
 

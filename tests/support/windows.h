@@ -18,8 +18,8 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 
-// How many visible top-level windows of a class there are, in any process.
-int CountVisibleWindows(const wchar_t* className);
+// How many visible top-level windows of a class there are, in any process or in one.
+int CountVisibleWindows(const wchar_t* className, DWORD pid = 0);
 
 // A control of a window by its identifier, at any depth (dialogs keep controls on panels).
 HWND FindControl(HWND parent, int id);
