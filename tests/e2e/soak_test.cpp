@@ -83,12 +83,12 @@ TEST(Soak, FiveHundredCapturesOfEveryKindGiveFiveHundredFilesAndFlatResources) {
         // that did not pair up), the step is done again: counted and printed, not hidden.
         for (int attempt = 0; attempt < 3; ++attempt) {
           GetWindowRect(box, &region);
-          if (region.right - region.left < 40) {
-            Drag(region.right - 2, region.bottom - 2, client.left + 120, client.top + 90);
+          if (region.right - region.left < 60 || region.bottom - region.top < 40) {  // not the dragged size
+            Drag(region.right - 2, region.bottom - 2, region.left + 100, region.top + 70);
             GetWindowRect(box, &region);
           }
           regionSizes[n] = {region.right - region.left - 10, region.bottom - region.top - 10};
-          DoubleClick(region.left + 30, region.top + 30);
+          DoubleClick((region.left + region.right) / 2, (region.top + region.bottom) / 2);
           if (WaitFor([&] { return std::filesystem::exists(Numbered(save, n)); }, 3s)) break;
           ++repeatedSteps;
         }
