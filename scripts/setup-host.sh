@@ -8,7 +8,7 @@ packages=(
   g++ clang-14 libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools nasm
   googletest libgtest-dev libjpeg62-turbo-dev
-  wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
+  wine wine64 xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick fonts-wqy-microhei locales
 )
 
 # `setup-host.sh bench` adds the other capture tools the benchmark compares against.

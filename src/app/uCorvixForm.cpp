@@ -9,6 +9,9 @@
 #include "capture/uSnapBase.h"
 #include "config/uConfigure.h"
 #include "common/autorun.h"
+#include "common/folders.h"
+#include "common/paths.h"
+#include "toolkit/scope_exit.h"
 #include "dialogs/uOptionDialog.h"
 #include "dialogs/uVersionDialog.h"
 
@@ -21,8 +24,12 @@ constexpr std::array<const wchar_t*, 3> HotKeyAtomNames = {L"KeyScreen", L"KeyAc
 std::array<int32_t, 3> HotKeyIds{};
 constexpr int32_t kAtomBase = 0xC000;
 
+constexpr UINT_PTR kReleaseTimer = 1;
+constexpr UINT kReleasePollMs = 30;
+
 // Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
-// front (and gives mrNone). The dialog is freed whatever happens; it clears `open` as it goes.
+// front (and gives mrNone). The dialog is freed whatever happens, also when it could not be built
+// (the error goes on to the caller and nothing half-made is shown); it clears `open` as it goes.
 template <typename Dialog>
 int ShowSingle(Dialog*& open) {
   if (open) {
@@ -30,14 +37,13 @@ int ShowSingle(Dialog*& open) {
     return mrNone;
   }
   auto dialog = std::make_unique<Dialog>();
+  const ScopeExit free([&] { dialog->Destroy(); });
   dialog->Create();
   open = dialog.get();
-  struct Free {
-    std::unique_ptr<Dialog>& form;
-    ~Free() { form->Destroy(); }
-  } free{dialog};
   return dialog->ShowModal();
 }
+
+bool IsKeyDown(int32_t virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
 }  // namespace
 
@@ -59,12 +65,19 @@ void TCorvixForm::Loaded() {
   TrayIcon->Loaded();
 }
 
-// One options dialog at a time; OK saves and the hot keys take effect at once.
+// One options dialog at a time. While it is open the hot keys are free, so its fields can take any
+// combination (Corvix's own included); when it closes, however it closes, they are registered from
+// what the option store holds: the new keys after OK, also when saving the file failed.
 void TCorvixForm::a_OptionExecute() {
-  if (ShowSingle(OptionDialog) == mrOk) {
-    UnregisterHotKeys();
-    RegisterHotKeys();
+  if (OptionDialog) {
+    ShowSingle(OptionDialog);
+    return;
   }
+  UnregisterHotKeys();
+  const ScopeExit again([this] {
+    if (!Application.Terminated()) RegisterHotKeys();
+  });
+  ShowSingle(OptionDialog);
 }
 
 // One about box at a time.
@@ -101,23 +114,37 @@ void TCorvixForm::ShowWelcome() {
 }
 
 void TCorvixForm::FormDestroy() {
-  // First the start-with-Windows sync, then the hot keys go, then the icon.
-  SyncAutoRun();
-  UnregisterHotKeys();
+  ReleaseSystemState();
+  KillTimer(Handle(), kReleaseTimer);
   TrayIcon.reset();
 }
 
+// What must be done before the process may end: first the start-with-Windows sync, then the hot
+// keys go, then the icon leaves the notification area. Doing it twice does no harm.
+void TCorvixForm::ReleaseSystemState() {
+  SyncAutoRun();
+  UnregisterHotKeys();
+  if (TrayIcon) TrayIcon->SetIconVisible(false);
+}
+
 void TCorvixForm::RegisterHotKeys() {
+  if (FHotKeysRegistered) return;
+  FHotKeysRegistered = true;
   for (size_t slot = 0; slot < HotKeyAtomNames.size(); ++slot) {
     const ATOM atom = GlobalAddAtomW(HotKeyAtomNames[slot]);
     HotKeyIds[slot] = static_cast<int32_t>(atom) - kAtomBase;
     const HotKeyRec& keys = OptionConfigure->HotKeys[slot];
-    // A combination another program holds is not reported: that hot key just never fires.
-    RegisterHotKey(Handle(), HotKeyIds[slot], static_cast<UINT>(keys.Modifiers), static_cast<UINT>(keys.Key));
+    // A combination another program holds is not reported: that hot key just never fires. A held
+    // combination fires once (where the system knows MOD_NOREPEAT; WMHotKey filters it elsewhere).
+    RegisterHotKey(Handle(), HotKeyIds[slot], static_cast<UINT>(keys.Modifiers) | MOD_NOREPEAT,
+                   static_cast<UINT>(keys.Key));
   }
 }
 
+// Each atom goes once: global atoms are counted, and another program may hold the same names.
 void TCorvixForm::UnregisterHotKeys() {
+  if (!FHotKeysRegistered) return;
+  FHotKeysRegistered = false;
   for (size_t slot = 0; slot < HotKeyAtomNames.size(); ++slot) {
     UnregisterHotKey(Handle(), HotKeyIds[slot]);
     GlobalDeleteAtom(static_cast<ATOM>(HotKeyIds[slot] + kAtomBase));
@@ -153,6 +180,8 @@ LRESULT TCorvixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:      return WMEndSession(wParam, lParam);
     case WM_COMMAND:         return WMCommand(wParam, lParam);
     case WM_HOTKEY:          return WMHotKey(wParam, lParam);
+    case WM_TIMER:           return WMTimer(wParam);
+    case WM_CLOSE:           Hide(); return 0;  // the system's close request only hides
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }
@@ -172,9 +201,10 @@ LRESULT TCorvixForm::WMQueryEndSession(WPARAM, LPARAM) {
 
 LRESULT TCorvixForm::WMEndSession(WPARAM wParam, LPARAM) {
   EndSession();  // also when the session goes on after all
-  // When it really ends, Windows may end the process as soon as this returns: the form's own
-  // shut-down (hot keys, start-with-Windows sync) runs now rather than after the message loop.
-  if (wParam) Destroy();
+  // When it really ends, Windows may end the process as soon as this returns: what must not be left
+  // undone happens now. The objects themselves go once the loops that use them (a dialog opened
+  // from the tray menu, say) have returned.
+  if (wParam) ReleaseSystemState();
   return 0;
 }
 
@@ -186,18 +216,39 @@ LRESULT TCorvixForm::WMCommand(WPARAM wParam, LPARAM lParam) {
 // A hot-key press: capture with every slot whose keys match, then save the picture under an
 // automatic name or the one the Save dialog gives. Presses during a capture are dropped, and so are
 // presses while its error is shown: otherwise each would open another error box inside the last.
+// A combination held down repeats its WM_HOTKEY at the keyboard's rate: one press, one capture.
 LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
-  if (!FCanSnap) return 0;
+  const HotKeyRec pressed{static_cast<int32_t>(LOWORD(lParam) & ~MOD_NOREPEAT), static_cast<int32_t>(HIWORD(lParam))};
+  if (!FCanSnap || (FHeld && *FHeld == pressed)) return 0;
   FCanSnap = false;
-  struct Restore {  // whatever happens below
-    bool& canSnap;
-    ~Restore() { canSnap = true; }
-  } restore{FCanSnap};
+  const ScopeExit done([&] {
+    FCanSnap = true;
+    HoldUntilReleased(pressed);
+  });
   try {
-    CaptureAndSave(HIWORD(lParam), LOWORD(lParam));
+    CaptureAndSave(pressed.Key, pressed.Modifiers);
   } catch (const std::exception& error) {
     Application.HandleException(error);
   }
+  return 0;
+}
+
+// A combination still held when its capture is done takes no more captures until its key is up.
+void TCorvixForm::HoldUntilReleased(const HotKeyRec& pressed) {
+  if (!Handle() || !IsKeyDown(pressed.Key)) return;
+  FHeld = pressed;
+  SetTimer(Handle(), kReleaseTimer, kReleasePollMs, nullptr);
+}
+
+LRESULT TCorvixForm::WMTimer(WPARAM id) {
+  if (id != kReleaseTimer) return 0;
+  // A repeat the system queued before the key went up is still dropped: the key is let go only
+  // once no hot-key message waits.
+  MSG waiting;
+  if (FHeld && (IsKeyDown(FHeld->Key) || PeekMessageW(&waiting, Handle(), WM_HOTKEY, WM_HOTKEY, PM_NOREMOVE)))
+    return 0;
+  FHeld.reset();
+  KillTimer(Handle(), kReleaseTimer);
   return 0;
 }
 
@@ -213,14 +264,19 @@ void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
 
   const DefaultOptionRec& option = OptionConfigure->Option;
   const std::wstring extension = option.DefaultImage == 0 ? L".bmp" : option.DefaultImage == 1 ? L".jpg" : L"";
+  // A relative folder is the program folder's, whatever the working folder.
+  const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);
   std::wstring path;
   if (option.AutoSave) {
-    path = GetAutoFileName(option.DefaultDir, option.DefaultFormat, extension);
+    path = GetAutoFileName(folder, option.DefaultFormat, extension);
   } else {
+    // The dialog opens in the default folder, made first as an automatic save would make it (the
+    // system would open a folder that does not exist yet somewhere else).
+    if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
     SetForegroundWindow(Handle());  // the dialog comes up in front
     SaveDialog.FilterIndex = option.DefaultImage + 2;
     SaveDialog.DefaultExt = extension;
-    SaveDialog.InitialDir = option.DefaultDir;
+    SaveDialog.InitialDir = folder;
     if (SaveDialog.Execute(Handle())) path = SaveDialog.FileName;
   }
   // The format follows DefaultImage alone, whatever name was typed.

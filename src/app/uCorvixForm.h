@@ -4,7 +4,9 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
+#include "common/hotkey_text.h"
 #include "toolkit/actions.h"
 #include "toolkit/forms.h"
 #include "toolkit/components.h"
@@ -43,6 +45,8 @@ class TCorvixForm : public TForm {
   LRESULT WMEndSession(WPARAM wParam, LPARAM lParam);
   LRESULT WMCommand(WPARAM wParam, LPARAM lParam);
   LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
+  LRESULT WMTimer(WPARAM id);
+  void HoldUntilReleased(const HotKeyRec& pressed);
   // The capture of the slots whose keys these are, and the saving of the picture; raises on failure.
   void CaptureAndSave(int32_t key, int32_t modifiers);
 
@@ -51,8 +55,11 @@ class TCorvixForm : public TForm {
   void RegisterHotKeys();
   void UnregisterHotKeys();
   void EndSession();
+  void ReleaseSystemState();
 
   bool FCanSnap = false;  // true while no hot-key press is being handled (nor its error shown)
+  bool FHotKeysRegistered = false;
+  std::optional<HotKeyRec> FHeld;  // the combination held down since its capture, until released
 };
 
 // Close marks kept in the form's Tag.

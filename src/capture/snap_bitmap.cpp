@@ -1,5 +1,10 @@
 #include "capture/snap_bitmap.h"
 
+#include <string>
+
+#include "common/uCommand.h"
+#include "toolkit/error.h"
+
 TSnapBitmap::TSnapBitmap() : dc_(CreateCompatibleDC(nullptr)) {}
 
 void TSnapBitmap::SetSize(int width, int height) {
@@ -16,6 +21,12 @@ void TSnapBitmap::SetSize(int width, int height) {
   } else {
     bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
   }
+  if (!bitmap_) {
+    const DWORD code = GetLastError();
+    width_ = height_ = 0;
+    throw Error(L"Cannot make a picture of " + std::to_wstring(width) + L" x " + std::to_wstring(height) +
+                L" pixels. " + SysErrorMessage(code ? code : ERROR_NOT_ENOUGH_MEMORY));
+  }
   width_ = width;
   height_ = height;
 }
@@ -28,7 +39,7 @@ void TSnapBitmap::CopyFrom(HDC source, int left, int top) {
 
 void TSnapBitmap::Assign(HBITMAP other) {
   BITMAP shape{};
-  GetObjectW(other, sizeof shape, &shape);
+  if (!other || !GetObjectW(other, sizeof shape, &shape)) throw Error(L"The marked region has no picture");
   SetSize(shape.bmWidth, shape.bmHeight);
   UniqueMemoryDc source(CreateCompatibleDC(nullptr));
   ScopedSelect keep(source.get(), other);

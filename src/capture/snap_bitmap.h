@@ -14,11 +14,12 @@ class TSnapBitmap {
   int Width() const { return width_; }
   int Height() const { return height_; }
 
-  // Makes the picture this size; its pixels are undefined until drawn.
+  // Makes the picture this size; its pixels are undefined until drawn. Raises "Cannot make a
+  // picture of W x H pixels. <system error>" when the system gives no bitmap.
   void SetSize(int width, int height);
   // Copies a rectangle of a device context into the whole picture (one BitBlt, SRCCOPY).
   void CopyFrom(HDC source, int left, int top);
-  // Takes over the size and pixels of another bitmap.
+  // Takes over the size and pixels of another bitmap; raises when there is none.
   void Assign(HBITMAP other);
 
  private:

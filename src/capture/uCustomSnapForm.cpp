@@ -3,22 +3,24 @@
 #include <windowsx.h>
 
 #include "capture/uSnapBase.h"
+#include "toolkit/error.h"
 
 TCustomSnapForm* CustomSnapForm = nullptr;
 TSizerControl* SizerControl = nullptr;
 
 // ---- TCustomSnapForm
 
-TCustomSnapForm::TCustomSnapForm() = default;
+TCustomSnapForm::TCustomSnapForm() : TCustomSnapForm(VirtualDesktop()) {}
+
+TCustomSnapForm::TCustomSnapForm(const Rect& desktop) : FDesktop(desktop) {}
 
 TCustomSnapForm::~TCustomSnapForm() {
   if (FSnapDc) SelectObject(FSnapDc.get(), FSnapDcOld);
 }
 
 FormBounds TCustomSnapForm::Bounds() const {
-  // The whole virtual desktop: on several monitors every pixel stays where it was.
-  const Rect desktop = VirtualDesktop();
-  return {desktop.Left, desktop.Top, desktop.Width(), desktop.Height()};
+  // The whole desktop: on several monitors every pixel stays where it was.
+  return {FDesktop.Left, FDesktop.Top, FDesktop.Width(), FDesktop.Height()};
 }
 
 int TCustomSnapForm::ShowSnap(HBITMAP snapBitmap) {
@@ -48,6 +50,7 @@ void TCustomSnapForm::AcceptSelection() {
 
   WindowDc overlay(Handle());
   FSelectBitmap.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
+  if (!FSelectBitmap) throw Error(L"Cannot make a picture of the marked region");
   UniqueMemoryDc target(CreateCompatibleDC(overlay.get()));
   {
     ScopedSelect keep(target.get(), FSelectBitmap.get());

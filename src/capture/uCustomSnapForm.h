@@ -13,7 +13,9 @@ class TSizerControl;
 
 class TCustomSnapForm : public TForm {
  public:
+  // Over the whole virtual desktop, or over the given rectangle of the screen.
   TCustomSnapForm();
+  explicit TCustomSnapForm(const Rect& desktop);
   ~TCustomSnapForm() override;
 
   // Shows the picture (borrowed; its top-left is the virtual desktop's) and runs modally: mrOk
@@ -44,6 +46,7 @@ class TCustomSnapForm : public TForm {
   void FormPaint();
   void FormMouseDown(int x, int y);
 
+  Rect FDesktop;
   HBITMAP FSnapBitmap = nullptr;
   UniqueMemoryDc FSnapDc;
   HGDIOBJ FSnapDcOld = nullptr;

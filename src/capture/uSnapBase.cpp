@@ -1,6 +1,7 @@
 #include "capture/uSnapBase.h"
 
 #include "capture/uCustomSnapForm.h"
+#include "toolkit/scope_exit.h"
 
 std::unique_ptr<TScreenSnap> ScreenSnap;
 std::unique_ptr<TActiveFormSnap> ActiveFormSnap;
@@ -15,14 +16,18 @@ void TBaseSnap::SnapRect(const Rect& rect) {
   FBitmap.CopyFrom(FScreenDC, rect.Left, rect.Top);
 }
 
+DesktopRectSource DesktopRect = VirtualDesktop;
+
 Rect VirtualDesktop() {
   const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-TScreenSnap::TScreenSnap() { FRect = VirtualDesktop(); }
+TScreenSnap::TScreenSnap() { FRect = DesktopRect(); }
 
+// The desktop as it is now: monitors and resolutions change while the program runs.
 HBITMAP TScreenSnap::Snap() {
+  FRect = DesktopRect();
   SnapRect(FRect);
   return FBitmap.Handle();
 }
@@ -40,13 +45,11 @@ HBITMAP TActiveFormSnap::Snap() {
 HBITMAP TCustomSnap::Snap() {
   // The desktop as it stood at the key press, before the overlay covers it.
   TScreenSnap::Snap();
-  auto overlay = std::make_unique<TCustomSnapForm>();
+  // The overlay covers exactly the rectangle the picture was taken from.
+  auto overlay = std::make_unique<TCustomSnapForm>(FRect);
+  const ScopeExit freeOverlay([&] { overlay->Destroy(); });  // also when an error leaves this function
   overlay->Create();
   CustomSnapForm = overlay.get();
-  struct FreeOverlay {  // also when an error leaves this function
-    std::unique_ptr<TCustomSnapForm>& form;
-    ~FreeOverlay() { form->Destroy(); }
-  } freeOverlay{overlay};
 
   if (overlay->ShowSnap(FBitmap.Handle()) != mrOk) return nullptr;
   FBitmap.Assign(overlay->SelectBitmap());

@@ -30,7 +30,7 @@ class TBaseSnap {
 
 class TScreenSnap : public TBaseSnap {
  public:
-  TScreenSnap();  // reads the virtual desktop's rectangle, once
+  TScreenSnap();
   HBITMAP Snap() override;
 };
 
@@ -49,6 +49,11 @@ class TActiveFormSnap : public TBaseSnap {
 
 // The bounding rectangle of all monitors, in screen coordinates.
 Rect VirtualDesktop();
+
+// Where the whole-desktop sources read the desktop's rectangle, at every capture: VirtualDesktop,
+// or a stand-in that plays a change of monitors.
+using DesktopRectSource = Rect (*)();
+extern DesktopRectSource DesktopRect;
 
 extern std::unique_ptr<TScreenSnap> ScreenSnap;
 extern std::unique_ptr<TActiveFormSnap> ActiveFormSnap;

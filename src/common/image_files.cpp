@@ -1,4 +1,6 @@
 // Automatic names and image files: the Windows half of number_picture and image_encoding.
+#include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "common/folders.h"
@@ -24,41 +26,29 @@ NumberSeparators SystemSeparators() {
   return {LocaleText(LOCALE_SDECIMAL, L".")[0], LocaleText(LOCALE_STHOUSAND, L",")[0]};
 }
 
-bool FileExists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+// A file name as the file system compares it: without regard to case.
+std::wstring FileSystemCase(std::wstring name) {
+  if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return name;
+}
+
+// The names of the files in a folder (folders do not count), from one listing; none when the folder
+// does not exist yet.
+std::unordered_set<std::wstring> FileNamesIn(const std::wstring& folder) {
+  std::unordered_set<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(FileSystemCase(entry.cFileName));
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return names;
 }
 
 [[noreturn]] void CannotCreate(const std::wstring& path, DWORD code) {
   throw Error(L"Cannot create file \"" + path + L"\". " + SysErrorMessage(code));
-}
-
-// Writes the bytes to a temporary file beside `path`, then moves it over `path`: a failure never
-// leaves a partial file and never costs the file that was there.
-void WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size) {
-  const std::wstring temporary = path + L".corvix-tmp";
-  {
-    UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) CannotCreate(path, GetLastError());
-    while (size > 0) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-      DWORD written = 0;
-      if (!WriteFile(file.get(), data, chunk, &written, nullptr) || written != chunk) {
-        const DWORD code = GetLastError();
-        file.reset();
-        DeleteFileW(temporary.c_str());
-        CannotCreate(path, code ? code : ERROR_DISK_FULL);
-      }
-      data += chunk;
-      size -= chunk;
-    }
-  }
-  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD code = GetLastError();
-    DeleteFileW(temporary.c_str());
-    CannotCreate(path, code);
-  }
 }
 
 // A BITMAPINFO with room for the largest colour table.
@@ -78,10 +68,12 @@ DibInfo DescribeDib(int width, int height, int bitsPerPixel) {
   return info;
 }
 
+// Raises rather than write a file of whatever the buffer held.
 void CopyBits(HBITMAP bitmap, DibInfo& info, int height, uint8_t* pixels) {
   WindowDc screen(nullptr);
-  GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels, reinterpret_cast<BITMAPINFO*>(&info),
-            DIB_RGB_COLORS);
+  if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels, reinterpret_cast<BITMAPINFO*>(&info),
+                DIB_RGB_COLORS) != height)
+    throw Error(L"Cannot read the picture's pixels");
 }
 
 void WriteBmp(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
@@ -139,15 +131,42 @@ std::wstring SysErrorMessage(DWORD code) {
   return message;
 }
 
+void WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size) {
+  const std::wstring temporary = path + L".corvix-tmp";
+  {
+    UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) CannotCreate(path, GetLastError());
+    while (size > 0) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+      DWORD written = 0;
+      if (!WriteFile(file.get(), data, chunk, &written, nullptr) || written != chunk) {
+        const DWORD code = GetLastError();
+        file.reset();
+        DeleteFileW(temporary.c_str());
+        CannotCreate(path, code ? code : ERROR_DISK_FULL);
+      }
+      data += chunk;
+      size -= chunk;
+    }
+  }
+  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD code = GetLastError();
+    DeleteFileW(temporary.c_str());
+    CannotCreate(path, code);
+  }
+}
+
 std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension) {
   const int ansiBytes = WideCharToMultiByte(CP_ACP, 0, pattern.c_str(), static_cast<int>(pattern.size()), nullptr,
                                             0, nullptr, nullptr);
   if (static_cast<size_t>(ansiBytes) > kMaxPictureBytes) throw Error(L"Format string too long");
-  const NumberSeparators separators = SystemSeparators();
-  for (uint64_t number = 1;; ++number) {
-    std::wstring candidate = AutoFileName(folder, pattern, extension, number, separators);
-    if (!FileExists(candidate)) return candidate;
-  }
+  const std::unordered_set<std::wstring> taken = FileNamesIn(folder);
+  const std::optional<std::wstring> name =
+      FirstFreeAutoName(folder, pattern, extension, SystemSeparators(), taken.size(),
+                        [&](std::wstring_view title) { return taken.contains(FileSystemCase(std::wstring(title))); });
+  if (!name) throw Error(L"No free file name for the pattern \"" + pattern + L"\" in \"" + folder + L"\"");
+  return *name;
 }
 
 void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) {
@@ -157,7 +176,7 @@ void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) 
   if (!folderName.empty() && !DirectoryExists(folderName)) ForceDirectories(folderName);
 
   BITMAP shape{};
-  GetObjectW(bitmap, sizeof shape, &shape);
+  if (!GetObjectW(bitmap, sizeof shape, &shape)) throw Error(L"Cannot read the picture's pixels");
   if (format == 0)
     WriteBmp(bitmap, shape, path);
   else if (format == 1)

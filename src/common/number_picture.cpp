@@ -198,12 +198,44 @@ std::wstring FormatNumberPicture(uint64_t number, std::wstring_view picture, con
   return out;
 }
 
-std::wstring AutoFileName(std::wstring_view folder, std::wstring_view picture, std::wstring_view extension,
-                          uint64_t number, const NumberSeparators& separators) {
+namespace {
+
+// The file name (no folder) of number n; `append` adds the number after the picture's text.
+std::wstring AutoFileTitle(std::wstring_view picture, std::wstring_view extension, uint64_t number,
+                           const NumberSeparators& separators, bool append) {
+  std::wstring title = FormatNumberPicture(number, picture, separators);
+  if (append) title += std::to_wstring(number);
+  title += extension;
+  return title;
+}
+
+std::wstring InFolder(std::wstring_view folder, const std::wstring& title) {
   std::wstring name(folder);
   name += L'\\';
-  name += FormatNumberPicture(number, picture, separators);
-  if (number > 1 && !PictureShowsNumber(picture)) name += std::to_wstring(number);
-  name += extension;
-  return name;
+  return name + title;
+}
+
+}  // namespace
+
+std::wstring AutoFileName(std::wstring_view folder, std::wstring_view picture, std::wstring_view extension,
+                          uint64_t number, const NumberSeparators& separators) {
+  const bool append = number > 1 && !PictureShowsNumber(picture);
+  return InFolder(folder, AutoFileTitle(picture, extension, number, separators, append));
+}
+
+std::optional<std::wstring> FirstFreeAutoName(std::wstring_view folder, std::wstring_view picture,
+                                              std::wstring_view extension, const NumberSeparators& separators,
+                                              size_t takenCount, const NameTaken& taken) {
+  const bool showsNumber = PictureShowsNumber(picture);
+  const uint64_t last = static_cast<uint64_t>(takenCount) + 1;
+  for (uint64_t number = 1; number <= last; ++number) {
+    const std::wstring title = AutoFileTitle(picture, extension, number, separators, number > 1 && !showsNumber);
+    if (!taken(title)) return InFolder(folder, title);
+  }
+  if (!showsNumber) return std::nullopt;  // its names were all different already
+  for (uint64_t number = 1; number <= last; ++number) {
+    const std::wstring title = AutoFileTitle(picture, extension, number, separators, true);
+    if (!taken(title)) return InFolder(folder, title);
+  }
+  return std::nullopt;
 }

@@ -2,7 +2,10 @@
 // sequence number. Window-free; the caller supplies the system's separators.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,3 +37,15 @@ inline constexpr size_t kMaxPictureBytes = 224;
 // (shot.jpg, shot2.jpg, ...), so the names still differ.
 std::wstring AutoFileName(std::wstring_view folder, std::wstring_view picture, std::wstring_view extension,
                           uint64_t number, const NumberSeparators& separators);
+
+// Says whether a file name (no folder) is taken in the folder being searched.
+using NameTaken = std::function<bool(std::wstring_view fileName)>;
+
+// The first free automatic name in `folder` (the smallest number whose name is not taken), given
+// how many names are taken. Bounded: numbers up to takenCount + 1 are tried, which always finds a
+// free name when different numbers give different names. A picture whose names repeat (scientific
+// notation: "0E+0" makes 90 names) may have them all taken; its names then get the number appended
+// (1E+01.jpg, 2E+02.jpg, ...), tried as far. Nothing when neither finds a free name.
+std::optional<std::wstring> FirstFreeAutoName(std::wstring_view folder, std::wstring_view picture,
+                                              std::wstring_view extension, const NumberSeparators& separators,
+                                              size_t takenCount, const NameTaken& taken);

@@ -18,8 +18,10 @@ void ShowPressedKeys(HWND edit, WPARAM pressedKey);
 bool AskYesNo(HWND owner, const std::wstring& question);
 
 // The first free name in `folder` for the number picture `pattern`: folder\001.jpg, 002.jpg, ...
-// (the search starts at 1 every time, so gaps fill first; folders of that name do not count).
-// Raises "Format string too long" for a picture over 224 bytes in the ANSI code page.
+// (the search starts at 1 every time, so gaps fill first; folders of that name do not count). The
+// folder is listed once, whatever number of files it holds. Raises "Format string too long" for a
+// picture over 224 bytes in the ANSI code page, and "No free file name ..." when the picture can
+// make no name that is free.
 std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension);
 
 // Writes a bitmap to `path`: format 0 BMP at the bitmap's own colour depth, 1 JPEG, any other
@@ -27,6 +29,10 @@ std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pat
 // existing file of that name is replaced only by a complete new one. Raises
 // "Cannot create file "<path>". <system error>" or "JPEG error #<n>".
 void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path);
+
+// Writes the bytes to a temporary file beside `path`, then moves it over `path`: a failure never
+// leaves a partial file and never costs the file that was there. Raises "Cannot create file ...".
+void WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size);
 
 // The system's text for an error code, without its trailing period and line break.
 std::wstring SysErrorMessage(DWORD code);

@@ -2,11 +2,69 @@
 
 #include <windows.h>
 
+#include "common/uCommand.h"
 #include "config/ini_values.h"
+#include "toolkit/handles.h"
 #include "toolkit/error.h"
 
 namespace {
+
 constexpr DWORD kValueBuffer = 2048;  // 2047 characters and the terminating zero
+constexpr char kUtf16Mark[] = "\xFF\xFE";
+
+std::string ReadBytes(const std::wstring& path, bool& exists) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  exists = static_cast<bool>(file);
+  std::string bytes;
+  char chunk[65536];
+  DWORD read = 0;
+  while (file && ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+  return bytes;
+}
+
+std::wstring FromAnsi(const std::string& bytes) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+  return text;
+}
+
+std::string ToAnsi(const std::wstring& text) {
+  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
+  std::string bytes(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace
+
+bool FitsAnsiCodePage(const std::wstring& text) {
+  BOOL lost = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                      &lost);
+  return !lost;
+}
+
+void TIniFile::MatchEncoding(bool needsUnicode) {
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, fileName_.c_str());  // what the system holds goes first
+  bool exists = false;
+  const std::string bytes = ReadBytes(fileName_, exists);
+  const bool unicode = bytes.starts_with(kUtf16Mark);
+  std::string rewritten;
+  if (needsUnicode && !unicode) {
+    const std::wstring text = FromAnsi(bytes);
+    rewritten.assign(kUtf16Mark, 2);
+    rewritten.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  } else if (!needsUnicode && unicode) {
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
+    if (!FitsAnsiCodePage(text)) return;
+    rewritten = ToAnsi(text);
+  } else {
+    return;
+  }
+  WriteWholeFile(fileName_, reinterpret_cast<const uint8_t*>(rewritten.data()), rewritten.size());
 }
 
 TIniFile::~TIniFile() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, fileName_.c_str()); }

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+// True when the text survives the ANSI code page unchanged.
+bool FitsAnsiCodePage(const std::wstring& text);
+
 class TIniFile {
  public:
   explicit TIniFile(std::wstring fileName) : fileName_(std::move(fileName)) {}
@@ -19,6 +22,12 @@ class TIniFile {
   std::wstring ReadString(const wchar_t* section, const wchar_t* key, const std::wstring& fallback) const;
   int32_t ReadInteger(const wchar_t* section, const wchar_t* key, int32_t fallback) const;
   bool ReadBool(const wchar_t* section, const wchar_t* key, bool fallback) const;
+
+  // The file stays in the ANSI code page while every text written to it fits that code page; a
+  // text that does not makes it UTF-16 with its byte-order mark, which the profile API writes and
+  // reads back whole. It goes back to ANSI once all it holds fits again. Every section, key and
+  // comment stays. Raises "Cannot create file ..." when the file cannot be rewritten.
+  void MatchEncoding(bool needsUnicode);
 
   // Each raises "Unable to write to <file>" when the value cannot be written.
   void WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value);

@@ -4,17 +4,18 @@
 #include <cstdint>
 #include <string>
 
+// Its initial values are the defaults, but for the folder, which depends on the program's own.
 struct DefaultOptionRec {
-  bool AutoRun = false;         // start with Windows
-  bool Minimize = false;        // shown and stored only
-  bool AutoSave = false;        // name captures automatically instead of asking
-  bool ExitHint = false;        // ask before exiting
-  std::wstring DefaultFormat;   // number pattern of automatic names
-  std::wstring DefaultDir;      // default save folder
-  uint8_t DefaultImage = 0;     // 0 BMP, 1 JPEG
-  std::wstring KeyScreen;       // hot-key texts: whole screen,
-  std::wstring KeyActiveWnd;    //   active window,
-  std::wstring KeyCustom;       //   drawn region
+  bool AutoRun = false;                 // start with Windows
+  bool Minimize = true;                 // shown and stored only
+  bool AutoSave = false;                // name captures automatically instead of asking
+  bool ExitHint = true;                 // ask before exiting
+  std::wstring DefaultFormat = L"000";  // number pattern of automatic names
+  std::wstring DefaultDir;              // default save folder
+  uint8_t DefaultImage = 1;             // 0 BMP, 1 JPEG
+  std::wstring KeyScreen = L"CTRL+F1";  // hot-key texts: whole screen,
+  std::wstring KeyActiveWnd = L"CTRL+F2";  // active window,
+  std::wstring KeyCustom = L"CTRL+F3";     // drawn region
   bool operator==(const DefaultOptionRec&) const = default;
 };
 
@@ -35,5 +36,7 @@ inline constexpr wchar_t KeyCustom[] = L"KeyCustom";
 
 // What a missing key reads as; the default folder is Save in the program folder.
 inline DefaultOptionRec DefaultOptions(const std::wstring& appPath) {
-  return {false, true, false, true, L"000", appPath + L"Save", 1, L"CTRL+F1", L"CTRL+F2", L"CTRL+F3"};
+  DefaultOptionRec defaults;
+  defaults.DefaultDir = appPath + L"Save";
+  return defaults;
 }

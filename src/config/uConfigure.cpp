@@ -50,6 +50,10 @@ void TOptionConfigure::DecodeHotKeys() {
 void TOptionConfigure::Save() {
   namespace K = OptionKeys;
   TIniFile& ini = *IniFile;
+  // Nothing the user sets is lost: a folder name outside the ANSI code page makes the file Unicode.
+  const bool unicode = !FitsAnsiCodePage(Option.DefaultDir + Option.DefaultFormat + Option.KeyScreen +
+                                         Option.KeyActiveWnd + Option.KeyCustom);
+  ini.MatchEncoding(unicode);
   ini.WriteBool(K::Section, K::AutoRun, Option.AutoRun);
   ini.WriteBool(K::Section, K::Minimize, Option.Minimize);
   ini.WriteBool(K::Section, K::AutoSave, Option.AutoSave);
@@ -60,5 +64,7 @@ void TOptionConfigure::Save() {
   ini.WriteString(K::Section, K::KeyScreen, Option.KeyScreen);
   ini.WriteString(K::Section, K::KeyActiveWnd, Option.KeyActiveWnd);
   ini.WriteString(K::Section, K::KeyCustom, Option.KeyCustom);
-  if (!DirectoryExists(Option.DefaultDir)) ForceDirectories(Option.DefaultDir);
+  // A relative folder is the program folder's; an empty one raises, as it always did.
+  const std::wstring folder = Option.DefaultDir.empty() ? Option.DefaultDir : AbsoluteFolder(Option.DefaultDir, AppPath);
+  if (!DirectoryExists(folder)) ForceDirectories(folder);
 }

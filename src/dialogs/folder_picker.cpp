@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <vector>
-
 #include "common/folders.h"
+#include "toolkit/error.h"
 #include "toolkit/forms.h"
+#include "toolkit/scope_exit.h"
 
 namespace {
 
@@ -15,31 +15,14 @@ int CALLBACK SelectFolderCallback(HWND dialog, UINT message, LPARAM, LPARAM data
   return 0;
 }
 
-// Every other visible, enabled window of this thread is disabled until this goes, and the system
-// shows no critical-error boxes (an empty drive) meanwhile.
-class ModalForApplication {
+// The system shows no critical-error boxes (an empty drive) while the dialog is up.
+class NoCriticalErrorBoxes {
  public:
-  ModalForApplication() : oldMode_(SetErrorMode(SEM_FAILCRITICALERRORS)) {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) -> BOOL {
-          if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-            EnableWindow(window, FALSE);
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&disabled_));
-  }
-  ~ModalForApplication() {
-    SetErrorMode(oldMode_);
-    for (HWND window : disabled_)
-      if (IsWindow(window)) EnableWindow(window, TRUE);
-  }
+  NoCriticalErrorBoxes() : oldMode_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+  ~NoCriticalErrorBoxes() { SetErrorMode(oldMode_); }
 
  private:
   UINT oldMode_;
-  std::vector<HWND> disabled_;
 };
 
 }  // namespace
@@ -69,20 +52,23 @@ bool SelectFolder(const std::wstring& title, const std::wstring& root, std::wstr
     info.lParam = reinterpret_cast<LPARAM>(folder.c_str());
   }
 
+  const ScopeExit release([&] {
+    if (rootList) allocator->Free(rootList);
+    allocator->Free(buffer);
+    if (desktop) desktop->Release();
+    allocator->Release();
+  });
   LPITEMIDLIST chosen = nullptr;
   {
-    ModalForApplication modal;
+    const NoCriticalErrorBoxes quiet;
+    const DisabledThreadWindows modal;
     chosen = SHBrowseForFolderW(&info);
   }
-  const bool result = chosen != nullptr;
-  if (chosen) {
-    SHGetPathFromIDListW(chosen, buffer);
-    allocator->Free(chosen);
-    folder = buffer;
-  }
-  if (rootList) allocator->Free(rootList);
-  allocator->Free(buffer);
-  if (desktop) desktop->Release();
-  allocator->Release();
-  return result;
+  if (!chosen) return false;
+  // Only a folder of the file system has a path; anything else is refused, not taken by its name.
+  const bool isFolder = SHGetPathFromIDListW(chosen, buffer);
+  allocator->Free(chosen);
+  if (!isFolder) throw Error(L"The chosen item is not a folder of the file system");
+  folder = buffer;
+  return true;
 }

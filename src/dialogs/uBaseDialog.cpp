@@ -5,8 +5,7 @@ constexpr UINT kShown = WM_APP + 0x40;
 }
 
 TBaseDialogForm::TBaseDialogForm()
-    : font_(CreateFontW(-Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体")) {}
+    : font_(SongTiFont(12)) {}
 
 FormBounds TBaseDialogForm::Bounds() const {
   const SIZE client = ClientSize();

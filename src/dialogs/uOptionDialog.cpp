@@ -2,10 +2,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
+#include "common/hotkey_text.h"
+#include "common/paths.h"
 #include "common/uCommand.h"
 #include "config/uConfigure.h"
 #include "dialogs/folder_picker.h"
 #include "dialogs/uDataModule.h"
+#include "toolkit/error.h"
 
 TOptionDialog* OptionDialog = nullptr;
 
@@ -36,8 +41,7 @@ std::unique_ptr<TPanel> MakePanel(HWND parent, const RECT& place, COLORREF colou
 }  // namespace
 
 TOptionDialog::TOptionDialog()
-    : buttonFont_(CreateFontW(-Scale(7), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体")) {}
+    : buttonFont_(SongTiFont(7, FW_BOLD)) {}
 
 TOptionDialog::~TOptionDialog() = default;
 
@@ -121,7 +125,10 @@ void TOptionDialog::FormCloseQuery(bool& canClose) {
   canClose = true;
 }
 
-void TOptionDialog::FormDestroy() { OptionDialog = nullptr; }
+void TOptionDialog::FormDestroy() {
+  SetStaticBitmap(i_Head, UniqueBitmap(), headImage_);
+  OptionDialog = nullptr;
+}
 
 void TOptionDialog::OptionsToControls() {
   const DefaultOptionRec& option = OptionConfigure->Option;
@@ -132,9 +139,8 @@ void TOptionDialog::OptionsToControls() {
   SetWindowTextW(e_defaultFile, option.DefaultFormat.c_str());
   SendMessageW(cbx_SaveExt, CB_SETCURSEL, option.DefaultImage <= 1 ? option.DefaultImage : static_cast<WPARAM>(-1), 0);
   SetWindowTextW(e_DefaultFolder, option.DefaultDir.c_str());
-  SetWindowTextW(e_Screen_Key, option.KeyScreen.c_str());
-  SetWindowTextW(e_Active_Key, option.KeyActiveWnd.c_str());
-  SetWindowTextW(e_Select_Key, option.KeyCustom.c_str());
+  lastKeys_ = {option.KeyScreen, option.KeyActiveWnd, option.KeyCustom};
+  for (size_t i = 0; i < lastKeys_.size(); ++i) SetWindowTextW(HotKeyFields()[i], lastKeys_[i].c_str());
 }
 
 DefaultOptionRec TOptionDialog::ControlsToRecord() const {
@@ -147,9 +153,9 @@ DefaultOptionRec TOptionDialog::ControlsToRecord() const {
   option.DefaultImage = static_cast<uint8_t>(SendMessageW(cbx_SaveExt, CB_GETCURSEL, 0, 0) & 0xFF);
   option.DefaultDir = TextOf(e_DefaultFolder);
   while (!option.DefaultDir.empty() && option.DefaultDir.back() == L'\\') option.DefaultDir.pop_back();
-  option.KeyScreen = TextOf(e_Screen_Key);
-  option.KeyActiveWnd = TextOf(e_Active_Key);
-  option.KeyCustom = TextOf(e_Select_Key);
+  option.KeyScreen = HotKeyFieldText(0);
+  option.KeyActiveWnd = HotKeyFieldText(1);
+  option.KeyCustom = HotKeyFieldText(2);
   return option;
 }
 
@@ -170,38 +176,59 @@ void TOptionDialog::tv_ItemChange() {
 void TOptionDialog::DrawHeadImage(int imageIndex) {
   WindowDc screen(nullptr);
   const int size = Scale(25);
-  headImage_.reset(CreateCompatibleBitmap(screen.get(), size, size));
+  UniqueBitmap image(CreateCompatibleBitmap(screen.get(), size, size));
+  if (!image) throw Error(L"Cannot create the header picture");
   UniqueMemoryDc canvas(CreateCompatibleDC(screen.get()));
   {
-    ScopedSelect keep(canvas.get(), headImage_.get());
+    ScopedSelect keep(canvas.get(), image.get());
     RECT all{0, 0, size, size};
     FillRect(canvas.get(), &all, Panel4->Brush());
     if (Dm) ImageList_Draw(Dm->IL24, imageIndex, canvas.get(), 0, 0, ILD_NORMAL);
   }
-  SendMessageW(i_Head, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(headImage_.get()));
+  SetStaticBitmap(i_Head, std::move(image), headImage_);
 }
 
 void TOptionDialog::c_MinTrayClick() { SetChecked(c_MinTray, true); }
 
 void TOptionDialog::b_OpenDirClick() {
-  std::wstring folder = TextOf(e_DefaultFolder);
+  std::wstring folder = AbsoluteFolder(TextOf(e_DefaultFolder), AppPath);
   if (SelectFolder(L"选择默认保存目录", L"", folder)) SetWindowTextW(e_DefaultFolder, folder.c_str());
 }
 
-bool TOptionDialog::IsHotKeyField(HWND window) const {
-  return window && (window == e_Screen_Key || window == e_Active_Key || window == e_Select_Key);
+int TOptionDialog::HotKeyFieldIndex(HWND window) const {
+  const std::array<HWND, 3> fields = HotKeyFields();
+  const auto at = std::find(fields.begin(), fields.end(), window);
+  return window && at != fields.end() ? static_cast<int>(at - fields.begin()) : -1;
+}
+
+// A field holding modifiers alone ("CTRL+SHIFT", a combination begun and never finished) stands for
+// the last whole combination it showed; an empty field is a hot key taken away.
+std::wstring TOptionDialog::HotKeyFieldText(int index) const {
+  const std::wstring text = TextOf(HotKeyFields()[static_cast<size_t>(index)]);
+  return text.empty() || TextToHotKey(text).Key != 0 ? text : lastKeys_[static_cast<size_t>(index)];
 }
 
 bool TOptionDialog::PreTranslate(MSG& message) {
-  // Hot-key fields show the keys pressed in them, Alt combinations included; Tab still moves on.
-  if (IsHotKeyField(message.hwnd) && message.wParam != VK_TAB) {
-    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) ShowPressedKeys(message.hwnd, message.wParam);
+  // Hot-key fields show the keys pressed in them, Alt combinations included. Tab still moves on, and
+  // Enter and Escape close the dialog: none of the three changes the field.
+  const int field = HotKeyFieldIndex(message.hwnd);
+  const bool passes = message.wParam == VK_TAB || message.wParam == VK_RETURN || message.wParam == VK_ESCAPE;
+  if (field >= 0 && !passes) {
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+      ShowPressedKeys(message.hwnd, message.wParam);
+      const std::wstring text = TextOf(message.hwnd);
+      if (text.empty() || TextToHotKey(text).Key != 0) lastKeys_[static_cast<size_t>(field)] = text;
+    }
     if (message.message == WM_SYSKEYDOWN || message.message == WM_SYSCHAR) return true;  // no menu accelerators
   }
   return TBaseDialogForm::PreTranslate(message);
 }
 
 LRESULT TOptionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && HIWORD(wParam) == EN_KILLFOCUS) {
+    const int field = HotKeyFieldIndex(reinterpret_cast<HWND>(lParam));
+    if (field >= 0) SetWindowTextW(HotKeyFields()[static_cast<size_t>(field)], HotKeyFieldText(field).c_str());
+  }
   if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     switch (LOWORD(wParam)) {
       case IDOK: ModalResult = mrOk; return 0;

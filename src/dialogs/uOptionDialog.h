@@ -1,7 +1,9 @@
 // The options dialog: every setting on one page; hot keys are entered by pressing them.
 #pragma once
 
+#include <array>
 #include <memory>
+#include <string>
 
 #include "config/option_record.h"
 #include "dialogs/uBaseDialog.h"
@@ -45,10 +47,15 @@ class TOptionDialog : public TBaseDialogForm {
   void c_MinTrayClick();
   void b_OpenDirClick();
   void DrawHeadImage(int imageIndex);
-  bool IsHotKeyField(HWND window) const;
+  std::array<HWND, 3> HotKeyFields() const { return {e_Screen_Key, e_Active_Key, e_Select_Key}; }
+  // Which hot-key field a window is (0, 1, 2), or -1.
+  int HotKeyFieldIndex(HWND window) const;
+  // What a hot-key field stands for: its text, or the last whole combination it showed.
+  std::wstring HotKeyFieldText(int index) const;
 
   std::unique_ptr<TPanel> Panel2, Panel3, Panel4, nb_Pages, Panel5;
   UniqueBitmap headImage_;
+  std::array<std::wstring, 3> lastKeys_;  // each hot-key field's last whole combination (or empty)
   UniqueFont buttonFont_;
 };
 

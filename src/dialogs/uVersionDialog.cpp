@@ -5,8 +5,7 @@
 TVersionDialog* VersionDialog = nullptr;
 
 TVersionDialog::TVersionDialog()
-    : titleFont_(CreateFontW(-Scale(16), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体")) {}
+    : titleFont_(SongTiFont(16, FW_BOLD)) {}
 
 void TVersionDialog::Loaded() {
   HWND dialog = Handle();

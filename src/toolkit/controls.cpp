@@ -8,6 +8,11 @@ int Scale(int pixels) {
   return MulDiv(pixels, dpi, 96);
 }
 
+UniqueFont SongTiFont(int pixels, int weight) {
+  return UniqueFont(CreateFontW(-Scale(pixels), 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体"));
+}
+
 HWND CreateControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int left, int top,
                    int width, int height, int id, DWORD exStyle) {
   HWND control = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, Scale(left),
@@ -15,6 +20,13 @@ HWND CreateControl(HWND parent, const wchar_t* className, const std::wstring& te
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Application.Instance(), nullptr);
   SendMessageW(control, WM_SETFONT, SendMessageW(GetAncestor(parent, GA_ROOT), WM_GETFONT, 0, 0), FALSE);
   return control;
+}
+
+void SetStaticBitmap(HWND control, UniqueBitmap bitmap, UniqueBitmap& shown) {
+  const auto handedBack = reinterpret_cast<HBITMAP>(
+      SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get())));
+  if (handedBack && handedBack != shown.get() && handedBack != bitmap.get()) DeleteObject(handedBack);
+  shown = std::move(bitmap);
 }
 
 TPanel::TPanel(HWND parent, int left, int top, int width, int height, COLORREF colour, Bevel bevel)

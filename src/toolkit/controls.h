@@ -13,9 +13,17 @@
 // Pixels at 96 DPI to pixels on this screen.
 int Scale(int pixels);
 
+// The dialogs' font, 宋体, this many pixels high at 96 DPI.
+UniqueFont SongTiFont(int pixels, int weight = FW_NORMAL);
+
 // A standard control (class "BUTTON", "EDIT", ...) at a place in its parent, with an identifier.
 HWND CreateControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, int left, int top,
                    int width, int height, int id = 0, DWORD exStyle = 0);
+
+// Shows a bitmap in a picture control (SS_BITMAP); `shown` keeps it alive while it is shown. A
+// control that made its own copy (of a 32-bit picture with alpha) hands that copy back at the next
+// change, which frees it. A null bitmap takes the picture away.
+void SetStaticBitmap(HWND control, UniqueBitmap bitmap, UniqueBitmap& shown);
 
 // A panel: its colour, bevels, and a caption at x = 2, centred vertically. It passes its children's
 // notifications (commands, colours) on to the form it is on.

@@ -1,6 +1,7 @@
 #include "toolkit/forms.h"
 
 #include "toolkit/error.h"
+#include "toolkit/scope_exit.h"
 
 #include <utility>
 
@@ -57,7 +58,18 @@ void TApplication::SetTitle(const std::wstring& title) { SetWindowTextW(handle_,
 
 void TApplication::Adopt(TForm* form) {
   if (!mainForm_) mainForm_ = form;
-  form->Create();
+  try {
+    form->Create();
+  } catch (const std::exception& error) {
+    // The main form goes on without what its creation could not do (a Run entry it could not
+    // write, say); a form without a window cannot.
+    if (form != mainForm_ || !form->Handle()) throw;
+    HandleException(error);
+  }
+}
+
+void TApplication::CloseRequest() {
+  if (mainForm_ && mainForm_->Handle()) SendMessageW(mainForm_->Handle(), WM_CLOSE, 0, 0);
 }
 
 void TApplication::Run() {
@@ -108,7 +120,31 @@ void TApplication::ShowError(const std::wstring& text) {
 }
 
 LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {  // never the default, which would destroy every form with it
+    Application.CloseRequest();
+    return 0;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// ---- DisabledThreadWindows
+
+DisabledThreadWindows::DisabledThreadWindows(HWND keep) {
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM list) -> BOOL {
+        if (IsWindowVisible(window) && IsWindowEnabled(window))
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&disabled_));
+  std::erase(disabled_, keep);
+  for (HWND window : disabled_) EnableWindow(window, FALSE);
+}
+
+DisabledThreadWindows::~DisabledThreadWindows() {
+  for (HWND window : disabled_)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
 }
 
 // ---- TWinControl
@@ -130,6 +166,11 @@ void TWinControl::CreateHandle(const WindowClass& windowClass, DWORD exStyle, DW
 }
 
 LRESULT TWinControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A top-level window of ours is never destroyed by a close request from outside.
+  if (message == WM_CLOSE && !(GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD)) {
+    Application.CloseRequest();
+    return 0;
+  }
   return DefaultHandler(message, wParam, lParam);
 }
 
@@ -164,12 +205,8 @@ LRESULT CALLBACK TWinControl::WindowProc(HWND window, UINT message, WPARAM wPara
 
 void TForm::Create() {
   CreateHandle(Class(), ExStyle(), Style(), Caption(), Bounds(), Application.Handle());
-  try {
-    Loaded();
-    FormCreate();
-  } catch (const std::exception& error) {
-    Application.HandleException(error);
-  }
+  Loaded();
+  FormCreate();
 }
 
 void TForm::Show() {
@@ -194,28 +231,13 @@ void TForm::Close() {
 }
 
 int TForm::ShowModal() {
-  // Every other enabled, visible window of this thread is disabled while the form is up.
-  std::vector<HWND> disabled;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM list) -> BOOL {
-        if (IsWindowVisible(window) && IsWindowEnabled(window))
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&disabled));
-  for (HWND window : disabled)
-    if (window != Handle()) EnableWindow(window, FALSE);
-  struct Restore {  // also when an error leaves the loop
-    TForm& form;
-    std::vector<HWND>& windows;
-    ~Restore() {
-      form.modal_ = false;
-      for (HWND window : windows)
-        if (window != form.Handle() && IsWindow(window)) EnableWindow(window, TRUE);
-      form.Hide();
-    }
-  } restore{*this, disabled};
+  // Every other window of this thread is disabled while the form is up; they come back, and then
+  // the form hides, also when an error leaves the loop.
+  const ScopeExit restore([this] {
+    modal_ = false;
+    Hide();
+  });
+  DisabledThreadWindows others(Handle());
 
   ModalResult = mrNone;
   modal_ = true;

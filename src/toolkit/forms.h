@@ -48,6 +48,10 @@ class TApplication {
   // Destroys the forms, newest first; each runs its FormDestroy while the window still exists.
   void DestroyForms();
 
+  // What a close request from the system to any top-level window of the program means: the main
+  // form's own close request (which this program's main form takes as "hide").
+  void CloseRequest();
+
   // The error box: the error text, the title as caption, an error icon, OK.
   void HandleException(const std::exception& error);
   void ShowError(const std::wstring& text);
@@ -64,6 +68,19 @@ class TApplication {
 };
 
 extern TApplication Application;
+
+// While it lives, every other visible, enabled top-level window of this thread is disabled (the
+// one given stays as it is): what a modal window needs from the windows under it.
+class DisabledThreadWindows {
+ public:
+  explicit DisabledThreadWindows(HWND keep = nullptr);
+  ~DisabledThreadWindows();
+  DisabledThreadWindows(const DisabledThreadWindows&) = delete;
+  DisabledThreadWindows& operator=(const DisabledThreadWindows&) = delete;
+
+ private:
+  std::vector<HWND> disabled_;
+};
 
 // Where and how big a window is made (pixels).
 struct FormBounds {
@@ -108,7 +125,8 @@ class TForm : public TWinControl {
  public:
   int Tag = 0;
 
-  // Makes the window, then runs FormCreate. The application does this for forms it creates.
+  // Makes the window, then runs Loaded and FormCreate; an error in either goes to the caller, who
+  // frees the half-made form. The application does this for forms it creates.
   void Create();
 
   void Show();

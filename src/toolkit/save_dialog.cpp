@@ -21,7 +21,8 @@ bool TSaveDialog::Execute(HWND owner) {
   dialog.nMaxFile = static_cast<DWORD>(name.size());
   dialog.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
   dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+  // The working folder stays as it is: relative names elsewhere do not follow the user around.
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
   if (!GetSaveFileNameW(&dialog)) return false;
   FileName = name.data();
   FilterIndex = static_cast<int>(dialog.nFilterIndex);

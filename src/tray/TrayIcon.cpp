@@ -32,7 +32,7 @@ class TTrayIcon::TNotifyWindow : public TWinControl {
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_TRAYICONNOTIFY || message == WM_QUERYENDSESSION) return tray_.NotifyWndProc(message, lParam);
-    return DefaultHandler(message, wParam, lParam);
+    return TWinControl::HandleMessage(message, wParam, lParam);
   }
 
  private:

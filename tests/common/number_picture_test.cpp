@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 struct PictureCase {
@@ -81,6 +83,41 @@ TEST(AutoFileName, APictureWithoutPlaceholdersStillGivesADifferentNameForEachNum
   EXPECT_EQ(AutoFileName(L"C:\\S", L"shot", L".jpg", 2, {}), L"C:\\S\\shot2.jpg");
   EXPECT_EQ(AutoFileName(L"C:\\S", L"shot", L".jpg", 3, {}), L"C:\\S\\shot3.jpg");
   EXPECT_EQ(AutoFileName(L"C:\\S", L"'0'", L".jpg", 2, {}), L"C:\\S\\02.jpg");
+}
+
+// The first free name from a set of taken names, with the number of tries it made.
+std::optional<std::wstring> FirstFree(std::wstring_view picture, const std::set<std::wstring, std::less<>>& taken,
+                                      size_t* tries = nullptr) {
+  size_t count = 0;
+  auto name = FirstFreeAutoName(L"C:\\S", picture, L".jpg", {}, taken.size(), [&](std::wstring_view title) {
+    ++count;
+    return taken.contains(title);
+  });
+  if (tries) *tries = count;
+  return name;
+}
+
+TEST(FirstFreeAutoName, FillsTheFirstGap) {
+  EXPECT_EQ(FirstFree(L"000", {}), L"C:\\S\\001.jpg");
+  EXPECT_EQ(FirstFree(L"000", {L"001.jpg", L"002.jpg", L"004.jpg"}), L"C:\\S\\003.jpg");
+  EXPECT_EQ(FirstFree(L"shot", {L"shot.jpg", L"shot2.jpg"}), L"C:\\S\\shot3.jpg");
+}
+
+TEST(FirstFreeAutoName, EndsWhenThePictureRepeatsItsNames) {
+  // "0E+0" names 1 to 91 from 1E+0 to 9E+1; with 90 of its names taken the number is appended.
+  std::set<std::wstring, std::less<>> taken;
+  for (uint64_t n = 1; n < 10'000'000'000ull; n *= 10)
+    for (uint64_t digit = 1; digit <= 9; ++digit) taken.insert(FormatNumberPicture(digit * n, L"0E+0", {}) + L".jpg");
+  ASSERT_EQ(taken.size(), 90u);
+  size_t tries = 0;
+  EXPECT_EQ(FirstFree(L"0E+0", taken, &tries), L"C:\\S\\1E+01.jpg");
+  EXPECT_LE(tries, 2 * (taken.size() + 1));
+  // Every name taken (a predicate no folder could match): nothing, after a bounded search.
+  size_t calls = 0;
+  const auto all = [&](std::wstring_view) { return ++calls, true; };
+  EXPECT_EQ(FirstFreeAutoName(L"C:\\S", L"0E+0", L".jpg", {}, 5, all), std::nullopt);
+  EXPECT_EQ(calls, 12u);
+  EXPECT_EQ(FirstFreeAutoName(L"C:\\S", L"shot", L".jpg", {}, 5, all), std::nullopt);
 }
 
 }  // namespace

@@ -19,4 +19,17 @@ TEST(Paths, ExtractFilePathKeepsTheSeparator) {
   EXPECT_EQ(ExtractFilePath(L"\\\\server\\share\\a"), L"\\\\server\\share\\");
 }
 
+TEST(Paths, AbsoluteFolderPutsRelativeFoldersInTheProgramFolder) {
+  const struct {
+    const wchar_t *folder, *absolute;
+  } cases[] = {
+      {L"shots", L"D:\\Tools\\shots"},         {L"..\\shots", L"D:\\Tools\\..\\shots"},
+      {L"", L"D:\\Tools"},                      {L"\\shots", L"D:\\shots"},
+      {L"C:\\Shots", L"C:\\Shots"},             {L"c:/Shots", L"c:/Shots"},
+      {L"\\\\server\\share", L"\\\\server\\share"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AbsoluteFolder(c.folder, L"D:\\Tools\\"), c.absolute) << c.folder;
+  EXPECT_EQ(AbsoluteFolder(L"\\shots", L"\\\\server\\app\\"), L"\\shots");
+}
+
 }  // namespace

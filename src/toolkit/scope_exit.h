@@ -1,0 +1,16 @@
+// Runs a clean-up when the scope it guards ends, also when an error leaves it.
+#pragma once
+
+#include <utility>
+
+template <typename Cleanup>
+class ScopeExit {
+ public:
+  explicit ScopeExit(Cleanup cleanup) : cleanup_(std::move(cleanup)) {}
+  ~ScopeExit() { cleanup_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  Cleanup cleanup_;
+};
