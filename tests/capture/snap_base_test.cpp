@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "capture/uCustomSnapForm.h"
+
 #include "support/windows.h"
 #include "toolkit/forms.h"
 
@@ -40,6 +44,37 @@ TEST(SnapBase, TheWindowSourceTakesTheForegroundWindowsOuterRectangle) {
   EXPECT_EQ(Shape(picture).bmWidth, 333);
   EXPECT_EQ(Shape(picture).bmHeight, 222);
   DestroyWindow(window);
+}
+
+// The desktop changes (a monitor added, a resolution changed): each capture reads it afresh, and
+// the region overlay covers exactly what its picture was taken from.
+TEST(SnapBase, EachCaptureReadsTheDesktopAsItIsNowAndTheOverlayAgrees) {
+  if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
+  static Rect desktop;
+  DesktopRect = [] { return desktop; };
+  desktop = {0, 0, 640, 400};
+  TScreenSnap screen;
+  EXPECT_EQ(Shape(screen.Snap()).bmWidth, 640);
+  desktop = {100, 50, 900, 650};
+  const BITMAP shape = Shape(screen.Snap());
+  EXPECT_EQ(shape.bmWidth, 800);
+  EXPECT_EQ(shape.bmHeight, 600);
+
+  TCustomSnap region;
+  RECT covered{};
+  std::thread person([&] {
+    testsupport::WaitFor([&] { return CustomSnapForm && CustomSnapForm->Visible(); });
+    if (!CustomSnapForm) return;
+    GetWindowRect(CustomSnapForm->Handle(), &covered);
+    PostMessageW(CustomSnapForm->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  EXPECT_EQ(region.Snap(), nullptr);
+  person.join();
+  DesktopRect = VirtualDesktop;
+  EXPECT_EQ(covered.left, 100);
+  EXPECT_EQ(covered.top, 50);
+  EXPECT_EQ(covered.right, 900);
+  EXPECT_EQ(covered.bottom, 650);
 }
 
 }  // namespace

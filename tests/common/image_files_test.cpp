@@ -211,6 +211,22 @@ void ExpectCannotCreate(const std::function<void()>& save, const std::wstring& p
   }
 }
 
+// A picture that cannot be read gives an error and no file: never a black or empty picture.
+TEST_F(SaveTest, APictureWhosePixelsCannotBeReadGivesTheErrorAndWritesNothing) {
+  HBITMAP gone = CreateBitmap(8, 6, 1, 32, nullptr);
+  DeleteObject(gone);
+  for (uint8_t format : {0, 1}) {
+    const std::filesystem::path path = folder_.Path() / (format ? L"x.jpg" : L"x.bmp");
+    try {
+      SaveBitmapToFile(gone, format, path.wstring());
+      ADD_FAILURE() << "no error for format " << int{format};
+    } catch (const Error& error) {
+      EXPECT_EQ(error.Message(), L"Cannot read the picture's pixels");
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+  }
+}
+
 TEST_F(SaveTest, AFolderThatIsAFileGivesTheErrorAndLeavesNothing) {
   Touch(folder_.Path() / L"notafolder");
   const std::wstring path = (folder_.Path() / L"notafolder" / L"001.jpg").wstring();

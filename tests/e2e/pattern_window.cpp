@@ -68,6 +68,7 @@ LRESULT CALLBACK PatternWindow::Procedure(HWND window, UINT message, WPARAM wPar
       return 0;
     }
     case WM_ERASEBKGND: return 1;
+    case WM_KEYUP: self->lastKeyUp_ = static_cast<UINT>(wParam); return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
   }

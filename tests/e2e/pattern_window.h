@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -25,12 +26,15 @@ class PatternWindow {
   // Blue, green, red of the picture at a client point.
   const uint8_t* At(int x, int y) const { return picture_.Pixels() + y * picture_.Stride() + x * 4; }
   void BringToFront() const;
+  // The virtual key of the last key released while the window had the keyboard (0: none yet).
+  UINT LastKeyUp() const { return lastKeyUp_; }
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   TestPicture picture_;
   HWND window_ = nullptr;
   std::thread thread_;
+  std::atomic<UINT> lastKeyUp_ = 0;
 };
 
 }  // namespace e2e

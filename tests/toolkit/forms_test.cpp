@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "support/windows.h"
+#include "toolkit/controls.h"
 #include "toolkit/error.h"
 
 namespace {
@@ -102,6 +106,48 @@ TEST_F(FormsTest, ShowModalDisablesTheOtherWindowsAndReturnsTheModalResult) {
   EXPECT_EQ(dialog->ShowModal(), mrCancel);
   closer.join();
   EXPECT_TRUE(stayed);
+}
+
+// A form whose Loaded fails, as a dialog does when a control or picture cannot be made.
+class BrokenForm : public TestForm {
+ protected:
+  void Loaded() override { throw Error(L"Cannot create the header picture"); }
+};
+
+TEST_F(FormsTest, AFormThatCannotBeBuiltIsNeverShownAndItsErrorGoesToTheCaller) {
+  auto form = std::make_unique<BrokenForm>();
+  try {
+    form->Create();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.Message(), L"Cannot create the header picture");
+  }
+  EXPECT_FALSE(form->Visible());
+}
+
+// A picture control hands back its own copy of a 32-bit picture with alpha: every bitmap it showed
+// is freed once it shows none, and so is the last one given to it.
+TEST_F(FormsTest, APictureControlKeepsNoBitmapItWasGiven) {
+  HWND picture = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | SS_BITMAP, 0, 0, 30, 30, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+  const auto alphaBitmap = [] {
+    BITMAPINFOHEADER header{sizeof header, 4, 4, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::fill_n(static_cast<uint32_t*>(bits), 16, 0x80FF0000u);
+    return UniqueBitmap(bitmap);
+  };
+  UniqueBitmap shown;
+  std::vector<HGDIOBJ> seen;
+  for (int i = 0; i < 3; ++i) {
+    UniqueBitmap next = alphaBitmap();
+    seen.push_back(next.get());
+    SetStaticBitmap(picture, std::move(next), shown);
+    seen.push_back(reinterpret_cast<HGDIOBJ>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+  }
+  SetStaticBitmap(picture, UniqueBitmap(), shown);
+  for (HGDIOBJ bitmap : seen) EXPECT_EQ(GetObjectType(bitmap), 0u) << "a bitmap outlived the control's use of it";
+  DestroyWindow(picture);
 }
 
 }  // namespace

@@ -1,0 +1,136 @@
+// Hot keys as a person uses them: held down, typed into the options dialog's fields, and the end of
+// the session while a dialog opened from the tray menu is up.
+#include <gtest/gtest.h>
+
+#include "corvix_run.h"
+#include "dialogs/uOptionDialog.h"
+#include "pattern_window.h"
+
+namespace e2e {
+namespace {
+
+// Runs a program of the X side (xset, xdotool) through Wine's start and waits for it to end.
+bool RunUnix(const std::wstring& commandLine) {
+  std::wstring line = L"start.exe /wait /unix " + commandLine;
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return ended;
+}
+
+std::vector<std::wstring> SavedFiles(const CorvixRun& corvix) {
+  std::vector<std::wstring> names;
+  for (const std::wstring& path : FilesUnder((corvix.Folder() / L"Save").wstring()))
+    names.push_back(std::filesystem::path(path).filename().wstring());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+HWND FocusOf(const CorvixRun& corvix) {
+  GUITHREADINFO info{sizeof info};
+  GetGUIThreadInfo(GetWindowThreadProcessId(corvix.MainForm(), nullptr), &info);
+  return info.hwndFocus;
+}
+
+std::wstring IniValue(const CorvixRun& corvix, const wchar_t* key) {
+  wchar_t value[256] = {};
+  GetPrivateProfileStringW(L"Default", key, L"<missing>", value, 256, (corvix.Folder() / L"Option.ini").c_str());
+  return value;
+}
+
+// The keyboard's own auto-repeat, as X gives it to the window with the focus, while Ctrl+F1 is
+// held for two seconds: one file. A new press after the release takes the next one.
+TEST(HeldHotKey, OnePressIsOneCaptureHoweverLongTheKeysAreHeld) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PatternWindow focus(300, 200, 200, 150);
+  ClickCentre(focus.Handle());  // X sends the keys to the window that has its focus
+  ASSERT_TRUE(RunUnix(L"/usr/bin/xset r on"));
+  // F9 last: once the window has it, every key event before it has reached Wine.
+  ASSERT_TRUE(RunUnix(L"/usr/bin/xdotool keydown ctrl keydown F1 sleep 2 keyup F1 keyup ctrl key F9"));
+  ASSERT_TRUE(WaitFor([&] { return focus.LastKeyUp() == VK_F9; })) << "the X keys did not reach Wine";
+  Press(kCtrlF1);
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(corvix.Folder() / L"Save" / L"002.jpg"); }))
+      << "the press after the release took nothing";
+  ASSERT_TRUE(corvix.Answers());  // its capture has ended: every press before it was handled
+  EXPECT_EQ(SavedFiles(corvix), (std::vector<std::wstring>{L"001.jpg", L"002.jpg"}));
+}
+
+// While the dialog is open the hot keys are Corvix's no more: a field takes Ctrl+F2 and nothing is
+// captured. They come back when it closes, whatever the way.
+TEST(OptionsAndHotKeys, AFieldTakesACombinationOfCorvixsOwnAndTheKeysComeBackAfterwards) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
+  const std::string options = FileBytes(corvix.Folder() / L"Option.ini");
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = corvix.OpenOptions();
+  ASSERT_NE(dialog, nullptr) << "no options dialog";
+  for (Combination keys : {kCtrlF1, kCtrlF2, kCtrlF3})
+    EXPECT_FALSE(IsHotKeyTaken(keys.Modifiers, keys.Key)) << "a hot key is held while the dialog is open";
+
+  HWND field = FindControl(dialog, ID_SCREEN_KEY);
+  ClickCentre(field);
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(corvix) == field; }));
+  Press(kCtrlF2);
+  EXPECT_TRUE(WaitFor([&] { return WindowText(field) == L"CTRL+F2"; })) << testing::PrintToString(WindowText(field));
+  PressKeys(0, VK_ESCAPE);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "Escape in a hot-key field did not cancel";
+  EXPECT_TRUE(WaitFor([] { return IsHotKeyTaken(MOD_CONTROL, VK_F1); })) << "the hot keys did not come back";
+  EXPECT_TRUE(SavedFiles(corvix).empty()) << "the key typed into the field captured";
+  EXPECT_EQ(CountVisibleWindows(L"#32770", corvix.Pid()), 0) << "the key typed into the field asked for a file";
+  EXPECT_EQ(FileBytes(corvix.Folder() / L"Option.ini"), options);
+}
+
+// Enter confirms what the field shows; a field left with modifiers alone (Shift+Tab leaves
+// "SHIFT") goes back to its last whole combination, so no combination without a key is stored.
+TEST(OptionsAndHotKeys, EnterKeepsTheFieldAndAFieldLeftWithModifiersAloneGoesBack) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = corvix.OpenOptions();
+  ASSERT_NE(dialog, nullptr) << "no options dialog";
+  HWND screen = FindControl(dialog, ID_SCREEN_KEY), active = FindControl(dialog, ID_ACTIVE_KEY);
+  ClickCentre(active);
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(corvix) == active; }));
+  PressKeys(MOD_SHIFT, VK_TAB);  // back to the screen field
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(corvix) == screen; }));
+  EXPECT_EQ(WindowText(active), L"CTRL+F2");
+  PressKeys(MOD_CONTROL | MOD_SHIFT, VK_F5);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(screen) == L"CTRL+SHIFT+F5"; }));
+  PressKeys(0, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "Enter did not confirm";
+  EXPECT_EQ(IniValue(corvix, L"KeyScreen"), L"CTRL+SHIFT+F5");
+  EXPECT_EQ(IniValue(corvix, L"KeyActiveWnd"), L"CTRL+F2");
+  EXPECT_TRUE(WaitFor([] { return IsHotKeyTaken(MOD_CONTROL | MOD_SHIFT, VK_F5); }));
+}
+
+// The options dialog chosen from the tray menu, then the end of the session: the program ends
+// cleanly after the menu's own code has returned.
+TEST(SessionEnd, WithTheOptionsDialogOpenedFromTheTrayMenuEndsCleanly) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND notify = FindProcessWindow(corvix.Pid(), L"TTrayIconNotify", L"");
+  PostMessageW(notify, 0x0800, 1, WM_RBUTTONDOWN);  // the shell's report of a right press on the icon
+  ASSERT_TRUE(WaitFor([&] { return FindProcessWindow(corvix.Pid(), L"#32768", L"", true) != nullptr; })) << "no menu";
+  PressKeys(0, VK_DOWN);  // the first entry, 选项设置
+  PressKeys(0, VK_RETURN);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindProcessWindow(corvix.Pid(), L"TOptionDialog", L"选项", true)); }));
+
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(corvix.MainForm(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                                  &answer));
+  EXPECT_NE(answer, 0u);
+  HWND form = corvix.MainForm();
+  if (form) SendMessageTimeoutW(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+  ASSERT_TRUE(corvix.WaitForExit()) << "still running";
+  EXPECT_EQ(corvix.ExitCode(), 0u) << "ended abnormally";
+}
+
+}  // namespace
+}  // namespace e2e
