@@ -72,6 +72,11 @@ CorvixRun::CorvixRun(const std::filesystem::path& folder) : folder_(folder) {
 }
 
 CorvixRun::~CorvixRun() {
+  CloseProcess();
+  if (job_) CloseHandle(job_);
+}
+
+void CorvixRun::CloseProcess() {
   if (!process_.hProcess) return;
   if (IsRunning()) {
     TerminateProcess(process_.hProcess, 1);
@@ -79,6 +84,8 @@ CorvixRun::~CorvixRun() {
   }
   CloseHandle(process_.hThread);
   CloseHandle(process_.hProcess);
+  process_ = {};
+  procFolder_.clear();
 }
 
 void CorvixRun::WriteOptionIni(const std::wstring& text) const {
@@ -103,12 +110,30 @@ std::string FileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool CorvixRun::Start(Combination registered) {
+bool CorvixRun::Start(Combination registered, const std::filesystem::path& workingFolder) {
+  CloseProcess();
+  if (!job_) {
+    job_ = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!job_ || !SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      ADD_FAILURE() << "no job object to hold Corvix.exe (error " << GetLastError() << ")";
+      return false;
+    }
+  }
   std::wstring commandLine = L"\"" + (folder_ / L"Corvix.exe").wstring() + L"\"";
+  const std::filesystem::path& working = workingFolder.empty() ? folder_ : workingFolder;
   STARTUPINFOW startup{sizeof startup};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                      &startup, &process_))
+  // Suspended until it is in the job, so nothing it does escapes it.
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      working.c_str(), &startup, &process_))
     return false;
+  if (!AssignProcessToJobObject(job_, process_.hProcess)) {
+    ADD_FAILURE() << "Corvix.exe could not join the job (error " << GetLastError() << ")";
+    CloseProcess();
+    return false;
+  }
+  ResumeThread(process_.hThread);
   // The application window turns into a tool window right after the hot keys are registered; only
   // then are they probed, so a probe never holds a combination while Corvix registers it.
   return WaitFor([&] {

@@ -1,5 +1,7 @@
 // The end-to-end driver: starts the real Corvix.exe in a fresh folder of its own (its program
-// folder, so Option.ini and Save\ land there), finds its windows, and ends it by its process.
+// folder, so Option.ini and Save\ land there), finds its windows, and ends it by its process. Every
+// Corvix.exe it starts belongs to a job that ends it when the job's last handle closes, so a test
+// program that is killed (a ctest timeout, say) takes its Corvix.exe with it.
 #pragma once
 
 #include <windows.h>
@@ -55,10 +57,15 @@ class CorvixRun {
   void WriteOptionIniBytes(const std::string& bytes) const;
 
   // Starts Corvix.exe, waits (bounded) until its start-up has registered the hot keys, and checks
-  // that the given one is taken (none with kNoKey); false when either did not happen.
-  bool Start(Combination registered = kCtrlF1);
+  // that the given one is taken (none with kNoKey); false when either did not happen. It runs in
+  // `workingFolder` (empty: the program folder), as a start from elsewhere (the Run key, a shortcut)
+  // would. A run may be started again; a Corvix.exe still running from before is ended first.
+  bool Start(Combination registered = kCtrlF1, const std::filesystem::path& workingFolder = {});
 
   DWORD Pid() const { return process_.dwProcessId; }
+  // The process and its first thread (the one with the windows).
+  HANDLE Process() const { return process_.hProcess; }
+  HANDLE MainThread() const { return process_.hThread; }
   bool IsRunning() const;
   // Waits (bounded) for the process to end by itself.
   bool WaitForExit(DWORD milliseconds = 10000) const;
@@ -84,7 +91,10 @@ class CorvixRun {
   bool Answers(DWORD milliseconds = 5000) const;
 
  private:
+  void CloseProcess();
+
   std::filesystem::path folder_;
+  HANDLE job_ = nullptr;  // kills what is left in it when closed
   PROCESS_INFORMATION process_{};
   mutable std::wstring procFolder_;  // Z:\proc\<Linux pid>, found on first use
 };
