@@ -26,6 +26,11 @@ NumberSeparators SystemSeparators() {
   return {LocaleText(LOCALE_SDECIMAL, L".")[0], LocaleText(LOCALE_STHOUSAND, L",")[0]};
 }
 
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // A file name as the file system compares it: without regard to case.
 std::wstring FileSystemCase(std::wstring name) {
   if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
@@ -46,6 +51,36 @@ std::unordered_set<std::wstring> FileNamesIn(const std::wstring& folder) {
   FindClose(find);
   return names;
 }
+
+// When a folder's entries last changed; nothing for a folder that does not exist.
+std::optional<uint64_t> FolderStamp(const std::wstring& folder) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(folder.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+// The file names of the folder automatic names were last found in. Listing a folder of thousands of
+// files takes longer than a capture, so the list is kept as long as the folder's last-write time
+// says that nothing changed it but the files written here, which the list takes in as they are
+// written. A list the clock cannot vouch for is never trusted with a file: a name it offers that
+// exists after all makes the folder listed again.
+struct KnownNames {
+  std::wstring folder;  // as the file system compares it
+  std::optional<uint64_t> stamp;
+  std::unordered_set<std::wstring> names;
+  std::wstring pattern, extension;  // of the last search, which found
+  uint64_t number = 1;              // this number free, and every one below it taken
+
+  bool Current(const std::wstring& key, const std::optional<uint64_t>& now) const {
+    return stamp && now && key == folder && *now == *stamp;
+  }
+  void List(const std::wstring& path, const std::wstring& key) {
+    stamp = FolderStamp(path);
+    names = FileNamesIn(path);
+    folder = key;
+    number = 1;
+  }
+} known;
 
 [[noreturn]] void CannotCreate(const std::wstring& path, DWORD code) {
   throw Error(L"Cannot create file \"" + path + L"\". " + SysErrorMessage(code));
@@ -161,12 +196,27 @@ std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pat
   const int ansiBytes = WideCharToMultiByte(CP_ACP, 0, pattern.c_str(), static_cast<int>(pattern.size()), nullptr,
                                             0, nullptr, nullptr);
   if (static_cast<size_t>(ansiBytes) > kMaxPictureBytes) throw Error(L"Format string too long");
-  const std::unordered_set<std::wstring> taken = FileNamesIn(folder);
-  const std::optional<std::wstring> name =
-      FirstFreeAutoName(folder, pattern, extension, SystemSeparators(), taken.size(),
-                        [&](std::wstring_view title) { return taken.contains(FileSystemCase(std::wstring(title))); });
-  if (!name) throw Error(L"No free file name for the pattern \"" + pattern + L"\" in \"" + folder + L"\"");
-  return *name;
+  const std::wstring key = FileSystemCase(folder);
+  bool listed = !known.Current(key, FolderStamp(folder));
+  if (listed) known.List(folder, key);
+  for (;;) {
+    const uint64_t from = pattern == known.pattern && extension == known.extension ? known.number : 1;
+    uint64_t found = 0;
+    const std::optional<std::wstring> name = FirstFreeAutoName(
+        folder, pattern, extension, SystemSeparators(), known.names.size(),
+        [](std::wstring_view title) { return known.names.contains(FileSystemCase(std::wstring(title))); }, from,
+        &found);
+    if (!name) throw Error(L"No free file name for the pattern \"" + pattern + L"\" in \"" + folder + L"\"");
+    if (!listed && FileExists(*name)) {  // changed within the clock's resolution: look again
+      known.List(folder, key);
+      listed = true;
+      continue;
+    }
+    known.pattern = pattern;
+    known.extension = extension;
+    known.number = found ? found : 1;
+    return *name;
+  }
 }
 
 void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) {
@@ -181,4 +231,11 @@ void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) 
     WriteBmp(bitmap, shape, path);
   else if (format == 1)
     WriteJpeg(bitmap, shape, path);
+  else
+    return;
+  // The kept list of the folder takes in the new file, and the folder's new time with it.
+  if (FileSystemCase(folderName) == known.folder && known.stamp) {
+    known.names.insert(FileSystemCase(std::wstring(path.substr(path.find_last_of(L"\\:") + 1))));
+    known.stamp = FolderStamp(folderName);
+  }
 }

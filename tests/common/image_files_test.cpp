@@ -278,6 +278,25 @@ TEST_F(AutoNameTest, TheFirstFreeNumberFillsGapsFirst) {
   EXPECT_EQ(Next(L"'IMG'000", L".jpg"), base + L"IMG001.jpg");
 }
 
+// Captures in a row take the next names; what another program does to the folder meanwhile counts:
+// a file it deletes leaves a gap that is filled, a file it adds is never overwritten.
+TEST_F(AutoNameTest, SavesInARowTakeTheNextNamesAndChangesMadeMeanwhileCount) {
+  TestBitmap bitmap(4, 3, 32);
+  const std::wstring base = folder_.Path().wstring() + L"\\";
+  const auto saveNext = [&] {
+    const std::wstring name = Next(L"000", L".jpg");
+    SaveBitmapToFile(bitmap.Handle(), 1, name);
+    return name;
+  };
+  EXPECT_EQ(saveNext(), base + L"001.jpg");
+  EXPECT_EQ(saveNext(), base + L"002.jpg");
+  EXPECT_EQ(saveNext(), base + L"003.jpg");
+  std::filesystem::remove(folder_.Path() / L"002.jpg");
+  EXPECT_EQ(saveNext(), base + L"002.jpg");
+  Touch(folder_.Path() / L"004.JPG");
+  EXPECT_EQ(saveNext(), base + L"005.jpg");
+}
+
 TEST_F(AutoNameTest, AMissingFolderGivesTheFirstNumber) {
   EXPECT_EQ(GetAutoFileName(folder_.Path().wstring() + L"\\new\\deeper", L"000", L".jpg"),
             folder_.Path().wstring() + L"\\new\\deeper\\001.jpg");
