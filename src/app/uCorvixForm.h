@@ -62,8 +62,7 @@ class TCorvixForm : public TForm {
   std::optional<HotKeyRec> FHeld;  // the combination held down since its capture, until released
 };
 
-// Close marks kept in the form's Tag.
-inline constexpr int kCloseHides = 0;
+// Close marks kept in the form's Tag (0, the start: a close request only hides).
 inline constexpr int kCloseExit = 1;
 inline constexpr int kCloseSessionEnd = 2;
 

@@ -45,23 +45,16 @@ struct File {
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(Handle handle) { CloseHandle(handle); }
 };
-struct Atom {
-  using Handle = ATOM;
-  static Handle Invalid() { return 0; }
-  static void Close(Handle atom) { GlobalDeleteAtom(atom); }
-};
 }  // namespace handle_traits
 
 using UniqueMemoryDc = UniqueHandle<handle_traits::Null<HDC, DeleteDC>>;
 using UniqueBitmap = UniqueHandle<handle_traits::Null<HBITMAP, DeleteObject>>;
 using UniqueBrush = UniqueHandle<handle_traits::Null<HBRUSH, DeleteObject>>;
-using UniquePen = UniqueHandle<handle_traits::Null<HPEN, DeleteObject>>;
 using UniqueFont = UniqueHandle<handle_traits::Null<HFONT, DeleteObject>>;
 using UniqueIcon = UniqueHandle<handle_traits::Null<HICON, DestroyIcon>>;
 using UniqueMenu = UniqueHandle<handle_traits::Null<HMENU, DestroyMenu>>;
 using UniqueRegKey = UniqueHandle<handle_traits::Null<HKEY, RegCloseKey>>;
 using UniqueFile = UniqueHandle<handle_traits::File>;
-using UniqueAtom = UniqueHandle<handle_traits::Atom>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {
