@@ -48,27 +48,29 @@ class OverlayTest : public testing::Test {
     return {at[0], at[1], at[2]};
   }
 
-  // Shows a fresh overlay over the picture while `user` acts from another thread.
+  // Shows a fresh overlay over the picture while `user` acts from another thread. The script's own
+  // input must end the overlay (Esc, a double-click that accepts). Should it not, the overlay is
+  // still closed from outside, so the next test starts clean, and the test fails.
   OverlayRun Run(const std::function<void()>& user) {
     auto form = std::make_unique<TCustomSnapForm>();
     form->Create();
     CustomSnapForm = form.get();
     OverlayRun run;
+    bool ready = false, endedByScript = false;
     std::thread person([&] {
-      WaitFor([&] { return form->Visible() && GetForegroundWindow() == form->Handle(); }, 5s);
+      ready = WaitFor([&] { return form->Visible() && GetForegroundWindow() == form->Handle(); }, 5s);
       Sleep(200);
       user();
-      // Whatever the script did, the overlay ends: Esc once it is done, then a close request
-      // should the keys have gone elsewhere.
-      Sleep(300);
-      if (form->ModalResult == mrNone) PressKeys(0, VK_ESCAPE);
-      if (!WaitFor([&] { return form->ModalResult != mrNone; }, 2s)) {
-        MouseButton(10, 10, false);
+      endedByScript = WaitFor([&] { return form->ModalResult != mrNone; }, 5s);
+      if (!endedByScript) {
+        MouseButton(10, 10, false);  // a button the script may have left down
         PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
       }
     });
     run.result = form->ShowSnap(snap_);
     person.join();
+    EXPECT_TRUE(ready) << "the overlay did not come to the front";
+    EXPECT_TRUE(endedByScript) << "the script's input did not end the overlay; it was closed from outside";
     for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++run.boxes;
     if (SizerControl) run.box = SizerControl->BoundsInOwner();
     if (run.result == mrOk) ReadSelection(form->SelectBitmap(), run);
@@ -148,6 +150,7 @@ TEST_F(OverlayTest, ADoubleClickOnAGripDoesNotAccept) {
     PlaceAndGrow();
     const Rect box = SizerControl->BoundsInOwner();
     DoubleClick(box.Right - 2, box.Bottom - 2);
+    PressKeys(0, VK_ESCAPE);
   });
   EXPECT_EQ(run.result, mrCancel);
 }
@@ -157,6 +160,7 @@ TEST_F(OverlayTest, ADoubleClickOnATenByTenBoxIsIgnoredTheBoxStays) {
     Click(300, 200);
     Sleep(200);
     DoubleClick(305, 205);
+    PressKeys(0, VK_ESCAPE);
   });
   EXPECT_EQ(run.result, mrCancel);
   EXPECT_EQ(run.boxes, 1);
