@@ -15,16 +15,6 @@ int CALLBACK SelectFolderCallback(HWND dialog, UINT message, LPARAM, LPARAM data
   return 0;
 }
 
-// The system shows no critical-error boxes (an empty drive) while the dialog is up.
-class NoCriticalErrorBoxes {
- public:
-  NoCriticalErrorBoxes() : oldMode_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-  ~NoCriticalErrorBoxes() { SetErrorMode(oldMode_); }
-
- private:
-  UINT oldMode_;
-};
-
 }  // namespace
 
 bool SelectFolder(const std::wstring& title, const std::wstring& root, std::wstring& folder) {
@@ -60,7 +50,8 @@ bool SelectFolder(const std::wstring& title, const std::wstring& root, std::wstr
   });
   LPITEMIDLIST chosen = nullptr;
   {
-    const NoCriticalErrorBoxes quiet;
+    // No critical-error boxes from the system (an empty drive) while the dialog is up.
+    const ScopeExit quiet([mode = SetErrorMode(SEM_FAILCRITICALERRORS)] { SetErrorMode(mode); });
     const DisabledThreadWindows modal;
     chosen = SHBrowseForFolderW(&info);
   }
