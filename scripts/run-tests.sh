@@ -6,12 +6,18 @@
 # The native suite also replays each fuzz target's seed corpus and fuzzes it a few seconds.
 # Usage: run-tests.sh <build dir>   (it holds native/ and win64/)
 # CORVIX_TESTS=<regex> runs only the tests whose names match, in every suite.
+# The tests move the mouse and press keys, so they run on a private virtual screen (Xvfb) of their
+# own; CORVIX_USE_DISPLAY=1 runs them on the caller's $DISPLAY instead (a virtual one when unset).
 set -uo pipefail
 build=$(realpath "$1")
 scripts=$(dirname "$(realpath "$0")")
 
-if [ -z "${DISPLAY:-}" ]; then
-  exec "$scripts/with-display" "$0" "$@"
+if [ -z "${CORVIX_TEST_SCREEN:-}" ]; then
+  export CORVIX_TEST_SCREEN=1   # the run below is on its screen
+  if [ "${CORVIX_USE_DISPLAY:-}" = 1 ]; then
+    exec "$scripts/with-display" "$0" "$@"
+  fi
+  exec "$scripts/with-display" --private "$0" "$@"
 fi
 
 source "$scripts/wine-env"
