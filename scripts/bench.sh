@@ -86,20 +86,23 @@ done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2fx", a / b; else print "-" }'; }
 
 echo
-printf '%-34s %14s %14s\n' "" "1920x1080" "3840x2160"
+printf '%-48s %14s %14s\n' "" "1920x1080" "3840x2160"
 row() { # <label> <measure> [<floor measure> | ratio-of <other>]
-  printf '%-34s' "$1"
+  printf '%-48s' "$1"
   for s in 1920x1080 3840x2160; do printf ' %14s' "$(value "$s" "$2")"; done
   echo
 }
 ratio_row() { # <label> <measure> <divisor measure>
-  printf '%-34s' "$1"
+  printf '%-48s' "$1"
   for s in 1920x1080 3840x2160; do printf ' %14s' "$(ratio "$(value "$s" "$2")" "$(value "$s" "$3")")"; done
   echo
 }
 row "hot key to JPEG file, ms" jpeg_hotkey_ms
 row "  floor: copy+encode+write, ms" jpeg_floor_ms
 ratio_row "  ratio" jpeg_hotkey_ms jpeg_floor_ms
+row "hot key to JPEG file, 10,000 files in folder, ms" jpeg_hotkey_10000_files_ms
+row "  same, empty folder, ms" jpeg_hotkey_empty_folder_ms
+ratio_row "  ratio (target at most 1.2x)" jpeg_hotkey_10000_files_ms jpeg_hotkey_empty_folder_ms
 row "hot key to BMP file, ms" bmp_hotkey_ms
 row "  floor: copy+write, ms" bmp_floor_ms
 ratio_row "  ratio" bmp_hotkey_ms bmp_floor_ms
