@@ -266,19 +266,17 @@ void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
   const std::wstring extension = option.DefaultImage == 0 ? L".bmp" : option.DefaultImage == 1 ? L".jpg" : L"";
   // A relative folder is the program folder's, whatever the working folder.
   const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);
-  std::wstring path;
   if (option.AutoSave) {
-    path = GetAutoFileName(folder, option.DefaultFormat, extension);
-  } else {
-    // The dialog opens in the default folder, made first as an automatic save would make it (the
-    // system would open a folder that does not exist yet somewhere else).
-    if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
-    SetForegroundWindow(Handle());  // the dialog comes up in front
-    SaveDialog.FilterIndex = option.DefaultImage + 2;
-    SaveDialog.DefaultExt = extension;
-    SaveDialog.InitialDir = folder;
-    if (SaveDialog.Execute(Handle())) path = SaveDialog.FileName;
+    SaveBitmapToAutoFile(picture, option.DefaultImage, folder, option.DefaultFormat, extension);
+    return;
   }
+  // The dialog opens in the default folder, made first as an automatic save would make it (the
+  // system would open a folder that does not exist yet somewhere else).
+  if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
+  SetForegroundWindow(Handle());  // the dialog comes up in front
+  SaveDialog.FilterIndex = option.DefaultImage + 2;
+  SaveDialog.DefaultExt = extension;
+  SaveDialog.InitialDir = folder;
   // The format follows DefaultImage alone, whatever name was typed.
-  if (!path.empty()) SaveBitmapToFile(picture, option.DefaultImage, path);
+  if (SaveDialog.Execute(Handle())) SaveBitmapToFile(picture, option.DefaultImage, SaveDialog.FileName);
 }

@@ -1,8 +1,10 @@
 // Automatic names and image files: the Windows half of number_picture and image_encoding.
 #include <optional>
+#include <span>
 #include <unordered_set>
 #include <vector>
 
+#include "common/folder_names.h"
 #include "common/folders.h"
 #include "common/image_encoding.h"
 #include "common/number_picture.h"
@@ -31,56 +33,13 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A file name as the file system compares it: without regard to case.
-std::wstring FileSystemCase(std::wstring name) {
-  if (!name.empty()) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-  return name;
-}
-
-// The names of the files in a folder (folders do not count), from one listing; none when the folder
-// does not exist yet.
-std::unordered_set<std::wstring> FileNamesIn(const std::wstring& folder) {
-  std::unordered_set<std::wstring> names;
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(FileSystemCase(entry.cFileName));
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
-  return names;
-}
-
-// When a folder's entries last changed; nothing for a folder that does not exist.
-std::optional<uint64_t> FolderStamp(const std::wstring& folder) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(folder.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-  return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-
-// The file names of the folder automatic names were last found in. Listing a folder of thousands of
-// files takes longer than a capture, so the list is kept as long as the folder's last-write time
-// says that nothing changed it but the files written here, which the list takes in as they are
-// written. A list the clock cannot vouch for is never trusted with a file: a name it offers that
-// exists after all makes the folder listed again.
-struct KnownNames {
-  std::wstring folder;  // as the file system compares it
-  std::optional<uint64_t> stamp;
-  std::unordered_set<std::wstring> names;
-  std::wstring pattern, extension;  // of the last search, which found
-  uint64_t number = 1;              // this number free, and every one below it taken
-
-  bool Current(const std::wstring& key, const std::optional<uint64_t>& now) const {
-    return stamp && now && key == folder && *now == *stamp;
-  }
-  void List(const std::wstring& path, const std::wstring& key) {
-    stamp = FolderStamp(path);
-    names = FileNamesIn(path);
-    folder = key;
-    number = 1;
-  }
-} known;
+// The folder automatic names were last found in, and where that search ended: every number below
+// `number` was taken then, and stays so until a name goes away.
+struct LastSearch {
+  FolderNames names;
+  std::wstring pattern, extension;
+  uint64_t number = 1;
+} last;
 
 [[noreturn]] void CannotCreate(const std::wstring& path, DWORD code) {
   throw Error(L"Cannot create file \"" + path + L"\". " + SysErrorMessage(code));
@@ -111,7 +70,7 @@ void CopyBits(HBITMAP bitmap, DibInfo& info, int height, uint8_t* pixels) {
     throw Error(L"Cannot read the picture's pixels");
 }
 
-void WriteBmp(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
+std::span<const uint8_t> EncodeBmpFile(HBITMAP bitmap, const BITMAP& shape) {
   int bits = shape.bmBitsPixel * shape.bmPlanes;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) bits = 24;
   const size_t headerBytes = BmpHeaderBytes(bits);
@@ -120,7 +79,7 @@ void WriteBmp(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
   CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data() + headerBytes);
   const std::span<const uint32_t> table(info.colors, 256);
   WriteBmpHeaders(pixelBuffer.data(), shape.bmWidth, shape.bmHeight, bits, table.first(3), table);
-  WriteWholeFile(path, pixelBuffer.data(), pixelBuffer.size());
+  return pixelBuffer;
 }
 
 // The pixels of a 24- or 32-bit DIB section, read where they lie: no copy at all. Wine reports a
@@ -137,7 +96,7 @@ bool DibSectionView(HBITMAP bitmap, PixelView& view) {
   return true;
 }
 
-void WriteJpeg(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
+std::span<const uint8_t> EncodeJpegFile(HBITMAP bitmap, const BITMAP& shape) {
   PixelView view;
   if (!DibSectionView(bitmap, view)) {
     // One GetDIBits: 32-bit pixels as they are, any other depth as a 24-bit copy, rows from the top.
@@ -150,7 +109,52 @@ void WriteJpeg(HBITMAP bitmap, const BITMAP& shape, const std::wstring& path) {
     view = {shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
   }
   if (const int code = EncodeJpeg(view, jpegBuffer)) throw Error(L"JPEG error #" + std::to_wstring(code));
-  WriteWholeFile(path, jpegBuffer.data(), jpegBuffer.size());
+  return jpegBuffer;
+}
+
+// The bytes of the file for a format: 0 BMP, 1 JPEG, nothing for any other.
+std::optional<std::span<const uint8_t>> EncodeFile(HBITMAP bitmap, uint8_t format) {
+  BITMAP shape{};
+  if (!GetObjectW(bitmap, sizeof shape, &shape)) throw Error(L"Cannot read the picture's pixels");
+  if (format == 0) return EncodeBmpFile(bitmap, shape);
+  if (format == 1) return EncodeJpegFile(bitmap, shape);
+  return std::nullopt;
+}
+
+// The folder a file goes into, made with its parents; a drive root keeps its backslash. A failure
+// to make it shows up as the file's own error.
+std::wstring MakeFolderOf(const std::wstring& path) {
+  const std::wstring_view folder = ExcludeTrailingBackslash(ExtractFilePath(path));
+  const std::wstring folderName(folder.size() == 2 && folder[1] == L':' ? ExtractFilePath(path) : folder);
+  if (!folderName.empty() && !DirectoryExists(folderName)) ForceDirectories(folderName);
+  return folderName;
+}
+
+std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\:") + 1); }
+
+// Writes a file under a name nobody has taken, never over one: false, and nothing written, when the
+// name exists. A failure leaves no partial file. One lookup of the name, which counts in a folder of
+// thousands of files on a system that matches names without regard to case by reading the folder.
+bool WriteNewFile(const std::wstring& path, std::span<const uint8_t> bytes) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) return false;
+    CannotCreate(path, code);
+  }
+  for (size_t done = 0; done < bytes.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) {
+      const DWORD code = GetLastError();
+      file.reset();
+      DeleteFileW(path.c_str());
+      CannotCreate(path, code ? code : ERROR_DISK_FULL);
+    }
+    done += chunk;
+  }
+  return true;
 }
 
 }  // namespace
@@ -192,50 +196,63 @@ void WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size) 
   }
 }
 
-std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension) {
+namespace {
+
+// The first free name of the folder. `verify` looks the name up once more, for a caller whose write
+// would replace a file: a name that exists after all (its report not in yet) makes the folder
+// listed again.
+std::wstring FindAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension,
+                              bool verify) {
   const int ansiBytes = WideCharToMultiByte(CP_ACP, 0, pattern.c_str(), static_cast<int>(pattern.size()), nullptr,
                                             0, nullptr, nullptr);
   if (static_cast<size_t>(ansiBytes) > kMaxPictureBytes) throw Error(L"Format string too long");
-  const std::wstring key = FileSystemCase(folder);
-  bool listed = !known.Current(key, FolderStamp(folder));
-  if (listed) known.List(folder, key);
-  for (;;) {
-    const uint64_t from = pattern == known.pattern && extension == known.extension ? known.number : 1;
+  for (int look = 1;; ++look) {
+    bool removed = false;
+    const std::unordered_set<std::wstring>& taken = last.names.Of(folder, removed);
+    if (removed || pattern != last.pattern || extension != last.extension) last.number = 1;
     uint64_t found = 0;
     const std::optional<std::wstring> name = FirstFreeAutoName(
-        folder, pattern, extension, SystemSeparators(), known.names.size(),
-        [](std::wstring_view title) { return known.names.contains(FileSystemCase(std::wstring(title))); }, from,
+        folder, pattern, extension, SystemSeparators(), taken.size(),
+        [&](std::wstring_view title) { return taken.contains(FileSystemCase(std::wstring(title))); }, last.number,
         &found);
     if (!name) throw Error(L"No free file name for the pattern \"" + pattern + L"\" in \"" + folder + L"\"");
-    if (!listed && FileExists(*name)) {  // changed within the clock's resolution: look again
-      known.List(folder, key);
-      listed = true;
+    if (verify && look == 1 && FileExists(*name)) {
+      last.names.Forget();
       continue;
     }
-    known.pattern = pattern;
-    known.extension = extension;
-    known.number = found ? found : 1;
+    last.pattern = pattern;
+    last.extension = extension;
+    last.number = found ? found : 1;
     return *name;
   }
 }
 
-void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) {
-  const std::wstring_view folder = ExcludeTrailingBackslash(ExtractFilePath(path));
-  // A drive root keeps its backslash; a failure to create shows up as the file's own error.
-  const std::wstring folderName(folder.size() == 2 && folder[1] == L':' ? ExtractFilePath(path) : folder);
-  if (!folderName.empty() && !DirectoryExists(folderName)) ForceDirectories(folderName);
+}  // namespace
 
-  BITMAP shape{};
-  if (!GetObjectW(bitmap, sizeof shape, &shape)) throw Error(L"Cannot read the picture's pixels");
-  if (format == 0)
-    WriteBmp(bitmap, shape, path);
-  else if (format == 1)
-    WriteJpeg(bitmap, shape, path);
-  else
-    return;
-  // The kept list of the folder takes in the new file, and the folder's new time with it.
-  if (FileSystemCase(folderName) == known.folder && known.stamp) {
-    known.names.insert(FileSystemCase(std::wstring(path.substr(path.find_last_of(L"\\:") + 1))));
-    known.stamp = FolderStamp(folderName);
+std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension) {
+  return FindAutoFileName(folder, pattern, extension, true);
+}
+
+void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) {
+  const std::wstring folder = MakeFolderOf(path);
+  const std::optional<std::span<const uint8_t>> bytes = EncodeFile(bitmap, format);
+  if (!bytes) return;
+  WriteWholeFile(path, bytes->data(), bytes->size());
+  last.names.Written(folder, FileName(path));
+}
+
+std::wstring SaveBitmapToAutoFile(HBITMAP bitmap, uint8_t format, const std::wstring& folder,
+                                  const std::wstring& pattern, const std::wstring& extension) {
+  std::wstring path = FindAutoFileName(folder, pattern, extension, false);
+  const std::wstring folderName = MakeFolderOf(path);
+  const std::optional<std::span<const uint8_t>> bytes = EncodeFile(bitmap, format);
+  if (!bytes) return path;
+  // A name another program took since the folder was listed is looked for again, once.
+  for (int look = 1; !WriteNewFile(path, *bytes); ++look) {
+    if (look == 2) CannotCreate(path, ERROR_FILE_EXISTS);
+    last.names.Forget();
+    path = FindAutoFileName(folder, pattern, extension, false);
   }
+  last.names.Written(folderName, FileName(path));
+  return path;
 }

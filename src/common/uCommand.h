@@ -34,5 +34,11 @@ void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path);
 // leaves a partial file and never costs the file that was there. Raises "Cannot create file ...".
 void WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size);
 
+// An automatic save: the picture under the first free name of `folder` (as GetAutoFileName), written
+// as SaveBitmapToFile writes it but never over a file; a name another program takes meanwhile is
+// looked for again. Returns the path; raises as the two do.
+std::wstring SaveBitmapToAutoFile(HBITMAP bitmap, uint8_t format, const std::wstring& folder,
+                                  const std::wstring& pattern, const std::wstring& extension);
+
 // The system's text for an error code, without its trailing period and line break.
 std::wstring SysErrorMessage(DWORD code);

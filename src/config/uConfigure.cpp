@@ -50,10 +50,11 @@ void TOptionConfigure::DecodeHotKeys() {
 void TOptionConfigure::Save() {
   namespace K = OptionKeys;
   TIniFile& ini = *IniFile;
-  // Nothing the user sets is lost: a folder name outside the ANSI code page makes the file Unicode.
+  // Nothing the user sets is lost: a folder name outside the ANSI code page makes the file Unicode
+  // before it is written; once every value fits again, the file goes back to ANSI after.
   const bool unicode = !FitsAnsiCodePage(Option.DefaultDir + Option.DefaultFormat + Option.KeyScreen +
                                          Option.KeyActiveWnd + Option.KeyCustom);
-  ini.MatchEncoding(unicode);
+  if (unicode) ini.MatchEncoding(true);
   ini.WriteBool(K::Section, K::AutoRun, Option.AutoRun);
   ini.WriteBool(K::Section, K::Minimize, Option.Minimize);
   ini.WriteBool(K::Section, K::AutoSave, Option.AutoSave);
@@ -64,6 +65,7 @@ void TOptionConfigure::Save() {
   ini.WriteString(K::Section, K::KeyScreen, Option.KeyScreen);
   ini.WriteString(K::Section, K::KeyActiveWnd, Option.KeyActiveWnd);
   ini.WriteString(K::Section, K::KeyCustom, Option.KeyCustom);
+  if (!unicode) ini.MatchEncoding(false);
   // A relative folder is the program folder's; an empty one raises, as it always did.
   const std::wstring folder = Option.DefaultDir.empty() ? Option.DefaultDir : AbsoluteFolder(Option.DefaultDir, AppPath);
   if (!DirectoryExists(folder)) ForceDirectories(folder);

@@ -37,7 +37,8 @@ class TOptionConfigure : public TBaseConfigure {
   // Takes a new record and decodes its hot keys; writes nothing.
   void SetOptions(const DefaultOptionRec& option);
   void DecodeHotKeys();
-  // Writes the ten keys, then makes sure the default folder exists. Raises "Unable to write to
+  // Writes the ten keys (Option.ini turns UTF-16 while a value does not fit the ANSI code page),
+  // then makes sure the default folder exists. Raises "Unable to write to
   // <file>" at the first key that cannot be written, and "Unable to create directory" for an
   // empty default folder.
   void Save();

@@ -297,6 +297,26 @@ TEST_F(AutoNameTest, SavesInARowTakeTheNextNamesAndChangesMadeMeanwhileCount) {
   EXPECT_EQ(saveNext(), base + L"005.jpg");
 }
 
+// A file that comes without the folder's clock showing it (within its resolution) is never
+// overwritten by an automatic save: the name is looked for again.
+TEST_F(AutoNameTest, AnAutomaticSaveNeverReplacesAFileItDidNotKnowOf) {
+  TestBitmap bitmap(4, 3, 32);
+  const std::wstring folder = folder_.Path().wstring();
+  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, folder, L"000", L".jpg"), folder + L"\\001.jpg");
+  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  FILETIME written;
+  GetFileTime(handle, nullptr, nullptr, &written);
+  std::ofstream(folder_.Path() / L"002.jpg") << "precious";
+  SetFileTime(handle, nullptr, nullptr, &written);  // as if within the same tick
+  CloseHandle(handle);
+  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, folder, L"000", L".jpg"), folder + L"\\003.jpg");
+  const std::vector<uint8_t> kept = ReadFile(folder_.Path() / L"002.jpg");
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
+}
+
 TEST_F(AutoNameTest, AMissingFolderGivesTheFirstNumber) {
   EXPECT_EQ(GetAutoFileName(folder_.Path().wstring() + L"\\new\\deeper", L"000", L".jpg"),
             folder_.Path().wstring() + L"\\new\\deeper\\001.jpg");
