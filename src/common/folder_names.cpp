@@ -1,5 +1,7 @@
 #include "common/folder_names.h"
 
+#include "common/uCommand.h"
+
 // ASCII by hand: a search among thousands of names makes thousands of these.
 std::wstring FileSystemCase(std::wstring name) {
   bool ascii = true;
@@ -69,6 +71,7 @@ void FolderNames::StopWatching() {
 
 // Applies every report that came since the last call, and asks for the next ones.
 bool FolderNames::Follow(bool& removed) {
+  static const std::wstring temporary = FileSystemCase(kTemporarySuffix);
   for (;;) {
     DWORD bytes = 0;
     if (!GetOverlappedResult(directory_.get(), &overlapped_, &bytes, FALSE))
@@ -77,9 +80,12 @@ bool FolderNames::Follow(bool& removed) {
     for (size_t at = 0;;) {
       const auto* report = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(reports_.data() + at);
       std::wstring name = FileSystemCase({report->FileName, report->FileNameLength / sizeof(wchar_t)});
-      if (report->Action == FILE_ACTION_ADDED || report->Action == FILE_ACTION_RENAMED_NEW_NAME) {
+      const DWORD action = report->Action;
+      if (name.ends_with(temporary)) {
+        // a file being written: it comes and goes under this name
+      } else if (action == FILE_ACTION_ADDED || action == FILE_ACTION_RENAMED_NEW_NAME) {
         names_.insert(std::move(name));
-      } else if (report->Action == FILE_ACTION_REMOVED || report->Action == FILE_ACTION_RENAMED_OLD_NAME) {
+      } else if (action == FILE_ACTION_REMOVED || action == FILE_ACTION_RENAMED_OLD_NAME) {
         removed = names_.erase(name) > 0 || removed;
       }
       if (!report->NextEntryOffset) break;

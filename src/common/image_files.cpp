@@ -132,31 +132,6 @@ std::wstring MakeFolderOf(const std::wstring& path) {
 
 std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\:") + 1); }
 
-// Writes a file under a name nobody has taken, never over one: false, and nothing written, when the
-// name exists. A failure leaves no partial file. One lookup of the name, which counts in a folder of
-// thousands of files on a system that matches names without regard to case by reading the folder.
-bool WriteNewFile(const std::wstring& path, std::span<const uint8_t> bytes) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) {
-    const DWORD code = GetLastError();
-    if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) return false;
-    CannotCreate(path, code);
-  }
-  for (size_t done = 0; done < bytes.size();) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) {
-      const DWORD code = GetLastError();
-      file.reset();
-      DeleteFileW(path.c_str());
-      CannotCreate(path, code ? code : ERROR_DISK_FULL);
-    }
-    done += chunk;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::wstring SysErrorMessage(DWORD code) {
@@ -170,8 +145,8 @@ std::wstring SysErrorMessage(DWORD code) {
   return message;
 }
 
-void WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size) {
-  const std::wstring temporary = path + L".corvix-tmp";
+bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, bool replace) {
+  const std::wstring temporary = path + kTemporarySuffix;
   {
     UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -189,11 +164,13 @@ void WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size) 
       size -= chunk;
     }
   }
-  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  if (!MoveFileExW(temporary.c_str(), path.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
     const DWORD code = GetLastError();
     DeleteFileW(temporary.c_str());
+    if (!replace && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) && FileExists(path)) return false;
     CannotCreate(path, code);
   }
+  return true;
 }
 
 namespace {
@@ -248,7 +225,7 @@ std::wstring SaveBitmapToAutoFile(HBITMAP bitmap, uint8_t format, const std::wst
   const std::optional<std::span<const uint8_t>> bytes = EncodeFile(bitmap, format);
   if (!bytes) return path;
   // A name another program took since the folder was listed is looked for again, once.
-  for (int look = 1; !WriteNewFile(path, *bytes); ++look) {
+  for (int look = 1; !WriteWholeFile(path, bytes->data(), bytes->size(), false); ++look) {
     if (look == 2) CannotCreate(path, ERROR_FILE_EXISTS);
     last.names.Forget();
     path = FindAutoFileName(folder, pattern, extension, false);
