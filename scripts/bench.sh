@@ -103,7 +103,6 @@ ratio_row "  ratio" jpeg_hotkey_ms jpeg_floor_ms
 row "hot key to JPEG file, 10,000 files in folder, ms" jpeg_hotkey_10000_files_ms
 row "  same, empty folder, ms" jpeg_hotkey_empty_folder_ms
 ratio_row "  ratio (target at most 1.2x)" jpeg_hotkey_10000_files_ms jpeg_hotkey_empty_folder_ms
-row "  first capture of a run (lists the folder), ms" jpeg_hotkey_10000_files_first_ms
 row "hot key to BMP file, ms" bmp_hotkey_ms
 row "  floor: copy+write, ms" bmp_floor_ms
 ratio_row "  ratio" bmp_hotkey_ms bmp_floor_ms

@@ -24,8 +24,8 @@ constexpr std::array<const wchar_t*, 3> HotKeyAtomNames = {L"KeyScreen", L"KeyAc
 std::array<int32_t, 3> HotKeyIds{};
 constexpr int32_t kAtomBase = 0xC000;
 
-constexpr UINT_PTR kReleaseTimer = 1;
-constexpr UINT kReleasePollMs = 30;
+constexpr UINT kStopWatchingKeys = WM_APP + 1;
+HHOOK KeyboardWatch = nullptr;  // on the keyboard while a hot key is held down
 
 // Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
 // front (and gives mrNone). The dialog is freed whatever happens, also when it could not be built
@@ -44,6 +44,14 @@ int ShowSingle(Dialog*& open) {
 }
 
 bool IsKeyDown(int32_t virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
+// Sees every key the system takes in, in order: a release reaches it before any later press can
+// become a hot-key message.
+LRESULT CALLBACK WatchKeys(int code, WPARAM message, LPARAM data) {
+  if (code == HC_ACTION && (message == WM_KEYUP || message == WM_SYSKEYUP) && CorvixForm)
+    CorvixForm->KeyReleased(static_cast<int32_t>(reinterpret_cast<const KBDLLHOOKSTRUCT*>(data)->vkCode));
+  return CallNextHookEx(nullptr, code, message, data);
+}
 
 }  // namespace
 
@@ -114,17 +122,23 @@ void TCorvixForm::ShowWelcome() {
 }
 
 void TCorvixForm::FormDestroy() {
+  const ScopeExit free([this] {
+    FHeld.reset();
+    StopWatchingKeys();
+    TrayIcon.reset();
+  });
   ReleaseSystemState();
-  KillTimer(Handle(), kReleaseTimer);
-  TrayIcon.reset();
 }
 
 // What must be done before the process may end: first the start-with-Windows sync, then the hot
-// keys go, then the icon leaves the notification area. Doing it twice does no harm.
+// keys go, then the icon leaves the notification area, also when the sync fails. Doing it twice
+// does no harm.
 void TCorvixForm::ReleaseSystemState() {
+  const ScopeExit rest([this] {
+    UnregisterHotKeys();
+    if (TrayIcon) TrayIcon->SetIconVisible(false);
+  });
   SyncAutoRun();
-  UnregisterHotKeys();
-  if (TrayIcon) TrayIcon->SetIconVisible(false);
 }
 
 void TCorvixForm::RegisterHotKeys() {
@@ -180,7 +194,7 @@ LRESULT TCorvixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:      return WMEndSession(wParam, lParam);
     case WM_COMMAND:         return WMCommand(wParam, lParam);
     case WM_HOTKEY:          return WMHotKey(wParam, lParam);
-    case WM_TIMER:           return WMTimer(wParam);
+    case kStopWatchingKeys:  StopWatchingKeys(); return 0;
     case WM_CLOSE:           Hide(); return 0;  // the system's close request only hides
   }
   return TForm::HandleMessage(message, wParam, lParam);
@@ -233,23 +247,26 @@ LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
   return 0;
 }
 
-// A combination still held when its capture is done takes no more captures until its key is up.
+// A combination still held when its capture is done takes no more captures until its key is up:
+// the keyboard is watched from now until then.
 void TCorvixForm::HoldUntilReleased(const HotKeyRec& pressed) {
   if (!Handle() || !IsKeyDown(pressed.Key)) return;
+  if (!KeyboardWatch) KeyboardWatch = SetWindowsHookExW(WH_KEYBOARD_LL, WatchKeys, Application.Instance(), 0);
+  if (!KeyboardWatch) return;  // repeats are not told from presses then
   FHeld = pressed;
-  SetTimer(Handle(), kReleaseTimer, kReleasePollMs, nullptr);
+  if (!IsKeyDown(pressed.Key)) KeyReleased(pressed.Key);  // released before the watch began
 }
 
-LRESULT TCorvixForm::WMTimer(WPARAM id) {
-  if (id != kReleaseTimer) return 0;
-  // A repeat the system queued before the key went up is still dropped: the key is let go only
-  // once no hot-key message waits.
-  MSG waiting;
-  if (FHeld && (IsKeyDown(FHeld->Key) || PeekMessageW(&waiting, Handle(), WM_HOTKEY, WM_HOTKEY, PM_NOREMOVE)))
-    return 0;
+void TCorvixForm::KeyReleased(int32_t virtualKey) {
+  if (!FHeld || FHeld->Key != virtualKey) return;
   FHeld.reset();
-  KillTimer(Handle(), kReleaseTimer);
-  return 0;
+  PostMessageW(Handle(), kStopWatchingKeys, 0, 0);  // not from inside the watch itself
+}
+
+void TCorvixForm::StopWatchingKeys() {
+  if (FHeld || !KeyboardWatch) return;
+  UnhookWindowsHookEx(KeyboardWatch);
+  KeyboardWatch = nullptr;
 }
 
 void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {

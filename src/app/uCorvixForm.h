@@ -29,6 +29,9 @@ class TCorvixForm : public TForm {
   void a_VersionExecute();
   void a_ExitExecute();
 
+  // A key went up (the keyboard watch's report while a hot key is held).
+  void KeyReleased(int32_t virtualKey);
+
  protected:
   const wchar_t* ClassName() const override { return L"CorvixForm"; }
   FormBounds Bounds() const override { return {253, 245, 535, 400}; }
@@ -45,8 +48,8 @@ class TCorvixForm : public TForm {
   LRESULT WMEndSession(WPARAM wParam, LPARAM lParam);
   LRESULT WMCommand(WPARAM wParam, LPARAM lParam);
   LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
-  LRESULT WMTimer(WPARAM id);
   void HoldUntilReleased(const HotKeyRec& pressed);
+  void StopWatchingKeys();
   // The capture of the slots whose keys these are, and the saving of the picture; raises on failure.
   void CaptureAndSave(int32_t key, int32_t modifiers);
 

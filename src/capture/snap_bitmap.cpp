@@ -34,7 +34,8 @@ void TSnapBitmap::SetSize(int width, int height) {
 void TSnapBitmap::CopyFrom(HDC source, int left, int top) {
   // Selected only while drawing: GetDIBits wants the bitmap free.
   ScopedSelect keep(dc_.get(), bitmap_.get());
-  BitBlt(dc_.get(), 0, 0, width_, height_, source, left, top, SRCCOPY);
+  // A copy the system refuses (a secure desktop, say) is said, not written as a black picture.
+  if (!BitBlt(dc_.get(), 0, 0, width_, height_, source, left, top, SRCCOPY)) throw Error(L"Cannot copy the screen");
 }
 
 void TSnapBitmap::Assign(HBITMAP other) {

@@ -17,7 +17,8 @@ class TSnapBitmap {
   // Makes the picture this size; its pixels are undefined until drawn. Raises "Cannot make a
   // picture of W x H pixels. <system error>" when the system gives no bitmap.
   void SetSize(int width, int height);
-  // Copies a rectangle of a device context into the whole picture (one BitBlt, SRCCOPY).
+  // Copies a rectangle of a device context into the whole picture (one BitBlt, SRCCOPY); raises
+  // "Cannot copy the screen" when the system refuses.
   void CopyFrom(HDC source, int left, int top);
   // Takes over the size and pixels of another bitmap; raises when there is none.
   void Assign(HBITMAP other);

@@ -39,6 +39,7 @@ void TCustomSnapForm::FormDestroy() {
   if (FSizer) DestroyWindow(FSizer->Handle());
   FSizer.reset();
   SizerControl = nullptr;
+  if (CustomSnapForm == this) CustomSnapForm = nullptr;
 }
 
 void TCustomSnapForm::AcceptSelection() {
@@ -54,7 +55,8 @@ void TCustomSnapForm::AcceptSelection() {
   UniqueMemoryDc target(CreateCompatibleDC(overlay.get()));
   {
     ScopedSelect keep(target.get(), FSelectBitmap.get());
-    BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), overlay.get(), inside.Left, inside.Top, SRCCOPY);
+    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), overlay.get(), inside.Left, inside.Top, SRCCOPY))
+      throw Error(L"Cannot copy the screen");
   }
   ModalResult = mrOk;
 }

@@ -4,7 +4,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "common/folder_names.h"
 #include "common/folders.h"
 #include "common/image_encoding.h"
 #include "common/number_picture.h"
@@ -33,13 +32,34 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The folder automatic names were last found in, and where that search ended: every number below
-// `number` was taken then, and stays so until a name goes away.
-struct LastSearch {
-  FolderNames names;
-  std::wstring pattern, extension;
-  uint64_t number = 1;
-} last;
+// A file name as the file system compares it: without regard to case. ASCII by hand: a search among
+// thousands of names makes thousands of these.
+std::wstring FileSystemCase(std::wstring name) {
+  bool ascii = true;
+  for (wchar_t& c : name) {
+    if (c >= L'a' && c <= L'z')
+      c = static_cast<wchar_t>(c - L'a' + L'A');
+    else if (c >= 0x80)
+      ascii = false;
+  }
+  if (!ascii) CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return name;
+}
+
+// The names of the files in a folder (folders do not count), from one listing; none when the folder
+// does not exist yet.
+std::unordered_set<std::wstring> FileNamesIn(const std::wstring& folder) {
+  std::unordered_set<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(FileSystemCase(entry.cFileName));
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return names;
+}
 
 [[noreturn]] void CannotCreate(const std::wstring& path, DWORD code) {
   throw Error(L"Cannot create file \"" + path + L"\". " + SysErrorMessage(code));
@@ -123,14 +143,11 @@ std::optional<std::span<const uint8_t>> EncodeFile(HBITMAP bitmap, uint8_t forma
 
 // The folder a file goes into, made with its parents; a drive root keeps its backslash. A failure
 // to make it shows up as the file's own error.
-std::wstring MakeFolderOf(const std::wstring& path) {
+void MakeFolderOf(const std::wstring& path) {
   const std::wstring_view folder = ExcludeTrailingBackslash(ExtractFilePath(path));
   const std::wstring folderName(folder.size() == 2 && folder[1] == L':' ? ExtractFilePath(path) : folder);
   if (!folderName.empty() && !DirectoryExists(folderName)) ForceDirectories(folderName);
-  return folderName;
 }
-
-std::wstring FileName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\:") + 1); }
 
 }  // namespace
 
@@ -146,7 +163,7 @@ std::wstring SysErrorMessage(DWORD code) {
 }
 
 bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, bool replace) {
-  const std::wstring temporary = path + kTemporarySuffix;
+  const std::wstring temporary = path + L".corvix-tmp";
   {
     UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -173,63 +190,34 @@ bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, 
   return true;
 }
 
-namespace {
-
-// The first free name of the folder. `verify` looks the name up once more, for a caller whose write
-// would replace a file: a name that exists after all (its report not in yet) makes the folder
-// listed again.
-std::wstring FindAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension,
-                              bool verify) {
+std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension) {
   const int ansiBytes = WideCharToMultiByte(CP_ACP, 0, pattern.c_str(), static_cast<int>(pattern.size()), nullptr,
                                             0, nullptr, nullptr);
   if (static_cast<size_t>(ansiBytes) > kMaxPictureBytes) throw Error(L"Format string too long");
-  for (int look = 1;; ++look) {
-    bool removed = false;
-    const std::unordered_set<std::wstring>& taken = last.names.Of(folder, removed);
-    if (removed || pattern != last.pattern || extension != last.extension) last.number = 1;
-    uint64_t found = 0;
-    const std::optional<std::wstring> name = FirstFreeAutoName(
-        folder, pattern, extension, SystemSeparators(), taken.size(),
-        [&](std::wstring_view title) { return taken.contains(FileSystemCase(std::wstring(title))); }, last.number,
-        &found);
-    if (!name) throw Error(L"No free file name for the pattern \"" + pattern + L"\" in \"" + folder + L"\"");
-    if (verify && look == 1 && FileExists(*name)) {
-      last.names.Forget();
-      continue;
-    }
-    last.pattern = pattern;
-    last.extension = extension;
-    last.number = found ? found : 1;
-    return *name;
-  }
-}
-
-}  // namespace
-
-std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension) {
-  return FindAutoFileName(folder, pattern, extension, true);
+  const std::unordered_set<std::wstring> taken = FileNamesIn(folder);
+  const std::optional<std::wstring> name =
+      FirstFreeAutoName(folder, pattern, extension, SystemSeparators(), taken.size(),
+                        [&](std::wstring_view title) { return taken.contains(FileSystemCase(std::wstring(title))); });
+  if (!name) throw Error(L"No free file name for the pattern \"" + pattern + L"\" in \"" + folder + L"\"");
+  return *name;
 }
 
 void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) {
-  const std::wstring folder = MakeFolderOf(path);
+  MakeFolderOf(path);
   const std::optional<std::span<const uint8_t>> bytes = EncodeFile(bitmap, format);
-  if (!bytes) return;
-  WriteWholeFile(path, bytes->data(), bytes->size());
-  last.names.Written(folder, FileName(path));
+  if (bytes) WriteWholeFile(path, bytes->data(), bytes->size());
 }
 
 std::wstring SaveBitmapToAutoFile(HBITMAP bitmap, uint8_t format, const std::wstring& folder,
                                   const std::wstring& pattern, const std::wstring& extension) {
-  std::wstring path = FindAutoFileName(folder, pattern, extension, false);
-  const std::wstring folderName = MakeFolderOf(path);
+  std::wstring path = GetAutoFileName(folder, pattern, extension);
+  MakeFolderOf(path);
   const std::optional<std::span<const uint8_t>> bytes = EncodeFile(bitmap, format);
   if (!bytes) return path;
   // A name another program took since the folder was listed is looked for again, once.
   for (int look = 1; !WriteWholeFile(path, bytes->data(), bytes->size(), false); ++look) {
     if (look == 2) CannotCreate(path, ERROR_FILE_EXISTS);
-    last.names.Forget();
-    path = FindAutoFileName(folder, pattern, extension, false);
+    path = GetAutoFileName(folder, pattern, extension);
   }
-  last.names.Written(folderName, FileName(path));
   return path;
 }

@@ -225,17 +225,12 @@ std::wstring AutoFileName(std::wstring_view folder, std::wstring_view picture, s
 
 std::optional<std::wstring> FirstFreeAutoName(std::wstring_view folder, std::wstring_view picture,
                                               std::wstring_view extension, const NumberSeparators& separators,
-                                              size_t takenCount, const NameTaken& taken, uint64_t from,
-                                              uint64_t* found) {
+                                              size_t takenCount, const NameTaken& taken) {
   const bool showsNumber = PictureShowsNumber(picture);
   const uint64_t last = static_cast<uint64_t>(takenCount) + 1;
-  if (found) *found = 0;
-  for (uint64_t number = std::max<uint64_t>(from, 1); number <= last; ++number) {
+  for (uint64_t number = 1; number <= last; ++number) {
     const std::wstring title = AutoFileTitle(picture, extension, number, separators, number > 1 && !showsNumber);
-    if (!taken(title)) {
-      if (found) *found = number;
-      return InFolder(folder, title);
-    }
+    if (!taken(title)) return InFolder(folder, title);
   }
   if (!showsNumber) return std::nullopt;  // its names were all different already
   for (uint64_t number = 1; number <= last; ++number) {

@@ -46,9 +46,6 @@ using NameTaken = std::function<bool(std::wstring_view fileName)>;
 // free name when different numbers give different names. A picture whose names repeat (scientific
 // notation: "0E+0" makes 90 names) may have them all taken; its names then get the number appended
 // (1E+01.jpg, 2E+02.jpg, ...), tried as far. Nothing when neither finds a free name.
-// A caller that knows every number below `from` is taken starts there; `found`, when given, gets
-// the number of a name the first search found (0 for an appended one).
 std::optional<std::wstring> FirstFreeAutoName(std::wstring_view folder, std::wstring_view picture,
                                               std::wstring_view extension, const NumberSeparators& separators,
-                                              size_t takenCount, const NameTaken& taken, uint64_t from = 1,
-                                              uint64_t* found = nullptr);
+                                              size_t takenCount, const NameTaken& taken);

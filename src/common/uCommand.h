@@ -34,8 +34,6 @@ void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path);
 // whole or not at all, and a failure never costs the file that was there. Without `replace` an
 // existing file stays as it is and the result is false. Raises "Cannot create file ...".
 bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, bool replace = true);
-// What the temporary file's name adds to the file's.
-inline constexpr wchar_t kTemporarySuffix[] = L".corvix-tmp";
 
 // An automatic save: the picture under the first free name of `folder` (as GetAutoFileName), written
 // as SaveBitmapToFile writes it but never over a file; a name another program takes meanwhile is

@@ -12,15 +12,22 @@ namespace {
 constexpr DWORD kValueBuffer = 2048;  // 2047 characters and the terminating zero
 constexpr char kUtf16Mark[] = "\xFF\xFE";
 
-std::string ReadBytes(const std::wstring& path, bool& exists) {
+// The whole file; empty when there is none. Raises when it exists and cannot be read: it is never
+// rewritten from a part of itself.
+std::string ReadBytes(const std::wstring& path) {
   UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  exists = static_cast<bool>(file);
+  if (!file) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return {};
+    throw Error(L"Unable to write to " + path);
+  }
   std::string bytes;
   char chunk[65536];
-  DWORD read = 0;
-  while (file && ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-  return bytes;
+  for (DWORD read = 0;; bytes.append(chunk, read)) {
+    if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) throw Error(L"Unable to write to " + path);
+    if (read == 0) return bytes;
+  }
 }
 
 std::wstring FromAnsi(const std::string& bytes) {
@@ -49,8 +56,7 @@ bool FitsAnsiCodePage(const std::wstring& text) {
 
 void TIniFile::MatchEncoding(bool needsUnicode) {
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, fileName_.c_str());  // what the system holds goes first
-  bool exists = false;
-  const std::string bytes = ReadBytes(fileName_, exists);
+  const std::string bytes = ReadBytes(fileName_);
   const bool unicode = bytes.starts_with(kUtf16Mark);
   std::string rewritten;
   if (needsUnicode && !unicode) {

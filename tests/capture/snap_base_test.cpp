@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "capture/uCustomSnapForm.h"
+#include "toolkit/scope_exit.h"
 
 #include "support/windows.h"
 #include "toolkit/forms.h"
@@ -52,6 +53,7 @@ TEST(SnapBase, EachCaptureReadsTheDesktopAsItIsNowAndTheOverlayAgrees) {
   if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
   static Rect desktop;
   DesktopRect = [] { return desktop; };
+  const ScopeExit restore([] { DesktopRect = VirtualDesktop; });
   desktop = {0, 0, 640, 400};
   TScreenSnap screen;
   EXPECT_EQ(Shape(screen.Snap()).bmWidth, 640);
@@ -70,7 +72,6 @@ TEST(SnapBase, EachCaptureReadsTheDesktopAsItIsNowAndTheOverlayAgrees) {
   });
   EXPECT_EQ(region.Snap(), nullptr);
   person.join();
-  DesktopRect = VirtualDesktop;
   EXPECT_EQ(covered.left, 100);
   EXPECT_EQ(covered.top, 50);
   EXPECT_EQ(covered.right, 900);

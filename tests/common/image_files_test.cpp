@@ -279,7 +279,7 @@ TEST_F(AutoNameTest, TheFirstFreeNumberFillsGapsFirst) {
 }
 
 // Captures in a row take the next names; what another program does to the folder meanwhile counts:
-// a file it deletes leaves a gap that is filled, a file it adds is never overwritten.
+// a file it deletes leaves a gap that is filled, a file it adds is not written over.
 TEST_F(AutoNameTest, SavesInARowTakeTheNextNamesAndChangesMadeMeanwhileCount) {
   TestBitmap bitmap(4, 3, 32);
   const std::wstring base = folder_.Path().wstring() + L"\\";
@@ -297,24 +297,18 @@ TEST_F(AutoNameTest, SavesInARowTakeTheNextNamesAndChangesMadeMeanwhileCount) {
   EXPECT_EQ(saveNext(), base + L"005.jpg");
 }
 
-// A file that comes without the folder's clock showing it (within its resolution) is never
-// overwritten by an automatic save: the name is looked for again.
-TEST_F(AutoNameTest, AnAutomaticSaveNeverReplacesAFileItDidNotKnowOf) {
-  TestBitmap bitmap(4, 3, 32);
-  const std::wstring folder = folder_.Path().wstring();
-  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, folder, L"000", L".jpg"), folder + L"\\001.jpg");
-  HANDLE handle = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-  FILETIME written;
-  GetFileTime(handle, nullptr, nullptr, &written);
-  std::ofstream(folder_.Path() / L"002.jpg") << "precious";
-  SetFileTime(handle, nullptr, nullptr, &written);  // as if within the same tick
-  CloseHandle(handle);
-  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, folder, L"000", L".jpg"), folder + L"\\003.jpg");
-  const std::vector<uint8_t> kept = ReadFile(folder_.Path() / L"002.jpg");
+// An automatic save never replaces a file, even one that came after the folder was listed.
+TEST_F(AutoNameTest, AnAutomaticSaveNeverReplacesAFile) {
+  const std::filesystem::path path = folder_.Path() / L"001.jpg";
+  Touch(path, "precious");
+  const uint8_t bytes[] = {1, 2, 3};
+  EXPECT_FALSE(WriteWholeFile(path.wstring(), bytes, sizeof bytes, false));
+  const std::vector<uint8_t> kept = ReadFile(path);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1) << "a temporary file was left";
+  TestBitmap bitmap(4, 3, 32);
+  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, folder_.Path().wstring(), L"000", L".jpg"),
+            (folder_.Path() / L"002.jpg").wstring());
 }
 
 TEST_F(AutoNameTest, AMissingFolderGivesTheFirstNumber) {
