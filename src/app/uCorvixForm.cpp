@@ -37,7 +37,7 @@ int ShowSingle(Dialog*& open) {
     return mrNone;
   }
   auto dialog = std::make_unique<Dialog>();
-  const ScopeExit free([&] { dialog->Destroy(); });
+  const ScopeExit freeDialog([&] { dialog->Destroy(); });
   dialog->Create();
   open = dialog.get();
   return dialog->ShowModal();
@@ -122,7 +122,7 @@ void TCorvixForm::ShowWelcome() {
 }
 
 void TCorvixForm::FormDestroy() {
-  const ScopeExit free([this] {
+  const ScopeExit freeComponents([this] {
     FHeld.reset();
     StopWatchingKeys();
     TrayIcon.reset();

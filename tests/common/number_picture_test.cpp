@@ -116,7 +116,7 @@ TEST(FirstFreeAutoName, EndsWhenThePictureRepeatsItsNames) {
   size_t calls = 0;
   const auto all = [&](std::wstring_view) { return ++calls, true; };
   EXPECT_EQ(FirstFreeAutoName(L"C:\\S", L"0E+0", L".jpg", {}, 5, all), std::nullopt);
-  EXPECT_EQ(calls, 12u);
+  EXPECT_LE(calls, 2 * (5u + 1));  // each search tries at most one name more than are taken
   EXPECT_EQ(FirstFreeAutoName(L"C:\\S", L"shot", L".jpg", {}, 5, all), std::nullopt);
 }
 
