@@ -3,6 +3,8 @@
 #include "common/hotkey_text.h"
 #include "fuzz_support.h"
 
+#include <array>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
   const bool grammar = data.ConsumeBool();
@@ -14,10 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   // A keyboard state: which table entries are held, and the key of the event.
   const uint64_t heldMask = data.ConsumeIntegral<uint64_t>();
   const int32_t pressed = data.ConsumeIntegralInRange<int32_t>(0, 0xFF);
+  // Entry i of the table is held when bit i is set; a key shared by entries goes by the first.
+  std::array<bool, 256> heldKeys{};
+  for (size_t i = KeyNameTable.size(); i-- > 0;) {
+    const int32_t key = KeyNameTable[i].TestKey;
+    FUZZ_CHECK(key >= 0 && key < 256);
+    heldKeys[static_cast<size_t>(key)] = ((heldMask >> i) & 1) != 0;
+  }
   const KeyHeld held = [&](int32_t virtualKey) {
-    for (size_t i = 0; i < KeyNameTable.size(); ++i)
-      if (KeyNameTable[i].TestKey == virtualKey) return ((heldMask >> i) & 1) != 0;
-    return false;
+    return virtualKey >= 0 && virtualKey < 256 && heldKeys[static_cast<size_t>(virtualKey)];
   };
   int32_t heldModifiers = 0;
   for (const KeyName& name : KeyNameTable)

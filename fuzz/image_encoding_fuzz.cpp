@@ -52,7 +52,8 @@ void CheckJpeg(FuzzedDataProvider& data, int width, int height) {
     pixels[i] = smooth ? static_cast<uint8_t>(colours[(row / 16 + column / 16) % 2] >> (8 * channel))
                        : data.ConsumeIntegral<uint8_t>();
   }
-  std::vector<uint8_t> jpeg;
+  // One buffer for every picture, as the program keeps one: its capacity carries over.
+  static std::vector<uint8_t> jpeg;
   FUZZ_CHECK(EncodeJpeg({width, height, bits, pixels.data(), stride, topDown}, jpeg) == 0);
   const DecodedJpeg decoded = DecodeJpeg(jpeg);
   FUZZ_CHECK(decoded.width == width && decoded.height == height && decoded.components == 3);

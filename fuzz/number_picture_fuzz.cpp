@@ -7,8 +7,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
   const uint64_t number = data.ConsumeIntegralInRange<uint64_t>(1, UINT64_MAX - 1);
   const NumberSeparators separators{data.ConsumeBool() ? L',' : L'.', data.ConsumeBool() ? L' ' : L','};
-  const std::wstring picture = data.ConsumeBool() ? FuzzText(data, 300)
-                                                  : FuzzTextOf(data, L"0#.,;E+-e'\"x\\0000####", 300);
+  // No longer than the program accepts (a unit is at least a byte in the ANSI code page).
+  const std::wstring picture = data.ConsumeBool() ? FuzzText(data, kMaxPictureBytes)
+                                                  : FuzzTextOf(data, L"0#.,;E+-e'\"x\\0000####", kMaxPictureBytes);
   const std::wstring shown = FormatNumberPicture(number, picture, separators);
   // Bounded by the picture and the number: at most a separator per placeholder, plus the digits.
   FUZZ_CHECK(shown.size() <= picture.size() * 2 + 48);
