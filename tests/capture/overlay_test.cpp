@@ -98,11 +98,12 @@ class OverlayTest : public testing::Test {
   HBITMAP snap_ = nullptr;
 };
 
-// A box at (200, 150) grown to about 160 x 120 by its bottom-right grip.
-void PlaceAndGrow() {
+// A box at (200, 150) grown to 162 x 122 by its bottom-right grip; false when it was not. (Scripts
+// run on a thread of their own: they note what happened, the test checks it.)
+bool PlaceAndGrow() {
   Click(200, 150);
-  Sleep(200);
-  Drag(208, 158, 360, 270);
+  return WaitFor([] { return SizerControl != nullptr && IsWindowVisible(SizerControl->Handle()); }) &&
+         DragInMoveSizeLoop(SizerControl->Handle(), {208, 158}, {360, 270}, {200, 150, 362, 272});
 }
 
 TEST_F(OverlayTest, EscAtOnceCancels) {
@@ -126,19 +127,24 @@ TEST_F(OverlayTest, AnyButtonPlacesOneTenByTenBoxAtThePressAndEscCancels) {
 
 TEST_F(OverlayTest, AGripDragResizesAndAnInsideDragMovesWithoutResizing) {
   Rect grown, moved;
+  bool grew = false, wasMoved = false;
   const OverlayRun run = Run([&] {
-    PlaceAndGrow();
-    grown = SizerControl->BoundsInOwner();
-    Drag(grown.Left + grown.Width() / 2, grown.Top + grown.Height() / 2, grown.Left + grown.Width() / 2 + 100,
-         grown.Top + grown.Height() / 2 + 60);
-    moved = SizerControl->BoundsInOwner();
+    if ((grew = PlaceAndGrow())) {
+      grown = SizerControl->BoundsInOwner();
+      const int x = grown.Left + grown.Width() / 2, y = grown.Top + grown.Height() / 2;
+      wasMoved = DragInMoveSizeLoop(SizerControl->Handle(), {x, y}, {x + 100, y + 60},
+                                    {grown.Left + 100, grown.Top + 60, grown.Right + 100, grown.Bottom + 60});
+      moved = SizerControl->BoundsInOwner();
+    }
     PressKeys(0, VK_ESCAPE);
   });
+  EXPECT_TRUE(grew) << "the grip did not size the box";
+  EXPECT_TRUE(wasMoved) << "the inside did not move the box";
   EXPECT_EQ(run.result, mrCancel);
   EXPECT_EQ(grown.Left, 200);
   EXPECT_EQ(grown.Top, 150);
-  EXPECT_NEAR(grown.Right, 360, 6);
-  EXPECT_NEAR(grown.Bottom, 270, 6);
+  EXPECT_EQ(grown.Right, 362);
+  EXPECT_EQ(grown.Bottom, 272);
   EXPECT_EQ(moved.Left, grown.Left + 100);
   EXPECT_EQ(moved.Top, grown.Top + 60);
   EXPECT_EQ(moved.Width(), grown.Width()) << "moving changed the width";
@@ -146,12 +152,15 @@ TEST_F(OverlayTest, AGripDragResizesAndAnInsideDragMovesWithoutResizing) {
 }
 
 TEST_F(OverlayTest, ADoubleClickOnAGripDoesNotAccept) {
-  const OverlayRun run = Run([] {
-    PlaceAndGrow();
-    const Rect box = SizerControl->BoundsInOwner();
-    DoubleClick(box.Right - 2, box.Bottom - 2);
+  bool grew = false;
+  const OverlayRun run = Run([&] {
+    if ((grew = PlaceAndGrow())) {
+      const Rect box = SizerControl->BoundsInOwner();
+      DoubleClick(box.Right - 2, box.Bottom - 2);
+    }
     PressKeys(0, VK_ESCAPE);
   });
+  EXPECT_TRUE(grew) << "the grip did not size the box";
   EXPECT_EQ(run.result, mrCancel);
 }
 
@@ -175,13 +184,18 @@ class OverlayAcceptTest : public OverlayTest, public testing::WithParamInterface
 
 TEST_P(OverlayAcceptTest, ADoubleClickAcceptsTheFramedRegionAsShown) {
   Rect box;
+  bool grew = false;
   const OverlayRun run = Run([&] {
-    PlaceAndGrow();
+    if (!(grew = PlaceAndGrow())) {
+      PressKeys(0, VK_ESCAPE);
+      return;
+    }
     box = SizerControl->BoundsInOwner();
     const int x = GetParam().dx >= 0 ? box.Left + GetParam().dx : box.Right + GetParam().dx;
     const int y = GetParam().dy >= 0 ? box.Top + GetParam().dy : box.Bottom + GetParam().dy;
     DoubleClick(x, y);
   });
+  ASSERT_TRUE(grew) << "the grip did not size the box";
   ASSERT_EQ(run.result, mrOk);
   ASSERT_EQ(run.width, box.Width() - 10);
   ASSERT_EQ(run.height, box.Height() - 10);

@@ -73,6 +73,7 @@ class CorvixRun {
   DWORD ExitCode() const;
   HWND MainForm() const { return FindProcessWindow(Pid(), L"CorvixForm", L"CorvixForm"); }
   HWND ApplicationWindow() const { return FindProcessWindow(Pid(), L"TApplication", L"Corvix截屏助手"); }
+  HWND NotifyWindow() const { return FindProcessWindow(Pid(), L"TTrayIconNotify", L""); }
 
   // What sits in the program folder besides Corvix.exe.
   std::vector<std::wstring> FolderEntries() const;

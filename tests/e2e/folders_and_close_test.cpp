@@ -46,8 +46,6 @@ bool Holds(const std::vector<std::wstring>& lines, const std::wstring& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-HWND NotifyWindow(const CorvixRun& corvix) { return FindProcessWindow(corvix.Pid(), L"TTrayIconNotify", L""); }
-
 bool MenuOpen(const CorvixRun& corvix) { return FindProcessWindow(corvix.Pid(), L"#32768", L"", true) != nullptr; }
 
 bool ForegroundIsTheProgram(const CorvixRun& corvix) {
@@ -83,7 +81,7 @@ const CloseCase kCloseRequests[] = {
     {"ApplicationWindow",
      [](const CorvixRun& corvix) { return PostMessageW(corvix.ApplicationWindow(), WM_CLOSE, 0, 0) != 0; }},
     {"MainForm", [](const CorvixRun& corvix) { return PostMessageW(corvix.MainForm(), WM_CLOSE, 0, 0) != 0; }},
-    {"TrayWindow", [](const CorvixRun& corvix) { return PostMessageW(NotifyWindow(corvix), WM_CLOSE, 0, 0) != 0; }},
+    {"TrayWindow", [](const CorvixRun& corvix) { return PostMessageW(corvix.NotifyWindow(), WM_CLOSE, 0, 0) != 0; }},
     {"Taskkill", RunTaskkill},
 };
 
@@ -93,7 +91,7 @@ TEST_P(CloseRequestTest, OnlyHidesAndHotKeysAndTheTrayMenuStillWork) {
   CorvixRun corvix;  // ExitHint is on: a close that meant exit would ask
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
   ASSERT_TRUE(corvix.Start());
-  HWND application = corvix.ApplicationWindow(), form = corvix.MainForm(), notify = NotifyWindow(corvix);
+  HWND application = corvix.ApplicationWindow(), form = corvix.MainForm(), notify = corvix.NotifyWindow();
   ASSERT_TRUE(application && form && notify);
 
   ASSERT_TRUE(GetParam().request(corvix)) << "the close request could not be made";
@@ -104,7 +102,7 @@ TEST_P(CloseRequestTest, OnlyHidesAndHotKeysAndTheTrayMenuStillWork) {
   ASSERT_TRUE(corvix.IsRunning()) << "the program ended";
   EXPECT_EQ(corvix.ApplicationWindow(), application);
   EXPECT_EQ(corvix.MainForm(), form);
-  EXPECT_EQ(NotifyWindow(corvix), notify);
+  EXPECT_EQ(corvix.NotifyWindow(), notify);
   EXPECT_FALSE(IsWindowVisible(form));
   EXPECT_EQ(FindProcessWindow(corvix.Pid(), L"#32770", L"", true), nullptr) << "a close request asked something";
 

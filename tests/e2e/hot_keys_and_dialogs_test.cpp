@@ -12,20 +12,6 @@
 namespace e2e {
 namespace {
 
-// Runs a program of the X side (xset, xdotool) through Wine's start and waits for it to end.
-bool RunUnix(const std::wstring& commandLine) {
-  std::wstring line = L"start.exe /wait /unix " + commandLine;
-  STARTUPINFOW startup{sizeof startup};
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return false;
-  const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
-  if (!ended) TerminateProcess(process.hProcess, 1);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return ended;
-}
-
 std::vector<std::wstring> SavedFiles(const CorvixRun& corvix) {
   std::vector<std::wstring> names;
   for (const std::wstring& path : FilesUnder((corvix.Folder() / L"Save").wstring()))
@@ -156,7 +142,7 @@ TEST(OptionsAndHotKeys, EnterKeepsTheFieldAndAFieldLeftWithModifiersAloneGoesBac
 TEST(SessionEnd, WithTheOptionsDialogOpenedFromTheTrayMenuEndsCleanly) {
   CorvixRun corvix;
   ASSERT_TRUE(corvix.Start());
-  HWND notify = FindProcessWindow(corvix.Pid(), L"TTrayIconNotify", L"");
+  HWND notify = corvix.NotifyWindow();
   PostMessageW(notify, 0x0800, 1, WM_RBUTTONDOWN);  // the shell's report of a right press on the icon
   ASSERT_TRUE(WaitFor([&] { return FindProcessWindow(corvix.Pid(), L"#32768", L"", true) != nullptr; })) << "no menu";
   PressKeys(0, VK_DOWN);  // the first entry, 选项设置

@@ -59,7 +59,6 @@ TEST(Soak, FiveHundredCapturesOfEveryKindGiveFiveHundredFilesAndFlatResources) {
   RECT region{};  // the box of the latest region capture, in screen coordinates
 
   Resources warm;
-  int repeatedSteps = 0;
   std::vector<SIZE> regionSizes(kCaptures + 1);  // what each region capture accepted
   for (int n = 1; n <= kCaptures; ++n) {
     switch (n % 3) {
@@ -74,24 +73,21 @@ TEST(Soak, FiveHundredCapturesOfEveryKindGiveFiveHundredFilesAndFlatResources) {
         Press(kCtrlF3);
         HWND overlay = corvix.WaitForOverlay();
         ASSERT_NE(overlay, nullptr) << "capture " << n;
-        WaitFor([&] { return GetForegroundWindow() == overlay; }, 3s);
         Click(client.left + 20, client.top + 20);
         HWND box = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)); }));
-        // The drag enlarges the box and the double-click accepts it. Should the system drop a
-        // step on this busy machine (a drag that began before the box could take it, two clicks
-        // that did not pair up), the step is done again: counted and printed, not hidden.
-        for (int attempt = 0; attempt < 3; ++attempt) {
-          GetWindowRect(box, &region);
-          if (region.right - region.left < 60 || region.bottom - region.top < 40) {  // not the dragged size
-            Drag(region.right - 2, region.bottom - 2, region.left + 100, region.top + 70);
-            GetWindowRect(box, &region);
-          }
-          regionSizes[n] = {region.right - region.left - 10, region.bottom - region.top - 10};
-          DoubleClick((region.left + region.right) / 2, (region.top + region.bottom) / 2);
-          if (WaitFor([&] { return std::filesystem::exists(Numbered(save, n)); }, 3s)) break;
-          ++repeatedSteps;
-        }
+        ASSERT_TRUE(WaitFor([&] {
+          return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box);
+        })) << "capture " << n << ": no box";
+        // The bottom-right grip dragged to make the box 102 x 72, then a double-click inside: each
+        // step must work the first time.
+        RECT placed{};
+        GetWindowRect(box, &placed);
+        region = {placed.left, placed.top, placed.left + 102, placed.top + 72};
+        ASSERT_TRUE(DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {placed.left + 100, placed.top + 70},
+                                       region))
+            << "capture " << n << ": the box placed at " << placed.left << "," << placed.top << " did not grow";
+        regionSizes[n] = {region.right - region.left - 10, region.bottom - region.top - 10};
+        DoubleClick((region.left + region.right) / 2, (region.top + region.bottom) / 2);
         break;
       }
     }
@@ -115,7 +111,6 @@ TEST(Soak, FiveHundredCapturesOfEveryKindGiveFiveHundredFilesAndFlatResources) {
   }
   EXPECT_EQ(invalid, 0) << "files that are not the picture of their capture";
 
-  std::printf("input steps repeated: %d\n", repeatedSteps);
   std::printf("after %d captures: GDI %lu, USER %lu, windows %d, private %llu KB\n", kWarm, warm.gdiObjects,
               warm.userObjects, warm.windows, static_cast<unsigned long long>(warm.privateKb));
   std::printf("after %d captures: GDI %lu, USER %lu, windows %d, private %llu KB\n", kCaptures, end.gdiObjects,

@@ -58,6 +58,21 @@ void ClickCentre(HWND window);
 // Press at one point, move there in small steps, release.
 void Drag(int fromX, int fromY, int toX, int toY);
 
+// Runs a program of the X side (xset, xdotool) through Wine's start and waits (bounded) for it to
+// end; false when it could not be started or did not end.
+bool RunUnix(const std::wstring& commandLine);
+
+// Whether the thread runs the system's move or size loop (a window being dragged by a grip or its
+// caption).
+bool InMoveSizeLoop(DWORD thread);
+// A drag by a window's grip or its inside, which the system's move or size loop of the window's
+// thread carries out: press at `from`, wait until the loop runs, move there in steps, release.
+// Returns once the loop has ended and the window stands at `expected` (screen coordinates); false
+// when the loop did not start or the window did not get there in time (the button is released
+// either way). Where the system draws only a frame while dragging (Wine's default for a child
+// window), the window moves once the loop has ended, which is why the place is waited for.
+bool DragInMoveSizeLoop(HWND window, POINT from, POINT to, const RECT& expected);
+
 // A balloon as the shell shows it: a tooltip window of the shell's process. Its text is read
 // through that process's own memory, since a tooltip's text does not travel in WM_GETTEXT. (Wine's
 // tooltip does not give its title back, so the title is checked by eye on a screenshot.)
@@ -75,5 +90,9 @@ int CountTooltipsWithText(const std::wstring& text);
 
 // True when another program holds this global hot key: our own RegisterHotKey for it fails.
 bool IsHotKeyTaken(UINT modifiers, UINT key);
+
+// Whether the shell shows icon 1 of this window, asked without changing it. The window may be
+// gone: the shell keeps an icon until it is taken away.
+bool ShellHasIcon(HWND notifyWindow);
 
 }  // namespace testsupport
