@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows libraries Corvix links against into one prefix, once:
 #   libjpeg-turbo (static, with its x86_64 SIMD) from the distribution's source package,
+#   zlib (static) from the distribution's source package, for PNG;
+#   libpng (static), the reference PNG decoder of the tests and encoder of the benchmark,
 #   GoogleTest from the source tree the distribution installs under /usr/src.
 #   Google Benchmark, when asked for (make bench), from the distribution's source package.
 # Usage: build-deps.sh <prefix> <toolchain file> [benchmark]. A stamp per library keeps later runs
@@ -23,9 +25,17 @@ cmake_build() { # <source dir> <build dir> [cmake options...]
 }
 
 source_package() { # <package> <folder>: unpacks the upstream source, prints its directory
-  (cd "$work" && rm -rf "$2" && mkdir "$2" && cd "$2" && apt-get source --download-only "$1" >/dev/null 2>&1) \
+  # Each release the archive lists, newest first as apt has it: a security update's source is not
+  # on every mirror, while the release the distribution shipped is.
+  local version
+  for version in "" $(apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ { print "=" $2 }'); do
+    (cd "$work" && rm -rf "$2" && mkdir "$2" && cd "$2" && apt-get source --download-only "$1$version" >/dev/null 2>&1) \
+      && break
+    version=failed
+  done
+  [ "$version" != failed ] \
     || { echo "deps: 'apt-get source $1' failed (is a deb-src entry present? run scripts/setup-host.sh)" >&2; exit 1; }
-  tar -xzf "$(ls "$work/$2"/*.orig.tar.gz | head -n 1)" -C "$work/$2"
+  tar -xf "$(ls "$work/$2"/*.orig.tar.* | head -n 1)" -C "$work/$2"
   find "$work/$2" -mindepth 1 -maxdepth 1 -type d | head -n 1
 }
 
@@ -35,6 +45,23 @@ if [ ! -f "$prefix/.jpeg-done" ]; then
   cmake_build "$src" "$work/jpeg-build" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
     -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
   touch "$prefix/.jpeg-done"
+fi
+
+if [ ! -f "$prefix/.zlib-done" ]; then
+  echo "deps: building zlib for Windows"
+  src=$(source_package zlib zlib-src)
+  (cd "$src" && CHOST=x86_64-w64-mingw32 ./configure --static --prefix="$prefix" && make -j "$jobs" libz.a \
+    && make install) >"$work/zlib-build.log" 2>&1 \
+    || { echo "deps: building zlib failed; the log follows" >&2; tail -n 40 "$work/zlib-build.log" >&2; exit 1; }
+  touch "$prefix/.zlib-done"
+fi
+
+if [ ! -f "$prefix/.png-done" ]; then
+  echo "deps: building libpng for Windows"
+  src=$(source_package libpng1.6 png-src)
+  cmake_build "$src" "$work/png-build" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
+  touch "$prefix/.png-done"
 fi
 
 if [ ! -f "$prefix/.gtest-done" ]; then
