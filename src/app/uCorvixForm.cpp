@@ -59,7 +59,7 @@ TCorvixForm::TCorvixForm()
     : a_Option(a_List.Add(IDA_OPTION, L"选项设置(&O)", [this] { a_OptionExecute(); })),
       a_Version(a_List.Add(IDA_VERSION, L"关于", [this] { a_VersionExecute(); })),
       a_Exit(a_List.Add(IDA_EXIT, L"退出", [this] { a_ExitExecute(); })),
-      SaveDialog(L"所有文件(*.*)|*.*|Bitmaps (*.bmp)|*.bmp|JPEG Image File (*.jpg,*.jpeg)|*.jpg;*.jpeg") {
+      SaveDialog(L"所有文件(*.*)|*.*|Bitmaps (*.bmp)|*.bmp|JPEG Image File (*.jpg,*.jpeg)|*.jpg;*.jpeg|PNG Image File (*.png)|*.png") {
   PopupMenu.Items = {{L"", &a_Option}, {L"-"}, {L"", &a_Version}, {L"", &a_Exit}};
 }
 
@@ -280,7 +280,7 @@ void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
   if (!picture) return;
 
   const DefaultOptionRec& option = OptionConfigure->Option;
-  const std::wstring extension = option.DefaultImage == 0 ? L".bmp" : option.DefaultImage == 1 ? L".jpg" : L"";
+  const std::wstring extension = ImageExtension(option.DefaultImage);
   // A relative folder is the program folder's, whatever the working folder.
   const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);
   if (option.AutoSave) {

@@ -7,6 +7,7 @@
 #include "common/folders.h"
 #include "common/image_encoding.h"
 #include "common/number_picture.h"
+#include "common/png_encoding.h"
 #include "common/paths.h"
 #include "common/uCommand.h"
 #include "toolkit/error.h"
@@ -16,7 +17,7 @@ namespace {
 
 // Reused from one picture to the next, so a capture allocates nothing once they have grown.
 std::vector<uint8_t> pixelBuffer;
-std::vector<uint8_t> jpegBuffer;
+std::vector<uint8_t> encodedBuffer;  // the last JPEG or PNG file
 
 std::wstring LocaleText(LCTYPE type, const wchar_t* fallback) {
   wchar_t text[8] = {};
@@ -116,28 +117,40 @@ bool DibSectionView(HBITMAP bitmap, PixelView& view) {
   return true;
 }
 
-std::span<const uint8_t> EncodeJpegFile(HBITMAP bitmap, const BITMAP& shape) {
+// The picture's 24- or 32-bit pixels: where they lie in a DIB section of ours, otherwise one
+// GetDIBits into the pixel buffer (32-bit pixels as they are, any other depth as a 24-bit copy,
+// rows from the top).
+PixelView ReadPixels(HBITMAP bitmap, const BITMAP& shape) {
   PixelView view;
-  if (!DibSectionView(bitmap, view)) {
-    // One GetDIBits: 32-bit pixels as they are, any other depth as a 24-bit copy, rows from the top.
-    const int bits = shape.bmBitsPixel * shape.bmPlanes == 32 ? 32 : 24;
-    const size_t stride = BmpRowBytes(shape.bmWidth, bits);
-    pixelBuffer.resize(stride * static_cast<size_t>(shape.bmHeight));
-    DibInfo info = DescribeDib(shape.bmWidth, -shape.bmHeight, bits);
-    info.header.biCompression = BI_RGB;
-    CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data());
-    view = {shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
-  }
-  if (const int code = EncodeJpeg(view, jpegBuffer)) throw Error(L"JPEG error #" + std::to_wstring(code));
-  return jpegBuffer;
+  if (DibSectionView(bitmap, view)) return view;
+  const int bits = shape.bmBitsPixel * shape.bmPlanes == 32 ? 32 : 24;
+  const size_t stride = BmpRowBytes(shape.bmWidth, bits);
+  pixelBuffer.resize(stride * static_cast<size_t>(shape.bmHeight));
+  DibInfo info = DescribeDib(shape.bmWidth, -shape.bmHeight, bits);
+  info.header.biCompression = BI_RGB;
+  CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data());
+  return {shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
 }
 
-// The bytes of the file for a format: 0 BMP, 1 JPEG, nothing for any other.
+std::span<const uint8_t> EncodeJpegFile(HBITMAP bitmap, const BITMAP& shape) {
+  if (const int code = EncodeJpeg(ReadPixels(bitmap, shape), encodedBuffer))
+    throw Error(L"JPEG error #" + std::to_wstring(code));
+  return encodedBuffer;
+}
+
+std::span<const uint8_t> EncodePngFile(HBITMAP bitmap, const BITMAP& shape) {
+  if (const int code = EncodePng(ReadPixels(bitmap, shape), encodedBuffer))
+    throw Error(L"PNG error #" + std::to_wstring(code));
+  return encodedBuffer;
+}
+
+// The bytes of the file for a format: 0 BMP, 1 JPEG, 2 PNG, nothing for any other.
 std::optional<std::span<const uint8_t>> EncodeFile(HBITMAP bitmap, uint8_t format) {
   BITMAP shape{};
   if (!GetObjectW(bitmap, sizeof shape, &shape)) throw Error(L"Cannot read the picture's pixels");
   if (format == 0) return EncodeBmpFile(bitmap, shape);
   if (format == 1) return EncodeJpegFile(bitmap, shape);
+  if (format == 2) return EncodePngFile(bitmap, shape);
   return std::nullopt;
 }
 
@@ -200,6 +213,11 @@ std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pat
                         [&](std::wstring_view title) { return taken.contains(FileSystemCase(std::wstring(title))); });
   if (!name) throw Error(L"No free file name for the pattern \"" + pattern + L"\" in \"" + folder + L"\"");
   return *name;
+}
+
+std::wstring ImageExtension(uint8_t format) {
+  static constexpr const wchar_t* kExtensions[] = {L".bmp", L".jpg", L".png"};
+  return format < std::size(kExtensions) ? kExtensions[format] : L"";
 }
 
 void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) {

@@ -24,10 +24,13 @@ bool AskYesNo(HWND owner, const std::wstring& question);
 // make no name that is free.
 std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension);
 
-// Writes a bitmap to `path`: format 0 BMP at the bitmap's own colour depth, 1 JPEG, any other
+// The extension of a format's files: ".bmp", ".jpg", ".png"; none for any other value.
+std::wstring ImageExtension(uint8_t format);
+
+// Writes a bitmap to `path`: format 0 BMP at the bitmap's own colour depth, 1 JPEG, 2 PNG, any other
 // value nothing. The folder is made with its parents. The file appears whole or not at all: an
 // existing file of that name is replaced only by a complete new one. Raises
-// "Cannot create file "<path>". <system error>" or "JPEG error #<n>".
+// "Cannot create file "<path>". <system error>", "JPEG error #<n>" or "PNG error #<n>".
 void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path);
 
 // Writes the bytes to a temporary file beside `path`, then moves it to `path`: the file appears

@@ -12,7 +12,7 @@ struct DefaultOptionRec {
   bool ExitHint = true;                 // ask before exiting
   std::wstring DefaultFormat = L"000";  // number pattern of automatic names
   std::wstring DefaultDir;              // default save folder
-  uint8_t DefaultImage = 1;             // 0 BMP, 1 JPEG
+  uint8_t DefaultImage = 1;             // 0 BMP, 1 JPEG, 2 PNG
   std::wstring KeyScreen = L"CTRL+F1";  // hot-key texts: whole screen,
   std::wstring KeyActiveWnd = L"CTRL+F2";  // active window,
   std::wstring KeyCustom = L"CTRL+F3";     // drawn region

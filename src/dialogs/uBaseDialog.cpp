@@ -2,7 +2,15 @@
 
 namespace {
 constexpr UINT kShown = WM_APP + 0x40;
+
+// A combo box showing its list: Enter and Escape close the list (taking or leaving its choice), as
+// in every dialog, rather than the dialog itself.
+bool IsDroppedList(HWND focus) {
+  wchar_t className[16] = {};
+  GetClassNameW(focus, className, 16);
+  return lstrcmpiW(className, L"ComboBox") == 0 && SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
+}  // namespace
 
 TBaseDialogForm::TBaseDialogForm()
     : font_(SongTiFont(12)) {}
@@ -34,6 +42,9 @@ void TBaseDialogForm::FormKeyDown(WPARAM key) {
 }
 
 bool TBaseDialogForm::PreTranslate(MSG& message) {
+  if (message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE) &&
+      IsDroppedList(GetFocus()))
+    return false;
   if (message.message == WM_KEYDOWN && (message.hwnd == Handle() || IsChild(Handle(), message.hwnd)))
     FormKeyDown(message.wParam);
   // Tab and the arrow keys move between the controls; Enter and Escape were seen above.

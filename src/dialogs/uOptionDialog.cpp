@@ -96,7 +96,7 @@ void TOptionDialog::Loaded() {
   c_AutoSave = CreateControl(p, L"BUTTON", L"自动保存截屏图片", kCheckBox, 16, 59, 121, 17, ID_AUTOSAVE);
   cbx_SaveExt = CreateControl(p, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 131, 128, 102, 200,
                               ID_SAVEEXT);
-  for (const wchar_t* format : {L"bmp图片格式", L"jpg图片格式"})
+  for (const wchar_t* format : {L"bmp图片格式", L"jpg图片格式", L"png图片格式"})
     SendMessageW(cbx_SaveExt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format));
   Panel5->Groups.push_back({{16, 221, 16 + 417, 221 + 103}, L"默认快捷键设置"});
   CreateControl(p, L"STATIC", L"全屏截屏", SS_LEFT, 16 + 32, 221 + 24, 78, 14);
@@ -137,7 +137,7 @@ void TOptionDialog::OptionsToControls() {
   SetChecked(c_AutoSave, option.AutoSave);
   SetChecked(c_ExitHint, option.ExitHint);
   SetWindowTextW(e_defaultFile, option.DefaultFormat.c_str());
-  SendMessageW(cbx_SaveExt, CB_SETCURSEL, option.DefaultImage <= 1 ? option.DefaultImage : static_cast<WPARAM>(-1), 0);
+  SendMessageW(cbx_SaveExt, CB_SETCURSEL, option.DefaultImage <= 2 ? option.DefaultImage : static_cast<WPARAM>(-1), 0);
   SetWindowTextW(e_DefaultFolder, option.DefaultDir.c_str());
   lastKeys_ = {option.KeyScreen, option.KeyActiveWnd, option.KeyCustom};
   for (size_t i = 0; i < lastKeys_.size(); ++i) SetWindowTextW(HotKeyFields()[i], lastKeys_[i].c_str());

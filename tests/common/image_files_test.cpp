@@ -6,6 +6,7 @@
 
 #include "common/uCommand.h"
 #include "support/decode_jpeg.h"
+#include "support/decode_png.h"
 #include "support/temp_folder.h"
 #include "support/test_picture.h"
 #include "toolkit/error.h"
@@ -133,6 +134,26 @@ TEST_P(JpegFileTest, JpegDecodesToTheBitmapWithinJpegTolerance) {
   EXPECT_LT(total / (3.0 * c.width * c.height), 3.0) << "top and bottom swapped, or colours off";
 }
 
+class PngFileTest : public ImageFileTest {};
+
+TEST_P(PngFileTest, PngDecodesToExactlyTheBitmap) {
+  const ImageCase c = GetParam();
+  const TestBitmap bitmap(c.width, c.height, c.bits);
+  const std::filesystem::path path = folder_.Path() / L"picture.jpg";  // the format, not the name, decides
+  SaveBitmapToFile(bitmap.Handle(), 2, path.wstring());
+
+  const DecodedPng png = DecodePng(ReadFile(path));
+  ASSERT_TRUE(png.ok);
+  ASSERT_EQ(png.width, c.width);
+  ASSERT_EQ(png.height, c.height);
+  int wrong = 0;
+  for (int y = 0; y < c.height; ++y)
+    for (int x = 0; x < c.width; ++x)
+      for (int k = 0; k < 3; ++k) wrong += png.rgb[(static_cast<size_t>(y) * c.width + x) * 3 + k] != bitmap.Pixel(x, y)[2 - k];
+  EXPECT_EQ(wrong, 0) << "top and bottom swapped, or colours off";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1) << "a stray file was left";
+}
+
 std::string ShapeName(const testing::TestParamInfo<ImageCase>& param) {
   return std::to_string(param.param.width) + "x" + std::to_string(param.param.height) + "x" +
          std::to_string(param.param.bits);
@@ -148,6 +169,10 @@ INSTANTIATE_TEST_SUITE_P(Shapes, JpegFileTest,
                          testing::Values(ImageCase{1, 1, 32}, ImageCase{1, 1, 24}, ImageCase{3, 2, 24},
                                          ImageCase{17, 5, 32}, ImageCase{33, 20, 24}),
                          ShapeName);
+INSTANTIATE_TEST_SUITE_P(Shapes, PngFileTest,
+                         testing::Values(ImageCase{1, 1, 32}, ImageCase{1, 1, 24}, ImageCase{3, 2, 24},
+                                         ImageCase{17, 5, 32}, ImageCase{33, 20, 24}, ImageCase{801, 300, 32}),
+                         ShapeName);
 
 class SaveTest : public testing::Test {
  protected:
@@ -159,7 +184,7 @@ TEST_F(SaveTest, TheFolderIsMadeWithItsParentsAndOtherFormatsWriteNothing) {
   const std::filesystem::path deep = folder_.Path() / L"截图" / L"b" / L"c";
   SaveBitmapToFile(bitmap_.Handle(), 1, (deep / L"001.jpg").wstring());
   EXPECT_TRUE(std::filesystem::is_regular_file(deep / L"001.jpg"));
-  SaveBitmapToFile(bitmap_.Handle(), 2, (deep / L"002").wstring());
+  SaveBitmapToFile(bitmap_.Handle(), 3, (deep / L"002").wstring());
   EXPECT_FALSE(std::filesystem::exists(deep / L"002"));
 }
 
@@ -215,8 +240,8 @@ void ExpectCannotCreate(const std::function<void()>& save, const std::wstring& p
 TEST_F(SaveTest, APictureWhosePixelsCannotBeReadGivesTheErrorAndWritesNothing) {
   HBITMAP gone = CreateBitmap(8, 6, 1, 32, nullptr);
   DeleteObject(gone);
-  for (uint8_t format : {0, 1}) {
-    const std::filesystem::path path = folder_.Path() / (format ? L"x.jpg" : L"x.bmp");
+  for (uint8_t format : {0, 1, 2}) {
+    const std::filesystem::path path = folder_.Path() / (L"x" + ImageExtension(format));
     try {
       SaveBitmapToFile(gone, format, path.wstring());
       ADD_FAILURE() << "no error for format " << int{format};

@@ -105,20 +105,8 @@ TEST_F(CaptureTest, TheRegionKeyWritesTheAcceptedRegionWithItsFrame) {
   ASSERT_TRUE(WaitFor([&] { return (overlay = FindProcessWindow(corvix_.Pid(), L"TCustomSnapForm", L"", true)); }))
       << "no overlay";
   const RECT client = pattern_.Client();
-  Click(client.left + 20, client.top + 20);
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box);
-  }));
-  const RECT boxRect{client.left + 20, client.top + 20, client.left + 202, client.top + 152};
-  ASSERT_TRUE(DragInMoveSizeLoop(box, {client.left + 28, client.top + 28}, {client.left + 200, client.top + 150}, boxRect))
-      << "the grip did not size the box: " << [&] {
-        RECT now{};
-        GetWindowRect(box, &now);
-        return std::to_string(now.left) + "," + std::to_string(now.top) + "-" + std::to_string(now.right) + "," +
-               std::to_string(now.bottom) + " for " + std::to_string(boxRect.right) + "," + std::to_string(boxRect.bottom);
-      }();
-  DoubleClick(boxRect.left + 40, boxRect.top + 40);
+  const RECT boxRect = corvix_.MarkRegion(overlay, {client.left + 20, client.top + 20}, 182, 132);
+  ASSERT_FALSE(IsRectEmpty(&boxRect)) << "the box did not take the dragged size";
   ASSERT_TRUE(WaitForFile(Saved(L"001.bmp")));
   EXPECT_FALSE(IsWindowVisible(overlay));
 

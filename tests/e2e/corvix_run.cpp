@@ -190,6 +190,20 @@ HWND CorvixRun::WaitForOverlay() const {
   return overlay;
 }
 
+RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height) const {
+  Click(corner.x, corner.y);
+  HWND box = nullptr;
+  if (!WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box); }))
+    return {};
+  RECT placed{};
+  GetWindowRect(box, &placed);
+  const RECT marked{placed.left, placed.top, placed.left + width, placed.top + height};
+  if (!DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked))
+    return {};
+  DoubleClick((marked.left + marked.right) / 2, (marked.top + marked.bottom) / 2);
+  return marked;
+}
+
 uint64_t CorvixRun::PrivateKb() const {
   if (procFolder_.empty()) {
     // The Linux process whose command line names this run's Corvix.exe.

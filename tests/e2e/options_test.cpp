@@ -1,6 +1,7 @@
 // The options dialog of the real program, opened with the tray menu's command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -77,6 +78,28 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
       L"DefaultFormat=000", L"DefaultImage=1", L"KeyScreen=CTRL+F1", L"KeyActiveWnd=CTRL+F2", L"KeyCustom=CTRL+F3"};
   EXPECT_EQ(IniLines(corvix.Folder() / L"Option.ini"), expected);
   EXPECT_TRUE(std::filesystem::is_directory(corvix.Folder() / L"Save"));
+}
+
+// The format list's third entry is PNG, stored as 2 and shown again the next time.
+TEST(Options, PngChosenFromTheListIsStoredAndShownAgain) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = corvix.OpenOptions();
+  ASSERT_NE(dialog, nullptr);
+  HWND formats = Find(dialog, ID_SAVEEXT);
+  ASSERT_EQ(SendMessageW(formats, CB_GETCOUNT, 0, 0), 3);
+  ClickCentre(formats);  // opens the list
+  ASSERT_TRUE(WaitFor([&] { return SendMessageW(formats, CB_GETDROPPEDSTATE, 0, 0) != 0; })) << "the list did not open";
+  PressKeys(0, VK_END);
+  PressKeys(0, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(formats) == L"png图片格式"; })) << testing::PrintToString(WindowText(formats));
+  PostMessageW(Find(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  const std::vector<std::wstring> lines = IniLines(corvix.Folder() / L"Option.ini");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), L"DefaultImage=2"), lines.end());
+  dialog = corvix.OpenOptions();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(WindowText(Find(dialog, ID_SAVEEXT)), L"png图片格式");
 }
 
 TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {

@@ -47,5 +47,24 @@ TEST(SaveDialog, AsksForTheNameAndWritesTheConfiguredFormatWhateverTheName) {
   EXPECT_TRUE(corvix.IsRunning());
 }
 
+// PNG is the fourth file type; a bare name becomes a .png holding PNG data.
+TEST(SaveDialog, OpensOnPngWhenPngIsTheFormat) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=0\r\nDefaultImage=2\r\n");
+  const std::filesystem::path save = corvix.Folder() / L"Save";
+  ASSERT_TRUE(corvix.Start());
+  PressKeys(MOD_CONTROL, VK_F1);
+  HWND dialog = corvix.WaitForSaveDialog();
+  ASSERT_NE(dialog, nullptr) << "no Save dialog";
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, kFileTypeCombo)), L"PNG Image File (*.png)");
+  SetWindowTextW(FileNameField(dialog), L"shot");
+  PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::is_regular_file(save / L"shot.png"); }));
+  std::ifstream file(save / L"shot.png", std::ios::binary);
+  char signature[8] = {};
+  file.read(signature, 8);
+  EXPECT_EQ(std::string(signature, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -321,9 +321,16 @@ bool DragInMoveSizeLoop(HWND window, POINT from, POINT to, const RECT& expected)
   }
   afterBarrier(MouseAt(to.x, to.y, MOUSEEVENTF_LEFTUP));  // also when nothing started: no button stays down
   RECT now{};
-  return started && WaitFor([&] {
-           return !InMoveSizeLoop(thread) && GetWindowRect(window, &now) && EqualRect(&now, &expected);
-         });
+  const bool there = started && WaitFor([&] {
+    return !InMoveSizeLoop(thread) && GetWindowRect(window, &now) && EqualRect(&now, &expected);
+  });
+  if (!started)
+    std::fprintf(stderr, "drag from %ld,%ld: the system's move or size loop did not start\n", from.x, from.y);
+  else if (!there)
+    std::fprintf(stderr, "drag from %ld,%ld to %ld,%ld: the window stands at %ld,%ld-%ld,%ld, not %ld,%ld-%ld,%ld%s\n",
+                 from.x, from.y, to.x, to.y, now.left, now.top, now.right, now.bottom, expected.left, expected.top,
+                 expected.right, expected.bottom, InMoveSizeLoop(thread) ? " (the loop still runs)" : "");
+  return there;
 }
 
 BalloonView ReadBalloon(HWND tooltip) {

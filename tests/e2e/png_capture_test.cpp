@@ -1,0 +1,76 @@
+// PNG as a person chooses it: each hot key writes a numbered .png holding exactly what was on the
+// screen.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "corvix_run.h"
+#include "pattern_window.h"
+#include "support/decode_png.h"
+
+namespace e2e {
+namespace {
+
+DecodedPng ReadPng(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return DecodePng({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+}
+
+// The pattern's client area pixels that differ in a decoded capture whose top-left is the screen
+// point `origin`; every pixel of the area that the capture holds is compared, but for a margin of
+// `frame` pixels along its edges.
+int Mismatches(const DecodedPng& png, const PatternWindow& pattern, POINT origin, int frame = 0) {
+  const RECT client = pattern.Client();
+  int wrong = 0;
+  for (int y = 0; y < client.bottom - client.top; ++y)
+    for (int x = 0; x < client.right - client.left; ++x) {
+      const int px = client.left - origin.x + x, py = client.top - origin.y + y;
+      if (px < frame || py < frame || px >= png.width - frame || py >= png.height - frame) continue;
+      const uint8_t* got = &png.rgb[(static_cast<size_t>(py) * png.width + px) * 3];
+      const uint8_t* want = pattern.At(x, y);  // blue, green, red
+      wrong += got[0] != want[2] || got[1] != want[1] || got[2] != want[0];
+    }
+  return wrong;
+}
+
+TEST(PngCapture, EachHotKeyWritesAPngOfExactlyWhatWasOnTheScreen) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PatternWindow pattern(300, 200, 320, 240);
+  const std::filesystem::path save = corvix.Folder() / L"Save";
+  const RECT outer = pattern.Outer(), client = pattern.Client();
+
+  pattern.BringToFront();
+  Press(kCtrlF1);
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(save / L"001.png"); })) << "no 001.png";
+  DecodedPng png = ReadPng(save / L"001.png");
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(png.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  EXPECT_EQ(png.height, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  EXPECT_EQ(Mismatches(png, pattern, {0, 0}), 0) << "the whole screen";
+
+  Press(kCtrlF2);
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(save / L"002.png"); })) << "no 002.png";
+  png = ReadPng(save / L"002.png");
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(png.width, outer.right - outer.left);
+  EXPECT_EQ(png.height, outer.bottom - outer.top);
+  EXPECT_EQ(Mismatches(png, pattern, {outer.left, outer.top}), 0) << "the active window";
+
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  ASSERT_NE(overlay, nullptr);
+  const RECT box = corvix.MarkRegion(overlay, {client.left + 30, client.top + 40}, 151, 97);
+  ASSERT_FALSE(IsRectEmpty(&box)) << "the box did not take the dragged size";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(save / L"003.png"); })) << "no 003.png";
+  png = ReadPng(save / L"003.png");
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(png.width, 151 - 10);  // inside the frame
+  EXPECT_EQ(png.height, 97 - 10);
+  EXPECT_EQ(Mismatches(png, pattern, {box.left + 5, box.top + 5}, 1), 0) << "the region inside its frame line";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(save), {}), 3);
+}
+
+}  // namespace
+}  // namespace e2e
