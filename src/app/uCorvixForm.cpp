@@ -9,8 +9,10 @@
 #include "capture/uSnapBase.h"
 #include "config/uConfigure.h"
 #include "common/autorun.h"
+#include "common/clipboard.h"
 #include "common/folders.h"
 #include "common/paths.h"
+#include "toolkit/error.h"
 #include "toolkit/scope_exit.h"
 #include "dialogs/uOptionDialog.h"
 #include "dialogs/uVersionDialog.h"
@@ -70,6 +72,7 @@ void TCorvixForm::Loaded() {
   TrayIcon->SetIcon(LoadIconW(Application.Instance(), MAKEINTRESOURCEW(IDI_MAINICON)));
   TrayIcon->SetIconIndex(0);
   TrayIcon->PopupMenu = &PopupMenu;
+  TrayIcon->OnBalloonClick = [this] { SavedBalloonClick(); };
   TrayIcon->Loaded();
 }
 
@@ -116,9 +119,23 @@ void TCorvixForm::FormCreate() {
 }
 
 void TCorvixForm::ShowWelcome() {
+  FSavedShown.clear();
   const DefaultOptionRec& option = OptionConfigure->Option;
   TrayIcon->ShowBalloon(kAppTitle, WelcomeText(option.KeyScreen, option.KeyActiveWnd, option.KeyCustom),
                         TBalloonIconKind::bkInfo, 60);
+}
+
+// Word of an automatic save: the file's full path, for a few seconds.
+void TCorvixForm::ShowSaved(const std::wstring& path) {
+  FSavedShown = path;
+  TrayIcon->ShowBalloon(kAppTitle, L"已保存 " + path, TBalloonIconKind::bkInfo, 5);
+}
+
+// The balloon of a save, clicked: the folder in Explorer, the file selected.
+void TCorvixForm::SavedBalloonClick() const {
+  if (FSavedShown.empty()) return;
+  const std::wstring arguments = L"/select,\"" + FSavedShown + L"\"";
+  ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 void TCorvixForm::FormDestroy() {
@@ -280,11 +297,29 @@ void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
   if (!picture) return;
 
   const DefaultOptionRec& option = OptionConfigure->Option;
+  // The clipboard first (a Save dialog cancelled later leaves the picture there); should it fail, the
+  // file is still written and the clipboard's error comes after.
+  std::optional<Error> clipboardError;
+  if (option.CopyToClipboard) {
+    try {
+      CopyBitmapToClipboard(Handle(), picture);
+    } catch (const Error& error) {
+      clipboardError = error;
+    }
+  }
+  SavePicture(picture);
+  if (clipboardError) throw *clipboardError;
+}
+
+// The picture under an automatic name, or the one the Save dialog gives.
+void TCorvixForm::SavePicture(HBITMAP picture) {
+  const DefaultOptionRec& option = OptionConfigure->Option;
   const std::wstring extension = ImageExtension(option.DefaultImage);
   // A relative folder is the program folder's, whatever the working folder.
   const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);
   if (option.AutoSave) {
-    SaveBitmapToAutoFile(picture, option.DefaultImage, folder, option.DefaultFormat, extension);
+    const std::wstring path = SaveBitmapToAutoFile(picture, option.DefaultImage, folder, option.DefaultFormat, extension);
+    if (option.SavedTip && !extension.empty()) ShowSaved(path);
     return;
   }
   // The dialog opens in the default folder, made first as an automatic save would make it (the

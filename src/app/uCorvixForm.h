@@ -54,6 +54,9 @@ class TCorvixForm : public TForm {
   void CaptureAndSave(int32_t key, int32_t modifiers);
 
   void ShowWelcome();
+  void ShowSaved(const std::wstring& path);
+  void SavePicture(HBITMAP picture);
+  void SavedBalloonClick() const;
   void SyncAutoRun();
   void RegisterHotKeys();
   void UnregisterHotKeys();
@@ -63,6 +66,7 @@ class TCorvixForm : public TForm {
   bool FCanSnap = false;  // true while no hot-key press is being handled (nor its error shown)
   bool FHotKeysRegistered = false;
   std::optional<HotKeyRec> FHeld;  // the combination held down since its capture, until released
+  std::wstring FSavedShown;        // the file the balloon names, while a balloon of a save is the last one
 };
 
 // Close marks kept in the form's Tag (0, the start: a close request only hides).

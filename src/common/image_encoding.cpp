@@ -129,6 +129,23 @@ void WriteBmpHeaders(uint8_t* out, int width, int height, int bitsPerPixel, std:
   for (size_t i = 0; i < PaletteEntries(bitsPerPixel); ++i) PutLe32(at, i < palette.size() ? palette[i] : 0);
 }
 
+std::vector<uint8_t> PackedDib24(const PixelView& pixels) {
+  if ((pixels.BitsPerPixel != 24 && pixels.BitsPerPixel != 32) || pixels.Width <= 0 || pixels.Height <= 0) return {};
+  const size_t rowBytes = BmpRowBytes(pixels.Width, 24);
+  uint8_t headers[kFileHeaderBytes + kInfoHeaderBytes];
+  WriteBmpHeaders(headers, pixels.Width, pixels.Height, 24, {}, {});
+  std::vector<uint8_t> dib(kInfoHeaderBytes + rowBytes * static_cast<size_t>(pixels.Height));
+  std::memcpy(dib.data(), headers + kFileHeaderBytes, kInfoHeaderBytes);  // no file header on the clipboard
+  const int step = pixels.BitsPerPixel / 8;
+  for (int y = 0; y < pixels.Height; ++y) {  // y counts the DIB's rows, from the bottom
+    const size_t from = pixels.TopDown ? static_cast<size_t>(pixels.Height - 1 - y) : static_cast<size_t>(y);
+    const uint8_t* in = pixels.Pixels + from * pixels.Stride;
+    uint8_t* out = dib.data() + kInfoHeaderBytes + static_cast<size_t>(y) * rowBytes;
+    for (int x = 0; x < pixels.Width; ++x, in += step, out += 3) std::memcpy(out, in, 3);
+  }
+  return dib;
+}
+
 int EncodeJpeg(const PixelView& pixels, std::vector<uint8_t>& out) {
   if (pixels.BitsPerPixel != 24 && pixels.BitsPerPixel != 32) return -1;
   jpeg_compress_struct info{};

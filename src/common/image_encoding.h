@@ -29,6 +29,10 @@ size_t BmpHeaderBytes(int bitsPerPixel);
 void WriteBmpHeaders(uint8_t* out, int width, int height, int bitsPerPixel,
                      std::span<const uint32_t> masks, std::span<const uint32_t> palette);
 
+// A packed 24-bit DIB, as the clipboard's CF_DIB holds one: the information header, then the rows
+// bottom-up, each padded to 4 bytes. Empty for pixels other than 24 or 32 bits.
+std::vector<uint8_t> PackedDib24(const PixelView& pixels);
+
 // Compresses 24- or 32-bit pixels to JPEG, appended to `out` (cleared first): JFIF, quality 90 with
 // baseline tables, three colour components, sequential, rows from the top. Returns 0, or the
 // library's message number when it failed.

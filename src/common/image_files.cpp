@@ -117,29 +117,14 @@ bool DibSectionView(HBITMAP bitmap, PixelView& view) {
   return true;
 }
 
-// The picture's 24- or 32-bit pixels: where they lie in a DIB section of ours, otherwise one
-// GetDIBits into the pixel buffer (32-bit pixels as they are, any other depth as a 24-bit copy,
-// rows from the top).
-PixelView ReadPixels(HBITMAP bitmap, const BITMAP& shape) {
-  PixelView view;
-  if (DibSectionView(bitmap, view)) return view;
-  const int bits = shape.bmBitsPixel * shape.bmPlanes == 32 ? 32 : 24;
-  const size_t stride = BmpRowBytes(shape.bmWidth, bits);
-  pixelBuffer.resize(stride * static_cast<size_t>(shape.bmHeight));
-  DibInfo info = DescribeDib(shape.bmWidth, -shape.bmHeight, bits);
-  info.header.biCompression = BI_RGB;
-  CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data());
-  return {shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
-}
-
-std::span<const uint8_t> EncodeJpegFile(HBITMAP bitmap, const BITMAP& shape) {
-  if (const int code = EncodeJpeg(ReadPixels(bitmap, shape), encodedBuffer))
+std::span<const uint8_t> EncodeJpegFile(HBITMAP bitmap) {
+  if (const int code = EncodeJpeg(BitmapPixels(bitmap), encodedBuffer))
     throw Error(L"JPEG error #" + std::to_wstring(code));
   return encodedBuffer;
 }
 
-std::span<const uint8_t> EncodePngFile(HBITMAP bitmap, const BITMAP& shape) {
-  if (const int code = EncodePng(ReadPixels(bitmap, shape), encodedBuffer))
+std::span<const uint8_t> EncodePngFile(HBITMAP bitmap) {
+  if (const int code = EncodePng(BitmapPixels(bitmap), encodedBuffer))
     throw Error(L"PNG error #" + std::to_wstring(code));
   return encodedBuffer;
 }
@@ -149,8 +134,8 @@ std::optional<std::span<const uint8_t>> EncodeFile(HBITMAP bitmap, uint8_t forma
   BITMAP shape{};
   if (!GetObjectW(bitmap, sizeof shape, &shape)) throw Error(L"Cannot read the picture's pixels");
   if (format == 0) return EncodeBmpFile(bitmap, shape);
-  if (format == 1) return EncodeJpegFile(bitmap, shape);
-  if (format == 2) return EncodePngFile(bitmap, shape);
+  if (format == 1) return EncodeJpegFile(bitmap);
+  if (format == 2) return EncodePngFile(bitmap);
   return std::nullopt;
 }
 
@@ -163,6 +148,20 @@ void MakeFolderOf(const std::wstring& path) {
 }
 
 }  // namespace
+
+PixelView BitmapPixels(HBITMAP bitmap) {
+  PixelView view;
+  if (DibSectionView(bitmap, view)) return view;
+  BITMAP shape{};
+  if (!GetObjectW(bitmap, sizeof shape, &shape)) throw Error(L"Cannot read the picture's pixels");
+  const int bits = shape.bmBitsPixel * shape.bmPlanes == 32 ? 32 : 24;
+  const size_t stride = BmpRowBytes(shape.bmWidth, bits);
+  pixelBuffer.resize(stride * static_cast<size_t>(shape.bmHeight));
+  DibInfo info = DescribeDib(shape.bmWidth, -shape.bmHeight, bits);
+  info.header.biCompression = BI_RGB;
+  CopyBits(bitmap, info, shape.bmHeight, pixelBuffer.data());
+  return {shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
+}
 
 std::wstring SysErrorMessage(DWORD code) {
   wchar_t* text = nullptr;

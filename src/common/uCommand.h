@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/image_encoding.h"
+
 // The names of the table keys held down at the time of the key message being handled.
 std::wstring PressedKeysText();
 
@@ -23,6 +25,12 @@ bool AskYesNo(HWND owner, const std::wstring& question);
 // picture over 224 bytes in the ANSI code page, and "No free file name ..." when the picture can
 // make no name that is free.
 std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pattern, const std::wstring& extension);
+
+// The picture's 24- or 32-bit pixels: where they lie in a DIB section (as the capture sources make
+// them), otherwise read with GetDIBits into a buffer of the module, which the next picture reuses
+// (32-bit pixels as they are, any other depth as a 24-bit copy). Raises "Cannot read the
+// picture's pixels".
+PixelView BitmapPixels(HBITMAP bitmap);
 
 // The extension of a format's files: ".bmp", ".jpg", ".png"; none for any other value.
 std::wstring ImageExtension(uint8_t format);

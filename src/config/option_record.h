@@ -16,10 +16,12 @@ struct DefaultOptionRec {
   std::wstring KeyScreen = L"CTRL+F1";  // hot-key texts: whole screen,
   std::wstring KeyActiveWnd = L"CTRL+F2";  // active window,
   std::wstring KeyCustom = L"CTRL+F3";     // drawn region
+  bool CopyToClipboard = false;         // each picture also goes on the clipboard
+  bool SavedTip = true;                 // a balloon names each automatically saved file
   bool operator==(const DefaultOptionRec&) const = default;
 };
 
-// Option.ini: one section, ten keys, read and written in this order.
+// Option.ini: one section, twelve keys, read and written in this order.
 namespace OptionKeys {
 inline constexpr wchar_t Section[] = L"Default";
 inline constexpr wchar_t AutoRun[] = L"AutoRun";
@@ -32,6 +34,8 @@ inline constexpr wchar_t DefaultImage[] = L"DefaultImage";
 inline constexpr wchar_t KeyScreen[] = L"KeyScreen";
 inline constexpr wchar_t KeyActiveWnd[] = L"KeyActiveWnd";
 inline constexpr wchar_t KeyCustom[] = L"KeyCustom";
+inline constexpr wchar_t CopyToClipboard[] = L"CopyToClipboard";
+inline constexpr wchar_t SavedTip[] = L"SavedTip";
 }  // namespace OptionKeys
 
 // What a missing key reads as; the default folder is Save in the program folder.

@@ -34,6 +34,8 @@ void TOptionConfigure::Load() {
   Option.KeyScreen = ini.ReadString(K::Section, K::KeyScreen, defaults.KeyScreen);
   Option.KeyActiveWnd = ini.ReadString(K::Section, K::KeyActiveWnd, defaults.KeyActiveWnd);
   Option.KeyCustom = ini.ReadString(K::Section, K::KeyCustom, defaults.KeyCustom);
+  Option.CopyToClipboard = ini.ReadBool(K::Section, K::CopyToClipboard, defaults.CopyToClipboard);
+  Option.SavedTip = ini.ReadBool(K::Section, K::SavedTip, defaults.SavedTip);
 }
 
 void TOptionConfigure::SetOptions(const DefaultOptionRec& option) {
@@ -65,6 +67,8 @@ void TOptionConfigure::Save() {
   ini.WriteString(K::Section, K::KeyScreen, Option.KeyScreen);
   ini.WriteString(K::Section, K::KeyActiveWnd, Option.KeyActiveWnd);
   ini.WriteString(K::Section, K::KeyCustom, Option.KeyCustom);
+  ini.WriteBool(K::Section, K::CopyToClipboard, Option.CopyToClipboard);
+  ini.WriteBool(K::Section, K::SavedTip, Option.SavedTip);
   if (!unicode) ini.MatchEncoding(false);
   // A relative folder is the program folder's; an empty one raises, as it always did.
   const std::wstring folder = Option.DefaultDir.empty() ? Option.DefaultDir : AbsoluteFolder(Option.DefaultDir, AppPath);

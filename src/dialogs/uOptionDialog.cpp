@@ -110,6 +110,9 @@ void TOptionDialog::Loaded() {
                                 ID_DEFAULTFILE);
   CreateControl(p, L"STATIC", L"默认保存的图片格式", SS_LEFT, 16, 132, 112, 14);
   c_ExitHint = CreateControl(p, L"BUTTON", L"退出提示用户", kCheckBox, 16, 83, 97, 17, ID_EXITHINT);
+  // What becomes of each picture besides its file: a second column beside the first four.
+  c_Clipboard = CreateControl(p, L"BUTTON", L"复制到剪贴板", kCheckBox, 248, 11, 97, 17, ID_CLIPBOARD);
+  c_SavedTip = CreateControl(p, L"BUTTON", L"保存后提示", kCheckBox, 248, 35, 97, 17, ID_SAVEDTIP);
 }
 
 void TOptionDialog::FormCreate() {
@@ -136,6 +139,8 @@ void TOptionDialog::OptionsToControls() {
   SetChecked(c_MinTray, option.Minimize);
   SetChecked(c_AutoSave, option.AutoSave);
   SetChecked(c_ExitHint, option.ExitHint);
+  SetChecked(c_Clipboard, option.CopyToClipboard);
+  SetChecked(c_SavedTip, option.SavedTip);
   SetWindowTextW(e_defaultFile, option.DefaultFormat.c_str());
   SendMessageW(cbx_SaveExt, CB_SETCURSEL, option.DefaultImage <= 2 ? option.DefaultImage : static_cast<WPARAM>(-1), 0);
   SetWindowTextW(e_DefaultFolder, option.DefaultDir.c_str());
@@ -149,6 +154,8 @@ DefaultOptionRec TOptionDialog::ControlsToRecord() const {
   option.Minimize = Checked(c_MinTray);
   option.AutoSave = Checked(c_AutoSave);
   option.ExitHint = Checked(c_ExitHint);
+  option.CopyToClipboard = Checked(c_Clipboard);
+  option.SavedTip = Checked(c_SavedTip);
   option.DefaultFormat = TextOf(e_defaultFile);
   option.DefaultImage = static_cast<uint8_t>(SendMessageW(cbx_SaveExt, CB_GETCURSEL, 0, 0) & 0xFF);
   option.DefaultDir = TextOf(e_DefaultFolder);

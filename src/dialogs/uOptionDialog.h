@@ -11,7 +11,7 @@
 // Control identifiers.
 enum OptionControl {
   ID_AUTORUN = 101, ID_MINTRAY, ID_AUTOSAVE, ID_EXITHINT, ID_DEFAULTFILE, ID_SAVEEXT, ID_DEFAULTFOLDER, ID_OPENDIR,
-  ID_SCREEN_KEY, ID_ACTIVE_KEY, ID_SELECT_KEY, ID_TREE, ID_HEAD
+  ID_SCREEN_KEY, ID_ACTIVE_KEY, ID_SELECT_KEY, ID_TREE, ID_HEAD, ID_CLIPBOARD, ID_SAVEDTIP
 };
 
 class TOptionDialog : public TBaseDialogForm {
@@ -22,7 +22,8 @@ class TOptionDialog : public TBaseDialogForm {
   HWND b_Ok = nullptr, b_Cancel = nullptr, tv_Item = nullptr, i_Head = nullptr, lb_ItemText = nullptr,
        lb_Head = nullptr, c_AutoRun = nullptr, c_MinTray = nullptr, c_AutoSave = nullptr, c_ExitHint = nullptr,
        e_defaultFile = nullptr, cbx_SaveExt = nullptr, e_DefaultFolder = nullptr, b_OpenDir = nullptr,
-       e_Screen_Key = nullptr, e_Active_Key = nullptr, e_Select_Key = nullptr;
+       e_Screen_Key = nullptr, e_Active_Key = nullptr, e_Select_Key = nullptr, c_Clipboard = nullptr,
+       c_SavedTip = nullptr;
 
   void OptionsToControls();
   // The record the controls describe (trailing backslashes off the folder, low 8 bits of the format).

@@ -215,6 +215,9 @@ void TTrayIcon::OnTrayMessage(UINT mouseMessage) {
     case WM_RBUTTONUP: MouseUp(TMouseButton::mbRight, shift | ssRight, at.x, at.y); break;
     case WM_MBUTTONDOWN: MouseDown(TMouseButton::mbMiddle, shift | ssMiddle, at.x, at.y); break;
     case WM_MBUTTONUP: MouseUp(TMouseButton::mbMiddle, shift | ssMiddle, at.x, at.y); break;
+    case NIN_BALLOONUSERCLICK:
+      if (OnBalloonClick) OnBalloonClick();
+      break;
   }
 }
 

@@ -66,6 +66,7 @@ class TTrayIcon {
   std::function<void(TMouseButton, unsigned shift, int x, int y)> OnMouseDown, OnMouseUp;
   std::function<void(unsigned shift, int x, int y)> OnMouseMove;
   std::function<void(int32_t nextIndex)> OnCycle;
+  std::function<void()> OnBalloonClick;  // the user clicked the balloon
 
   // Shows a balloon (taking down one still showing); the texts are cut to their fields. True when the
   // shell took it, or when the component is disabled (then nothing shows).

@@ -123,3 +123,30 @@ TEST(JpegEncode, ReusesTheOutputBufferAndReportsLibraryErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+// The clipboard's DIB: a 40-byte header of a bottom-up 24-bit picture, then its rows padded to 4.
+TEST(PackedDib24, HoldsThePixelsBottomUpIn24BitsWhateverTheSource) {
+  for (const auto& [bits, topDown] : {std::pair{24, true}, std::pair{32, true}, std::pair{32, false}}) {
+    const int width = 5, height = 3;
+    const TestPicture picture(width, height, bits);
+    const PixelView view{width, height, bits, picture.Pixels(), picture.Stride(), topDown};
+    const std::vector<uint8_t> dib = PackedDib24(view);
+    const size_t rowBytes = 16;  // 5 x 3 bytes, padded
+    ASSERT_EQ(dib.size(), 40 + rowBytes * height);
+    EXPECT_EQ(Le32(&dib[0]), 40u);
+    EXPECT_EQ(static_cast<int32_t>(Le32(&dib[8])), height) << "bottom-up";
+    EXPECT_EQ(Le16(&dib[14]), 24);
+    int wrong = 0;
+    for (int y = 0; y < height; ++y)  // from the top
+      for (int x = 0; x < width; ++x) {
+        const uint8_t* want = picture.Pixels() + (topDown ? y : height - 1 - y) * picture.Stride() + x * (bits / 8);
+        wrong += std::memcmp(&dib[40 + (height - 1 - y) * rowBytes + x * 3], want, 3) != 0;
+      }
+    EXPECT_EQ(wrong, 0) << bits << " bits";
+  }
+  EXPECT_TRUE(PackedDib24(PixelView{2, 2, 16, nullptr, 4, true}).empty());
+}
+
+}  // namespace

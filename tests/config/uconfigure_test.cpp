@@ -101,6 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{L"DefaultImage=-1", [](auto& s) { return s.Option.DefaultImage == 255; }, "low 8 bits of -1"},
         ReadCase{L"DefaultImage=0", [](auto& s) { return s.Option.DefaultImage == 0; }, "BMP"},
         ReadCase{L"DefaultImage=jpeg", [](auto& s) { return s.Option.DefaultImage == 1; }, "default JPEG"},
+        ReadCase{L"DefaultImage=2", [](auto& s) { return s.Option.DefaultImage == 2; }, "PNG"},
+        ReadCase{L"AutoRun=0", [](auto& s) { return !s.Option.CopyToClipboard && s.Option.SavedTip; },
+                 "no clipboard and the saved tip by default"},
+        ReadCase{L"CopyToClipboard=1\r\nSavedTip=0", [](auto& s) { return s.Option.CopyToClipboard && !s.Option.SavedTip; },
+                 "both read"},
         ReadCase{L"KeyScreen=", [](auto& s) { return s.Option.KeyScreen.empty() && s.HotKeys[0] == HotKeyRec{}; },
                  "present empty text is empty and decodes to (0, 0)"},
         ReadCase{L"KeyScreen=ctrl+f1", [](auto& s) { return s.HotKeys[0] == HotKeyRec{}; },
@@ -125,13 +130,13 @@ TEST_F(OptionStoreTest, ASectionOfAnotherCaseIsTheSameSection) {
   EXPECT_EQ(store.HotKeys[0], (HotKeyRec{0, 0x74}));
 }
 
-TEST_F(OptionStoreTest, AFirstSaveWritesTheTenKeysInOrder) {
+TEST_F(OptionStoreTest, AFirstSaveWritesTheTwelveKeysInOrder) {
   TOptionConfigure store;
   store.Save();
   const std::vector<std::wstring> expected = {
       L"[Default]",        L"AutoRun=0",          L"Minimize=1",         L"AutoSave=0",
       L"ExitHint=1",       L"DefaultDir=" + AppPath + L"Save", L"DefaultFormat=000", L"DefaultImage=1",
-      L"KeyScreen=CTRL+F1", L"KeyActiveWnd=CTRL+F2", L"KeyCustom=CTRL+F3"};
+      L"KeyScreen=CTRL+F1", L"KeyActiveWnd=CTRL+F2", L"KeyCustom=CTRL+F3", L"CopyToClipboard=0", L"SavedTip=1"};
   std::vector<std::wstring> lines = IniLines();
   while (!lines.empty() && lines.back().empty()) lines.pop_back();
   EXPECT_EQ(lines, expected);

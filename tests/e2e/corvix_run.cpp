@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -193,8 +194,22 @@ HWND CorvixRun::WaitForOverlay() const {
 RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height) const {
   Click(corner.x, corner.y);
   HWND box = nullptr;
-  if (!WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box); }))
+  if (!WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box); })) {
+    RECT shown{};
+    GetWindowRect(overlay, &shown);
+    GUITHREADINFO thread{sizeof thread};
+    GetGUIThreadInfo(GetWindowThreadProcessId(overlay, nullptr), &thread);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    std::fprintf(stderr,
+                 "the click at %ld,%ld placed no box: overlay %s at %ld,%ld-%ld,%ld; under the point %ls; foreground "
+                 "%ls; its thread's capture %ls, active %ls, flags %lx; cursor %ld,%ld\n",
+                 corner.x, corner.y, IsWindowVisible(overlay) ? "visible" : "hidden", shown.left, shown.top, shown.right,
+                 shown.bottom, ClassName(WindowFromPoint(corner)).c_str(), ClassName(GetForegroundWindow()).c_str(),
+                 ClassName(thread.hwndCapture).c_str(), ClassName(thread.hwndActive).c_str(), thread.flags, cursor.x,
+                 cursor.y);
     return {};
+  }
   RECT placed{};
   GetWindowRect(box, &placed);
   const RECT marked{placed.left, placed.top, placed.left + width, placed.top + height};

@@ -40,6 +40,8 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
   EXPECT_TRUE(IsChecked(Find(dialog, ID_MINTRAY)));
   EXPECT_FALSE(IsChecked(Find(dialog, ID_AUTOSAVE)));
   EXPECT_TRUE(IsChecked(Find(dialog, ID_EXITHINT)));
+  EXPECT_FALSE(IsChecked(Find(dialog, ID_CLIPBOARD)));
+  EXPECT_TRUE(IsChecked(Find(dialog, ID_SAVEDTIP)));
   EXPECT_EQ(WindowText(Find(dialog, ID_DEFAULTFILE)), L"000");
   EXPECT_EQ(WindowText(Find(dialog, ID_SAVEEXT)), L"jpg图片格式");
   const std::wstring save = corvix.Folder().wstring() + L"\\Save";
@@ -75,13 +77,15 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
   const std::vector<std::wstring> expected = {
       L"[Default]", L"AutoRun=0", L"Minimize=1", L"AutoSave=0", L"ExitHint=1", L"DefaultDir=" + save,
-      L"DefaultFormat=000", L"DefaultImage=1", L"KeyScreen=CTRL+F1", L"KeyActiveWnd=CTRL+F2", L"KeyCustom=CTRL+F3"};
+      L"DefaultFormat=000", L"DefaultImage=1", L"KeyScreen=CTRL+F1", L"KeyActiveWnd=CTRL+F2", L"KeyCustom=CTRL+F3",
+      L"CopyToClipboard=0", L"SavedTip=1"};
   EXPECT_EQ(IniLines(corvix.Folder() / L"Option.ini"), expected);
   EXPECT_TRUE(std::filesystem::is_directory(corvix.Folder() / L"Save"));
 }
 
-// The format list's third entry is PNG, stored as 2 and shown again the next time.
-TEST(Options, PngChosenFromTheListIsStoredAndShownAgain) {
+// The format list's third entry is PNG, stored as 2; the two check boxes of what else becomes of a
+// picture are stored as 0 and 1; all are shown again the next time.
+TEST(Options, PngTheClipboardAndTheSavedTipAreStoredAndShownAgain) {
   CorvixRun corvix;
   ASSERT_TRUE(corvix.Start());
   HWND dialog = corvix.OpenOptions();
@@ -93,13 +97,21 @@ TEST(Options, PngChosenFromTheListIsStoredAndShownAgain) {
   PressKeys(0, VK_END);
   PressKeys(0, VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return WindowText(formats) == L"png图片格式"; })) << testing::PrintToString(WindowText(formats));
+  for (int id : {ID_CLIPBOARD, ID_SAVEDTIP}) {
+    const bool was = IsChecked(Find(dialog, id));
+    ClickCentre(Find(dialog, id));
+    ASSERT_TRUE(WaitFor([&] { return IsChecked(Find(dialog, id)) != was; })) << "the click did not toggle " << id;
+  }
   PostMessageW(Find(dialog, IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
   const std::vector<std::wstring> lines = IniLines(corvix.Folder() / L"Option.ini");
-  EXPECT_NE(std::find(lines.begin(), lines.end(), L"DefaultImage=2"), lines.end());
+  for (const wchar_t* line : {L"DefaultImage=2", L"CopyToClipboard=1", L"SavedTip=0"})
+    EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << testing::PrintToString(std::wstring(line));
   dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(WindowText(Find(dialog, ID_SAVEEXT)), L"png图片格式");
+  EXPECT_TRUE(IsChecked(Find(dialog, ID_CLIPBOARD)));
+  EXPECT_FALSE(IsChecked(Find(dialog, ID_SAVEDTIP)));
 }
 
 TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {

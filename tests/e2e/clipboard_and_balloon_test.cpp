@@ -1,0 +1,150 @@
+// Where a picture goes besides its file: the clipboard, read back here as another program would,
+// and the balloon that names each automatically saved file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "corvix_run.h"
+#include "pattern_window.h"
+#include "support/decode_png.h"
+
+namespace e2e {
+namespace {
+
+std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The clipboard's data in a format, copied out; empty when it holds none.
+std::vector<uint8_t> ClipboardBytes(UINT format) {
+  std::vector<uint8_t> bytes;
+  if (!OpenClipboard(nullptr)) return bytes;
+  if (HANDLE data = GetClipboardData(format)) {
+    if (const auto* at = static_cast<const uint8_t*>(GlobalLock(data))) {
+      bytes.assign(at, at + GlobalSize(data));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return bytes;
+}
+
+void PutTextOnClipboard(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+  const std::vector<uint8_t> bytes = ClipboardBytes(CF_UNICODETEXT);
+  return bytes.size() >= 2 ? std::wstring(reinterpret_cast<const wchar_t*>(bytes.data())) : L"";
+}
+
+// The pixels of the clipboard's CF_DIB against a decoded picture: 0 when every one is the same.
+int DibMismatches(const std::vector<uint8_t>& dib, const DecodedPng& png) {
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+  if (header->biBitCount != 24 || header->biWidth != png.width || header->biHeight != png.height) return -1;
+  const size_t rowBytes = (static_cast<size_t>(png.width) * 3 + 3) / 4 * 4;
+  if (dib.size() < header->biSize + rowBytes * png.height) return -1;
+  int wrong = 0;
+  for (int y = 0; y < png.height; ++y) {
+    const uint8_t* row = dib.data() + header->biSize + rowBytes * (png.height - 1 - y);  // bottom-up
+    for (int x = 0; x < png.width; ++x) {
+      const uint8_t* got = row + x * 3;  // blue, green, red
+      const uint8_t* want = &png.rgb[(static_cast<size_t>(y) * png.width + x) * 3];
+      wrong += got[0] != want[2] || got[1] != want[1] || got[2] != want[0];
+    }
+  }
+  return wrong;
+}
+
+TEST(Clipboard, EachCaptureGoesOnTheClipboardAsDibAndPngExactlyAsItsFile) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\nCopyToClipboard=1\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PatternWindow pattern(300, 200, 320, 240);
+  PutTextOnClipboard(L"before");
+  pattern.BringToFront();
+  Press(kCtrlF2);
+  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
+  ASSERT_TRUE(corvix.Answers());  // the capture has ended
+  const DecodedPng saved = DecodePng(FileBytes(file));
+  ASSERT_TRUE(saved.ok);
+
+  EXPECT_EQ(DibMismatches(ClipboardBytes(CF_DIB), saved), 0) << "CF_DIB is not the picture";
+  const DecodedPng png = DecodePng(ClipboardBytes(RegisterClipboardFormatW(L"PNG")));
+  ASSERT_TRUE(png.ok) << "no PNG on the clipboard";
+  EXPECT_EQ(png.rgb, saved.rgb);
+  EXPECT_EQ(ClipboardText(), L"") << "the text that was there stayed";
+}
+
+TEST(Clipboard, WhenTheOptionIsOffTheClipboardIsLeftAlone) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PutTextOnClipboard(L"keep me");
+  Press(kCtrlF1);
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(corvix.Folder() / L"Save" / L"001.jpg"); }));
+  ASSERT_TRUE(corvix.Answers());
+  EXPECT_EQ(ClipboardText(), L"keep me");
+}
+
+// Another program holds the clipboard throughout: the file is written, then a clear error.
+TEST(Clipboard, HeldByAnotherProgramTheFileIsStillWrittenAndTheErrorSaysWhy) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nCopyToClipboard=1\r\n");
+  ASSERT_TRUE(corvix.Start());
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  Press(kCtrlF1);
+  const MessageBoxView box = WaitForMessageBox(corvix.Pid());
+  CloseClipboard();
+  ASSERT_NE(box.Handle, nullptr) << "no error";
+  EXPECT_EQ(box.Text, L"Cannot copy the picture to the clipboard: another program is using it");
+  EXPECT_TRUE(std::filesystem::exists(corvix.Folder() / L"Save" / L"001.jpg")) << "the file was not written";
+  Answer(box, IDOK);
+  EXPECT_TRUE(corvix.Answers());
+}
+
+TEST(SavedTip, ABalloonNamesEachSavedFileAndClickingItShowsTheFile) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
+  ASSERT_TRUE(corvix.Start());
+  Press(kCtrlF1);
+  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.jpg";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
+  const std::wstring expected = L"已保存 " + file.wstring();
+  EXPECT_NE(WaitForBalloon([&](const BalloonView& view) { return view.Text == expected; }).Handle, nullptr)
+      << "no balloon naming the file";
+
+  // The shell's report of a click on the balloon: Explorer comes up on the folder. (Which item it
+  // selects lies in Explorer's own list and is not read here.)
+  PostMessageW(corvix.NotifyWindow(), 0x0800, 1, NIN_BALLOONUSERCLICK);
+  HWND explorer = nullptr;
+  EXPECT_TRUE(WaitFor([&] { return (explorer = FindWindowW(L"ExplorerWClass", L"Save")) && IsWindowVisible(explorer); }))
+      << "no Explorer window on the folder";
+  if (explorer) PostMessageW(explorer, WM_CLOSE, 0, 0);
+}
+
+TEST(SavedTip, WithoutItNoBalloonIsShown) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nSavedTip=0\r\n");
+  ASSERT_TRUE(corvix.Start());
+  Press(kCtrlF1);
+  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.jpg";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
+  ASSERT_TRUE(corvix.Answers());  // a balloon would have been handed to the shell by now
+  EXPECT_EQ(CountTooltipsWithText(L"已保存 " + file.wstring()), 0);
+}
+
+}  // namespace
+}  // namespace e2e
