@@ -24,24 +24,27 @@ cmake_build() { # <source dir> <build dir> [cmake options...]
     || { echo "deps: building $(basename "$src") failed; the log follows" >&2; tail -n 40 "$bld.log" >&2; exit 1; }
 }
 
-source_package() { # <package> <folder>: unpacks the upstream source, prints its directory
-  # Each release the archive lists, newest first as apt has it: a security update's source is not
-  # on every mirror, while the release the distribution shipped is.
-  local version
-  for version in "" $(apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ { print "=" $2 }'); do
-    (cd "$work" && rm -rf "$2" && mkdir "$2" && cd "$2" && apt-get source --download-only "$1$version" >/dev/null 2>&1) \
-      && break
-    version=failed
+source_package() { # <package> <folder>: unpacks the source with the distribution's patches, prints its directory
+  # The release apt picks first, then each one the archive lists, newest first: a security update's
+  # source is not on every mirror, while the release the distribution shipped is.
+  local version fetched=
+  for version in "" $(apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ { print $2 }' | sort -rVu); do
+    if (cd "$work" && rm -rf "$2" && mkdir "$2" && cd "$2" && apt-get source --download-only "$1${version:+=$version}" >/dev/null 2>&1); then
+      fetched=${version:-as apt picks it}
+      break
+    fi
   done
-  [ "$version" != failed ] \
-    || { echo "deps: 'apt-get source $1' failed (is a deb-src entry present? run scripts/setup-host.sh)" >&2; exit 1; }
-  tar -xf "$(ls "$work/$2"/*.orig.tar.* | head -n 1)" -C "$work/$2"
-  find "$work/$2" -mindepth 1 -maxdepth 1 -type d | head -n 1
+  [ -n "$fetched" ] \
+    || { echo "deps: 'apt-get source $1' failed (is a deb-src entry present? run scripts/setup-host.sh)" >&2; return 1; }
+  (cd "$work/$2" && dpkg-source -x "$(ls ./*.dsc | head -n 1)" source >/dev/null 2>&1) \
+    || { echo "deps: unpacking the source of $1 failed" >&2; return 1; }
+  echo "deps: $1 $(cd "$work/$2" && ls ./*.dsc | sed 's|^\./||; s|\.dsc$||')" >&2
+  echo "$work/$2/source"
 }
 
 if [ ! -f "$prefix/.jpeg-done" ]; then
   echo "deps: building libjpeg-turbo for Windows"
-  src=$(source_package libjpeg-turbo jpeg-src)
+  src=$(source_package libjpeg-turbo jpeg-src) || exit 1
   cmake_build "$src" "$work/jpeg-build" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
     -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
   touch "$prefix/.jpeg-done"
@@ -49,7 +52,7 @@ fi
 
 if [ ! -f "$prefix/.zlib-done" ]; then
   echo "deps: building zlib for Windows"
-  src=$(source_package zlib zlib-src)
+  src=$(source_package zlib zlib-src) || exit 1
   (cd "$src" && CHOST=x86_64-w64-mingw32 ./configure --static --prefix="$prefix" && make -j "$jobs" libz.a \
     && make install) >"$work/zlib-build.log" 2>&1 \
     || { echo "deps: building zlib failed; the log follows" >&2; tail -n 40 "$work/zlib-build.log" >&2; exit 1; }
@@ -58,7 +61,7 @@ fi
 
 if [ ! -f "$prefix/.png-done" ]; then
   echo "deps: building libpng for Windows"
-  src=$(source_package libpng1.6 png-src)
+  src=$(source_package libpng1.6 png-src) || exit 1
   cmake_build "$src" "$work/png-build" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
     -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
   touch "$prefix/.png-done"
@@ -73,7 +76,7 @@ fi
 
 if [ "${3:-}" = benchmark ] && [ ! -f "$prefix/.benchmark-done" ]; then
   echo "deps: building Google Benchmark for Windows"
-  src=$(source_package benchmark benchmark-src)
+  src=$(source_package benchmark benchmark-src) || exit 1
   cmake_build "$src" "$work/benchmark-build" -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF \
     -DBENCHMARK_ENABLE_WERROR=OFF -DBENCHMARK_ENABLE_LIBPFM=OFF -DBENCHMARK_INSTALL_DOCS=OFF \
     -DCMAKE_INSTALL_LIBDIR="$prefix/lib"

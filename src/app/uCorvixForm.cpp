@@ -1,5 +1,8 @@
 #include "app/uCorvixForm.h"
 
+#include <shlwapi.h>
+
+#include <cwchar>
 #include <string>
 
 #include "app/resource.h"
@@ -13,6 +16,7 @@
 #include "common/folders.h"
 #include "common/paths.h"
 #include "toolkit/error.h"
+#include "tray/shell_text.h"
 #include "toolkit/scope_exit.h"
 #include "dialogs/uOptionDialog.h"
 #include "dialogs/uVersionDialog.h"
@@ -125,17 +129,27 @@ void TCorvixForm::ShowWelcome() {
                         TBalloonIconKind::bkInfo, 60);
 }
 
-// Word of an automatic save: the file's full path, for a few seconds.
+// Word of an automatic save: the file's full path, for a few seconds. A path too long for the
+// balloon loses folders from its middle, never the file's name.
 void TCorvixForm::ShowSaved(const std::wstring& path) {
   FSavedShown = path;
-  TrayIcon->ShowBalloon(kAppTitle, L"已保存 " + path, TBalloonIconKind::bkInfo, 5);
+  const std::wstring prefix = L"已保存 ";
+  std::wstring shown(kBalloonTextChars, L'\0');
+  if (!PathCompactPathExW(shown.data(), path.c_str(), static_cast<UINT>(kBalloonTextChars - prefix.size()), 0))
+    shown = path;
+  shown.resize(wcslen(shown.c_str()));
+  TrayIcon->ShowBalloon(kAppTitle, prefix + shown, TBalloonIconKind::bkInfo, 5);
 }
 
 // The balloon of a save, clicked: the folder in Explorer, the file selected.
 void TCorvixForm::SavedBalloonClick() const {
   if (FSavedShown.empty()) return;
   const std::wstring arguments = L"/select,\"" + FSavedShown + L"\"";
-  ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL));
+  if (result <= 32)
+    Application.HandleException(Error(L"Cannot show \"" + FSavedShown + L"\" in Explorer. " +
+                                      SysErrorMessage(static_cast<DWORD>(GetLastError()))));
 }
 
 void TCorvixForm::FormDestroy() {

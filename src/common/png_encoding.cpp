@@ -69,7 +69,7 @@ void FilterStrip(const PixelView& pixels, Strip& strip, std::vector<uint8_t>& ro
   uint8_t* out = strip.filtered.data();
   for (int y = strip.first; y < strip.end; ++y) {
     RgbRow(pixels, y, current);
-    int none = 0, left = 0, above = 0;
+    int64_t none = 0, left = 0, above = 0;
     for (size_t i = 0; i < rowBytes; ++i) {
       sub[i] = static_cast<uint8_t>(current[i] - (i >= 3 ? current[i - 3] : 0));
       up[i] = static_cast<uint8_t>(current[i] - previous[i]);
@@ -103,7 +103,7 @@ void DeflateStrip(Strip& strip) {
 
 }  // namespace
 
-int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out) {
+int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out, int strips) {
   out.clear();
   if ((pixels.BitsPerPixel != 24 && pixels.BitsPerPixel != 32) || pixels.Width <= 0 || pixels.Height <= 0 ||
       !pixels.Pixels)
@@ -116,9 +116,9 @@ int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out) {
   // Strips of at least 64 rows, one per processor, more when a strip would be too large for zlib.
   const int processors = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
   const size_t rowsPerStripLimit = kMaxStripBytes / rowBytes;
-  const int wanted = std::max(1, std::min(processors, pixels.Height / 64));
-  const int strips = std::max<int>(wanted, static_cast<int>((static_cast<size_t>(pixels.Height) + rowsPerStripLimit - 1) /
-                                                            rowsPerStripLimit));
+  const int wanted = strips > 0 ? std::min(strips, pixels.Height) : std::max(1, std::min(processors, pixels.Height / 64));
+  strips = std::max<int>(wanted, static_cast<int>((static_cast<size_t>(pixels.Height) + rowsPerStripLimit - 1) /
+                                                  rowsPerStripLimit));
   // Everything is allocated here: the threads only compute, and an allocation that fails throws
   // on the caller's thread.
   std::vector<Strip> parts(static_cast<size_t>(strips));
@@ -137,6 +137,7 @@ int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out) {
     DeflateStrip(parts[i]);
   };
   std::vector<std::thread> threads;
+  threads.reserve(parts.size());  // nothing allocates once a thread runs
   for (size_t i = 1; i < parts.size(); ++i) {
     try {
       threads.emplace_back(work, i);

@@ -14,6 +14,7 @@ struct PngCase {
   const char* name;
   int width, height, bits;
   bool topDown, noise;
+  int strips = 0;  // as many as the machine has processors
 };
 
 class PngTest : public testing::TestWithParam<PngCase> {};
@@ -28,7 +29,7 @@ TEST_P(PngTest, DecodesToExactlyThePixels) {
   }
   const PixelView view{c.width, c.height, c.bits, picture.Pixels(), picture.Stride(), c.topDown};
   std::vector<uint8_t> png{1, 2, 3};  // cleared first
-  ASSERT_EQ(EncodePng(view, png), 0);
+  ASSERT_EQ(EncodePng(view, png, c.strips), 0);
 
   const DecodedPng decoded = DecodePng(png);
   ASSERT_TRUE(decoded.ok);
@@ -61,7 +62,10 @@ INSTANTIATE_TEST_SUITE_P(Shapes, PngTest,
                                          PngCase{"OddWidthBottomUp24", 333, 97, 24, false, false},
                                          PngCase{"Strips32", 1280, 700, 32, true, false},
                                          PngCase{"StripsBottomUp24", 641, 509, 24, false, false},
-                                         PngCase{"Noise32", 300, 260, 32, true, true}),
+                                         PngCase{"Noise32", 300, 260, 32, true, true},
+                                         PngCase{"ThreeStrips", 97, 61, 24, false, false, 3},
+                                         PngCase{"FiveNoisyStrips", 130, 50, 32, true, true, 5},
+                                         PngCase{"AStripPerRow", 9, 4, 24, true, false, 8}),
                          [](const testing::TestParamInfo<PngCase>& param) { return std::string(param.param.name); });
 
 TEST(PngEncoding, RefusesWhatItCannotTake) {

@@ -115,12 +115,14 @@ TEST(Clipboard, HeldByAnotherProgramTheFileIsStillWrittenAndTheErrorSaysWhy) {
   EXPECT_TRUE(corvix.Answers());
 }
 
+// A folder whose name holds a comma and spaces, which Explorer's command line must keep whole.
 TEST(SavedTip, ABalloonNamesEachSavedFileAndClickingItShowsTheFile) {
   CorvixRun corvix;
-  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultDir=a, b c\r\n");
   ASSERT_TRUE(corvix.Start());
+  ASSERT_EQ(FindWindowW(L"ExplorerWClass", L"a, b c"), nullptr) << "an Explorer window of an earlier run is open";
   Press(kCtrlF1);
-  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.jpg";
+  const std::filesystem::path file = corvix.Folder() / L"a, b c" / L"001.jpg";
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
   const std::wstring expected = L"已保存 " + file.wstring();
   EXPECT_NE(WaitForBalloon([&](const BalloonView& view) { return view.Text == expected; }).Handle, nullptr)
@@ -130,7 +132,7 @@ TEST(SavedTip, ABalloonNamesEachSavedFileAndClickingItShowsTheFile) {
   // selects lies in Explorer's own list and is not read here.)
   PostMessageW(corvix.NotifyWindow(), 0x0800, 1, NIN_BALLOONUSERCLICK);
   HWND explorer = nullptr;
-  EXPECT_TRUE(WaitFor([&] { return (explorer = FindWindowW(L"ExplorerWClass", L"Save")) && IsWindowVisible(explorer); }))
+  EXPECT_TRUE(WaitFor([&] { return (explorer = FindWindowW(L"ExplorerWClass", L"a, b c")) && IsWindowVisible(explorer); }))
       << "no Explorer window on the folder";
   if (explorer) PostMessageW(explorer, WM_CLOSE, 0, 0);
 }

@@ -192,6 +192,13 @@ HWND CorvixRun::WaitForOverlay() const {
 }
 
 RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height) const {
+  // As a person clicks once the frozen picture is up in front. (Under Wine a click that lands while
+  // the window is still being brought to the front can be swallowed by that activation.)
+  if (!WaitFor([&] { return GetForegroundWindow() == overlay; })) {
+    std::fprintf(stderr, "the overlay did not come to the front: the foreground is %ls\n",
+                 ClassName(GetForegroundWindow()).c_str());
+    return {};
+  }
   Click(corner.x, corner.y);
   HWND box = nullptr;
   if (!WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box); })) {

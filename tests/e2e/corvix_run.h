@@ -85,7 +85,8 @@ class CorvixRun {
   HWND WaitForSaveDialog() const;
   // The region overlay, once it shows.
   HWND WaitForOverlay() const;
-  // Marks a region on the open overlay as a person does: a click at `corner` places the 10 x 10 box,
+  // Marks a region on the open overlay as a person does: once it is in front, a click at `corner`
+  // places the 10 x 10 box,
   // its bottom-right grip is dragged until the box, frame included, is `width` x `height`, and a
   // double-click inside accepts it. Returns the box's screen rectangle as accepted; an empty one
   // when the box did not come or did not take that size (the overlay is then still open).

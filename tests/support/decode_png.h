@@ -38,6 +38,7 @@ inline DecodedPng DecodePng(const std::vector<uint8_t>& data) {
   result.width = static_cast<int>(image.width);
   result.height = static_cast<int>(image.height);
   result.rgb.resize(PNG_IMAGE_SIZE(image));
-  result.ok = png_image_finish_read(&image, nullptr, result.rgb.data(), 0, nullptr) != 0;
+  // A warning counts as a failure: libpng only warns about some faults at the stream's end.
+  result.ok = png_image_finish_read(&image, nullptr, result.rgb.data(), 0, nullptr) != 0 && image.warning_or_error == 0;
   return result;
 }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -172,9 +174,10 @@ bool IsModifier(DWORD vk) {
 
 // Under Wine a window that takes the X focus brings the modifier keys in line with what the X
 // server holds, which knows nothing of keys sent here: a Ctrl sent down is let up again, and should
-// that fall inside a combination, the system sees the key without it. So the press is watched: when
-// a modifier event of the system's own came between its events, it did not happen as a person's,
-// and it is made again.
+// that come between the modifiers going down and the key going down, the system sees the key
+// without them. So the press is watched: when a modifier event of the system's own came in there,
+// the combination never reached the system as a person's press would, and it is pressed again.
+// (Once the key is down the combination has done its work, whatever the system does after.)
 void PressKeys(UINT modifiers, UINT key) {
   std::vector<INPUT> inputs;
   const auto add = [&](UINT vk, bool up) {
@@ -196,7 +199,7 @@ void PressKeys(UINT modifiers, UINT key) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     return;
   }
-  for (int attempt = 1;; ++attempt) {
+  for (int attempt = 1; attempt <= 3; ++attempt) {
     const KeyEventLog log;
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     std::vector<KeyEventLog::Event> events;
@@ -204,14 +207,16 @@ void PressKeys(UINT modifiers, UINT key) {
       events = log.Events();
       return std::count_if(events.begin(), events.end(), [](auto& e) { return e.injected; });
     };
-    if (!log.Hooked() || !WaitFor([&] { return injected() >= static_cast<long>(inputs.size()); }, 5s))
-      return;  // not seen: sent as it is
+    if (!log.Hooked() || !WaitFor([&] { return injected() >= static_cast<long>(inputs.size()); }, 5s)) {
+      ADD_FAILURE() << "PressKeys: the keyboard's events could not be watched";
+      return;
+    }
     const auto first = std::find_if(events.begin(), events.end(), [](auto& e) { return e.injected; });
-    const auto last = std::find_if(events.rbegin(), events.rend(), [](auto& e) { return e.injected; }).base();
-    const bool broken = std::any_of(first, last, [](auto& e) { return !e.injected && IsModifier(e.vk); });
-    if (!broken || attempt == 3) return;
-    std::fprintf(stderr, "PressKeys: a modifier was let go inside the combination by the system; pressed again\n");
+    const auto keyDown = std::find_if(first, events.end(), [&](auto& e) { return e.injected && e.vk == key && !e.up; });
+    if (std::none_of(first, keyDown, [](auto& e) { return !e.injected && IsModifier(e.vk); })) return;
+    std::fprintf(stderr, "PressKeys: the system let a modifier go before the key went down; pressed again\n");
   }
+  ADD_FAILURE() << "PressKeys: the system broke the combination apart three times";
 }
 
 namespace {
