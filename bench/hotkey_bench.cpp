@@ -1,17 +1,22 @@
 // What a user waits for, measured on the real Corvix.exe under Wine on the current screen, with the
-// floor measured in the same run. Prints "name,milliseconds-or-bytes" lines for scripts/bench.sh.
+// floor measured in the same run, run by run in turn with the program. The screen shows a realistic
+// desktop (bench/desktop_picture.h). Prints "name,value" lines for scripts/bench.sh; a timed value is
+// "min/median/max" in milliseconds.
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/image_encoding.h"
+#include "common/png_encoding.h"
 #include "corvix_run.h"
+#include "desktop_picture.h"
 
 using namespace e2e;
 using Clock = std::chrono::steady_clock;
@@ -26,12 +31,18 @@ constexpr DWORD kPauseMs = 300;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
-}
-
 void Report(const char* name, double value) { std::printf("%s,%.3f\n", name, value); }
+
+// A timed row: min/median/max, or "failed" when a run failed or the series is short of `runs`
+// (a failed run is never timed).
+void Report(const char* name, std::vector<double> times, size_t runs = kRuns) {
+  std::sort(times.begin(), times.end());
+  if (times.size() < runs || times.front() < 0) {
+    std::printf("%s,failed\n", name);
+    return;
+  }
+  std::printf("%s,%.3f/%.3f/%.3f\n", name, times.front(), times[times.size() / 2], times.back());
+}
 
 // Waits in 1 ms steps: fine enough for the figures, and it leaves both cores to the program, Wine
 // and X (spinning here would take one of them away from the very work being measured).
@@ -52,83 +63,149 @@ std::filesystem::path Numbered(const std::filesystem::path& folder, int n, const
   return folder / name;
 }
 
-// Ctrl+F1 until the complete file is on disk (it appears whole, by a rename).
-double HotKeyToFile(const std::wstring& options, const wchar_t* extension) {
-  CorvixRun corvix(CorvixRun::BinFolder().parent_path() / L"bench-run");
-  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\n" + options);
-  if (!corvix.Start()) return -1;
-  std::vector<double> times;
-  for (int i = 1; i <= kRuns + 1; ++i) {
-    const auto file = Numbered(corvix.Folder() / L"Save", i, extension);
-    const auto start = Clock::now();
-    PressKeys(MOD_CONTROL, VK_F1);
-    if (!WaitForFile(file)) return -1;
-    if (i > 1) times.push_back(Ms(Clock::now() - start));  // the first one warms the caches
+// The program's runs and the floor's, in turn: a run of each to warm up, then kRuns of each.
+// A run returns its milliseconds, or a negative number when it failed (the series then fails).
+void Alternate(const char* programName, const std::function<double(int)>& program, const char* floorName,
+               const std::function<double(int)>& floor) {
+  std::vector<double> programTimes, floorTimes;
+  for (int i = 0; i <= kRuns; ++i) {
     Sleep(kPauseMs);
+    const double p = program(i);
+    Sleep(kPauseMs);
+    const double f = floor ? floor(i) : 0;
+    if (i == 0) continue;
+    programTimes.push_back(p);
+    floorTimes.push_back(f);
+    if (p < 0 || f < 0) break;
   }
-  return Median(times);
+  Report(programName, programTimes);
+  if (floor) Report(floorName, floorTimes);
+}
+
+// A Corvix.exe with these options, pressing Ctrl+F1 until each numbered file is complete on disk
+// (it appears whole, by a rename).
+class HotKeyRuns {
+ public:
+  // Each in a folder of its own and with a whole-screen key of its own: two may run side by side.
+  HotKeyRuns(const std::wstring& options, const wchar_t* extension, const wchar_t* folder = L"bench-run",
+             UINT key = VK_F1)
+      : corvix_(CorvixRun::BinFolder().parent_path() / folder), extension_(extension), key_(key) {
+    corvix_.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\nSavedTip=0\r\nKeyScreen=CTRL+F" +
+                           std::to_wstring(key - VK_F1 + 1) + L"\r\n" + options);
+    started_ = corvix_.Start({MOD_CONTROL, key});
+  }
+  double Press() {
+    if (!started_) return -1;
+    const auto file = Numbered(corvix_.Folder() / L"Save", ++count_, extension_);
+    const auto start = Clock::now();
+    SendKeys(MOD_CONTROL, key_);
+    return WaitForFile(file) ? Ms(Clock::now() - start) : -1;
+  }
+  CorvixRun& Corvix() { return corvix_; }
+
+ private:
+  CorvixRun corvix_;
+  const wchar_t* extension_;
+  UINT key_;
+  bool started_ = false;
+  int count_ = 0;
+};
+
+// The floor of a capture to a file: the fastest way this machine does the same work with the same
+// library settings. The screen is copied straight into a bottom-up 32-bit DIB section (as Corvix's
+// capture sources do), encoded from its memory, and the bytes written to a new file.
+class ScreenFloor {
+ public:
+  ScreenFloor()
+      : width_(GetSystemMetrics(SM_CXVIRTUALSCREEN)), height_(GetSystemMetrics(SM_CYVIRTUALSCREEN)),
+        folder_(CorvixRun::BinFolder().parent_path() / L"bench-floor") {
+    screen_ = GetDC(nullptr);
+    memory_ = CreateCompatibleDC(screen_);
+    BITMAPINFOHEADER header{sizeof header, width_, height_, 1, 32, BI_RGB};
+    section_ = CreateDIBSection(screen_, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits_, nullptr, 0);
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+  }
+  ~ScreenFloor() {
+    DeleteObject(section_);
+    DeleteDC(memory_);
+    ReleaseDC(nullptr, screen_);
+    std::filesystem::remove_all(folder_);
+  }
+  // format: 0 BMP, 1 JPEG, 2 PNG.
+  double Run(int format) {
+    const auto path = folder_ / (std::to_wstring(++count_) + L".out");
+    const auto start = Clock::now();
+    HGDIOBJ old = SelectObject(memory_, section_);
+    const bool copied = BitBlt(memory_, 0, 0, width_, height_, screen_, 0, 0, SRCCOPY);
+    SelectObject(memory_, old);
+    GdiFlush();
+    const PixelView view{width_, height_, 32, static_cast<const uint8_t*>(bits_), static_cast<size_t>(width_) * 4, false};
+    std::vector<uint8_t> header;
+    const uint8_t* bytes = view.Pixels;
+    size_t size = view.Stride * static_cast<size_t>(height_);
+    if (format == 0) {
+      header.resize(BmpHeaderBytes(32));
+      WriteBmpHeaders(header.data(), width_, height_, 32, {}, {});
+    } else {
+      if ((format == 1 ? EncodeJpeg(view, encoded_) : EncodePng(view, encoded_)) != 0) return -1;
+      bytes = encoded_.data();
+      size = encoded_.size();
+    }
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0, headerWritten = 0;
+    const bool wrote = file != INVALID_HANDLE_VALUE &&
+                       (header.empty() || WriteFile(file, header.data(), static_cast<DWORD>(header.size()), &headerWritten, nullptr)) &&
+                       WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    const double ms = Ms(Clock::now() - start);
+    return copied && wrote ? ms : -1;
+  }
+
+ private:
+  int width_, height_;
+  std::filesystem::path folder_;
+  HDC screen_ = nullptr, memory_ = nullptr;
+  HBITMAP section_ = nullptr;
+  void* bits_ = nullptr;
+  std::vector<uint8_t> encoded_;
+  int count_ = 0;
+};
+
+// Hot key to file against its floor, in turn.
+void FileFigures(const char* name, const char* floorName, const std::wstring& options, const wchar_t* extension,
+                 int format) {
+  HotKeyRuns corvix(options, extension);
+  ScreenFloor floor;
+  Alternate(name, [&](int) { return corvix.Press(); }, floorName, [&](int) { return floor.Run(format); });
+}
+
+// The clipboard's cost: the JPEG hot key with the clipboard copy on and off, in turn.
+void ClipboardFigures() {
+  HotKeyRuns with(L"CopyToClipboard=1\r\n", L".jpg");
+  HotKeyRuns without(L"", L".jpg", L"bench-run-2", VK_F5);
+  Alternate("jpeg_clipboard_hotkey_ms", [&](int) { return with.Press(); }, "jpeg_no_clipboard_hotkey_ms",
+            [&](int) { return without.Press(); });
 }
 
 // Ctrl+F1 into a folder that already holds `existing` numbered files (001.jpg ... , empty): each
 // capture writes the next number, as a person capturing into a full folder sees it.
-double HotKeyToFileAmong(int existing) {
+std::vector<double> HotKeyToFileAmong(int existing) {
   CorvixRun corvix(CorvixRun::BinFolder().parent_path() / L"bench-run");
-  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\n");
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\nSavedTip=0\r\n");
   const auto save = corvix.Folder() / L"Save";
   std::filesystem::create_directories(save);
   for (int n = 1; n <= existing; ++n) std::ofstream(Numbered(save, n, L".jpg"), std::ios::binary).close();
-  if (!corvix.Start()) return -1;
+  if (!corvix.Start()) return {-1};
   std::vector<double> times;
   for (int i = 0; i <= kRuns; ++i) {
     Sleep(kPauseMs);
     const auto start = Clock::now();
-    PressKeys(MOD_CONTROL, VK_F1);
-    if (!WaitForFile(Numbered(save, existing + 1 + i, L".jpg"))) return -1;
+    SendKeys(MOD_CONTROL, VK_F1);
+    if (!WaitForFile(Numbered(save, existing + 1 + i, L".jpg"))) return {-1};
     if (i > 0) times.push_back(Ms(Clock::now() - start));  // the first one warms the caches
   }
-  return Median(times);
-}
-
-// The floor: one screen copy, one GetDIBits, the encode (JPEG) and writing the bytes.
-double Floor(bool jpeg) {
-  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4 + 54), out;
-  // A new file each time, as every capture writes one.
-  const auto folder = CorvixRun::BinFolder().parent_path() / L"bench-floor";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  std::vector<double> times;
-  for (int i = 0; i <= kRuns; ++i) {
-    const auto path = folder / (std::to_wstring(i) + L".out");
-    Sleep(kPauseMs);
-    const auto start = Clock::now();
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER header{sizeof header, width, jpeg ? -height : height, 1, 32, BI_RGB};
-    GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data() + 54, reinterpret_cast<BITMAPINFO*>(&header),
-              DIB_RGB_COLORS);
-    const uint8_t* bytes = pixels.data();
-    size_t size = pixels.size();
-    if (jpeg) {
-      EncodeJpeg({width, height, 32, pixels.data() + 54, static_cast<size_t>(width) * 4, true}, out);
-      bytes = out.data();
-      size = out.size();
-    }
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
-    CloseHandle(file);
-    if (i > 0) times.push_back(Ms(Clock::now() - start));
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  std::filesystem::remove_all(folder);
-  return Median(times);
+  return times;
 }
 
 // One screen copy and one full-screen paint of it: the floor of showing the frozen picture.
@@ -138,7 +215,9 @@ double OverlayFloor() {
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  BITMAPINFOHEADER header{sizeof header, width, height, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
   std::vector<double> times;
   for (int i = 0; i <= kRuns; ++i) {
     Sleep(kPauseMs);
@@ -156,7 +235,8 @@ double OverlayFloor() {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   DestroyWindow(window);
-  return Median(times);
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
 }
 
 // Wine answers another process's memory and CPU time with zeros, so scripts/bench.sh reads them
@@ -180,10 +260,10 @@ void ProgramFigures() {
     if (!corvix.Start()) return;
     starts.push_back(Ms(Clock::now() - start));
   }
-  Report("startup_ms", Median(starts));
+  Report("startup_ms", starts, 5);
 
   CorvixRun corvix(CorvixRun::BinFolder().parent_path() / L"bench-run");
-  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\n");
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\nSavedTip=0\r\n");
   if (!corvix.Start()) return;
   Sleep(500);
   Mark(L"memory_after_start_kb");
@@ -191,20 +271,26 @@ void ProgramFigures() {
   std::vector<double> overlays;
   for (int i = 0; i <= kRuns; ++i) {
     const auto start = Clock::now();
-    PressKeys(MOD_CONTROL, VK_F3);
+    SendKeys(MOD_CONTROL, VK_F3);
     HWND overlay = nullptr;
-    if (!Poll([&] { return (overlay = Overlay(corvix)) != nullptr; })) return;
+    if (!Poll([&] { return (overlay = Overlay(corvix)) != nullptr; })) {
+      overlays.assign(1, -1);
+      break;
+    }
     if (i > 0) overlays.push_back(Ms(Clock::now() - start));
-    // Esc only once the overlay has the keyboard, and the next press only once it is gone.
-    Poll([&] { return GetForegroundWindow() == overlay; }, 3000);
-    Sleep(100);
-    PressKeys(0, VK_ESCAPE);
-    // Should the key have gone elsewhere, a close request cancels the overlay as well.
-    if (!Poll([&] { return !IsWindow(overlay); }, 3000)) PostMessageW(overlay, WM_CLOSE, 0, 0);
-    if (!Poll([&] { return !IsWindow(overlay); })) return;
+    // Esc once the overlay has the keyboard, and the next press once it is gone.
+    if (!Poll([&] { return GetForegroundWindow() == overlay; }, 3000)) {
+      overlays.assign(1, -1);
+      break;
+    }
+    SendKeys(0, VK_ESCAPE);
+    if (!Poll([&] { return !IsWindow(overlay); })) {
+      overlays.assign(1, -1);
+      break;
+    }
     Sleep(kPauseMs);
   }
-  Report("overlay_ms", Median(overlays));
+  Report("overlay_ms", overlays);
 
   Mark(L"cpu_idle_start_ms");
   Sleep(30000);
@@ -212,19 +298,16 @@ void ProgramFigures() {
 
   const auto save = corvix.Folder() / L"Save";
   for (int i = 1; i <= 20; ++i) {
-    PressKeys(MOD_CONTROL, VK_F1);
+    SendKeys(MOD_CONTROL, VK_F1);
     WaitForFile(Numbered(save, i, L".jpg"));
     if (i == 1) Mark(L"memory_after_1_screen_kb");
   }
   Mark(L"memory_after_20_screens_kb");
   for (int i = 21; i <= 40; ++i) {
-    PressKeys(MOD_CONTROL, VK_F3);
-    Poll([&] { return Overlay(corvix) != nullptr; });
-    Sleep(100);
-    Click(200, 200);
-    Sleep(100);
-    Drag(208, 208, 400, 350);
-    DoubleClick(300, 280);
+    SendKeys(MOD_CONTROL, VK_F3);
+    HWND overlay = nullptr;
+    Poll([&] { return (overlay = Overlay(corvix)) != nullptr; });
+    corvix.MarkRegion(overlay, {200, 200}, 200, 150);
     WaitForFile(Numbered(save, i, L".jpg"));
     if (i == 21) Mark(L"memory_after_1_region_kb");
   }
@@ -241,18 +324,20 @@ void CrowdedFolderFigures() {
 
 // With the argument "crowded", only the crowded-folder figures (a quick look at that row).
 int main(int argc, char** argv) {
+  const DesktopPicture desktop;
+  std::printf("desktop,%s\n", desktop.Shown() ? "shown" : "missing");
   // The first seconds of a new Wine desktop and X screen are slower for everyone (the shell is
   // still starting): a floor run first, not reported, so both sides are measured warm.
-  Floor(true);
+  ScreenFloor().Run(1);
   if (argc > 1 && std::string_view(argv[1]) == "crowded") {
     CrowdedFolderFigures();
     return 0;
   }
-  Report("jpeg_hotkey_ms", HotKeyToFile(L"", L".jpg"));
-  Report("jpeg_floor_ms", Floor(true));
+  FileFigures("jpeg_hotkey_ms", "jpeg_floor_ms", L"", L".jpg", 1);
+  FileFigures("png_hotkey_ms", "png_floor_ms", L"DefaultImage=2\r\n", L".png", 2);
+  FileFigures("bmp_hotkey_ms", "bmp_floor_ms", L"DefaultImage=0\r\n", L".bmp", 0);
+  ClipboardFigures();
   CrowdedFolderFigures();
-  Report("bmp_hotkey_ms", HotKeyToFile(L"DefaultImage=0\r\n", L".bmp"));
-  Report("bmp_floor_ms", Floor(false));
   Report("overlay_floor_ms", OverlayFloor());
   ProgramFigures();
   Report("exe_bytes", static_cast<double>(std::filesystem::file_size(CorvixRun::BinFolder() / L"Corvix.exe")));

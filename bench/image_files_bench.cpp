@@ -26,6 +26,7 @@
 
 #include "common/image_encoding.h"
 #include "common/uCommand.h"
+#include "desktop_picture.h"
 #include "support/test_picture.h"
 
 namespace {
@@ -43,23 +44,6 @@ std::filesystem::path Folder() {
   return folder;
 }
 
-// The desktop picture of this size, as 32-bit rows from the top (blue, green, red, unused); false
-// when there is none.
-bool LoadDesktop(int width, int height, TestPicture& picture) {
-  const char* folder = std::getenv("CORVIX_DESKTOPS");
-  const std::string path = std::string(folder ? folder : CORVIX_DEFAULT_DESKTOPS) + "/desktop-" +
-                           std::to_string(width) + "x" + std::to_string(height) + ".png";
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_BGRA;
-  if (static_cast<int>(image.width) != width || static_cast<int>(image.height) != height) {
-    png_image_free(&image);
-    return false;
-  }
-  return png_image_finish_read(&image, nullptr, picture.Pixels(), static_cast<png_int_32>(picture.Stride()), nullptr);
-}
-
 // A picture as a capture source holds it: a screen-compatible bitmap, and a 32-bit DIB section.
 struct Capture {
   HBITMAP bitmap = nullptr;
@@ -67,7 +51,8 @@ struct Capture {
   TestPicture picture;
   bool desktop = false;
   Capture(int width, int height) : picture(width, height, 32) {
-    desktop = LoadDesktop(width, height, picture);
+    std::string source;
+    desktop = LoadDesktopPicture(width, height, picture.Pixels(), picture.Stride(), source);
     HDC screen = GetDC(nullptr);
     bitmap = CreateCompatibleBitmap(screen, width, height);
     BITMAPINFOHEADER header{sizeof header, width, -height, 1, 32, BI_RGB};

@@ -1,12 +1,15 @@
 // Picture files: small pictures of any shape and content, at every depth, give a BMP whose headers
-// describe exactly the bytes that follow, and a JPEG that decodes to the same size and, within the
-// loss of quality 90, the same picture.
+// describe exactly the bytes that follow, a JPEG that decodes to the same size and, within the loss
+// of quality 90, the same picture, and a PNG, cut into any number of strips, that decodes to
+// exactly the same pixels.
 #include <cmath>
 #include <vector>
 
 #include "common/image_encoding.h"
+#include "common/png_encoding.h"
 #include "fuzz_support.h"
 #include "support/decode_jpeg.h"
+#include "support/decode_png.h"
 
 namespace {
 
@@ -38,33 +41,61 @@ void CheckBmp(FuzzedDataProvider& data, int width, int height) {
   }
 }
 
-void CheckJpeg(FuzzedDataProvider& data, int width, int height) {
-  const int bits = data.ConsumeBool() ? 24 : 32;
-  const bool topDown = data.ConsumeBool();
-  const size_t stride = BmpRowBytes(width, bits) + data.ConsumeIntegralInRange<size_t>(0, 2) * 4;
-  // Smooth pictures (a few colours in blocks) keep the comparison meaningful; noise only has to
-  // come back the right size.
-  const bool smooth = data.ConsumeBool();
-  std::vector<uint8_t> pixels(stride * height);
+// 24- or 32-bit pixels, top-down or not, rows padded or not: smooth blocks of two colours, or noise.
+struct FuzzPixels {
+  int bits;
+  bool topDown, smooth;
+  size_t stride;
+  std::vector<uint8_t> bytes;
+};
+
+FuzzPixels MakePixels(FuzzedDataProvider& data, int width, int height) {
+  FuzzPixels p;
+  p.bits = data.ConsumeBool() ? 24 : 32;
+  p.topDown = data.ConsumeBool();
+  p.stride = BmpRowBytes(width, p.bits) + data.ConsumeIntegralInRange<size_t>(0, 2) * 4;
+  p.smooth = data.ConsumeBool();
+  p.bytes.resize(p.stride * height);
   const uint32_t colours[2] = {data.ConsumeIntegral<uint32_t>(), data.ConsumeIntegral<uint32_t>()};
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    const size_t row = i / stride, column = (i % stride) / (bits / 8), channel = (i % stride) % (bits / 8) % 3;
-    pixels[i] = smooth ? static_cast<uint8_t>(colours[(row / 16 + column / 16) % 2] >> (8 * channel))
-                       : data.ConsumeIntegral<uint8_t>();
+  for (size_t i = 0; i < p.bytes.size(); ++i) {
+    const size_t row = i / p.stride, column = (i % p.stride) / (p.bits / 8), channel = (i % p.stride) % (p.bits / 8) % 3;
+    p.bytes[i] = p.smooth ? static_cast<uint8_t>(colours[(row / 16 + column / 16) % 2] >> (8 * channel))
+                          : data.ConsumeIntegral<uint8_t>();
   }
+  return p;
+}
+
+void CheckPng(FuzzedDataProvider& data, int width, int height) {
+  const int strips = data.ConsumeIntegralInRange<int>(0, 6);
+  const FuzzPixels p = MakePixels(data, width, height);
+  static std::vector<uint8_t> png;
+  FUZZ_CHECK(EncodePng({width, height, p.bits, p.bytes.data(), p.stride, p.topDown}, png, strips) == 0);
+  const DecodedPng decoded = DecodePng(png);
+  FUZZ_CHECK(decoded.ok && decoded.width == width && decoded.height == height);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = p.bytes.data() + p.stride * (p.topDown ? y : height - 1 - y);
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < 3; ++c)
+        FUZZ_CHECK(row[x * (p.bits / 8) + 2 - c] == decoded.rgb[(static_cast<size_t>(y) * width + x) * 3 + c]);
+  }
+}
+
+void CheckJpeg(FuzzedDataProvider& data, int width, int height) {
+  // Smooth pictures keep the comparison meaningful; noise only has to come back the right size.
+  const FuzzPixels p = MakePixels(data, width, height);
   // One buffer for every picture, as the program keeps one: its capacity carries over.
   static std::vector<uint8_t> jpeg;
-  FUZZ_CHECK(EncodeJpeg({width, height, bits, pixels.data(), stride, topDown}, jpeg) == 0);
+  FUZZ_CHECK(EncodeJpeg({width, height, p.bits, p.bytes.data(), p.stride, p.topDown}, jpeg) == 0);
   const DecodedJpeg decoded = DecodeJpeg(jpeg);
   FUZZ_CHECK(decoded.width == width && decoded.height == height && decoded.components == 3);
   FUZZ_CHECK(!decoded.progressive);
-  if (!smooth) return;
+  if (!p.smooth) return;
   double error = 0;
   for (int y = 0; y < height; ++y) {
-    const uint8_t* row = pixels.data() + stride * (topDown ? y : height - 1 - y);
+    const uint8_t* row = p.bytes.data() + p.stride * (p.topDown ? y : height - 1 - y);
     for (int x = 0; x < width; ++x)
       for (int c = 0; c < 3; ++c)
-        error += std::abs(row[x * (bits / 8) + 2 - c] - decoded.rgb[(static_cast<size_t>(y) * width + x) * 3 + c]);
+        error += std::abs(row[x * (p.bits / 8) + 2 - c] - decoded.rgb[(static_cast<size_t>(y) * width + x) * 3 + c]);
   }
   FUZZ_CHECK(error / (3.0 * width * height) < 24);
 }
@@ -74,9 +105,10 @@ void CheckJpeg(FuzzedDataProvider& data, int width, int height) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
   const int width = data.ConsumeIntegralInRange<int>(1, 48), height = data.ConsumeIntegralInRange<int>(1, 48);
-  if (data.ConsumeBool())
-    CheckBmp(data, width, height);
-  else
-    CheckJpeg(data, width, height);
+  switch (data.ConsumeIntegralInRange<int>(0, 2)) {
+    case 0: CheckBmp(data, width, height); break;
+    case 1: CheckJpeg(data, width, height); break;
+    default: CheckPng(data, width, height); break;
+  }
   return 0;
 }

@@ -62,11 +62,13 @@ int main() {
   PressKeys(MOD_CONTROL, VK_F3);
   HWND overlay = nullptr;
   WaitFor([&] { return (overlay = FindProcessWindow(corvix.Pid(), L"TCustomSnapForm", L"", true)) != nullptr; });
-  Sleep(300);
+  WaitFor([&] { return GetForegroundWindow() == overlay; });
   const RECT client = window.Client();
   Click(client.left + 40, client.top + 40);
-  Sleep(300);
-  Drag(client.left + 48, client.top + 48, client.left + 300, client.top + 230);
+  HWND box = nullptr;
+  WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) != nullptr; });
+  DragInMoveSizeLoop(box, {client.left + 48, client.top + 48}, {client.left + 300, client.top + 230},
+                     {client.left + 40, client.top + 40, client.left + 302, client.top + 232});
   const std::filesystem::path shot = folder / L"overlay-screenshot.jpg";
   Screenshot(shot);
   DoubleClick(client.left + 120, client.top + 120);

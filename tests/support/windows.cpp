@@ -178,7 +178,9 @@ bool IsModifier(DWORD vk) {
 // without them. So the press is watched: when a modifier event of the system's own came in there,
 // the combination never reached the system as a person's press would, and it is pressed again.
 // (Once the key is down the combination has done its work, whatever the system does after.)
-void PressKeys(UINT modifiers, UINT key) {
+namespace {
+
+std::vector<INPUT> KeyEvents(UINT modifiers, UINT key) {
   std::vector<INPUT> inputs;
   const auto add = [&](UINT vk, bool up) {
     INPUT input{};
@@ -195,6 +197,18 @@ void PressKeys(UINT modifiers, UINT key) {
   add(key, true);
   for (auto it = std::rbegin(held); it != std::rend(held); ++it)
     if (modifiers & it->first) add(it->second, true);
+  return inputs;
+}
+
+}  // namespace
+
+void SendKeys(UINT modifiers, UINT key) {
+  std::vector<INPUT> inputs = KeyEvents(modifiers, key);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKeys(UINT modifiers, UINT key) {
+  std::vector<INPUT> inputs = KeyEvents(modifiers, key);
   if (modifiers == 0) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     return;
@@ -272,19 +286,6 @@ void ClickCentre(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
   Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
-void Drag(int fromX, int fromY, int toX, int toY) {
-  MouseButton(fromX, fromY, true);
-  Sleep(100);
-  constexpr int kSteps = 10;
-  for (int step = 1; step <= kSteps; ++step) {
-    MouseMoveTo(fromX + (toX - fromX) * step / kSteps, fromY + (toY - fromY) * step / kSteps);
-    Sleep(20);
-  }
-  Sleep(100);
-  MouseButton(toX, toY, false);
-  Sleep(100);
 }
 
 bool InMoveSizeLoop(DWORD thread) {

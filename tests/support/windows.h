@@ -45,8 +45,12 @@ MessageBoxView WaitForMessageBox(DWORD pid, std::chrono::milliseconds limit = 10
 void Answer(const MessageBoxView& box, int button);
 
 // Presses and releases a key with modifiers (MOD_CONTROL, MOD_ALT, MOD_SHIFT) held, through
-// SendInput, as a person at the keyboard would.
+// SendInput, as a person at the keyboard would, and makes sure the system took the combination
+// whole (see windows.cpp); what cannot be made sure fails the running test.
 void PressKeys(UINT modifiers, UINT key);
+// The same key events sent once and not watched: for the benchmarks, where watching the keyboard
+// would add its own delay to every press.
+void SendKeys(UINT modifiers, UINT key);
 
 // The mouse, through SendInput, in screen coordinates of the primary monitor.
 void MouseMoveTo(int x, int y);
@@ -55,8 +59,6 @@ void Click(int x, int y, UINT button = MK_LBUTTON);
 void DoubleClick(int x, int y);
 // A click at the centre of a window.
 void ClickCentre(HWND window);
-// Press at one point, move there in small steps, release.
-void Drag(int fromX, int fromY, int toX, int toY);
 
 // Runs a program of the X side (xset, xdotool) through Wine's start and waits (bounded) for it to
 // end; false when it could not be started or did not end.

@@ -1,0 +1,39 @@
+// A realistic desktop (text, flat areas, a photo) shown full screen by a window of its own thread,
+// behind whatever Corvix opens: what the benchmarks capture and encode. The picture comes from
+// CORVIX_DESKTOPS (default: the shared data folder beside the repository), desktop-WxH.png for the
+// screen's size; without it the window stays away and the screen is whatever it is.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The desktop picture of a size as 32-bit rows from the top (blue, green, red, unused), `stride`
+// bytes apart (0: packed) into `pixels`, which holds them already; false when there is none.
+// `source` names the file looked for.
+bool LoadDesktopPicture(int width, int height, uint8_t* pixels, size_t stride, std::string& source);
+
+class DesktopPicture {
+ public:
+  DesktopPicture();
+  ~DesktopPicture();
+  DesktopPicture(const DesktopPicture&) = delete;
+  DesktopPicture& operator=(const DesktopPicture&) = delete;
+
+  // Whether the picture was found and is on the screen.
+  bool Shown() const { return shown_; }
+  const std::string& Source() const { return source_; }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  int width_ = 0, height_ = 0;
+  std::vector<uint8_t> pixels_;  // 32-bit rows from the top
+  std::string source_;
+  std::thread thread_;
+  std::atomic<HWND> window_ = nullptr;
+  std::atomic<bool> shown_ = false;
+};
