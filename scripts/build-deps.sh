@@ -77,7 +77,8 @@ fi
 if [ "${3:-}" = benchmark ] && [ ! -f "$prefix/.benchmark-done" ]; then
   echo "deps: building Google Benchmark for Windows"
   src=$(source_package benchmark benchmark-src) || exit 1
-  cmake_build "$src" "$work/benchmark-build" -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF \
+  # The distribution reads the version from its changelog, not from Git: this says "the project's own".
+  cmake_build "$src" "$work/benchmark-build" -DGIT_VERSION=0.0.0 -DBENCHMARK_ENABLE_TESTING=OFF -DBENCHMARK_ENABLE_GTEST_TESTS=OFF \
     -DBENCHMARK_ENABLE_WERROR=OFF -DBENCHMARK_ENABLE_LIBPFM=OFF -DBENCHMARK_INSTALL_DOCS=OFF \
     -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
   touch "$prefix/.benchmark-done"
