@@ -64,7 +64,7 @@ for screen in ${BENCH_SCREENS:-1920x1080x24 3840x2160x24}; do
   mkdir -p "$marks"
   watch_marks "$size" "$marks" &
   watcher=$!
-  trap 'kill "$watcher" 2>/dev/null' EXIT  # also when a step fails: the watcher holds the build lock
+  trap 'kill "$watcher" 2>/dev/null || true' EXIT  # also when a step fails: the watcher holds the build lock
   echo
   echo "== Screen $size (hot key to file, floors, other tools; about 2 minutes)"
   export CORVIX_SCREEN=$screen
