@@ -6,7 +6,6 @@
 #include <shellapi.h>
 
 #include <cstring>
-#include <fstream>
 
 #include "corvix_run.h"
 #include "pattern_window.h"
@@ -14,11 +13,6 @@
 
 namespace e2e {
 namespace {
-
-std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The clipboard's data in a format, copied out; empty when it holds none.
 std::vector<uint8_t> ClipboardBytes(UINT format) {
@@ -78,7 +72,8 @@ TEST(Clipboard, EachCaptureGoesOnTheClipboardAsDibAndPngExactlyAsItsFile) {
   const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
   ASSERT_TRUE(corvix.Answers());  // the capture has ended
-  const DecodedPng saved = DecodePng(FileBytes(file));
+  const std::string bytes = FileBytes(file);
+  const DecodedPng saved = DecodePng({bytes.begin(), bytes.end()});
   ASSERT_TRUE(saved.ok);
 
   EXPECT_EQ(DibMismatches(ClipboardBytes(CF_DIB), saved), 0) << "CF_DIB is not the picture";

@@ -2,8 +2,6 @@
 // screen.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "corvix_run.h"
 #include "pattern_window.h"
 #include "support/decode_png.h"
@@ -12,8 +10,8 @@ namespace e2e {
 namespace {
 
 DecodedPng ReadPng(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return DecodePng({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+  const std::string bytes = FileBytes(path);
+  return DecodePng({bytes.begin(), bytes.end()});
 }
 
 // The pattern's client area pixels that differ in a decoded capture whose top-left is the screen
