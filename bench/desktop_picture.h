@@ -28,12 +28,31 @@ class DesktopPicture {
   bool Shown() const { return shown_; }
   const std::string& Source() const { return source_; }
 
+  // The canvas: a colour painted over the picture so that whatever paints the picture again can be
+  // seen reaching the screen. Cover paints it from the calling thread and says at how many probe
+  // points the screen then shows it (those under other windows, a notification say, do not);
+  // Uncover has the picture painted again and returns once no probe point shows the canvas.
+  int Cover();
+  bool Uncover();
+  // How many of the probe points (a grid over the whole screen) show the canvas colour.
+  int CanvasPoints() const;
+
  private:
+  void PaintCanvas(HDC dc) const;
+  template <typename Visit>
+  void ForEachProbe(Visit visit) const;
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   int width_ = 0, height_ = 0;
   std::vector<uint8_t> pixels_;  // 32-bit rows from the top
+  uint32_t canvas_ = 0xFF00FF;    // blue, green, red from the low byte: magenta unless the picture has it
   std::string source_;
   std::thread thread_;
   std::atomic<HWND> window_ = nullptr;
   std::atomic<bool> shown_ = false;
+  std::atomic<bool> covered_ = false;  // the window paints the canvas, also when the system asks it to
+  // One screen row read at a time: a few small reads instead of a whole-screen copy, so that
+  // watching the screen takes little from the program being watched.
+  HDC rowDc_ = nullptr;
+  HBITMAP rowBitmap_ = nullptr;
+  uint32_t* row_ = nullptr;
 };
