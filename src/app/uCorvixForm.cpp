@@ -2,7 +2,9 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <string>
 
 #include "app/resource.h"
@@ -37,13 +39,14 @@ HHOOK KeyboardWatch = nullptr;  // on the keyboard while a hot key is held down
 // front (and gives mrNone). The dialog is freed whatever happens, also when it could not be built
 // (the error goes on to the caller and nothing half-made is shown); it clears `open` as it goes.
 template <typename Dialog>
-int ShowSingle(Dialog*& open) {
+int ShowSingle(Dialog*& open, const std::function<void(Dialog&)>& prepare = {}) {
   if (open) {
     SetForegroundWindow(open->Handle());
     return mrNone;
   }
   auto dialog = std::make_unique<Dialog>();
   const ScopeExit freeDialog([&] { dialog->Destroy(); });
+  if (prepare) prepare(*dialog);
   dialog->Create();
   open = dialog.get();
   return dialog->ShowModal();
@@ -81,8 +84,9 @@ void TCorvixForm::Loaded() {
 }
 
 // One options dialog at a time. While it is open the hot keys are free, so its fields can take any
-// combination (Corvix's own included); when it closes, however it closes, they are registered from
-// what the option store holds: the new keys after OK, also when saving the file failed.
+// combination (Corvix's own included). Its OK registers the new keys before anything is saved; when
+// it closes otherwise, the keys the option store holds are registered again, and those another
+// program took meanwhile are named in a balloon.
 void TCorvixForm::a_OptionExecute() {
   if (OptionDialog) {
     ShowSingle(OptionDialog);
@@ -90,9 +94,24 @@ void TCorvixForm::a_OptionExecute() {
   }
   UnregisterHotKeys();
   const ScopeExit again([this] {
-    if (!Application.Terminated()) RegisterHotKeys();
+    if (Application.Terminated() || FHotKeysRegistered) return;
+    RegisterHotKeys(OptionConfigure->HotKeys);
+    if (FTakenKeys != std::array<bool, 3>{}) ShowWelcome();
   });
-  ShowSingle(OptionDialog);
+  ShowSingle<TOptionDialog>(OptionDialog, [this](TOptionDialog& dialog) {
+    dialog.OnTryHotKeys = [this](const std::array<HotKeyRec, 3>& keys) { return TryHotKeys(keys); };
+  });
+}
+
+int TCorvixForm::TryHotKeys(const std::array<HotKeyRec, 3>& keys) {
+  UnregisterHotKeys();
+  RegisterHotKeys(keys);
+  for (int slot = 0; slot < 3; ++slot) {
+    if (!FTakenKeys[static_cast<size_t>(slot)]) continue;
+    UnregisterHotKeys();
+    return slot;
+  }
+  return -1;
 }
 
 // One about box at a time.
@@ -108,7 +127,7 @@ void TCorvixForm::SyncAutoRun() {
 
 void TCorvixForm::FormCreate() {
   FCanSnap = true;
-  RegisterHotKeys();
+  RegisterHotKeys(OptionConfigure->HotKeys);
   // No taskbar button and no Alt+Tab entry, also while a dialog is open.
   HWND application = Application.Handle();
   SetWindowLongW(application, GWL_EXSTYLE, GetWindowLongW(application, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
@@ -125,7 +144,7 @@ void TCorvixForm::FormCreate() {
 void TCorvixForm::ShowWelcome() {
   FSavedShown.clear();
   const DefaultOptionRec& option = OptionConfigure->Option;
-  TrayIcon->ShowBalloon(kAppTitle, WelcomeText(option.KeyScreen, option.KeyActiveWnd, option.KeyCustom),
+  TrayIcon->ShowBalloon(kAppTitle, WelcomeText(option.KeyScreen, option.KeyActiveWnd, option.KeyCustom, FTakenKeys),
                         TBalloonIconKind::bkInfo, 60);
 }
 
@@ -172,17 +191,22 @@ void TCorvixForm::ReleaseSystemState() {
   SyncAutoRun();
 }
 
-void TCorvixForm::RegisterHotKeys() {
+void TCorvixForm::RegisterHotKeys(const std::array<HotKeyRec, 3>& keys) {
   if (FHotKeysRegistered) return;
   FHotKeysRegistered = true;
+  FTakenKeys = {};
   for (size_t slot = 0; slot < HotKeyAtomNames.size(); ++slot) {
     const ATOM atom = GlobalAddAtomW(HotKeyAtomNames[slot]);
     HotKeyIds[slot] = static_cast<int32_t>(atom) - kAtomBase;
-    const HotKeyRec& keys = OptionConfigure->HotKeys[slot];
-    // A combination another program holds is not reported: that hot key just never fires. A held
-    // combination fires once (where the system knows MOD_NOREPEAT; WMHotKey filters it elsewhere).
-    RegisterHotKey(Handle(), HotKeyIds[slot], static_cast<UINT>(keys.Modifiers) | MOD_NOREPEAT,
-                   static_cast<UINT>(keys.Key));
+    if (keys[slot].Key == 0) continue;  // no hot key in this slot
+    const auto first = std::find(keys.begin(), keys.end(), keys[slot]);
+    if (first != keys.begin() + static_cast<std::ptrdiff_t>(slot)) {  // WMHotKey serves every slot of a press
+      FTakenKeys[slot] = FTakenKeys[static_cast<size_t>(first - keys.begin())];
+      continue;
+    }
+    // A held combination fires once (where the system knows MOD_NOREPEAT; WMHotKey filters it elsewhere).
+    FTakenKeys[slot] = !RegisterHotKey(Handle(), HotKeyIds[slot], static_cast<UINT>(keys[slot].Modifiers) | MOD_NOREPEAT,
+                                       static_cast<UINT>(keys[slot].Key));
   }
 }
 

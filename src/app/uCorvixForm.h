@@ -54,17 +54,23 @@ class TCorvixForm : public TForm {
   void CaptureAndSave(int32_t key, int32_t modifiers);
 
   void ShowWelcome();
+  // The options dialog's OK: registers the keys it holds; the first slot another program holds
+  // (every key then free again), or -1 when all are registered.
+  int TryHotKeys(const std::array<HotKeyRec, 3>& keys);
   void ShowSaved(const std::wstring& path);
   void SavePicture(HBITMAP picture);
   void SavedBalloonClick() const;
   void SyncAutoRun();
-  void RegisterHotKeys();
+  // Registers the keys (none twice: slots sharing a combination share its registration) and keeps
+  // in FTakenKeys which of them another program holds.
+  void RegisterHotKeys(const std::array<HotKeyRec, 3>& keys);
   void UnregisterHotKeys();
   void EndSession();
   void ReleaseSystemState();
 
   bool FCanSnap = false;  // true while no hot-key press is being handled (nor its error shown)
   bool FHotKeysRegistered = false;
+  std::array<bool, 3> FTakenKeys{};  // the slots whose keys another program held at registration
   std::optional<HotKeyRec> FHeld;  // the combination held down since its capture, until released
   std::wstring FSavedShown;        // the file the balloon names, while a balloon of a save is the last one
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/app_title.h"
 #include "common/hotkey_text.h"
 #include "common/paths.h"
 #include "common/uCommand.h"
@@ -123,9 +124,24 @@ void TOptionDialog::FormCreate() {
 
 void TOptionDialog::FormShow() { SetFocus(tv_Item); }
 
+// OK saves only keys that can be registered: a combination another program holds is named, and
+// the dialog stays open on its field.
 void TOptionDialog::FormCloseQuery(bool& canClose) {
-  if (ModalResult == mrOk) ControlsToOptions();
   canClose = true;
+  if (ModalResult != mrOk) return;
+  const DefaultOptionRec option = ControlsToRecord();
+  const std::array<std::wstring, 3> texts = {option.KeyScreen, option.KeyActiveWnd, option.KeyCustom};
+  const int taken = OnTryHotKeys ? OnTryHotKeys({TextToHotKey(texts[0]), TextToHotKey(texts[1]), TextToHotKey(texts[2])})
+                                 : -1;
+  if (taken >= 0) {
+    MessageBoxW(Handle(), (texts[static_cast<size_t>(taken)] + L" 已被其他程序占用，请换一个快捷键。").c_str(), kAppTitle,
+                MB_ICONWARNING | MB_OK);
+    SetFocus(HotKeyFields()[static_cast<size_t>(taken)]);
+    canClose = false;
+    return;
+  }
+  OptionConfigure->SetOptions(option);
+  OptionConfigure->Save();
 }
 
 void TOptionDialog::FormDestroy() {
@@ -164,11 +180,6 @@ DefaultOptionRec TOptionDialog::ControlsToRecord() const {
   option.KeyActiveWnd = HotKeyFieldText(1);
   option.KeyCustom = HotKeyFieldText(2);
   return option;
-}
-
-void TOptionDialog::ControlsToOptions() {
-  OptionConfigure->SetOptions(ControlsToRecord());
-  OptionConfigure->Save();
 }
 
 void TOptionDialog::tv_ItemChange() {

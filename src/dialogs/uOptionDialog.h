@@ -2,9 +2,11 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "common/hotkey_text.h"
 #include "config/option_record.h"
 #include "dialogs/uBaseDialog.h"
 
@@ -25,10 +27,13 @@ class TOptionDialog : public TBaseDialogForm {
        e_Screen_Key = nullptr, e_Active_Key = nullptr, e_Select_Key = nullptr, c_Clipboard = nullptr,
        c_SavedTip = nullptr;
 
+  // Asked on OK before anything is saved: registers the hot keys and gives the first slot another
+  // program holds, or -1. Unset: nothing is registered.
+  std::function<int(const std::array<HotKeyRec, 3>&)> OnTryHotKeys;
+
   void OptionsToControls();
   // The record the controls describe (trailing backslashes off the folder, low 8 bits of the format).
   DefaultOptionRec ControlsToRecord() const;
-  void ControlsToOptions();
 
  protected:
   const wchar_t* ClassName() const override { return L"TOptionDialog"; }

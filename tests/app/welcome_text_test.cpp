@@ -15,4 +15,11 @@ TEST(WelcomeText, NamesTheThreeHotKeysAsStored) {
             L"\r\n      按ctrl+x截全屏\r\n      按截活动窗口\r\n      按F9自定义截屏");
 }
 
+TEST(WelcomeText, AKeyAnotherProgramHoldsEndsItsLineWithTheMark) {
+  const std::wstring text = WelcomeText(L"CTRL+F1", L"CTRL+F2", L"CTRL+F3", {true, false, true});
+  EXPECT_EQ(text.substr(text.find(L'\r')),
+            L"\r\n      按CTRL+F1截全屏（被其他程序占用）\r\n      按CTRL+F2截活动窗口"
+            L"\r\n      按CTRL+F3自定义截屏（被其他程序占用）");
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
-// Hot keys as a person uses them: held down, typed into the options dialog's fields, and the end of
-// the session while a dialog opened from the tray menu is up.
+// Hot keys as a person uses them: held down, typed into the options dialog's fields, held by another
+// program, and the end of the session while a dialog opened from the tray menu is up.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -31,6 +31,23 @@ std::wstring IniValue(const CorvixRun& corvix, const wchar_t* key) {
   GetPrivateProfileStringW(L"Default", key, L"<missing>", value, 256, (corvix.Folder() / L"Option.ini").c_str());
   return value;
 }
+
+// A hot key this test program holds, as another program would, until it lets it go or ends.
+class HeldElsewhere {
+ public:
+  HeldElsewhere(UINT modifiers, UINT key) : held_(RegisterHotKey(nullptr, 1, modifiers, key) != 0) {}
+  ~HeldElsewhere() { Release(); }
+  bool Held() const { return held_; }
+  void Release() {
+    if (held_) UnregisterHotKey(nullptr, 1);
+    held_ = false;
+  }
+
+ private:
+  bool held_;
+};
+
+const std::wstring kMark = L"（被其他程序占用）";
 
 // Counts the presses of F1 the system takes in, auto-repeats included, on a thread of its own.
 class F1Counter {
@@ -157,6 +174,76 @@ TEST(SessionEnd, WithTheOptionsDialogOpenedFromTheTrayMenuEndsCleanly) {
       << "the program hung on the end";
   ASSERT_TRUE(corvix.WaitForExit()) << "still running";
   EXPECT_EQ(corvix.ExitCode(), 0u) << "ended abnormally";
+}
+
+// The welcome balloon names a key another program holds; a key two slots share is no conflict.
+TEST(HotKeyConflicts, TheWelcomeBalloonNamesTheKeyAnotherProgramHolds) {
+  HeldElsewhere held(MOD_CONTROL, VK_F2);
+  ASSERT_TRUE(held.Held()) << "Ctrl+F2 is already taken";
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nKeyCustom=CTRL+F1\r\n");
+  ASSERT_TRUE(corvix.Start());
+  const std::wstring lines = L"\r\n      按CTRL+F1截全屏\r\n      按CTRL+F2截活动窗口" + kMark + L"\r\n      按CTRL+F1自定义截屏";
+  const BalloonView balloon = WaitForBalloon([&](const BalloonView& view) {
+    return view.Text.size() > lines.size() && view.Text.substr(view.Text.size() - lines.size()) == lines;
+  });
+  EXPECT_NE(balloon.Handle, nullptr) << "no welcome balloon naming CTRL+F2 as taken";
+}
+
+// OK with a combination another program took while the dialog was open: the box names it, nothing
+// is saved, the dialog stays on that field; once it is free, OK saves it and registers it.
+TEST(HotKeyConflicts, OkNamesATakenKeyKeepsTheDialogOnItsFieldAndSavesNothing) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = corvix.OpenOptions();
+  ASSERT_NE(dialog, nullptr) << "no options dialog";
+  HWND field = FindControl(dialog, ID_ACTIVE_KEY);
+  ClickCentre(field);
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(corvix) == field; }));
+  PressKeys(MOD_CONTROL | MOD_SHIFT, VK_F6);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(field) == L"CTRL+SHIFT+F6"; }));
+  HeldElsewhere held(MOD_CONTROL | MOD_SHIFT, VK_F6);
+  ASSERT_TRUE(held.Held());
+  ClickCentre(FindControl(dialog, ID_SELECT_KEY));  // the focus leaves the field before OK
+
+  PostMessageW(FindControl(dialog, IDOK), BM_CLICK, 0, 0);
+  const MessageBoxView box = WaitForMessageBox(corvix.Pid());
+  ASSERT_NE(box.Handle, nullptr) << "OK did not name the taken key";
+  EXPECT_EQ(box.Caption, L"Corvix截屏助手");
+  EXPECT_EQ(box.Text, L"CTRL+SHIFT+F6 已被其他程序占用，请换一个快捷键。");
+  EXPECT_TRUE(box.Icon && box.Ok && !box.Cancel);
+  Answer(box, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return FocusOf(corvix) == field; })) << "the dialog is not on the taken key's field";
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"Option.ini"));
+  EXPECT_FALSE(IsHotKeyTaken(MOD_CONTROL, VK_F1)) << "the keys are held while the dialog is still open";
+
+  held.Release();
+  PostMessageW(FindControl(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(IniValue(corvix, L"KeyActiveWnd"), L"CTRL+SHIFT+F6");
+  ASSERT_TRUE(corvix.Answers());
+  EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL | MOD_SHIFT, VK_F6));
+  EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+}
+
+// Cancel registers the keys in effect before; one another program took meanwhile is named.
+TEST(HotKeyConflicts, CancelNamesAKeyTakenWhileTheDialogWasOpen) {
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = corvix.OpenOptions();
+  ASSERT_NE(dialog, nullptr) << "no options dialog";
+  HeldElsewhere held(MOD_CONTROL, VK_F3);
+  ASSERT_TRUE(held.Held()) << "Corvix holds Ctrl+F3 while its options dialog is open";
+  PostMessageW(FindControl(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  const BalloonView balloon = WaitForBalloon([&](const BalloonView& view) {
+    return view.Text.find(L"按CTRL+F3自定义截屏" + kMark) != std::wstring::npos;
+  });
+  EXPECT_NE(balloon.Handle, nullptr) << "no balloon naming CTRL+F3 as taken";
+  EXPECT_EQ(balloon.Text.find(L"截全屏" + kMark), std::wstring::npos);
+  EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+  EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"Option.ini"));
 }
 
 }  // namespace
