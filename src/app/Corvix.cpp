@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "app/single_instance.h"
 #include "app/uCorvixForm.h"
 #include "capture/uSnapBase.h"
 #include "common/app_title.h"
@@ -12,6 +13,12 @@
 #include "toolkit/forms.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // A second start touches nothing: no Option.ini, no registry, no hot keys.
+  const TSingleInstance instances;
+  if (!instances.First()) {
+    instances.WakeFirst();
+    return 0;
+  }
   // The shell's folder dialog needs COM; the tree view needs the common controls.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};

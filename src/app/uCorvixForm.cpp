@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/resource.h"
+#include "app/single_instance.h"
 #include "app/welcome_text.h"
 #include "common/app_title.h"
 #include "common/uCommand.h"
@@ -243,6 +244,10 @@ void TCorvixForm::EndSession() {
 }
 
 LRESULT TCorvixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == ShowWelcomeMessage()) {  // Corvix started again
+    ShowWelcome();
+    return 0;
+  }
   switch (message) {
     case WM_SYSCOMMAND:      return WMSysCommand(wParam, lParam);
     case WM_QUERYENDSESSION: return WMQueryEndSession(wParam, lParam);

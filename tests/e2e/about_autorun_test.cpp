@@ -1,4 +1,4 @@
-// The about box and the Run entry of the real program.
+// The about box, the Run entry of the real program, and its second start.
 #include <gtest/gtest.h>
 
 #include "app/resource.h"
@@ -93,6 +93,58 @@ TEST(AutoRun, TheRunEntryFollowsTheOptionAtStartAndAtExit) {
   ASSERT_TRUE(corvix.WaitForExit());
   EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE), L"(none)");
   EXPECT_EQ(RunValue(HKEY_CURRENT_USER), L"(none)");
+}
+
+// Starts a Corvix.exe and waits (bounded) for it to end by itself: its exit code, or STILL_ACTIVE
+// (the process then ended here).
+DWORD StartAgain(const std::filesystem::path& exe) {
+  std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, exe.parent_path().c_str(),
+                      &startup, &process))
+    return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+// A second start, of the same copy or of another in another folder, has the running Corvix show
+// its welcome again and ends with 0; it leaves Option.ini, the Run entry and the hot keys alone.
+TEST(OneInstance, ASecondStartWelcomesAgainThroughTheFirstAndEnds) {
+  ClearRunValues();
+  struct Clear {
+    ~Clear() { ClearRunValues(); }
+  } clear;
+  CorvixRun first;
+  first.WriteOptionIni(L"[Default]\r\nAutoRun=1\r\nAutoSave=1\r\nKeyScreen=CTRL+F6\r\n");
+  const std::string options = FileBytes(first.Folder() / L"Option.ini");
+  ASSERT_TRUE(first.Start({MOD_CONTROL, VK_F6}));
+  const std::wstring run = RunValue(HKEY_CURRENT_USER);
+  ASSERT_NE(run.find(L"Corvix.exe"), std::wstring::npos) << "AutoRun=1 made no Run entry";
+  const CorvixRun other(first.Folder().parent_path() / (first.Folder().filename().wstring() + L" other copy"));
+
+  int saved = 0;
+  for (const auto& exe : {first.Folder() / L"Corvix.exe", other.Folder() / L"Corvix.exe"}) {
+    // A balloon of a save first, so that the welcome seen next is a new one.
+    PressKeys(MOD_CONTROL, VK_F6);
+    ASSERT_TRUE(WaitFor([&] { return FilesIn(first.Folder() / L"Save") == static_cast<size_t>(saved + 1); }));
+    ++saved;
+    ASSERT_NE(WaitForBalloon([](const BalloonView& view) { return view.Text.starts_with(L"已保存 "); }).Handle, nullptr);
+    EXPECT_EQ(StartAgain(exe), 0u) << exe;
+    EXPECT_NE(WaitForBalloon([](const BalloonView& view) { return view.Text.starts_with(L"欢迎使用"); }).Handle, nullptr)
+        << "the running Corvix did not welcome again";
+  }
+  EXPECT_TRUE(first.Answers());
+  EXPECT_EQ(FileBytes(first.Folder() / L"Option.ini"), options);
+  EXPECT_EQ(other.FolderEntries(), std::vector<std::wstring>{}) << "the second copy wrote in its folder";
+  EXPECT_EQ(RunValue(HKEY_CURRENT_USER), run);
+  EXPECT_FALSE(IsHotKeyTaken(MOD_CONTROL, VK_F1)) << "the second copy registered its default keys";
+  PressKeys(MOD_CONTROL, VK_F6);
+  EXPECT_TRUE(WaitFor([&] { return FilesIn(first.Folder() / L"Save") == 3; })) << "the first one stopped capturing";
 }
 
 }  // namespace

@@ -112,6 +112,17 @@ std::string FileBytes(const std::filesystem::path& path) {
 }
 
 bool CorvixRun::Start(Combination registered, const std::filesystem::path& workingFolder) {
+  if (!Launch(workingFolder)) return false;
+  // The application window turns into a tool window right after the hot keys are registered; only
+  // then are they probed, so a probe never holds a combination while Corvix registers it.
+  return WaitFor([&] {
+           HWND application = ApplicationWindow();
+           return MainForm() && application && (GetWindowLongW(application, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+         }) &&
+         (registered.Key == 0 || IsHotKeyTaken(registered.Modifiers, registered.Key));
+}
+
+bool CorvixRun::Launch(const std::filesystem::path& workingFolder) {
   CloseProcess();
   if (!job_) {
     job_ = CreateJobObjectW(nullptr, nullptr);
@@ -135,13 +146,7 @@ bool CorvixRun::Start(Combination registered, const std::filesystem::path& worki
     return false;
   }
   ResumeThread(process_.hThread);
-  // The application window turns into a tool window right after the hot keys are registered; only
-  // then are they probed, so a probe never holds a combination while Corvix registers it.
-  return WaitFor([&] {
-           HWND application = ApplicationWindow();
-           return MainForm() && application && (GetWindowLongW(application, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-         }) &&
-         (registered.Key == 0 || IsHotKeyTaken(registered.Modifiers, registered.Key));
+  return true;
 }
 
 bool CorvixRun::IsRunning() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
