@@ -32,10 +32,35 @@ HBITMAP TScreenSnap::Snap() {
   return FBitmap.Handle();
 }
 
+namespace {
+
+// A window's rectangle as the user sees it. On Windows 10 and 11 GetWindowRect includes invisible
+// resize borders; the desktop window manager's frame bounds do not. dwmapi is loaded when first
+// needed, so the program starts without it; where it does not answer, GetWindowRect.
+bool VisibleWindowRect(HWND window, RECT& rect) {
+  using GetWindowAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+  static const GetWindowAttribute getAttribute = [] {
+    HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return dwm ? reinterpret_cast<GetWindowAttribute>(
+                     reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
+               : nullptr;
+  }();
+  constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
+  RECT frame;
+  if (getAttribute && SUCCEEDED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof frame)) &&
+      frame.right > frame.left && frame.bottom > frame.top) {
+    rect = frame;
+    return true;
+  }
+  return GetWindowRect(window, &rect) != 0;
+}
+
+}  // namespace
+
 HBITMAP TActiveFormSnap::Snap() {
   HWND window = GetForegroundWindow();
   RECT outer;
-  if (!window || !GetWindowRect(window, &outer) || outer.right <= outer.left || outer.bottom <= outer.top)
+  if (!window || !VisibleWindowRect(window, outer) || outer.right <= outer.left || outer.bottom <= outer.top)
     return nullptr;
   FRect = {outer.left, outer.top, outer.right, outer.bottom};
   SnapRect(FRect);

@@ -42,7 +42,8 @@ class TCustomSnap : public TScreenSnap {
 
 class TActiveFormSnap : public TBaseSnap {
  public:
-  // The foreground window's outer rectangle; null when there is no foreground window or its
+  // The foreground window's outer rectangle as the user sees it (without the invisible resize
+  // borders the desktop window manager adds); null when there is no foreground window or its
   // rectangle cannot be read or is empty.
   HBITMAP Snap() override;
 };
