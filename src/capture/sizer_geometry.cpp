@@ -1,5 +1,7 @@
 #include "capture/sizer_geometry.h"
 
+#include <algorithm>
+
 #include <cstddef>
 
 std::array<Rect, 8> GripRects(int32_t w, int32_t h) {
@@ -30,4 +32,21 @@ Rect FrameRect(int32_t width, int32_t height) {
 
 Rect SelectionInside(const Rect& box) {
   return {box.Left + kGripSize, box.Top + kGripSize, box.Right - kGripSize, box.Bottom - kGripSize};
+}
+
+Rect KeyedBox(const Rect& box, int32_t key, bool shift, bool control, const Rect& bounds) {
+  const int32_t step = shift ? 10 : 1;
+  const int32_t dx = key == kVkLeft ? -step : key == kVkRight ? step : 0;
+  const int32_t dy = key == kVkUp ? -step : key == kVkDown ? step : 0;
+  Rect next = box;
+  if (control) {
+    next.Right = std::clamp(box.Right + dx, std::min(box.Left + kStartBoxSize, box.Right), std::max(bounds.Right, box.Right));
+    next.Bottom =
+        std::clamp(box.Bottom + dy, std::min(box.Top + kStartBoxSize, box.Bottom), std::max(bounds.Bottom, box.Bottom));
+    return next;
+  }
+  // A move stops at the edges; a box larger than the bounds does not move that way.
+  const int32_t x = std::clamp(box.Left + dx, std::min(bounds.Left, box.Left), std::max(bounds.Right - box.Width(), box.Left));
+  const int32_t y = std::clamp(box.Top + dy, std::min(bounds.Top, box.Top), std::max(bounds.Bottom - box.Height(), box.Top));
+  return {x, y, x + box.Width(), y + box.Height()};
 }

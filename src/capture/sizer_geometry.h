@@ -34,3 +34,11 @@ int32_t SizerHitTest(int32_t width, int32_t height, int32_t x, int32_t y);
 // The blue frame, which is also the region a box selects: the box less its grip band.
 Rect FrameRect(int32_t width, int32_t height);
 Rect SelectionInside(const Rect& box);
+
+// Virtual-key codes of the arrow keys.
+inline constexpr int32_t kVkLeft = 0x25, kVkUp = 0x26, kVkRight = 0x27, kVkDown = 0x28;
+
+// The box after an arrow key: it moves by 1 pixel (10 with Shift); with Ctrl its right or bottom
+// edge moves instead (Left and Up shrink, Right and Down grow), never below kStartBoxSize. It stays
+// within `bounds`. Other keys leave it as it is.
+Rect KeyedBox(const Rect& box, int32_t key, bool shift, bool control, const Rect& bounds);

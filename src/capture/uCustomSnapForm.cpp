@@ -61,8 +61,20 @@ void TCustomSnapForm::AcceptSelection() {
   ModalResult = mrOk;
 }
 
+// Esc cancels; with a box, Enter accepts it as a double-click does and the arrows move or size it.
 void TCustomSnapForm::FormKeyDown(WPARAM key) {
   if (key == VK_ESCAPE) ModalResult = mrCancel;
+  if (!FSizer) return;
+  if (key == VK_RETURN) {
+    AcceptSelection();
+    return;
+  }
+  const Rect box = FSizer->BoundsInOwner();
+  RECT client;
+  GetClientRect(Handle(), &client);
+  const Rect next = KeyedBox(box, static_cast<int32_t>(key), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
+                             {0, 0, client.right, client.bottom});
+  if (next != box) MoveWindow(FSizer->Handle(), next.Left, next.Top, next.Width(), next.Height(), TRUE);
 }
 
 void TCustomSnapForm::FormMouseDown(int x, int y) {

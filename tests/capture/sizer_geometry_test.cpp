@@ -53,4 +53,29 @@ TEST(SizerGeometry, TheSelectionIsTheBoxLessItsBand) {
   EXPECT_EQ(SelectionInside({0, 0, 10, 10}).Width(), 0);
 }
 
+TEST(SizerGeometry, ArrowKeysMoveTheBoxAndWithCtrlSizeItWithinTheScreen) {
+  const Rect screen{0, 0, 1280, 800}, box{100, 50, 200, 110};
+  struct Case {
+    int32_t key;
+    bool shift, control;
+    Rect box, expected;
+  };
+  const Case cases[] = {
+      {kVkLeft, false, false, box, {99, 50, 199, 110}},
+      {kVkDown, true, false, box, {100, 60, 200, 120}},
+      {kVkRight, false, true, box, {100, 50, 201, 110}},     // the right edge grows
+      {kVkUp, true, true, box, {100, 50, 200, 100}},         // the bottom edge shrinks by 10
+      {kVkLeft, true, true, {100, 50, 115, 110}, {100, 50, 110, 110}},  // never below the empty box
+      {kVkLeft, false, true, {100, 50, 110, 110}, {100, 50, 110, 110}},
+      {kVkLeft, true, false, {4, 50, 104, 110}, {0, 50, 100, 110}},      // stops at the screen's edge
+      {kVkRight, true, true, {100, 50, 1275, 110}, {100, 50, 1280, 110}},
+      {kVkDown, true, false, {0, 795, 10, 805}, {0, 795, 10, 805}},      // already past the edge: stays
+      {0x41, true, true, box, box},                                     // another key
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(KeyedBox(c.box, c.key, c.shift, c.control, screen), c.expected)
+        << "key " << c.key << " shift " << c.shift << " ctrl " << c.control << " from " << c.box.Left << ","
+        << c.box.Top;
+}
+
 }  // namespace

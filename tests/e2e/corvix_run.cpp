@@ -197,12 +197,24 @@ HWND CorvixRun::WaitForOverlay() const {
 }
 
 RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height) const {
+  HWND box = PlaceBox(overlay, corner);
+  if (!box) return {};
+  RECT placed{};
+  GetWindowRect(box, &placed);
+  const RECT marked{placed.left, placed.top, placed.left + width, placed.top + height};
+  if (!DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked))
+    return {};
+  DoubleClick((marked.left + marked.right) / 2, (marked.top + marked.bottom) / 2);
+  return marked;
+}
+
+HWND CorvixRun::PlaceBox(HWND overlay, POINT corner) const {
   // As a person clicks once the frozen picture is up in front. (Under Wine a click that lands while
   // the window is still being brought to the front can be swallowed by that activation.)
   if (!WaitFor([&] { return GetForegroundWindow() == overlay; })) {
     std::fprintf(stderr, "the overlay did not come to the front: the foreground is %ls\n",
                  ClassName(GetForegroundWindow()).c_str());
-    return {};
+    return nullptr;
   }
   Click(corner.x, corner.y);
   HWND box = nullptr;
@@ -220,15 +232,9 @@ RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height) co
                  shown.bottom, ClassName(WindowFromPoint(corner)).c_str(), ClassName(GetForegroundWindow()).c_str(),
                  ClassName(thread.hwndCapture).c_str(), ClassName(thread.hwndActive).c_str(), thread.flags, cursor.x,
                  cursor.y);
-    return {};
+    return nullptr;
   }
-  RECT placed{};
-  GetWindowRect(box, &placed);
-  const RECT marked{placed.left, placed.top, placed.left + width, placed.top + height};
-  if (!DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked))
-    return {};
-  DoubleClick((marked.left + marked.right) / 2, (marked.top + marked.bottom) / 2);
-  return marked;
+  return box;
 }
 
 uint64_t CorvixRun::PrivateKb() const {

@@ -87,11 +87,13 @@ class CorvixRun {
   HWND WaitForSaveDialog() const;
   // The region overlay, once it shows.
   HWND WaitForOverlay() const;
-  // Marks a region on the open overlay as a person does: once it is in front, a click at `corner`
-  // places the 10 x 10 box,
-  // its bottom-right grip is dragged until the box, frame included, is `width` x `height`, and a
-  // double-click inside accepts it. Returns the box's screen rectangle as accepted; an empty one
-  // when the box did not come or did not take that size (the overlay is then still open).
+  // Once the open overlay is in front, a click at `corner` places the 10 x 10 box: its window, or
+  // null (with what was seen on stderr).
+  HWND PlaceBox(HWND overlay, POINT corner) const;
+  // Marks a region on the open overlay as a person does: PlaceBox, then the box's bottom-right grip
+  // is dragged until the box, frame included, is `width` x `height`, and a double-click inside
+  // accepts it. Returns the box's screen rectangle as accepted; an empty one when the box did not
+  // come or did not take that size (the overlay is then still open).
   RECT MarkRegion(HWND overlay, POINT corner, int width, int height) const;
   // The process's private memory (anonymous resident KB) as Linux reports it, read through Wine's
   // view of /proc (Wine gives no memory figures for another process); 0 when it cannot be read.

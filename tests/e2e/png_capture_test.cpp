@@ -70,5 +70,43 @@ TEST(PngCapture, EachHotKeyWritesAPngOfExactlyWhatWasOnTheScreen) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(save), {}), 3);
 }
 
+// The box made and accepted with the keyboard alone: Ctrl+arrows size it, arrows move it, Enter
+// takes exactly what is inside its frame.
+TEST(OverlayKeys, ArrowsMoveCtrlArrowsSizeAndEnterAcceptsTheBox) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PatternWindow pattern(300, 200, 320, 240);
+  const RECT client = pattern.Client();
+  pattern.BringToFront();
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  ASSERT_NE(overlay, nullptr);
+  HWND box = corvix.PlaceBox(overlay, {client.left + 20, client.top + 30});
+  ASSERT_NE(box, nullptr);
+  RECT placed;
+  GetWindowRect(box, &placed);
+  struct Step {
+    UINT modifiers, key;
+    int times;
+  };
+  // 10 x 10 -> 160 x 110, then 159 wide; moved 3 right and 10 down.
+  for (const Step& step : {Step{MOD_CONTROL | MOD_SHIFT, VK_RIGHT, 15}, Step{MOD_CONTROL | MOD_SHIFT, VK_DOWN, 10},
+                           Step{MOD_CONTROL, VK_LEFT, 1}, Step{0, VK_RIGHT, 3}, Step{MOD_SHIFT, VK_DOWN, 1}})
+    for (int i = 0; i < step.times; ++i) PressKeys(step.modifiers, step.key);
+  const RECT expected{placed.left + 3, placed.top + 10, placed.left + 3 + 159, placed.top + 10 + 110};
+  RECT now{};
+  EXPECT_TRUE(WaitFor([&] { return GetWindowRect(box, &now) && EqualRect(&now, &expected); }))
+      << now.left << "," << now.top << "-" << now.right << "," << now.bottom;
+  PressKeys(0, VK_RETURN);
+  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); })) << "Enter did not accept the box";
+  const DecodedPng png = ReadPng(file);
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(png.width, 159 - 10);
+  EXPECT_EQ(png.height, 110 - 10);
+  EXPECT_EQ(Mismatches(png, pattern, {expected.left + 5, expected.top + 5}, 1), 0) << "the region inside its frame line";
+}
+
 }  // namespace
 }  // namespace e2e
