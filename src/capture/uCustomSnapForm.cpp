@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cstdlib>
+
 #include "capture/uSnapBase.h"
 #include "toolkit/error.h"
 
@@ -27,6 +29,9 @@ int TCustomSnapForm::ShowSnap(HBITMAP snapBitmap) {
   FSnapBitmap = snapBitmap;
   FSnapDc.reset(CreateCompatibleDC(nullptr));
   FSnapDcOld = SelectObject(FSnapDc.get(), FSnapBitmap);
+  FMagnifier = std::make_unique<TMagnifier>(Handle(), FSnapDc.get(), POINT{FDesktop.Left, FDesktop.Top});
+  POINT cursor;
+  if (GetCursorPos(&cursor)) FMagnifier->Follow(cursor.x - FDesktop.Left, cursor.y - FDesktop.Top);
   const int result = ShowModal();
   // Give the picture back to its owner, who reads it with GetDIBits.
   SelectObject(FSnapDc.get(), FSnapDcOld);
@@ -36,6 +41,8 @@ int TCustomSnapForm::ShowSnap(HBITMAP snapBitmap) {
 
 void TCustomSnapForm::FormDestroy() {
   FSelectBitmap.reset();
+  FSizeLabel.reset();
+  FMagnifier.reset();
   if (FSizer) DestroyWindow(FSizer->Handle());
   FSizer.reset();
   SizerControl = nullptr;
@@ -47,7 +54,11 @@ void TCustomSnapForm::AcceptSelection() {
   const Rect inside = SelectionInside(FSizer->BoundsInOwner());
   if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the band yet
   FSelectRect = inside;
-  UpdateWindow(FSizer->Handle());  // what is read is what the screen shows
+  // What is read is what the screen shows, without the readouts.
+  if (FSizeLabel) FSizeLabel->Hide();
+  if (FMagnifier) FMagnifier->Hide();
+  UpdateWindow(Handle());
+  UpdateWindow(FSizer->Handle());
 
   WindowDc overlay(Handle());
   FSelectBitmap.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
@@ -79,8 +90,27 @@ void TCustomSnapForm::FormKeyDown(WPARAM key) {
 
 void TCustomSnapForm::FormMouseDown(int x, int y) {
   if (FSizer) return;
+  if (FMagnifier) FMagnifier->Hide();
   FSizer = std::make_unique<TSizerControl>(*this, x, y);
   SizerControl = FSizer.get();
+  FSizeLabel = std::make_unique<TSizeLabel>(Handle());
+  FSizeLabel->Follow(FSizer->BoundsInOwner());
+}
+
+void TCustomSnapForm::BoxChanging(const Rect& proposed, bool sizing) {
+  if (FSizeLabel) FSizeLabel->Follow(proposed);
+  POINT cursor;
+  if (sizing && FMagnifier && GetCursorPos(&cursor) && ScreenToClient(Handle(), &cursor))
+    FMagnifier->Follow(cursor.x, cursor.y);
+}
+
+void TCustomSnapForm::BoxChanged() {
+  if (FSizeLabel && FSizer) FSizeLabel->Follow(FSizer->BoundsInOwner());
+}
+
+void TCustomSnapForm::BoxLoopEnded() {
+  if (FMagnifier) FMagnifier->Hide();
+  BoxChanged();
 }
 
 void TCustomSnapForm::FormPaint() {
@@ -102,6 +132,9 @@ LRESULT TCustomSnapForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: FormMouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MOUSEMOVE:
+      if (!FSizer && FMagnifier) FMagnifier->Follow(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }
@@ -133,6 +166,9 @@ LRESULT TSizerControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:         Paint(); return 0;
     case WM_ERASEBKGND:    return 1;
     case WM_KEYDOWN:       owner_.FormKeyDown(wParam); return 0;  // the overlay sees every key
+    case WM_MOVING:        WMMovingOrSizing(reinterpret_cast<RECT*>(lParam), false); return TRUE;
+    case WM_SIZING:        WMMovingOrSizing(reinterpret_cast<RECT*>(lParam), true); return TRUE;
+    case WM_EXITSIZEMOVE:  owner_.BoxLoopEnded(); return 0;
   }
   return TWinControl::HandleMessage(message, wParam, lParam);
 }
@@ -152,7 +188,10 @@ LRESULT TSizerControl::WMSetCursor(WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
-void TSizerControl::WMSize(int width, int height) { FGrips = GripRects(width, height); }
+void TSizerControl::WMSize(int width, int height) {
+  FGrips = GripRects(width, height);
+  owner_.BoxChanged();
+}
 
 void TSizerControl::WMLButtonDown() {
   // The system's move loop: the box follows the pointer until the button is released.
@@ -160,8 +199,25 @@ void TSizerControl::WMLButtonDown() {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
+// The rectangle the system's loop proposes: documented in screen coordinates, given for a child
+// window in its parent's by some systems; whichever lies nearer the box as it stands is taken.
+void TSizerControl::WMMovingOrSizing(RECT* proposed, bool sizing) {
+  const Rect box = BoundsInOwner();
+  RECT screen;
+  GetWindowRect(Handle(), &screen);
+  const auto distance = [&](LONG left, LONG top) { return std::abs(proposed->left - left) + std::abs(proposed->top - top); };
+  Rect place{proposed->left, proposed->top, proposed->right, proposed->bottom};
+  if (distance(screen.left, screen.top) < distance(box.Left, box.Top)) {
+    POINT corners[2] = {{proposed->left, proposed->top}, {proposed->right, proposed->bottom}};
+    MapWindowPoints(nullptr, owner_.Handle(), corners, 2);
+    place = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+  }
+  owner_.BoxChanging(place, sizing);
+}
+
 void TSizerControl::WMMove() {
   moved_ = true;
+  owner_.BoxChanged();
   // Its inside now shows another part of the picture; the size stays as it is.
   InvalidateRect(Handle(), nullptr, FALSE);
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "capture/overlay_readouts.h"
 #include "capture/sizer_geometry.h"
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
@@ -30,6 +31,11 @@ class TCustomSnapForm : public TForm {
   // The frozen picture, selected into a memory DC for painting.
   HDC SnapDc() const { return FSnapDc.get(); }
   void FormKeyDown(WPARAM key);
+  // The box's readouts: while it is moved or sized (`proposed` in overlay client coordinates; the
+  // magnifier follows a dragged grip), once it stands, and once the system's loop is over.
+  void BoxChanging(const Rect& proposed, bool sizing);
+  void BoxChanged();
+  void BoxLoopEnded();
 
  protected:
   const wchar_t* ClassName() const override { return L"TCustomSnapForm"; }
@@ -53,6 +59,8 @@ class TCustomSnapForm : public TForm {
   UniqueBitmap FSelectBitmap;
   Rect FSelectRect;
   std::unique_ptr<TSizerControl> FSizer;
+  std::unique_ptr<TSizeLabel> FSizeLabel;
+  std::unique_ptr<TMagnifier> FMagnifier;
 };
 
 // The selection box: a child of the overlay with eight grips. Sizing and moving are the system's
@@ -72,6 +80,7 @@ class TSizerControl : public TWinControl {
   void WMSize(int width, int height);
   void WMLButtonDown();
   void WMMove();
+  void WMMovingOrSizing(RECT* proposed, bool sizing);
   void Paint();
   void SizerDblClick();
 

@@ -22,7 +22,7 @@ struct Bgr {
 struct OverlayRun {
   int result = 0;
   Rect box;           // the box just before the overlay closed (empty: no box)
-  int boxes = 0;      // child windows of the overlay
+  int boxes = 0;      // selection boxes on the overlay
   int width = 0, height = 0;
   std::vector<Bgr> pixels;  // the accepted picture, top-down
   Bgr At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
@@ -71,7 +71,8 @@ class OverlayTest : public testing::Test {
     person.join();
     EXPECT_TRUE(ready) << "the overlay did not come to the front";
     EXPECT_TRUE(endedByScript) << "the script's input did not end the overlay; it was closed from outside";
-    for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++run.boxes;
+    for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      run.boxes += ClassName(child) == L"TSizerControl";
     if (SizerControl) run.box = SizerControl->BoundsInOwner();
     if (run.result == mrOk) ReadSelection(form->SelectBitmap(), run);
     form->Destroy();

@@ -108,5 +108,60 @@ TEST(OverlayKeys, ArrowsMoveCtrlArrowsSizeAndEnterAcceptsTheBox) {
   EXPECT_EQ(Mismatches(png, pattern, {expected.left + 5, expected.top + 5}, 1), 0) << "the region inside its frame line";
 }
 
+RECT ScreenRect(HWND window) {
+  RECT r{};
+  if (window && IsWindowVisible(window)) GetWindowRect(window, &r);
+  return r;
+}
+
+// Before the first press a magnifier beside the cursor names its desktop point and flips at the
+// screen's edge; with a box, a label above it gives the size of the picture it will take.
+TEST(OverlayReadouts, TheMagnifierFollowsTheCursorAndTheLabelNamesTheBoxSize) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PatternWindow pattern(300, 200, 320, 240);
+  const RECT client = pattern.Client();
+  pattern.BringToFront();
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  ASSERT_NE(overlay, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == overlay; }));
+  HWND magnifier = FindWindowExW(overlay, nullptr, L"TMagnifier", nullptr);
+  ASSERT_NE(magnifier, nullptr) << "no magnifier";
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  for (const POINT at : {POINT{400, 300}, POINT{width - 5, 300}}) {
+    MouseMoveTo(at.x, at.y);
+    const std::wstring where = std::to_wstring(at.x) + L", " + std::to_wstring(at.y);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(magnifier) == where; })) << WindowText(magnifier);
+    const RECT lens = ScreenRect(magnifier);
+    EXPECT_FALSE(PtInRect(&lens, at)) << "the magnifier covers the cursor";
+    EXPECT_GE(lens.left, 0);
+    EXPECT_LE(lens.right, width);
+    EXPECT_LT(std::abs((lens.left + lens.right) / 2 - at.x), 200) << "the magnifier is not beside the cursor";
+  }
+
+  HWND box = corvix.PlaceBox(overlay, {client.left + 30, client.top + 40});
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(IsWindowVisible(magnifier)) << "the magnifier stays once a box is placed";
+  HWND label = FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr);
+  ASSERT_NE(label, nullptr) << "no size label";
+  EXPECT_EQ(WindowText(label), L"0 x 0");
+  RECT placed;
+  GetWindowRect(box, &placed);
+  const RECT marked{placed.left, placed.top, placed.left + 151, placed.top + 97};
+  ASSERT_TRUE(DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked));
+  EXPECT_TRUE(WaitFor([&] { return WindowText(label) == L"141 x 87"; })) << WindowText(label);
+  const RECT tag = ScreenRect(label);
+  EXPECT_LE(tag.bottom, marked.top) << "the label is not above the box";
+  EXPECT_EQ(tag.left, marked.left);
+  PressKeys(0, VK_RETURN);
+  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
+  const DecodedPng png = ReadPng(file);
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(Mismatches(png, pattern, {marked.left + 5, marked.top + 5}, 1), 0) << "the region inside its frame line";
+}
+
 }  // namespace
 }  // namespace e2e

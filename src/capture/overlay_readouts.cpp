@@ -1,0 +1,147 @@
+#include "capture/overlay_readouts.h"
+
+#include <string>
+
+#include "capture/overlay_readouts_geometry.h"
+#include "toolkit/handles.h"
+
+namespace {
+
+constexpr DWORD kReadoutStyle = WS_CHILD | WS_CLIPSIBLINGS;
+constexpr COLORREF kPanel = RGB(32, 32, 32), kInk = RGB(255, 255, 255), kCrossHair = RGB(0, 120, 215),
+                   kEdge = RGB(160, 160, 160);
+// The magnifier: kCells x kCells pixels around the cursor, each kZoom x kZoom, above a line of text.
+constexpr int kCells = 15, kZoom = 8, kLens = kCells * kZoom, kTextLine = 18;
+
+Rect ClientOf(HWND window) {
+  RECT r;
+  GetClientRect(window, &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+// Paints through an off-screen copy, so a readout never shows half drawn.
+template <typename Draw>
+void PaintBuffered(HWND window, Draw draw) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT client;
+  GetClientRect(window, &client);
+  UniqueMemoryDc buffer(CreateCompatibleDC(dc));
+  UniqueBitmap canvas(CreateCompatibleBitmap(dc, client.right, client.bottom));
+  if (buffer && canvas) {
+    ScopedSelect keep(buffer.get(), canvas.get());
+    draw(buffer.get(), client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+  }
+  EndPaint(window, &paint);
+}
+
+void Fill(HDC dc, const RECT& r, COLORREF colour) {
+  SetDCBrushColor(dc, colour);
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+}  // namespace
+
+// ---- TSizeLabel
+
+TSizeLabel::TSizeLabel(HWND overlay) : overlay_(overlay) {
+  CreateHandle({L"TSizeLabel", 0, IDC_ARROW, nullptr}, 0, kReadoutStyle, L"", {0, 0, 0, 0}, overlay);
+}
+
+void TSizeLabel::Follow(const Rect& box) {
+  const Rect inside = SelectionInside(box);
+  const std::wstring text = SizeLabelText(std::max(inside.Width(), 0), std::max(inside.Height(), 0));
+  SetWindowTextW(Handle(), text.c_str());
+  SIZE extent{};
+  {
+    WindowDc dc(Handle());
+    ScopedSelect font(dc.get(), GetStockObject(DEFAULT_GUI_FONT));
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  }
+  const Rect place = SizeLabelRect(box, extent.cx + 8, extent.cy + 4, ClientOf(overlay_));
+  SetWindowPos(Handle(), HWND_TOP, place.Left, place.Top, place.Width(), place.Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+LRESULT TSizeLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCHITTEST) return HTTRANSPARENT;  // clicks fall through to what lies beneath
+  if (message == WM_ERASEBKGND) return 1;
+  if (message == WM_PAINT) {
+    Paint();
+    return 0;
+  }
+  return TWinControl::HandleMessage(message, wParam, lParam);
+}
+
+void TSizeLabel::Paint() {
+  wchar_t text[32] = {};
+  const int length = GetWindowTextW(Handle(), text, 32);
+  PaintBuffered(Handle(), [&](HDC dc, RECT client) {
+    Fill(dc, client, kPanel);
+    ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kInk);
+    DrawTextW(dc, text, length, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  });
+}
+
+// ---- TMagnifier
+
+TMagnifier::TMagnifier(HWND overlay, HDC picture, POINT origin) : overlay_(overlay), picture_(picture), origin_(origin) {
+  CreateHandle({L"TMagnifier", 0, IDC_ARROW, nullptr}, 0, kReadoutStyle, L"", {0, 0, kLens + 2, kLens + kTextLine + 2},
+               overlay);
+}
+
+void TMagnifier::Follow(int x, int y) {
+  cursor_ = {x, y};
+  const Rect place = MagnifierRect(x, y, kLens + 2, kLens + kTextLine + 2, ClientOf(overlay_));
+  SetWindowPos(Handle(), HWND_TOP, place.Left, place.Top, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  const std::wstring where = std::to_wstring(origin_.x + x) + L", " + std::to_wstring(origin_.y + y);
+  SetWindowTextW(Handle(), where.c_str());
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+LRESULT TMagnifier::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCHITTEST) return HTTRANSPARENT;  // clicks fall through to what lies beneath
+  if (message == WM_ERASEBKGND) return 1;
+  if (message == WM_PAINT) {
+    Paint();
+    return 0;
+  }
+  return TWinControl::HandleMessage(message, wParam, lParam);
+}
+
+void TMagnifier::Paint() {
+  wchar_t text[32] = {};
+  const int length = GetWindowTextW(Handle(), text, 32);
+  PaintBuffered(Handle(), [&](HDC dc, RECT client) {
+    Fill(dc, client, kPanel);
+    // The pixels around the cursor, each a kZoom square; beyond the picture's edges stays dark.
+    const int half = kCells / 2;
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, 1, 1, kLens, kLens, picture_, cursor_.x - half, cursor_.y - half, kCells, kCells, SRCCOPY);
+    // The cross-hair: the centre pixel's row and column, and a frame round the centre pixel.
+    const int centre = 1 + half * kZoom;
+    SetDCPenColor(dc, kCrossHair);
+    ScopedSelect pen(dc, GetStockObject(DC_PEN));
+    ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
+    const int mid = centre + kZoom / 2;
+    MoveToEx(dc, 1, mid, nullptr);
+    LineTo(dc, centre - 1, mid);
+    MoveToEx(dc, centre + kZoom + 1, mid, nullptr);
+    LineTo(dc, 1 + kLens, mid);
+    MoveToEx(dc, mid, 1, nullptr);
+    LineTo(dc, mid, centre - 1);
+    MoveToEx(dc, mid, centre + kZoom + 1, nullptr);
+    LineTo(dc, mid, 1 + kLens);
+    Rectangle(dc, centre - 1, centre - 1, centre + kZoom + 1, centre + kZoom + 1);
+    SetDCBrushColor(dc, kEdge);  // an edge that shows on dark pictures too
+    FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    RECT line{0, 1 + kLens, client.right, client.bottom};
+    ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kInk);
+    DrawTextW(dc, text, length, &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  });
+}

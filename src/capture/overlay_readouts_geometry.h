@@ -1,0 +1,23 @@
+// Where the overlay's size label and magnifier go, and what the label says. Window-free; rectangles
+// in overlay client coordinates with exclusive Right and Bottom.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "capture/sizer_geometry.h"
+
+// The size the accepted picture will have, as the label shows it: "200 x 160".
+std::wstring SizeLabelText(int32_t width, int32_t height);
+
+// A label of this size next to the box, outside it: above its top-left corner; below its
+// bottom-left corner where there is no room above; inside the screen's edge where there is none
+// below either. Always within `screen`.
+Rect SizeLabelRect(const Rect& box, int32_t width, int32_t height, const Rect& screen);
+
+// How far the magnifier keeps from the cursor's hot spot: more than half the largest cursor.
+inline constexpr int32_t kMagnifierGap = 24;
+
+// The magnifier, `width` x `height`, beside the cursor: below and to its right, flipped to the left
+// or above where the screen ends, so it never covers the cursor.
+Rect MagnifierRect(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height, const Rect& screen);
