@@ -64,6 +64,27 @@ LRESULT TBaseDialogForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       if (wParam) PostMessageW(Handle(), kShown, 0, 0);  // once the dialog is up and active
       break;
     case kShown: FormShow(); return 0;
+    case WM_DPICHANGED:
+      WMDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
   }
   return TForm::HandleMessage(message, wParam, lParam);
+}
+
+// Moved to a monitor of another DPI (or the scale changed): the controls and fonts are made again
+// at the new DPI, and the dialog takes the rectangle the system suggests.
+void TBaseDialogForm::WMDpiChanged(int dpi, const RECT& suggested) {
+  SetUiDpi(dpi);
+  Relayout();
+  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TBaseDialogForm::Relayout() {
+  // Each control's owner, if any, sees its window go (WM_NCDESTROY) and lets go of it.
+  while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);
+  KeepsEnter = nullptr;
+  font_ = SongTiFont(12);
+  Loaded();
 }

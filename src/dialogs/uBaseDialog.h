@@ -23,10 +23,15 @@ class TBaseDialogForm : public TForm {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool PreTranslate(MSG& message) override;
   virtual void FormShow() {}
+  // The contents made again at UiDpi: every control goes and Loaded makes it anew. Subclasses
+  // remake their own fonts first and keep what the user entered across it.
+  virtual void Relayout();
 
   // A control of the dialog with Tag -1 keeps Enter for itself.
   HWND KeepsEnter = nullptr;
 
  private:
+  void WMDpiChanged(int dpi, const RECT& suggested);
+
   UniqueFont font_;
 };

@@ -31,6 +31,21 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
+// The control with this id anywhere under a window (the controls sit on panels).
+HWND FindDescendant(HWND parent, int id) {
+  std::pair<int, HWND> search{id, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM data) {
+        auto* found = reinterpret_cast<std::pair<int, HWND>*>(data);
+        if (GetDlgCtrlID(child) != found->first) return TRUE;
+        found->second = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
 // Panels take their place in pixels at 96 DPI inside their parent's client area.
 std::unique_ptr<TPanel> MakePanel(HWND parent, const RECT& place, COLORREF colour, TPanel::Bevel bevel) {
   const int dpi96 = Scale(96);
@@ -116,8 +131,27 @@ void TOptionDialog::Loaded() {
   c_SavedTip = CreateControl(p, L"BUTTON", L"保存后提示", kCheckBox, 248, 35, 97, 17, ID_SAVEDTIP);
 }
 
+// What the user has entered so far stays, as does the focus: the folder as typed, each hot-key
+// field's last whole combination.
+void TOptionDialog::Relayout() {
+  const DefaultOptionRec shown = ControlsToRecord();
+  const std::wstring folder = TextOf(e_DefaultFolder);
+  const int focused = GetDlgCtrlID(GetFocus());
+  buttonFont_ = SongTiFont(7, FW_BOLD);
+  TBaseDialogForm::Relayout();
+  ShowRecord(shown);
+  SetWindowTextW(e_DefaultFolder, folder.c_str());
+  ShowFirstPage();
+  if (focused > 0)
+    if (HWND control = FindDescendant(Handle(), focused)) SetFocus(control);
+}
+
 void TOptionDialog::FormCreate() {
   OptionsToControls();
+  ShowFirstPage();
+}
+
+void TOptionDialog::ShowFirstPage() {
   TreeView_SelectItem(tv_Item, TreeView_GetRoot(tv_Item));
   tv_ItemChange();
 }
@@ -149,8 +183,9 @@ void TOptionDialog::FormDestroy() {
   OptionDialog = nullptr;
 }
 
-void TOptionDialog::OptionsToControls() {
-  const DefaultOptionRec& option = OptionConfigure->Option;
+void TOptionDialog::OptionsToControls() { ShowRecord(OptionConfigure->Option); }
+
+void TOptionDialog::ShowRecord(const DefaultOptionRec& option) {
   SetChecked(c_AutoRun, option.AutoRun);
   SetChecked(c_MinTray, option.Minimize);
   SetChecked(c_AutoSave, option.AutoSave);

@@ -32,6 +32,8 @@ class TOptionDialog : public TBaseDialogForm {
   std::function<int(const std::array<HotKeyRec, 3>&)> OnTryHotKeys;
 
   void OptionsToControls();
+  // Shows a record in the controls.
+  void ShowRecord(const DefaultOptionRec& option);
   // The record the controls describe (trailing backslashes off the folder, low 8 bits of the format).
   DefaultOptionRec ControlsToRecord() const;
 
@@ -41,6 +43,7 @@ class TOptionDialog : public TBaseDialogForm {
   SIZE ClientSize() const override { return {610, 426}; }
 
   void Loaded() override;
+  void Relayout() override;
   void FormCreate() override;
   void FormShow() override;
   void FormCloseQuery(bool& canClose) override;
@@ -49,6 +52,7 @@ class TOptionDialog : public TBaseDialogForm {
   bool PreTranslate(MSG& message) override;
 
  private:
+  void ShowFirstPage();
   void tv_ItemChange();
   void c_MinTrayClick();
   void b_OpenDirClick();

@@ -18,6 +18,11 @@ void TVersionDialog::Loaded() {
   Bevel1 = CreateControl(dialog, L"STATIC", L"", SS_ETCHEDHORZ, 0, 120, 335, 2);
 }
 
+void TVersionDialog::Relayout() {
+  titleFont_ = SongTiFont(16, FW_BOLD);
+  TBaseDialogForm::Relayout();
+}
+
 void TVersionDialog::FormDestroy() { VersionDialog = nullptr; }
 
 LRESULT TVersionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

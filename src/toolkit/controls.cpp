@@ -1,12 +1,24 @@
 #include "toolkit/controls.h"
 
-int Scale(int pixels) {
-  static const int dpi = [] {
+namespace {
+
+int& CurrentDpi() {
+  static int dpi = [] {
     WindowDc screen(nullptr);
     return GetDeviceCaps(screen.get(), LOGPIXELSY);
   }();
-  return MulDiv(pixels, dpi, 96);
+  return dpi;
 }
+
+}  // namespace
+
+int UiDpi() { return CurrentDpi(); }
+
+void SetUiDpi(int dpi) {
+  if (dpi > 0) CurrentDpi() = dpi;
+}
+
+int Scale(int pixels) { return MulDiv(pixels, UiDpi(), 96); }
 
 UniqueFont SongTiFont(int pixels, int weight) {
   return UniqueFont(CreateFontW(-Scale(pixels), 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,

@@ -10,7 +10,12 @@
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 
-// Pixels at 96 DPI to pixels on this screen.
+// The DPI the dialogs are laid out for: the system's at start-up, then that of the monitor a
+// dialog was last moved to (WM_DPICHANGED).
+int UiDpi();
+void SetUiDpi(int dpi);
+
+// Pixels at 96 DPI to pixels at UiDpi.
 int Scale(int pixels);
 
 // The dialogs' font, 宋体, this many pixels high at 96 DPI.

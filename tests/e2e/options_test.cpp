@@ -223,5 +223,51 @@ TEST(Options, TheFolderPickerStartsAtTheFolderAndCancelLeavesTheField) {
   PressKeys(0, VK_ESCAPE);
 }
 
+// The prefix's system DPI (LogPixels, read by each Wine process as it starts), set for a test and
+// put back as it was.
+class SystemDpi {
+ public:
+  explicit SystemDpi(DWORD dpi) {
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) == ERROR_SUCCESS;
+    set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS;
+  }
+  ~SystemDpi() {
+    if (had_)
+      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
+    else
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels");
+  }
+  bool Set() const { return set_; }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
+  DWORD old_ = 0;
+  bool had_ = false, set_ = false;
+};
+
+// Started under a system DPI of 144, the options dialog is laid out half as large again: its client
+// area and its controls (its fonts are checked inside the process, where their handles mean something).
+TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogByOneAndAHalf) {
+  const SystemDpi dpi(144);
+  ASSERT_TRUE(dpi.Set());
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = corvix.OpenOptions();
+  ASSERT_NE(dialog, nullptr) << "no options dialog";
+  const auto at = [](int pixels) { return static_cast<LONG>(MulDiv(pixels, 144, 96)); };
+  RECT client;
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, at(610));
+  EXPECT_EQ(client.bottom, at(426));
+  RECT ok;
+  GetWindowRect(Find(dialog, IDOK), &ok);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&ok), 2);
+  EXPECT_EQ((std::vector<LONG>{ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top}),
+            (std::vector<LONG>{at(440), at(395), at(75), at(22)}));
+  PostMessageW(Find(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,0 +1,64 @@
+// A dialog told that its monitor's DPI changed, inside the process (Wine never sends it).
+#include <gtest/gtest.h>
+
+#include "config/uConfigure.h"
+#include "dialogs/uOptionDialog.h"
+#include "support/temp_folder.h"
+#include "support/windows.h"
+
+namespace {
+
+using testsupport::WindowText;
+
+std::vector<LONG> PlaceIn(HWND dialog, HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+LONG FontHeight(HWND window) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+// Laid out again at each new DPI from its 96-DPI places, fonts included; what was entered stays,
+// and the dialog takes the suggested rectangle.
+TEST(DpiChange, TheOptionsDialogLaysItselfOutAgainAndKeepsWhatWasEntered) {
+  TempFolder folder;
+  AppPath = folder.WithBackslash();
+  OptionConfigure = std::make_unique<TOptionConfigure>();
+  if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
+  const int start = UiDpi();
+  auto dialog = std::make_unique<TOptionDialog>();
+  dialog->Create();
+  SetWindowTextW(dialog->e_defaultFile, L"shot-000");
+  SetWindowTextW(dialog->e_DefaultFolder, L"D:\\pictures\\");
+  SendMessageW(dialog->c_Clipboard, BM_SETCHECK, BST_CHECKED, 0);
+
+  for (const int dpi : {144, 120, start}) {
+    const auto at = [dpi](int pixels) { return static_cast<LONG>(MulDiv(pixels, dpi, 96)); };
+    RECT suggested{40, 30, 40 + at(640), 30 + at(470)};
+    SendMessageW(dialog->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(UiDpi(), dpi);
+    RECT window;
+    GetWindowRect(dialog->Handle(), &window);
+    EXPECT_TRUE(EqualRect(&window, &suggested)) << "at " << dpi;
+    HWND d = dialog->Handle();
+    EXPECT_EQ(PlaceIn(d, dialog->b_Ok), (std::vector<LONG>{at(440), at(395), at(75), at(22)})) << "at " << dpi;
+    EXPECT_EQ(PlaceIn(d, dialog->e_DefaultFolder)[2], at(369)) << "at " << dpi;
+    EXPECT_EQ(FontHeight(d), -at(12)) << "at " << dpi;
+    EXPECT_EQ(FontHeight(dialog->b_Ok), -at(12)) << "at " << dpi;
+    EXPECT_EQ(WindowText(dialog->e_defaultFile), L"shot-000");
+    EXPECT_EQ(WindowText(dialog->e_DefaultFolder), L"D:\\pictures\\");
+    EXPECT_EQ(SendMessageW(dialog->c_Clipboard, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(WindowText(dialog->e_Screen_Key), L"CTRL+F1");
+  }
+  dialog->Destroy();
+  SetUiDpi(start);
+  OptionConfigure.reset();
+  AppPath.clear();
+}
+
+}  // namespace
