@@ -115,7 +115,8 @@ RECT ScreenRect(HWND window) {
 }
 
 // Before the first press a magnifier beside the cursor names its desktop point and flips at the
-// screen's edge; with a box, a label above it gives the size of the picture it will take.
+// screen's edge; with a box, a label above it gives the size of the picture it will take, live
+// while a grip is dragged, and the magnifier comes back for the drag.
 TEST(OverlayReadouts, TheMagnifierFollowsTheCursorAndTheLabelNamesTheBoxSize) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\n");
@@ -150,8 +151,21 @@ TEST(OverlayReadouts, TheMagnifierFollowsTheCursorAndTheLabelNamesTheBoxSize) {
   RECT placed;
   GetWindowRect(box, &placed);
   const RECT marked{placed.left, placed.top, placed.left + 151, placed.top + 97};
-  ASSERT_TRUE(DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked));
-  EXPECT_TRUE(WaitFor([&] { return WindowText(label) == L"141 x 87"; })) << WindowText(label);
+  // While the grip is dragged the label follows the box live and the magnifier the cursor.
+  MouseButton(placed.right - 2, placed.bottom - 2, true);
+  const DWORD thread = GetWindowThreadProcessId(overlay, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return InMoveSizeLoop(thread); }));
+  const POINT grip{marked.right - 2, marked.bottom - 2};
+  MoveInMoveSizeLoop(grip.x, grip.y);
+  const std::wstring cursor = std::to_wstring(grip.x) + L", " + std::to_wstring(grip.y);
+  EXPECT_TRUE(WaitFor([&] { return WindowText(label) == L"141 x 87" && WindowText(magnifier) == cursor; }))
+      << WindowText(label) << " / " << WindowText(magnifier);
+  EXPECT_TRUE(IsWindowVisible(magnifier)) << "no magnifier while a grip is dragged";
+  MoveInMoveSizeLoop(grip.x, grip.y, true);
+  RECT now{};
+  ASSERT_TRUE(WaitFor([&] { return !InMoveSizeLoop(thread) && GetWindowRect(box, &now) && EqualRect(&now, &marked); }));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(magnifier); })) << "the magnifier stays after the drag";
+  EXPECT_EQ(WindowText(label), L"141 x 87");
   const RECT tag = ScreenRect(label);
   EXPECT_LE(tag.bottom, marked.top) << "the label is not above the box";
   EXPECT_EQ(tag.left, marked.left);

@@ -306,26 +306,27 @@ bool RunUnix(const std::wstring& commandLine) {
   return ended;
 }
 
-bool DragInMoveSizeLoop(HWND window, POINT from, POINT to, const RECT& expected) {
-  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+void MoveInMoveSizeLoop(int x, int y, bool release) {
   // Wine merges a mouse move into the last one queued even when the loop has already taken that
   // one, and the newer point is lost. So each move, and the release, follows a wheel turn of no
   // distance, which no move merges into and the loop passes over.
-  const auto afterBarrier = [](INPUT event) {
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_WHEEL;
-    inputs[1] = event;
-    SendInput(2, inputs, sizeof(INPUT));
-  };
+  INPUT inputs[2] = {};
+  inputs[0].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_WHEEL;
+  inputs[1] = MouseAt(x, y, release ? MOUSEEVENTF_LEFTUP : 0);
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+bool DragInMoveSizeLoop(HWND window, POINT from, POINT to, const RECT& expected) {
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
   MouseButton(from.x, from.y, true);
   const bool started = WaitFor([&] { return InMoveSizeLoop(thread); }, 5s);
   if (started) {
     constexpr int kSteps = 4;
     for (int step = 1; step <= kSteps; ++step)
-      afterBarrier(MouseAt(from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps, 0));
+      MoveInMoveSizeLoop(from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps);
   }
-  afterBarrier(MouseAt(to.x, to.y, MOUSEEVENTF_LEFTUP));  // also when nothing started: no button stays down
+  MoveInMoveSizeLoop(to.x, to.y, true);  // also when nothing started: no button stays down
   RECT now{};
   const bool there = started && WaitFor([&] {
     return !InMoveSizeLoop(thread) && GetWindowRect(window, &now) && EqualRect(&now, &expected);

@@ -67,6 +67,9 @@ bool RunUnix(const std::wstring& commandLine);
 // Whether the thread runs the system's move or size loop (a window being dragged by a grip or its
 // caption).
 bool InMoveSizeLoop(DWORD thread);
+// A mouse move (and the left button's release, when asked) that a running move or size loop takes
+// in order.
+void MoveInMoveSizeLoop(int x, int y, bool release = false);
 // A drag by a window's grip or its inside, which the system's move or size loop of the window's
 // thread carries out: press at `from`, wait until the loop runs, move there in steps, release.
 // Returns once the loop has ended and the window stands at `expected` (screen coordinates); false
