@@ -104,8 +104,14 @@ int DesktopPicture::Cover() {
   PaintCanvas(dc);
   ReleaseDC(window_, dc);
   // Wine copies what was painted to the screen when a thread of the process waits for messages.
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-  return CanvasPoints();
+  int shown = 0;
+  testsupport::WaitFor(
+      [&] {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+        return (shown = CanvasPoints()) > 0;
+      },
+      std::chrono::milliseconds(1000));
+  return shown;
 }
 
 bool DesktopPicture::Uncover() {

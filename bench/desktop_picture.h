@@ -30,7 +30,8 @@ class DesktopPicture {
 
   // The canvas: a colour painted over the picture so that whatever paints the picture again can be
   // seen reaching the screen. Cover paints it from the calling thread and says at how many probe
-  // points the screen then shows it (those under other windows, a notification say, do not);
+  // points the screen shows it once it shows at any (within a second; those under other windows,
+  // a notification say, do not);
   // Uncover has the picture painted again and returns once no probe point shows the canvas.
   int Cover();
   bool Uncover();

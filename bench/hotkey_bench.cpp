@@ -37,7 +37,7 @@ void Report(const char* name, double value) { std::printf("%s,%.3f\n", name, val
 // (a failed run is never timed).
 void Report(const char* name, std::vector<double> times, size_t runs = kRuns) {
   std::sort(times.begin(), times.end());
-  if (times.empty() || times.size() < runs || times.front() < 0) {
+  if (times.size() < runs || times.front() < 0) {
     std::printf("%s,failed\n", name);
     return;
   }

@@ -14,11 +14,9 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // A second start touches nothing: no Option.ini, no registry, no hot keys.
-  const TSingleInstance instances;
-  if (!instances.First()) {
-    instances.WakeFirst();
-    return 0;
-  }
+  TSingleInstance instances;
+  if (!instances.First()) instances.WakeFirst();
+  if (!instances.First()) return 0;
   // The shell's folder dialog needs COM; the tree view needs the common controls.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
@@ -41,6 +39,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // The forms go while the option store still exists; then the modules, in reverse order.
   Application.DestroyForms();
   CorvixForm = nullptr;
+  instances.Release();  // hot keys and icon are gone: a new start may run
   Dm.reset();
   FreeSnaps();
   OptionConfigure.reset();

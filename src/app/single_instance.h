@@ -1,5 +1,6 @@
-// One Corvix per user session, wherever its copies lie: the first start holds a named mutex; a
-// later start asks the running one to show its welcome balloon again and ends.
+// One Corvix per user session, wherever its copies lie: the first start owns a named mutex until
+// its windows, hot keys and icon are gone; a later start asks the running one to show its welcome
+// balloon again and ends.
 #pragma once
 
 #include <windows.h>
@@ -14,11 +15,15 @@ class TSingleInstance {
   TSingleInstance(const TSingleInstance&) = delete;
   TSingleInstance& operator=(const TSingleInstance&) = delete;
 
-  // Whether no other Corvix runs in this session.
+  // Whether this start is the one to run: no other Corvix runs in this session, or the one that
+  // ran was ending and has let go.
   bool First() const { return first_; }
   // From a later start: the running program's main form, waited for a little while it starts too,
-  // is asked to welcome the user again.
-  void WakeFirst() const;
+  // is asked to welcome the user again. When there is none (the running one is ending), this start
+  // waits for it to let go, and is then the first.
+  void WakeFirst();
+  // Lets a later start run: called once this one's windows, hot keys and icon are gone.
+  void Release();
 
  private:
   HANDLE mutex_ = nullptr;

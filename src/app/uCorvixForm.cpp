@@ -86,31 +86,41 @@ void TCorvixForm::Loaded() {
 
 // One options dialog at a time. While it is open the hot keys are free, so its fields can take any
 // combination (Corvix's own included). Its OK registers the new keys before anything is saved; when
-// it closes otherwise, the keys the option store holds are registered again, and those another
-// program took meanwhile are named in a balloon.
+// it closes otherwise, however it closes, the keys the option store holds are registered again, and
+// those another program took meanwhile are named in a balloon.
 void TCorvixForm::a_OptionExecute() {
   if (OptionDialog) {
     ShowSingle(OptionDialog);
     return;
   }
   UnregisterHotKeys();
-  const ScopeExit again([this] {
-    if (Application.Terminated() || FHotKeysRegistered) return;
+  const auto registerAgain = [this] {
+    if (Application.Terminated() || FHotKeysRegistered) return false;
     RegisterHotKeys(OptionConfigure->HotKeys);
-    if (FTakenKeys != std::array<bool, 3>{}) ShowWelcome();
-  });
-  ShowSingle<TOptionDialog>(OptionDialog, [this](TOptionDialog& dialog) {
-    dialog.OnTryHotKeys = [this](const std::array<HotKeyRec, 3>& keys) { return TryHotKeys(keys); };
-  });
+    return FTakenKeys != std::array<bool, 3>{};
+  };
+  try {
+    ShowSingle<TOptionDialog>(OptionDialog, [this](TOptionDialog& dialog) {
+      dialog.OnTryHotKeys = [this](const std::array<HotKeyRec, 3>& keys) { return TryHotKeys(keys); };
+    });
+  } catch (...) {
+    registerAgain();
+    throw;
+  }
+  if (registerAgain()) ShowWelcome();
 }
 
+// A combination that was stored already and that another program held before stays as it is (it
+// was named at start-up): only a key the user changed can stop OK.
 int TCorvixForm::TryHotKeys(const std::array<HotKeyRec, 3>& keys) {
+  const std::array<bool, 3> takenBefore = FTakenKeys;
   UnregisterHotKeys();
   RegisterHotKeys(keys);
-  for (int slot = 0; slot < 3; ++slot) {
-    if (!FTakenKeys[static_cast<size_t>(slot)]) continue;
+  for (size_t slot = 0; slot < keys.size(); ++slot) {
+    if (!FTakenKeys[slot] || keys[slot] == OptionConfigure->HotKeys[slot]) continue;
     UnregisterHotKeys();
-    return slot;
+    FTakenKeys = takenBefore;  // still what a welcome balloon shown meanwhile names
+    return static_cast<int>(slot);
   }
   return -1;
 }

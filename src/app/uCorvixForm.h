@@ -54,8 +54,8 @@ class TCorvixForm : public TForm {
   void CaptureAndSave(int32_t key, int32_t modifiers);
 
   void ShowWelcome();
-  // The options dialog's OK: registers the keys it holds; the first slot another program holds
-  // (every key then free again), or -1 when all are registered.
+  // The options dialog's OK: registers the keys it holds; the first slot whose changed key another
+  // program holds (every key then free again), or -1.
   int TryHotKeys(const std::array<HotKeyRec, 3>& keys);
   void ShowSaved(const std::wstring& path);
   void SavePicture(HBITMAP picture);

@@ -19,21 +19,9 @@ Rect ClientOf(HWND window) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-// Paints through an off-screen copy, so a readout never shows half drawn.
-template <typename Draw>
-void PaintBuffered(HWND window, Draw draw) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  RECT client;
-  GetClientRect(window, &client);
-  UniqueMemoryDc buffer(CreateCompatibleDC(dc));
-  UniqueBitmap canvas(CreateCompatibleBitmap(dc, client.right, client.bottom));
-  if (buffer && canvas) {
-    ScopedSelect keep(buffer.get(), canvas.get());
-    draw(buffer.get(), client);
-    BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
-  }
-  EndPaint(window, &paint);
+std::wstring TextOf(HWND window) {
+  wchar_t text[32] = {};
+  return std::wstring(text, static_cast<size_t>(GetWindowTextW(window, text, 32)));
 }
 
 void Fill(HDC dc, const RECT& r, COLORREF colour) {
@@ -43,11 +31,37 @@ void Fill(HDC dc, const RECT& r, COLORREF colour) {
 
 }  // namespace
 
-// ---- TSizeLabel
+// ---- TReadout
 
-TSizeLabel::TSizeLabel(HWND overlay) : overlay_(overlay) {
-  CreateHandle({L"TSizeLabel", 0, IDC_ARROW, nullptr}, 0, kReadoutStyle, L"", {0, 0, 0, 0}, overlay);
+TReadout::TReadout(HWND overlay, const wchar_t* className, int width, int height) : overlay_(overlay) {
+  CreateHandle({className, 0, IDC_ARROW, nullptr}, 0, kReadoutStyle, L"", {0, 0, width, height}, overlay);
 }
+
+LRESULT TReadout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCHITTEST: return HTTRANSPARENT;  // clicks fall through to what lies beneath
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+      // Through an off-screen copy, so a readout never shows half drawn.
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(Handle(), &paint);
+      RECT client;
+      GetClientRect(Handle(), &client);
+      UniqueMemoryDc buffer(CreateCompatibleDC(dc));
+      UniqueBitmap canvas(CreateCompatibleBitmap(dc, client.right, client.bottom));
+      if (buffer && canvas) {
+        ScopedSelect keep(buffer.get(), canvas.get());
+        Paint(buffer.get(), client);
+        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+      }
+      EndPaint(Handle(), &paint);
+      return 0;
+    }
+  }
+  return TWinControl::HandleMessage(message, wParam, lParam);
+}
+
+// ---- TSizeLabel
 
 void TSizeLabel::Follow(const Rect& box) {
   const Rect inside = SelectionInside(box);
@@ -64,34 +78,19 @@ void TSizeLabel::Follow(const Rect& box) {
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-LRESULT TSizeLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCHITTEST) return HTTRANSPARENT;  // clicks fall through to what lies beneath
-  if (message == WM_ERASEBKGND) return 1;
-  if (message == WM_PAINT) {
-    Paint();
-    return 0;
-  }
-  return TWinControl::HandleMessage(message, wParam, lParam);
-}
-
-void TSizeLabel::Paint() {
-  wchar_t text[32] = {};
-  const int length = GetWindowTextW(Handle(), text, 32);
-  PaintBuffered(Handle(), [&](HDC dc, RECT client) {
-    Fill(dc, client, kPanel);
-    ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kInk);
-    DrawTextW(dc, text, length, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  });
+void TSizeLabel::Paint(HDC dc, RECT client) {
+  const std::wstring text = TextOf(Handle());
+  Fill(dc, client, kPanel);
+  ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kInk);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // ---- TMagnifier
 
-TMagnifier::TMagnifier(HWND overlay, HDC picture, POINT origin) : overlay_(overlay), picture_(picture), origin_(origin) {
-  CreateHandle({L"TMagnifier", 0, IDC_ARROW, nullptr}, 0, kReadoutStyle, L"", {0, 0, kLens + 2, kLens + kTextLine + 2},
-               overlay);
-}
+TMagnifier::TMagnifier(HWND overlay, HDC picture, POINT origin)
+    : TReadout(overlay, L"TMagnifier", kLens + 2, kLens + kTextLine + 2), picture_(picture), origin_(origin) {}
 
 void TMagnifier::Follow(int x, int y) {
   cursor_ = {x, y};
@@ -102,46 +101,33 @@ void TMagnifier::Follow(int x, int y) {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-LRESULT TMagnifier::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCHITTEST) return HTTRANSPARENT;  // clicks fall through to what lies beneath
-  if (message == WM_ERASEBKGND) return 1;
-  if (message == WM_PAINT) {
-    Paint();
-    return 0;
-  }
-  return TWinControl::HandleMessage(message, wParam, lParam);
-}
-
-void TMagnifier::Paint() {
-  wchar_t text[32] = {};
-  const int length = GetWindowTextW(Handle(), text, 32);
-  PaintBuffered(Handle(), [&](HDC dc, RECT client) {
-    Fill(dc, client, kPanel);
-    // The pixels around the cursor, each a kZoom square; beyond the picture's edges stays dark.
-    const int half = kCells / 2;
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 1, 1, kLens, kLens, picture_, cursor_.x - half, cursor_.y - half, kCells, kCells, SRCCOPY);
-    // The cross-hair: the centre pixel's row and column, and a frame round the centre pixel.
-    const int centre = 1 + half * kZoom;
-    SetDCPenColor(dc, kCrossHair);
-    ScopedSelect pen(dc, GetStockObject(DC_PEN));
-    ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
-    const int mid = centre + kZoom / 2;
-    MoveToEx(dc, 1, mid, nullptr);
-    LineTo(dc, centre - 1, mid);
-    MoveToEx(dc, centre + kZoom + 1, mid, nullptr);
-    LineTo(dc, 1 + kLens, mid);
-    MoveToEx(dc, mid, 1, nullptr);
-    LineTo(dc, mid, centre - 1);
-    MoveToEx(dc, mid, centre + kZoom + 1, nullptr);
-    LineTo(dc, mid, 1 + kLens);
-    Rectangle(dc, centre - 1, centre - 1, centre + kZoom + 1, centre + kZoom + 1);
-    SetDCBrushColor(dc, kEdge);  // an edge that shows on dark pictures too
-    FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    RECT line{0, 1 + kLens, client.right, client.bottom};
-    ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kInk);
-    DrawTextW(dc, text, length, &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  });
+void TMagnifier::Paint(HDC dc, RECT client) {
+  const std::wstring text = TextOf(Handle());
+  Fill(dc, client, kPanel);
+  // The pixels around the cursor, each a kZoom square; beyond the picture's edges stays dark.
+  const int half = kCells / 2;
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, 1, 1, kLens, kLens, picture_, cursor_.x - half, cursor_.y - half, kCells, kCells, SRCCOPY);
+  // The cross-hair: the centre pixel's row and column, and a frame round the centre pixel.
+  const int centre = 1 + half * kZoom;
+  SetDCPenColor(dc, kCrossHair);
+  ScopedSelect pen(dc, GetStockObject(DC_PEN));
+  ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
+  const int mid = centre + kZoom / 2;
+  MoveToEx(dc, 1, mid, nullptr);
+  LineTo(dc, centre - 1, mid);
+  MoveToEx(dc, centre + kZoom + 1, mid, nullptr);
+  LineTo(dc, 1 + kLens, mid);
+  MoveToEx(dc, mid, 1, nullptr);
+  LineTo(dc, mid, centre - 1);
+  MoveToEx(dc, mid, centre + kZoom + 1, nullptr);
+  LineTo(dc, mid, 1 + kLens);
+  Rectangle(dc, centre - 1, centre - 1, centre + kZoom + 1, centre + kZoom + 1);
+  SetDCBrushColor(dc, kEdge);  // an edge that shows on dark pictures too
+  FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  RECT line{0, 1 + kLens, client.right, client.bottom};
+  ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kInk);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }

@@ -6,35 +6,39 @@
 #include "capture/sizer_geometry.h"
 #include "toolkit/forms.h"
 
-class TSizeLabel : public TWinControl {
+// A child of the overlay that clicks fall through and that paints all of itself.
+class TReadout : public TWinControl {
  public:
-  explicit TSizeLabel(HWND overlay);
-  // Beside this box (overlay client coordinates), naming the size inside its frame.
-  void Follow(const Rect& box);
   void Hide() { ShowWindow(Handle(), SW_HIDE); }
 
  protected:
+  TReadout(HWND overlay, const wchar_t* className, int width, int height);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
- private:
-  void Paint();
+  virtual void Paint(HDC dc, RECT client) = 0;  // into an off-screen copy
   HWND overlay_;
 };
 
-class TMagnifier : public TWinControl {
+class TSizeLabel : public TReadout {
+ public:
+  explicit TSizeLabel(HWND overlay) : TReadout(overlay, L"TSizeLabel", 0, 0) {}
+  // Beside this box (overlay client coordinates), naming the size inside its frame.
+  void Follow(const Rect& box);
+
+ protected:
+  void Paint(HDC dc, RECT client) override;
+};
+
+class TMagnifier : public TReadout {
  public:
   // `picture` is the frozen picture's DC; `origin` the desktop point at the overlay's top-left.
   TMagnifier(HWND overlay, HDC picture, POINT origin);
   // Beside the cursor at this overlay client point, showing the pixels around it.
   void Follow(int x, int y);
-  void Hide() { ShowWindow(Handle(), SW_HIDE); }
 
  protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc, RECT client) override;
 
  private:
-  void Paint();
-  HWND overlay_;
   HDC picture_;
   POINT origin_;
   POINT cursor_{};

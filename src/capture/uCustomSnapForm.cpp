@@ -29,9 +29,13 @@ int TCustomSnapForm::ShowSnap(HBITMAP snapBitmap) {
   FSnapBitmap = snapBitmap;
   FSnapDc.reset(CreateCompatibleDC(nullptr));
   FSnapDcOld = SelectObject(FSnapDc.get(), FSnapBitmap);
-  FMagnifier = std::make_unique<TMagnifier>(Handle(), FSnapDc.get(), POINT{FDesktop.Left, FDesktop.Top});
-  POINT cursor;
-  if (GetCursorPos(&cursor)) FMagnifier->Follow(cursor.x - FDesktop.Left, cursor.y - FDesktop.Top);
+  try {
+    FMagnifier = std::make_unique<TMagnifier>(Handle(), FSnapDc.get(), POINT{FDesktop.Left, FDesktop.Top});
+    POINT cursor;
+    if (GetCursorPos(&cursor)) FMagnifier->Follow(cursor.x - FDesktop.Left, cursor.y - FDesktop.Top);
+  } catch (const Error&) {
+    FMagnifier.reset();  // only a readout: the region is marked without it
+  }
   const int result = ShowModal();
   // Give the picture back to its owner, who reads it with GetDIBits.
   SelectObject(FSnapDc.get(), FSnapDcOld);
@@ -74,7 +78,10 @@ void TCustomSnapForm::AcceptSelection() {
 
 // Esc cancels; with a box, Enter accepts it as a double-click does and the arrows move or size it.
 void TCustomSnapForm::FormKeyDown(WPARAM key) {
-  if (key == VK_ESCAPE) ModalResult = mrCancel;
+  if (key == VK_ESCAPE) {
+    ModalResult = mrCancel;
+    return;
+  }
   if (!FSizer) return;
   if (key == VK_RETURN) {
     AcceptSelection();

@@ -36,7 +36,9 @@ namespace {
 
 // A window's rectangle as the user sees it. On Windows 10 and 11 GetWindowRect includes invisible
 // resize borders; the desktop window manager's frame bounds do not. dwmapi is loaded when first
-// needed, so the program starts without it; where it does not answer, GetWindowRect.
+// needed, so the program starts without it. The bounds are taken only inside the window's
+// rectangle: they are always in physical pixels, and a system that runs the program aware of the
+// system's DPI only (before Windows 10 1703) gives the rectangle in its own scale.
 bool VisibleWindowRect(HWND window, RECT& rect) {
   using GetWindowAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
   static const GetWindowAttribute getAttribute = [] {
@@ -45,14 +47,13 @@ bool VisibleWindowRect(HWND window, RECT& rect) {
                      reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
                : nullptr;
   }();
+  if (!GetWindowRect(window, &rect)) return false;
   constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
-  RECT frame;
+  RECT frame, inside;
   if (getAttribute && SUCCEEDED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof frame)) &&
-      frame.right > frame.left && frame.bottom > frame.top) {
+      !IsRectEmpty(&frame) && IntersectRect(&inside, &frame, &rect) && EqualRect(&inside, &frame))
     rect = frame;
-    return true;
-  }
-  return GetWindowRect(window, &rect) != 0;
+  return true;
 }
 
 }  // namespace

@@ -12,8 +12,23 @@ bool IsDroppedList(HWND focus) {
 }
 }  // namespace
 
-TBaseDialogForm::TBaseDialogForm()
-    : font_(SongTiFont(12)) {}
+void TBaseDialogForm::Create() {
+  {
+    const DpiScope scope(dpi_);
+    font_ = SongTiFont(12);
+    MakeFonts();
+    TForm::Create();
+  }
+  // A monitor whose DPI is not the system's (its scale changed since the session began): the
+  // system sends no WM_DPICHANGED for a new window, so it is laid out again here, still centred.
+  const int dpi = WindowDpi(Handle());
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  const DpiScope scope(dpi_);
+  Relayout();
+  const FormBounds place = Bounds();
+  SetWindowPos(Handle(), nullptr, place.Left, place.Top, place.Width, place.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 FormBounds TBaseDialogForm::Bounds() const {
   const SIZE client = ClientSize();
@@ -58,6 +73,7 @@ bool TBaseDialogForm::PreTranslate(MSG& message) {
 }
 
 LRESULT TBaseDialogForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const DpiScope scope(dpi_);  // whatever the dialog makes or draws, it does at its own DPI
   switch (message) {
     case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
     case WM_SHOWWINDOW:
@@ -71,20 +87,30 @@ LRESULT TBaseDialogForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
   return TForm::HandleMessage(message, wParam, lParam);
 }
 
-// Moved to a monitor of another DPI (or the scale changed): the controls and fonts are made again
-// at the new DPI, and the dialog takes the rectangle the system suggests.
+// Moved to a monitor of another DPI (or the scale changed): the dialog takes the rectangle the
+// system suggests, and its controls and fonts are made again at the new DPI. Should that fail
+// half-way, the dialog ends as if cancelled (nothing it shows could be trusted) and says why.
 void TBaseDialogForm::WMDpiChanged(int dpi, const RECT& suggested) {
-  SetUiDpi(dpi);
-  Relayout();
+  if (dpi <= 0) return;
+  dpi_ = dpi;
+  const DpiScope scope(dpi_);
   SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  try {
+    Relayout();
+  } catch (...) {
+    ModalResult = mrCancel;
+    throw;
+  }
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TBaseDialogForm::Relayout() {
-  // Each control's owner, if any, sees its window go (WM_NCDESTROY) and lets go of it.
+  // Each control's owner, if any, sees its window go (WM_NCDESTROY) and lets go of it; then the
+  // fonts they used can go too.
   while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);
   KeepsEnter = nullptr;
   font_ = SongTiFont(12);
+  MakeFonts();
   Loaded();
 }

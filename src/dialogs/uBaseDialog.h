@@ -8,7 +8,8 @@
 
 class TBaseDialogForm : public TForm {
  public:
-  TBaseDialogForm();
+  // Makes the dialog at the DPI of the monitor it appears on.
+  void Create();
   // Sees every key before the focused control does; changes none of them.
   void FormKeyDown(WPARAM key);
 
@@ -23,8 +24,10 @@ class TBaseDialogForm : public TForm {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool PreTranslate(MSG& message) override;
   virtual void FormShow() {}
-  // The contents made again at UiDpi: every control goes and Loaded makes it anew. Subclasses
-  // remake their own fonts first and keep what the user entered across it.
+  // The dialog's own fonts, beside the dialog font, made at UiDpi before the controls are.
+  virtual void MakeFonts() {}
+  // The contents made again at UiDpi: every control goes, the fonts are made again, and Loaded
+  // makes the controls anew. Subclasses keep what the user entered across it.
   virtual void Relayout();
 
   // A control of the dialog with Tag -1 keeps Enter for itself.
@@ -33,5 +36,6 @@ class TBaseDialogForm : public TForm {
  private:
   void WMDpiChanged(int dpi, const RECT& suggested);
 
+  int dpi_ = SystemDpi();  // what the dialog is laid out for
   UniqueFont font_;
 };

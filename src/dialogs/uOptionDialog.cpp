@@ -56,8 +56,9 @@ std::unique_ptr<TPanel> MakePanel(HWND parent, const RECT& place, COLORREF colou
 
 }  // namespace
 
-TOptionDialog::TOptionDialog()
-    : buttonFont_(SongTiFont(7, FW_BOLD)) {}
+TOptionDialog::TOptionDialog() = default;
+
+void TOptionDialog::MakeFonts() { buttonFont_ = SongTiFont(7, FW_BOLD); }
 
 TOptionDialog::~TOptionDialog() = default;
 
@@ -137,7 +138,7 @@ void TOptionDialog::Relayout() {
   const DefaultOptionRec shown = ControlsToRecord();
   const std::wstring folder = TextOf(e_DefaultFolder);
   const int focused = GetDlgCtrlID(GetFocus());
-  buttonFont_ = SongTiFont(7, FW_BOLD);
+  SetStaticBitmap(i_Head, UniqueBitmap(), headImage_);  // the picture control hands back any copy it made
   TBaseDialogForm::Relayout();
   ShowRecord(shown);
   SetWindowTextW(e_DefaultFolder, folder.c_str());

@@ -43,6 +43,7 @@ class TOptionDialog : public TBaseDialogForm {
   SIZE ClientSize() const override { return {610, 426}; }
 
   void Loaded() override;
+  void MakeFonts() override;
   void Relayout() override;
   void FormCreate() override;
   void FormShow() override;

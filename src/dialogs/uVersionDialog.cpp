@@ -4,8 +4,7 @@
 
 TVersionDialog* VersionDialog = nullptr;
 
-TVersionDialog::TVersionDialog()
-    : titleFont_(SongTiFont(16, FW_BOLD)) {}
+TVersionDialog::TVersionDialog() = default;
 
 void TVersionDialog::Loaded() {
   HWND dialog = Handle();
@@ -18,10 +17,7 @@ void TVersionDialog::Loaded() {
   Bevel1 = CreateControl(dialog, L"STATIC", L"", SS_ETCHEDHORZ, 0, 120, 335, 2);
 }
 
-void TVersionDialog::Relayout() {
-  titleFont_ = SongTiFont(16, FW_BOLD);
-  TBaseDialogForm::Relayout();
-}
+void TVersionDialog::MakeFonts() { titleFont_ = SongTiFont(16, FW_BOLD); }
 
 void TVersionDialog::FormDestroy() { VersionDialog = nullptr; }
 

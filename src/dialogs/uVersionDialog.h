@@ -13,7 +13,7 @@ class TVersionDialog : public TBaseDialogForm {
   std::wstring Caption() const override { return L"关于"; }
   SIZE ClientSize() const override { return {323, 178}; }
   void Loaded() override;
-  void Relayout() override;
+  void MakeFonts() override;
   void FormDestroy() override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 

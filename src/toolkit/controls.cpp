@@ -2,21 +2,32 @@
 
 namespace {
 
-int& CurrentDpi() {
-  static int dpi = [] {
+thread_local int scopedDpi = 0;  // 0: no DpiScope on this thread
+
+}  // namespace
+
+int SystemDpi() {
+  static const int dpi = [] {
     WindowDc screen(nullptr);
     return GetDeviceCaps(screen.get(), LOGPIXELSY);
   }();
   return dpi;
 }
 
-}  // namespace
-
-int UiDpi() { return CurrentDpi(); }
-
-void SetUiDpi(int dpi) {
-  if (dpi > 0) CurrentDpi() = dpi;
+int WindowDpi(HWND window) {
+  // Windows 10 1607 and later; loaded when needed so the program starts on older systems too.
+  using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowProc>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpi ? getDpi(window) : 0;
+  return dpi ? static_cast<int>(dpi) : SystemDpi();
 }
+
+int UiDpi() { return scopedDpi ? scopedDpi : SystemDpi(); }
+
+DpiScope::DpiScope(int dpi) : outer_(scopedDpi) { scopedDpi = dpi; }
+
+DpiScope::~DpiScope() { scopedDpi = outer_; }
 
 int Scale(int pixels) { return MulDiv(pixels, UiDpi(), 96); }
 
@@ -67,13 +78,12 @@ void TPanel::PanelPainterPaint() {
     ScopedSelect keep(dc, dialogFont);
     SIZE text{};
     GetTextExtentPoint32W(dc, group.Caption.c_str(), static_cast<int>(group.Caption.size()), &text);
-    RECT frame{Scale(group.Place.left), Scale(group.Place.top) + text.cy / 2, Scale(group.Place.right),
-               Scale(group.Place.bottom)};
+    const auto at = [this](LONG pixels) { return MulDiv(pixels, dpi_, 96); };
+    RECT frame{at(group.Place.left), at(group.Place.top) + text.cy / 2, at(group.Place.right), at(group.Place.bottom)};
     DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
     SetBkColor(dc, colour_);
     SetTextColor(dc, TextColour);
-    TextOutW(dc, frame.left + Scale(8), Scale(group.Place.top), group.Caption.c_str(),
-             static_cast<int>(group.Caption.size()));
+    TextOutW(dc, frame.left + at(8), at(group.Place.top), group.Caption.c_str(), static_cast<int>(group.Caption.size()));
   }
   if (!Caption.empty()) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_GETFONT, 0, 0));

@@ -10,10 +10,25 @@
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 
-// The DPI the dialogs are laid out for: the system's at start-up, then that of the monitor a
-// dialog was last moved to (WM_DPICHANGED).
+// The system's DPI, as the program started.
+int SystemDpi();
+// The DPI of a window's monitor as the system reports it to a program aware of each monitor's DPI;
+// the system's DPI where it cannot tell.
+int WindowDpi(HWND window);
+
+// The DPI controls are laid out and fonts made for on this thread: the innermost DpiScope's, or
+// the system's.
 int UiDpi();
-void SetUiDpi(int dpi);
+class DpiScope {
+ public:
+  explicit DpiScope(int dpi);
+  ~DpiScope();
+  DpiScope(const DpiScope&) = delete;
+  DpiScope& operator=(const DpiScope&) = delete;
+
+ private:
+  int outer_;
+};
 
 // Pixels at 96 DPI to pixels at UiDpi.
 int Scale(int pixels);
@@ -55,6 +70,7 @@ class TPanel : public TWinControl {
 
  private:
   void PanelPainterPaint();
+  int dpi_ = UiDpi();  // the one it was made for, which its groups are drawn at
   COLORREF colour_;
   UniqueBrush brush_;
   Bevel bevel_;

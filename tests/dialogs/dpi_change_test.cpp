@@ -30,18 +30,18 @@ TEST(DpiChange, TheOptionsDialogLaysItselfOutAgainAndKeepsWhatWasEntered) {
   AppPath = folder.WithBackslash();
   OptionConfigure = std::make_unique<TOptionConfigure>();
   if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
-  const int start = UiDpi();
+  const int start = SystemDpi();
   auto dialog = std::make_unique<TOptionDialog>();
   dialog->Create();
   SetWindowTextW(dialog->e_defaultFile, L"shot-000");
   SetWindowTextW(dialog->e_DefaultFolder, L"D:\\pictures\\");
   SendMessageW(dialog->c_Clipboard, BM_SETCHECK, BST_CHECKED, 0);
+  SetWindowTextW(dialog->e_Screen_Key, L"ALT+F9");
 
   for (const int dpi : {144, 120, start}) {
     const auto at = [dpi](int pixels) { return static_cast<LONG>(MulDiv(pixels, dpi, 96)); };
     RECT suggested{40, 30, 40 + at(640), 30 + at(470)};
     SendMessageW(dialog->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(UiDpi(), dpi);
     RECT window;
     GetWindowRect(dialog->Handle(), &window);
     EXPECT_TRUE(EqualRect(&window, &suggested)) << "at " << dpi;
@@ -50,13 +50,13 @@ TEST(DpiChange, TheOptionsDialogLaysItselfOutAgainAndKeepsWhatWasEntered) {
     EXPECT_EQ(PlaceIn(d, dialog->e_DefaultFolder)[2], at(369)) << "at " << dpi;
     EXPECT_EQ(FontHeight(d), -at(12)) << "at " << dpi;
     EXPECT_EQ(FontHeight(dialog->b_Ok), -at(12)) << "at " << dpi;
+    EXPECT_EQ(FontHeight(dialog->b_OpenDir), -at(7)) << "at " << dpi;
     EXPECT_EQ(WindowText(dialog->e_defaultFile), L"shot-000");
     EXPECT_EQ(WindowText(dialog->e_DefaultFolder), L"D:\\pictures\\");
     EXPECT_EQ(SendMessageW(dialog->c_Clipboard, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(WindowText(dialog->e_Screen_Key), L"CTRL+F1");
+    EXPECT_EQ(WindowText(dialog->e_Screen_Key), L"ALT+F9");
   }
   dialog->Destroy();
-  SetUiDpi(start);
   OptionConfigure.reset();
   AppPath.clear();
 }
