@@ -227,6 +227,21 @@ TEST(HotKeyConflicts, OkNamesATakenKeyKeepsTheDialogOnItsFieldAndSavesNothing) {
   EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
 }
 
+// A stored key another program held since the start does not stop OK: only changed keys are tried.
+TEST(HotKeyConflicts, AStoredKeyHeldSinceTheStartDoesNotStopOk) {
+  HeldElsewhere held(MOD_CONTROL, VK_F2);
+  ASSERT_TRUE(held.Held()) << "Ctrl+F2 is already taken";
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  HWND dialog = corvix.OpenOptions();
+  ASSERT_NE(dialog, nullptr) << "no options dialog";
+  PostMessageW(FindControl(dialog, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "OK was refused for a key nobody changed";
+  EXPECT_EQ(IniValue(corvix, L"KeyActiveWnd"), L"CTRL+F2");
+  ASSERT_TRUE(corvix.Answers());
+  EXPECT_TRUE(IsHotKeyTaken(MOD_CONTROL, VK_F1));
+}
+
 // Cancel registers the keys in effect before; one another program took meanwhile is named.
 TEST(HotKeyConflicts, CancelNamesAKeyTakenWhileTheDialogWasOpen) {
   CorvixRun corvix;
