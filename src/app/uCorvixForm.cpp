@@ -360,7 +360,12 @@ void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
       clipboardError = error;
     }
   }
-  SavePicture(picture);
+  try {
+    SavePicture(picture);
+  } catch (const Error& saveError) {
+    if (clipboardError) throw Error(saveError.Message() + L"\r\n\r\n" + clipboardError->Message());  // one box, both
+    throw;
+  }
   if (clipboardError) throw *clipboardError;
 }
 

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "corvix_run.h"
 #include "pattern_window.h"
@@ -108,6 +109,27 @@ TEST(Clipboard, HeldByAnotherProgramTheFileIsStillWrittenAndTheErrorSaysWhy) {
   EXPECT_TRUE(std::filesystem::exists(corvix.Folder() / L"Save" / L"001.jpg")) << "the file was not written";
   Answer(box, IDOK);
   EXPECT_TRUE(corvix.Answers());
+}
+
+// The clipboard held and the folder unwritable: one box names both failures.
+TEST(Clipboard, HeldWhileTheSaveFailsOneBoxNamesBoth) {
+  CorvixRun corvix;
+  std::ofstream(corvix.Folder() / L"blocker") << "a file where a folder should be";
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nCopyToClipboard=1\r\nDefaultDir=" +
+                        (corvix.Folder() / L"blocker" / L"sub").wstring() + L"\r\n");
+  ASSERT_TRUE(corvix.Start());
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  Press(kCtrlF1);
+  const MessageBoxView box = WaitForMessageBox(corvix.Pid());
+  CloseClipboard();
+  ASSERT_NE(box.Handle, nullptr) << "no error";
+  EXPECT_EQ(box.Text.rfind(L"Cannot create file \"", 0), 0u) << testing::PrintToString(box.Text);
+  EXPECT_NE(box.Text.find(L"Cannot copy the picture to the clipboard: another program is using it"), std::wstring::npos)
+      << testing::PrintToString(box.Text);
+  Answer(box, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box.Handle); }));
+  EXPECT_TRUE(corvix.Answers());
+  EXPECT_EQ(CountVisibleWindows(L"#32770", corvix.Pid()), 0) << "a second box";
 }
 
 // A folder whose name holds a comma and spaces, which Explorer's command line must keep whole.
