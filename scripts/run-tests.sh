@@ -20,6 +20,9 @@ if [ -z "${CORVIX_TEST_SCREEN:-}" ]; then
   exec "$scripts/with-display" --private "$0" "$@"
 fi
 
+# Wine's own errors about starting a process (modules, memory, the server, crashes) stay on: a test
+# program that Wine fails to start then says why in the test's output instead of ending silently.
+export CORVIX_WINEDEBUG=${CORVIX_WINEDEBUG:--all,err+module,err+process,err+virtual,err+seh,err+server}
 source "$scripts/wine-env"
 corvix_ensure_prefix
 # One Wine server for the whole run: every test program then starts in a fraction of a second.
