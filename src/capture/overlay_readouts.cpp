@@ -19,11 +19,6 @@ Rect ClientOf(HWND window) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[32] = {};
-  return std::wstring(text, static_cast<size_t>(GetWindowTextW(window, text, 32)));
-}
-
 void Fill(HDC dc, const RECT& r, COLORREF colour) {
   SetDCBrushColor(dc, colour);
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
@@ -79,7 +74,7 @@ void TSizeLabel::Follow(const Rect& box) {
 }
 
 void TSizeLabel::Paint(HDC dc, RECT client) {
-  const std::wstring text = TextOf(Handle());
+  const std::wstring text = WindowTextOf(Handle());
   Fill(dc, client, kPanel);
   ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
@@ -102,7 +97,7 @@ void TMagnifier::Follow(int x, int y) {
 }
 
 void TMagnifier::Paint(HDC dc, RECT client) {
-  const std::wstring text = TextOf(Handle());
+  const std::wstring text = WindowTextOf(Handle());
   Fill(dc, client, kPanel);
   // The pixels around the cursor, each a kZoom square; beyond the picture's edges stays dark.
   const int half = kCells / 2;

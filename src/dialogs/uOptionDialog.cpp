@@ -25,12 +25,6 @@ constexpr DWORD kHotKeyEdit = ES_READONLY | ES_AUTOHSCROLL | WS_BORDER | WS_TABS
 void SetChecked(HWND box, bool checked) { SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
 bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-std::wstring TextOf(HWND window) {
-  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
-
 // The control with this id anywhere under a window (the controls sit on panels).
 HWND FindDescendant(HWND parent, int id) {
   std::pair<int, HWND> search{id, nullptr};
@@ -136,7 +130,7 @@ void TOptionDialog::Loaded() {
 // field's last whole combination.
 void TOptionDialog::Relayout() {
   const DefaultOptionRec shown = ControlsToRecord();
-  const std::wstring folder = TextOf(e_DefaultFolder);
+  const std::wstring folder = WindowTextOf(e_DefaultFolder);
   const int focused = GetDlgCtrlID(GetFocus());
   SetStaticBitmap(i_Head, UniqueBitmap(), headImage_);  // the picture control hands back any copy it made
   TBaseDialogForm::Relayout();
@@ -208,9 +202,9 @@ DefaultOptionRec TOptionDialog::ControlsToRecord() const {
   option.ExitHint = Checked(c_ExitHint);
   option.CopyToClipboard = Checked(c_Clipboard);
   option.SavedTip = Checked(c_SavedTip);
-  option.DefaultFormat = TextOf(e_defaultFile);
+  option.DefaultFormat = WindowTextOf(e_defaultFile);
   option.DefaultImage = static_cast<uint8_t>(SendMessageW(cbx_SaveExt, CB_GETCURSEL, 0, 0) & 0xFF);
-  option.DefaultDir = TextOf(e_DefaultFolder);
+  option.DefaultDir = WindowTextOf(e_DefaultFolder);
   while (!option.DefaultDir.empty() && option.DefaultDir.back() == L'\\') option.DefaultDir.pop_back();
   option.KeyScreen = HotKeyFieldText(0);
   option.KeyActiveWnd = HotKeyFieldText(1);
@@ -245,7 +239,7 @@ void TOptionDialog::DrawHeadImage(int imageIndex) {
 void TOptionDialog::c_MinTrayClick() { SetChecked(c_MinTray, true); }
 
 void TOptionDialog::b_OpenDirClick() {
-  std::wstring folder = AbsoluteFolder(TextOf(e_DefaultFolder), AppPath);
+  std::wstring folder = AbsoluteFolder(WindowTextOf(e_DefaultFolder), AppPath);
   if (SelectFolder(L"选择默认保存目录", L"", folder)) SetWindowTextW(e_DefaultFolder, folder.c_str());
 }
 
@@ -258,7 +252,7 @@ int TOptionDialog::HotKeyFieldIndex(HWND window) const {
 // A field holding modifiers alone ("CTRL+SHIFT", a combination begun and never finished) stands for
 // the last whole combination it showed; an empty field is a hot key taken away.
 std::wstring TOptionDialog::HotKeyFieldText(int index) const {
-  const std::wstring text = TextOf(HotKeyFields()[static_cast<size_t>(index)]);
+  const std::wstring text = WindowTextOf(HotKeyFields()[static_cast<size_t>(index)]);
   return text.empty() || TextToHotKey(text).Key != 0 ? text : lastKeys_[static_cast<size_t>(index)];
 }
 
@@ -270,7 +264,7 @@ bool TOptionDialog::PreTranslate(MSG& message) {
   if (field >= 0 && !passes) {
     if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
       ShowPressedKeys(message.hwnd, message.wParam);
-      const std::wstring text = TextOf(message.hwnd);
+      const std::wstring text = WindowTextOf(message.hwnd);
       if (text.empty() || TextToHotKey(text).Key != 0) lastKeys_[static_cast<size_t>(field)] = text;
     }
     if (message.message == WM_SYSKEYDOWN || message.message == WM_SYSCHAR) return true;  // no menu accelerators

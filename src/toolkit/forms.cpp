@@ -48,11 +48,13 @@ void TApplication::Initialize(HINSTANCE instance) {
   if (!handle_) throw Error(L"Cannot create the application window");
 }
 
-std::wstring TApplication::Title() const {
-  std::wstring text(GetWindowTextLengthW(handle_) + 1, L'\0');
-  text.resize(GetWindowTextW(handle_, text.data(), static_cast<int>(text.size())));
+std::wstring WindowTextOf(HWND window) {
+  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
   return text;
 }
+
+std::wstring TApplication::Title() const { return WindowTextOf(handle_); }
 
 void TApplication::SetTitle(const std::wstring& title) { SetWindowTextW(handle_, title.c_str()); }
 

@@ -15,6 +15,9 @@ inline constexpr int mrCancel = 2;
 
 class TForm;
 
+// A window's text, whole.
+std::wstring WindowTextOf(HWND window);
+
 // The application: its hidden top-level window (which owns the taskbar button and is the owner of
 // every form), its title, its forms and the message loop.
 class TApplication {

@@ -8,14 +8,8 @@
 
 namespace {
 
+using testsupport::PlaceIn;
 using testsupport::WindowText;
-
-std::vector<LONG> PlaceIn(HWND dialog, HWND control) {
-  RECT r;
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
 
 LONG FontHeight(HWND window) {
   LOGFONTW font{};

@@ -95,15 +95,24 @@ TEST(Clipboard, WhenTheOptionIsOffTheClipboardIsLeftAlone) {
   EXPECT_EQ(ClipboardText(), L"keep me");
 }
 
+// Ctrl+F1 while this program holds the clipboard, as another program would: the box Corvix shows.
+MessageBoxView CaptureWhileTheClipboardIsHeld(const CorvixRun& corvix) {
+  if (!OpenClipboard(nullptr)) {
+    ADD_FAILURE() << "the test cannot hold the clipboard";
+    return {};
+  }
+  Press(kCtrlF1);
+  const MessageBoxView box = WaitForMessageBox(corvix.Pid());
+  CloseClipboard();
+  return box;
+}
+
 // Another program holds the clipboard throughout: the file is written, then a clear error.
 TEST(Clipboard, HeldByAnotherProgramTheFileIsStillWrittenAndTheErrorSaysWhy) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nCopyToClipboard=1\r\n");
   ASSERT_TRUE(corvix.Start());
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  Press(kCtrlF1);
-  const MessageBoxView box = WaitForMessageBox(corvix.Pid());
-  CloseClipboard();
+  const MessageBoxView box = CaptureWhileTheClipboardIsHeld(corvix);
   ASSERT_NE(box.Handle, nullptr) << "no error";
   EXPECT_EQ(box.Text, L"Cannot copy the picture to the clipboard: another program is using it");
   EXPECT_TRUE(std::filesystem::exists(corvix.Folder() / L"Save" / L"001.jpg")) << "the file was not written";
@@ -118,10 +127,7 @@ TEST(Clipboard, HeldWhileTheSaveFailsOneBoxNamesBoth) {
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nCopyToClipboard=1\r\nDefaultDir=" +
                         (corvix.Folder() / L"blocker" / L"sub").wstring() + L"\r\n");
   ASSERT_TRUE(corvix.Start());
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  Press(kCtrlF1);
-  const MessageBoxView box = WaitForMessageBox(corvix.Pid());
-  CloseClipboard();
+  const MessageBoxView box = CaptureWhileTheClipboardIsHeld(corvix);
   ASSERT_NE(box.Handle, nullptr) << "no error";
   EXPECT_EQ(box.Text.rfind(L"Cannot create file \"", 0), 0u) << testing::PrintToString(box.Text);
   EXPECT_NE(box.Text.find(L"Cannot copy the picture to the clipboard: another program is using it"), std::wstring::npos)

@@ -49,41 +49,6 @@ class HeldElsewhere {
 
 const std::wstring kMark = L"（被其他程序占用）";
 
-// Counts the presses of F1 the system takes in, auto-repeats included, on a thread of its own.
-class F1Counter {
- public:
-  F1Counter() {
-    thread_ = std::thread([this] {
-      thread_id_ = GetCurrentThreadId();
-      counter_ = this;
-      HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, Watch, GetModuleHandleW(nullptr), 0);
-      MSG message;
-      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists: the quit can come
-      ready_ = true;
-      while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-      UnhookWindowsHookEx(hook);
-    });
-    WaitFor([&] { return ready_.load(); });
-  }
-  ~F1Counter() {
-    PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
-    thread_.join();
-  }
-  int Presses() const { return presses_; }
-
- private:
-  static LRESULT CALLBACK Watch(int code, WPARAM message, LPARAM data) {
-    if (code == HC_ACTION && message == WM_KEYDOWN && reinterpret_cast<KBDLLHOOKSTRUCT*>(data)->vkCode == VK_F1)
-      ++counter_->presses_;
-    return CallNextHookEx(nullptr, code, message, data);
-  }
-  static inline F1Counter* counter_ = nullptr;
-  std::thread thread_;
-  DWORD thread_id_ = 0;
-  std::atomic<bool> ready_ = false;
-  std::atomic<int> presses_ = 0;
-};
-
 // The keyboard's own auto-repeat, as X gives it to the window with the focus, while Ctrl+F1 is
 // held for two seconds: one file. A new press after the release takes the next one.
 TEST(HeldHotKey, OnePressIsOneCaptureHoweverLongTheKeysAreHeld) {
@@ -92,12 +57,12 @@ TEST(HeldHotKey, OnePressIsOneCaptureHoweverLongTheKeysAreHeld) {
   ASSERT_TRUE(corvix.Start());
   PatternWindow focus(300, 200, 200, 150);
   ClickCentre(focus.Handle());  // X sends the keys to the window that has its focus
-  const F1Counter f1;
+  const KeyEventLog keys;
   ASSERT_TRUE(RunUnix(L"/usr/bin/xset r on"));
   // F9 last: once the window has it, every key event before it has reached Wine.
   ASSERT_TRUE(RunUnix(L"/usr/bin/xdotool keydown ctrl keydown F1 sleep 2 keyup F1 keyup ctrl key F9"));
   ASSERT_TRUE(WaitFor([&] { return focus.LastKeyUp() == VK_F9; })) << "the X keys did not reach Wine";
-  ASSERT_GE(f1.Presses(), 3) << "the keyboard did not repeat: the test shows nothing";
+  ASSERT_GE(keys.Downs(VK_F1), 3) << "the keyboard did not repeat: the test shows nothing";
   Press(kCtrlF1);
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(corvix.Folder() / L"Save" / L"002.jpg"); }))
       << "the press after the release took nothing";

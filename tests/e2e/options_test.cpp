@@ -54,18 +54,12 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
   GetClientRect(dialog, &client);
   EXPECT_EQ(client.right, 610);
   EXPECT_EQ(client.bottom, 426);
-  const auto placeOf = [dialog](HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    return std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top};
-  };
-  EXPECT_EQ(placeOf(Find(dialog, IDOK)), (std::vector<LONG>{440, 395, 75, 22}));
-  EXPECT_EQ(placeOf(Find(dialog, IDCANCEL)), (std::vector<LONG>{520, 395, 75, 22}));
+  EXPECT_EQ(PlaceIn(dialog, Find(dialog, IDOK)), (std::vector<LONG>{440, 395, 75, 22}));
+  EXPECT_EQ(PlaceIn(dialog, Find(dialog, IDCANCEL)), (std::vector<LONG>{520, 395, 75, 22}));
   // Page controls: the page starts inside Panel3's bevel (158 + 2) below the 51-pixel header (3 + 2 + 51).
-  EXPECT_EQ(placeOf(Find(dialog, ID_AUTORUN)), (std::vector<LONG>{160 + 16, 56 + 11, 161, 17}));
-  EXPECT_EQ(placeOf(Find(dialog, ID_DEFAULTFOLDER)), (std::vector<LONG>{160 + 24, 56 + 177, 369, 20}));
-  EXPECT_EQ(placeOf(Find(dialog, ID_SELECT_KEY)), (std::vector<LONG>{160 + 129, 56 + 288, 121, 20}));
+  EXPECT_EQ(PlaceIn(dialog, Find(dialog, ID_AUTORUN)), (std::vector<LONG>{160 + 16, 56 + 11, 161, 17}));
+  EXPECT_EQ(PlaceIn(dialog, Find(dialog, ID_DEFAULTFOLDER)), (std::vector<LONG>{160 + 24, 56 + 177, 369, 20}));
+  EXPECT_EQ(PlaceIn(dialog, Find(dialog, ID_SELECT_KEY)), (std::vector<LONG>{160 + 129, 56 + 288, 121, 20}));
 
   // A second choice of the entry brings the open dialog to the front: still one dialog.
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_OPTION, 0);
@@ -260,11 +254,7 @@ TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogByOneAndAHalf) {
   GetClientRect(dialog, &client);
   EXPECT_EQ(client.right, at(610));
   EXPECT_EQ(client.bottom, at(426));
-  RECT ok;
-  GetWindowRect(Find(dialog, IDOK), &ok);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&ok), 2);
-  EXPECT_EQ((std::vector<LONG>{ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top}),
-            (std::vector<LONG>{at(440), at(395), at(75), at(22)}));
+  EXPECT_EQ(PlaceIn(dialog, Find(dialog, IDOK)), (std::vector<LONG>{at(440), at(395), at(75), at(22)}));
   PostMessageW(Find(dialog, IDCANCEL), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
 }

@@ -31,56 +31,61 @@ int Mismatches(const DecodedPng& png, const PatternWindow& pattern, POINT origin
   return wrong;
 }
 
-TEST(PngCapture, EachHotKeyWritesAPngOfExactlyWhatWasOnTheScreen) {
+// Corvix saving PNGs automatically, over a pattern window whose pixels are known.
+class PngRun : public testing::Test {
+ protected:
+  void SetUp() override {
+    corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\n");
+    ASSERT_TRUE(corvix.Start());
+    pattern.BringToFront();
+  }
+  // The region key's overlay, once it is in front; null when it did not come.
+  HWND OpenOverlay() {
+    Press(kCtrlF3);
+    HWND overlay = corvix.WaitForOverlay();
+    return overlay && WaitFor([&] { return GetForegroundWindow() == overlay; }) ? overlay : nullptr;
+  }
+  // Waits for Save\<name>, then checks its size and that it holds the pattern as it stood on the
+  // screen, its top-left being the screen point `origin` (`frame`: a margin left unchecked).
+  void ExpectPicture(const wchar_t* name, int width, int height, POINT origin, int frame, const char* what) {
+    const std::filesystem::path file = corvix.Folder() / L"Save" / name;
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); })) << "no file: " << what;
+    const DecodedPng png = ReadPng(file);
+    ASSERT_TRUE(png.ok) << what;
+    EXPECT_EQ(png.width, width) << what;
+    EXPECT_EQ(png.height, height) << what;
+    EXPECT_EQ(Mismatches(png, pattern, origin, frame), 0) << what;
+  }
+
   CorvixRun corvix;
-  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\n");
-  ASSERT_TRUE(corvix.Start());
-  PatternWindow pattern(300, 200, 320, 240);
-  const std::filesystem::path save = corvix.Folder() / L"Save";
-  const RECT outer = pattern.Outer(), client = pattern.Client();
+  PatternWindow pattern{300, 200, 320, 240};
+  const RECT client = pattern.Client();
+};
+using PngCapture = PngRun;
+using OverlayKeys = PngRun;
+using OverlayReadouts = PngRun;
 
-  pattern.BringToFront();
+TEST_F(PngCapture, EachHotKeyWritesAPngOfExactlyWhatWasOnTheScreen) {
   Press(kCtrlF1);
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(save / L"001.png"); })) << "no 001.png";
-  DecodedPng png = ReadPng(save / L"001.png");
-  ASSERT_TRUE(png.ok);
-  EXPECT_EQ(png.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
-  EXPECT_EQ(png.height, GetSystemMetrics(SM_CYVIRTUALSCREEN));
-  EXPECT_EQ(Mismatches(png, pattern, {0, 0}), 0) << "the whole screen";
-
+  ExpectPicture(L"001.png", GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), {0, 0}, 0,
+                "the whole screen");
+  const RECT outer = pattern.Outer();
   Press(kCtrlF2);
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(save / L"002.png"); })) << "no 002.png";
-  png = ReadPng(save / L"002.png");
-  ASSERT_TRUE(png.ok);
-  EXPECT_EQ(png.width, outer.right - outer.left);
-  EXPECT_EQ(png.height, outer.bottom - outer.top);
-  EXPECT_EQ(Mismatches(png, pattern, {outer.left, outer.top}), 0) << "the active window";
-
-  Press(kCtrlF3);
-  HWND overlay = corvix.WaitForOverlay();
+  ExpectPicture(L"002.png", outer.right - outer.left, outer.bottom - outer.top, {outer.left, outer.top}, 0,
+                "the active window");
+  HWND overlay = OpenOverlay();
   ASSERT_NE(overlay, nullptr);
   const RECT box = corvix.MarkRegion(overlay, {client.left + 30, client.top + 40}, 151, 97);
   ASSERT_FALSE(IsRectEmpty(&box)) << "the box did not take the dragged size";
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(save / L"003.png"); })) << "no 003.png";
-  png = ReadPng(save / L"003.png");
-  ASSERT_TRUE(png.ok);
-  EXPECT_EQ(png.width, 151 - 10);  // inside the frame
-  EXPECT_EQ(png.height, 97 - 10);
-  EXPECT_EQ(Mismatches(png, pattern, {box.left + 5, box.top + 5}, 1), 0) << "the region inside its frame line";
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(save), {}), 3);
+  // Inside the frame; its frame line is not compared.
+  ExpectPicture(L"003.png", 151 - 10, 97 - 10, {box.left + 5, box.top + 5}, 1, "the region");
+  EXPECT_EQ(FilesIn(corvix.Folder() / L"Save"), 3u);
 }
 
 // The box made and accepted with the keyboard alone: Ctrl+arrows size it, arrows move it, Enter
 // takes exactly what is inside its frame.
-TEST(OverlayKeys, ArrowsMoveCtrlArrowsSizeAndEnterAcceptsTheBox) {
-  CorvixRun corvix;
-  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\n");
-  ASSERT_TRUE(corvix.Start());
-  PatternWindow pattern(300, 200, 320, 240);
-  const RECT client = pattern.Client();
-  pattern.BringToFront();
-  Press(kCtrlF3);
-  HWND overlay = corvix.WaitForOverlay();
+TEST_F(OverlayKeys, ArrowsMoveCtrlArrowsSizeAndEnterAcceptsTheBox) {
+  HWND overlay = OpenOverlay();
   ASSERT_NE(overlay, nullptr);
   HWND box = corvix.PlaceBox(overlay, {client.left + 20, client.top + 30});
   ASSERT_NE(box, nullptr);
@@ -99,13 +104,7 @@ TEST(OverlayKeys, ArrowsMoveCtrlArrowsSizeAndEnterAcceptsTheBox) {
   EXPECT_TRUE(WaitFor([&] { return GetWindowRect(box, &now) && EqualRect(&now, &expected); }))
       << now.left << "," << now.top << "-" << now.right << "," << now.bottom;
   PressKeys(0, VK_RETURN);
-  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); })) << "Enter did not accept the box";
-  const DecodedPng png = ReadPng(file);
-  ASSERT_TRUE(png.ok);
-  EXPECT_EQ(png.width, 159 - 10);
-  EXPECT_EQ(png.height, 110 - 10);
-  EXPECT_EQ(Mismatches(png, pattern, {expected.left + 5, expected.top + 5}, 1), 0) << "the region inside its frame line";
+  ExpectPicture(L"001.png", 159 - 10, 110 - 10, {expected.left + 5, expected.top + 5}, 1, "the box Enter accepted");
 }
 
 RECT ScreenRect(HWND window) {
@@ -117,17 +116,9 @@ RECT ScreenRect(HWND window) {
 // Before the first press a magnifier beside the cursor names its desktop point and flips at the
 // screen's edge; with a box, a label above it gives the size of the picture it will take, live
 // while a grip is dragged, and the magnifier comes back for the drag.
-TEST(OverlayReadouts, TheMagnifierFollowsTheCursorAndTheLabelNamesTheBoxSize) {
-  CorvixRun corvix;
-  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\n");
-  ASSERT_TRUE(corvix.Start());
-  PatternWindow pattern(300, 200, 320, 240);
-  const RECT client = pattern.Client();
-  pattern.BringToFront();
-  Press(kCtrlF3);
-  HWND overlay = corvix.WaitForOverlay();
+TEST_F(OverlayReadouts, TheMagnifierFollowsTheCursorAndTheLabelNamesTheBoxSize) {
+  HWND overlay = OpenOverlay();
   ASSERT_NE(overlay, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == overlay; }));
   HWND magnifier = FindWindowExW(overlay, nullptr, L"TMagnifier", nullptr);
   ASSERT_NE(magnifier, nullptr) << "no magnifier";
   const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -170,11 +161,7 @@ TEST(OverlayReadouts, TheMagnifierFollowsTheCursorAndTheLabelNamesTheBoxSize) {
   EXPECT_LE(tag.bottom, marked.top) << "the label is not above the box";
   EXPECT_EQ(tag.left, marked.left);
   PressKeys(0, VK_RETURN);
-  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
-  const DecodedPng png = ReadPng(file);
-  ASSERT_TRUE(png.ok);
-  EXPECT_EQ(Mismatches(png, pattern, {marked.left + 5, marked.top + 5}, 1), 0) << "the region inside its frame line";
+  ExpectPicture(L"001.png", 151 - 10, 97 - 10, {marked.left + 5, marked.top + 5}, 1, "the box without its readouts");
 }
 
 }  // namespace

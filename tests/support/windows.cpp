@@ -64,6 +64,13 @@ int CountVisibleWindows(const wchar_t* className, DWORD pid) {
   return count;
 }
 
+std::vector<LONG> PlaceIn(HWND window, HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 HWND FindControl(HWND parent, int id) {
   std::pair<int, HWND> wanted{id, nullptr};
   EnumChildWindows(
@@ -106,58 +113,46 @@ void Answer(const MessageBoxView& box, int button) {
   PostMessageW(GetDlgItem(box.Handle, button), BM_CLICK, 0, 0);
 }
 
+KeyEventLog::KeyEventLog() {
+  thread_ = std::thread([this] {
+    threadId_ = GetCurrentThreadId();
+    log_ = this;  // the hook is called on this thread
+    HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, Watch, GetModuleHandleW(nullptr), 0);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists: the quit can come
+    hooked_ = hook != nullptr;
+    ready_ = true;
+    while (hook && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    if (hook) UnhookWindowsHookEx(hook);
+  });
+  WaitFor([&] { return ready_.load(); });
+}
+
+KeyEventLog::~KeyEventLog() {
+  PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+  thread_.join();
+}
+
+std::vector<KeyEventLog::Event> KeyEventLog::Events() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events_;
+}
+
+int KeyEventLog::Downs(DWORD vk) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(std::count_if(events_.begin(), events_.end(), [vk](const Event& e) { return e.vk == vk && !e.up; }));
+}
+
+LRESULT CALLBACK KeyEventLog::Watch(int code, WPARAM message, LPARAM data) {
+  if (code == HC_ACTION && log_) {
+    const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
+    std::lock_guard<std::mutex> lock(log_->mutex_);
+    log_->events_.push_back({key->vkCode, message == WM_KEYUP || message == WM_SYSKEYUP, (key->flags & LLKHF_INJECTED) != 0});
+  }
+  return CallNextHookEx(nullptr, code, message, data);
+}
+
 namespace {
-
-// The key events the system takes in, in order, as a low-level keyboard hook on a thread of its
-// own sees them. One log at a time.
-class KeyEventLog {
- public:
-  struct Event {
-    DWORD vk;
-    bool up, injected;
-  };
-  KeyEventLog() {
-    thread_ = std::thread([this] {
-      threadId_ = GetCurrentThreadId();
-      log_ = this;
-      HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, Watch, GetModuleHandleW(nullptr), 0);
-      MSG message;
-      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists: the quit can come
-      hooked_ = hook != nullptr;
-      ready_ = true;
-      while (hook && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-      if (hook) UnhookWindowsHookEx(hook);
-      log_ = nullptr;
-    });
-    WaitFor([&] { return ready_.load(); });
-  }
-  ~KeyEventLog() {
-    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-    thread_.join();
-  }
-  bool Hooked() const { return hooked_; }
-  std::vector<Event> Events() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return events_;
-  }
-
- private:
-  static LRESULT CALLBACK Watch(int code, WPARAM message, LPARAM data) {
-    if (code == HC_ACTION && log_) {
-      const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
-      std::lock_guard<std::mutex> lock(log_->mutex_);
-      log_->events_.push_back({key->vkCode, message == WM_KEYUP || message == WM_SYSKEYUP,
-                               (key->flags & LLKHF_INJECTED) != 0});
-    }
-    return CallNextHookEx(nullptr, code, message, data);
-  }
-  static inline KeyEventLog* log_ = nullptr;
-  std::thread thread_;
-  DWORD threadId_ = 0;
-  std::atomic<bool> ready_ = false, hooked_ = false;
-  mutable std::mutex mutex_;
-  std::vector<Event> events_;
-};
 
 bool IsModifier(DWORD vk) {
   switch (vk) {

@@ -4,9 +4,13 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace testsupport {
 
@@ -23,6 +27,8 @@ int CountVisibleWindows(const wchar_t* className, DWORD pid = 0);
 
 // A control of a window by its identifier, at any depth (dialogs keep controls on panels).
 HWND FindControl(HWND parent, int id);
+// A control's place in a window's client area: left, top, width, height.
+std::vector<LONG> PlaceIn(HWND window, HWND control);
 
 // A top-level window of the process with this class and caption (empty: any); visible ones only
 // when asked.
@@ -43,6 +49,33 @@ MessageBoxView WaitForMessageBox(DWORD pid, std::chrono::milliseconds limit = 10
 
 // Presses one of its buttons (IDYES, IDNO, IDOK, ...).
 void Answer(const MessageBoxView& box, int button);
+
+// The key events the system takes in, in order, as a low-level keyboard hook on a thread of its
+// own sees them (auto-repeats included), from construction on. Several may watch at once.
+class KeyEventLog {
+ public:
+  struct Event {
+    DWORD vk;
+    bool up, injected;
+  };
+  KeyEventLog();
+  ~KeyEventLog();
+  KeyEventLog(const KeyEventLog&) = delete;
+  KeyEventLog& operator=(const KeyEventLog&) = delete;
+  bool Hooked() const { return hooked_; }
+  std::vector<Event> Events() const;
+  // How many times this key went down.
+  int Downs(DWORD vk) const;
+
+ private:
+  static LRESULT CALLBACK Watch(int code, WPARAM message, LPARAM data);
+  static inline thread_local KeyEventLog* log_ = nullptr;  // the log whose thread the hook runs on
+  std::thread thread_;
+  DWORD threadId_ = 0;
+  std::atomic<bool> ready_ = false, hooked_ = false;
+  mutable std::mutex mutex_;
+  std::vector<Event> events_;
+};
 
 // Presses and releases a key with modifiers (MOD_CONTROL, MOD_ALT, MOD_SHIFT) held, through
 // SendInput, as a person at the keyboard would, and makes sure the system took the combination
