@@ -340,16 +340,26 @@ void TCorvixForm::StopWatchingKeys() {
 }
 
 void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
+  const DefaultOptionRec& option = OptionConfigure->Option;
+  const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);  // a relative one is the program folder's
+  // An automatic name is looked for while the picture is taken; a region's once it is marked, in the
+  // folder as it is then.
+  std::optional<AutoNameSearch> search;
+  const auto searchName = [&] {
+    if (option.AutoSave && !search) search.emplace(folder, option.DefaultFormat, ImageExtension(option.DefaultImage));
+  };
   // Matched by the keys, not by the id.
   TBaseSnap* const sources[] = {ScreenSnap.get(), ActiveFormSnap.get(), CustomSnap.get()};
   HBITMAP picture = nullptr;
   for (size_t slot = 0; slot < 3; ++slot) {
     const HotKeyRec& keys = OptionConfigure->HotKeys[slot];
-    if (keys.Key == key && keys.Modifiers == modifiers) picture = sources[slot]->Snap();
+    if (keys.Key != key || keys.Modifiers != modifiers) continue;
+    if (sources[slot] != CustomSnap.get()) searchName();
+    picture = sources[slot]->Snap();
   }
   if (!picture) return;
+  searchName();
 
-  const DefaultOptionRec& option = OptionConfigure->Option;
   // The clipboard first (a Save dialog cancelled later leaves the picture there); should it fail, the
   // file is still written and the clipboard's error comes after.
   std::optional<Error> clipboardError;
@@ -361,7 +371,10 @@ void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
     }
   }
   try {
-    SavePicture(picture);
+    if (search)
+      SaveAutomatically(picture, *search);
+    else
+      SaveThroughDialog(picture, folder);
   } catch (const Error& saveError) {
     if (clipboardError) throw Error(saveError.Message() + L"\r\n\r\n" + clipboardError->Message());  // one box, both
     throw;
@@ -369,19 +382,18 @@ void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
   if (clipboardError) throw *clipboardError;
 }
 
-// The picture under an automatic name, or the one the Save dialog gives.
-void TCorvixForm::SavePicture(HBITMAP picture) {
+// The picture under the name the search finds; the balloon names the file.
+void TCorvixForm::SaveAutomatically(HBITMAP picture, AutoNameSearch& search) {
+  const DefaultOptionRec& option = OptionConfigure->Option;
+  const std::wstring path = SaveBitmapToAutoFile(picture, option.DefaultImage, search);
+  if (option.SavedTip && !ImageExtension(option.DefaultImage).empty()) ShowSaved(path);
+}
+
+// The dialog opens in the default folder, made first as an automatic save would make it (the system
+// would open a folder that does not exist yet somewhere else).
+void TCorvixForm::SaveThroughDialog(HBITMAP picture, const std::wstring& folder) {
   const DefaultOptionRec& option = OptionConfigure->Option;
   const std::wstring extension = ImageExtension(option.DefaultImage);
-  // A relative folder is the program folder's, whatever the working folder.
-  const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);
-  if (option.AutoSave) {
-    const std::wstring path = SaveBitmapToAutoFile(picture, option.DefaultImage, folder, option.DefaultFormat, extension);
-    if (option.SavedTip && !extension.empty()) ShowSaved(path);
-    return;
-  }
-  // The dialog opens in the default folder, made first as an automatic save would make it (the
-  // system would open a folder that does not exist yet somewhere else).
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
   SetForegroundWindow(Handle());  // the dialog comes up in front
   SaveDialog.FilterIndex = option.DefaultImage + 2;

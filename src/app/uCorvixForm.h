@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/hotkey_text.h"
+#include "common/uCommand.h"
 #include "toolkit/actions.h"
 #include "toolkit/forms.h"
 #include "toolkit/components.h"
@@ -58,7 +59,8 @@ class TCorvixForm : public TForm {
   // program holds (every key then free again), or -1.
   int TryHotKeys(const std::array<HotKeyRec, 3>& keys);
   void ShowSaved(const std::wstring& path);
-  void SavePicture(HBITMAP picture);
+  void SaveAutomatically(HBITMAP picture, AutoNameSearch& search);
+  void SaveThroughDialog(HBITMAP picture, const std::wstring& folder);
   void SavedBalloonClick() const;
   void SyncAutoRun();
   // Registers the keys (none twice: slots sharing a combination share its registration) and keeps

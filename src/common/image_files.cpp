@@ -1,6 +1,8 @@
 // Automatic names and image files: the Windows half of number_picture and image_encoding.
+#include <future>
 #include <optional>
 #include <span>
+#include <system_error>
 #include <unordered_set>
 #include <vector>
 
@@ -225,16 +227,25 @@ void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path) 
   if (bytes) WriteWholeFile(path, bytes->data(), bytes->size());
 }
 
-std::wstring SaveBitmapToAutoFile(HBITMAP bitmap, uint8_t format, const std::wstring& folder,
-                                  const std::wstring& pattern, const std::wstring& extension) {
-  std::wstring path = GetAutoFileName(folder, pattern, extension);
+AutoNameSearch::AutoNameSearch(std::wstring folder, std::wstring pattern, std::wstring extension)
+    : folder_(std::move(folder)), pattern_(std::move(pattern)), extension_(std::move(extension)) {
+  const auto search = [this] { return Again(); };
+  try {
+    found_ = std::async(std::launch::async, search);
+  } catch (const std::system_error&) {
+    found_ = std::async(std::launch::deferred, search);  // no thread to be had: searched when asked
+  }
+}
+
+std::wstring SaveBitmapToAutoFile(HBITMAP bitmap, uint8_t format, AutoNameSearch& search) {
+  const std::optional<std::span<const uint8_t>> bytes = EncodeFile(bitmap, format);  // while the search runs
+  std::wstring path = search.Name();
   MakeFolderOf(path);
-  const std::optional<std::span<const uint8_t>> bytes = EncodeFile(bitmap, format);
   if (!bytes) return path;
   // A name another program took since the folder was listed is looked for again, once.
   for (int look = 1; !WriteWholeFile(path, bytes->data(), bytes->size(), false); ++look) {
     if (look == 2) CannotCreate(path, ERROR_FILE_EXISTS);
-    path = GetAutoFileName(folder, pattern, extension);
+    path = search.Again();
   }
   return path;
 }

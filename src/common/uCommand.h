@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <future>
 #include <string>
 
 #include "common/image_encoding.h"
@@ -46,11 +47,28 @@ void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path);
 // existing file stays as it is and the result is false. Raises "Cannot create file ...".
 bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, bool replace = true);
 
-// An automatic save: the picture under the first free name of `folder` (as GetAutoFileName), written
-// as SaveBitmapToFile writes it but never over a file; a name another program takes meanwhile is
-// looked for again. Returns the path; raises as the two do.
-std::wstring SaveBitmapToAutoFile(HBITMAP bitmap, uint8_t format, const std::wstring& folder,
-                                  const std::wstring& pattern, const std::wstring& extension);
+// GetAutoFileName's search on a thread of its own, begun when made: listing a folder of thousands of
+// files takes about as long as taking and encoding a picture, and the two overlap.
+class AutoNameSearch {
+ public:
+  AutoNameSearch(std::wstring folder, std::wstring pattern, std::wstring extension);
+  AutoNameSearch(const AutoNameSearch&) = delete;
+  AutoNameSearch& operator=(const AutoNameSearch&) = delete;
+
+  // The name found, waited for (once); raises what GetAutoFileName raised.
+  std::wstring Name() { return found_.get(); }
+  // The search again, here and now: the name found was taken meanwhile.
+  std::wstring Again() const { return GetAutoFileName(folder_, pattern_, extension_); }
+
+ private:
+  const std::wstring folder_, pattern_, extension_;
+  std::future<std::wstring> found_;  // last: the search reads the three above until it ends
+};
+
+// An automatic save: the picture under the name the search finds, written as SaveBitmapToFile
+// writes it but never over a file; a name another program takes meanwhile is looked for again.
+// Returns the path; raises as the two do.
+std::wstring SaveBitmapToAutoFile(HBITMAP bitmap, uint8_t format, AutoNameSearch& search);
 
 // The system's text for an error code, without its trailing period and line break.
 std::wstring SysErrorMessage(DWORD code);

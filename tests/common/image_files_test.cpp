@@ -332,7 +332,8 @@ TEST_F(AutoNameTest, AnAutomaticSaveNeverReplacesAFile) {
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1) << "a temporary file was left";
   TestBitmap bitmap(4, 3, 32);
-  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, folder_.Path().wstring(), L"000", L".jpg"),
+  AutoNameSearch search(folder_.Path().wstring(), L"000", L".jpg");
+  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, search),
             (folder_.Path() / L"002.jpg").wstring());
 }
 
@@ -348,6 +349,26 @@ TEST_F(AutoNameTest, APictureWithoutNumberAppendsOneInsteadOfOverwriting) {
   EXPECT_EQ(Next(L"shot", L".jpg"), base + L"shot2.jpg");
   Touch(folder_.Path() / L"shot2.jpg");
   EXPECT_EQ(Next(L"shot", L".jpg"), base + L"shot3.jpg");
+}
+
+// The search runs beside the encoding: a file that comes while it runs is still never replaced
+// (whether the listing saw it or the write found it taken), and the search's error is the save's.
+TEST_F(AutoNameTest, TheSearchBesideTheEncodingKeepsALaterFileAndRaisesItsError) {
+  TestBitmap bitmap(4, 3, 32);
+  AutoNameSearch search(folder_.Path().wstring(), L"000", L".jpg");
+  Touch(folder_.Path() / L"001.jpg", "came meanwhile");
+  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, search), (folder_.Path() / L"002.jpg").wstring());
+  const std::vector<uint8_t> kept = ReadFile(folder_.Path() / L"001.jpg");
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "came meanwhile");
+
+  AutoNameSearch tooLong(folder_.Path().wstring(), std::wstring(225, L'0'), L".jpg");
+  try {
+    SaveBitmapToAutoFile(bitmap.Handle(), 1, tooLong);
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.Message(), L"Format string too long");
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 2);
 }
 
 TEST_F(AutoNameTest, APictureOver224AnsiBytesIsRefused) {
