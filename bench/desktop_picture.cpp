@@ -51,22 +51,26 @@ DesktopPicture::DesktopPicture()
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, type.lpszClassName, L"", WS_POPUP, 0, 0, width_, height_, nullptr,
                                   nullptr, type.hInstance, this);
     window_ = window;
-    ShowWindow(window, SW_SHOWNOACTIVATE);
-    UpdateWindow(window);
-    shown_ = true;
+    if (window) {
+      ShowWindow(window, SW_SHOWNOACTIVATE);
+      UpdateWindow(window);
+    }
+    shown_ = window != nullptr;
+    made_ = true;
+    if (!window) return;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     DestroyWindow(window);
   });
-  testsupport::WaitFor([&] { return shown_.load(); });
+  testsupport::WaitFor([&] { return made_.load(); });
 }
 
 DesktopPicture::~DesktopPicture() {
   if (rowDc_) DeleteDC(rowDc_);
   if (rowBitmap_) DeleteObject(rowBitmap_);
   if (!thread_.joinable()) return;
-  while (!window_) Sleep(1);
-  PostMessageW(window_, WM_QUIT, 0, 0);
+  while (!made_) Sleep(1);
+  if (window_) PostMessageW(window_, WM_QUIT, 0, 0);
   thread_.join();
 }
 

@@ -50,6 +50,7 @@ class DesktopPicture {
   std::thread thread_;
   std::atomic<HWND> window_ = nullptr;
   std::atomic<bool> shown_ = false;
+  std::atomic<bool> made_ = false;  // the window thread has made its window, or failed to
   std::atomic<bool> covered_ = false;  // the window paints the canvas, also when the system asks it to
   // One screen row read at a time: a few small reads instead of a whole-screen copy, so that
   // watching the screen takes little from the program being watched.

@@ -175,9 +175,13 @@ void TCorvixForm::ShowSaved(const std::wstring& path) {
 void TCorvixForm::SavedBalloonClick() const {
   if (FSavedShown.empty()) return;
   const std::wstring arguments = L"/select,\"" + FSavedShown + L"\"";
-  const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL));
-  if (result <= 32)
+  SHELLEXECUTEINFOW run{sizeof run};
+  run.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  run.lpVerb = L"open";
+  run.lpFile = L"explorer.exe";
+  run.lpParameters = arguments.c_str();
+  run.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&run))  // its error is the thread's last error, unlike ShellExecute's
     Application.HandleException(Error(L"Cannot show \"" + FSavedShown + L"\" in Explorer. " +
                                       SysErrorMessage(static_cast<DWORD>(GetLastError()))));
 }

@@ -37,6 +37,7 @@ int TCustomSnapForm::ShowSnap(HBITMAP snapBitmap) {
     FMagnifier.reset();  // only a readout: the region is marked without it
   }
   const int result = ShowModal();
+  FMagnifier.reset();  // it draws from the picture's DC, which goes now
   // Give the picture back to its owner, who reads it with GetDIBits.
   SelectObject(FSnapDc.get(), FSnapDcOld);
   FSnapDc.reset();

@@ -74,20 +74,21 @@ void TPanel::PanelPainterPaint() {
   const RECT inside = Inside();
   FillRect(dc, &inside, brush_.get());
   HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_GETFONT, 0, 0));
+  const DpiScope scope(dpi_);  // the panel's places are at the DPI it was made at
   for (const Group& group : Groups) {
     ScopedSelect keep(dc, dialogFont);
     SIZE text{};
     GetTextExtentPoint32W(dc, group.Caption.c_str(), static_cast<int>(group.Caption.size()), &text);
-    const auto at = [this](LONG pixels) { return MulDiv(pixels, dpi_, 96); };
-    RECT frame{at(group.Place.left), at(group.Place.top) + text.cy / 2, at(group.Place.right), at(group.Place.bottom)};
+    RECT frame{Scale(group.Place.left), Scale(group.Place.top) + text.cy / 2, Scale(group.Place.right),
+               Scale(group.Place.bottom)};
     DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
     SetBkColor(dc, colour_);
     SetTextColor(dc, TextColour);
-    TextOutW(dc, frame.left + at(8), at(group.Place.top), group.Caption.c_str(), static_cast<int>(group.Caption.size()));
+    TextOutW(dc, frame.left + Scale(8), Scale(group.Place.top), group.Caption.c_str(),
+             static_cast<int>(group.Caption.size()));
   }
   if (!Caption.empty()) {
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(GetAncestor(Handle(), GA_ROOT), WM_GETFONT, 0, 0));
-    ScopedSelect keep(dc, font);
+    ScopedSelect keep(dc, dialogFont);
     SIZE text{};
     GetTextExtentPoint32W(dc, Caption.c_str(), static_cast<int>(Caption.size()), &text);
     SetBkMode(dc, TRANSPARENT);

@@ -1,9 +1,8 @@
 // How the real program hides, asks before exiting, and ends with the Windows session.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "app/resource.h"
+#include "toolkit/scope_exit.h"
 #include "corvix_run.h"
 
 namespace e2e {
@@ -20,22 +19,31 @@ bool DefaultKeysFree() {
 }
 
 // The system may end a process as soon as it has answered the end of the session, so by then it
-// must have given back its hot keys and its icon. Looked at with its thread stopped right after the
-// answer. The shell keeps an icon until it is told, so that check holds whatever the program does
-// next; the keys say something only while the program's window stands (the system frees the keys
-// of a window that is gone), so they are checked when the thread was stopped before that. (Once a
-// process has ended, the system frees its hot keys itself: no check after the end is made.)
-void ExpectReleasedWhenAnswered(const CorvixRun& corvix, HWND form, HWND notify) {
-  ASSERT_NE(SuspendThread(corvix.MainThread()), static_cast<DWORD>(-1));
-  const bool standing = IsWindow(form);
-  const bool keysFree = DefaultKeysFree(), iconShown = ShellHasIcon(notify);
-  ResumeThread(corvix.MainThread());
-  EXPECT_FALSE(iconShown) << "the icon is still shown when the end of the session was answered";
-  if (standing) {
-    EXPECT_TRUE(keysFree) << "a hot key is still held when the end of the session was answered";
-  } else {
-    std::printf("the program's window was gone before it was stopped: its hot keys were not looked at\n");
-  }
+// must have given back its hot keys and its icon. A hook (corvix_answer_hold.dll) holds the
+// program's thread right after its answer, its windows still standing: the system frees the keys of
+// a window that is gone, so only then do free keys say something about the program. (Once a process
+// has ended, the system frees its hot keys itself: no check after the end is made.)
+void EndSessionAndExpectReleased(const CorvixRun& corvix, HWND form, HWND notify) {
+  const HMODULE library = LoadLibraryW((CorvixRun::BinFolder() / L"corvix_answer_hold.dll").c_str());
+  ASSERT_NE(library, nullptr) << "no corvix_answer_hold.dll";
+  const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "AnswerHoldHook")));
+  HANDLE answered = CreateEventW(nullptr, TRUE, FALSE, L"CorvixTestEndAnswered");
+  HANDLE looked = CreateEventW(nullptr, TRUE, FALSE, L"CorvixTestEndLooked");
+  HHOOK hold = hook ? SetWindowsHookExW(WH_CALLWNDPROCRET, hook, library, GetThreadId(corvix.MainThread())) : nullptr;
+  const ScopeExit release([&] {
+    if (looked) SetEvent(looked);
+    if (hold) UnhookWindowsHookEx(hold);
+    CloseHandle(answered);
+    CloseHandle(looked);
+    FreeLibrary(library);
+  });
+  ASSERT_TRUE(hold && answered && looked) << "the program's answer cannot be held (error " << GetLastError() << ")";
+  // Not waited for: the hold keeps the answer from coming back until the test has looked.
+  ASSERT_TRUE(SendNotifyMessageW(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+  ASSERT_EQ(WaitForSingleObject(answered, 5000), WAIT_OBJECT_0) << "the program did not answer the end of the session";
+  EXPECT_TRUE(IsWindow(form)) << "the program's window went while it answered";
+  EXPECT_TRUE(DefaultKeysFree()) << "a hot key is still held when the end of the session was answered";
+  EXPECT_FALSE(ShellHasIcon(notify)) << "the icon is still shown when the end of the session was answered";
 }
 
 TEST(Closing, ACloseRequestOrAMinimizeOnlyHides) {
@@ -96,12 +104,15 @@ TEST_P(SessionEndTest, EndsTheProgramWithoutTheExitQuestion) {
   ASSERT_TRUE(corvix.Start());
   const HWND form = corvix.MainForm(), notify = corvix.NotifyWindow();
   ASSERT_TRUE(WaitFor([&] { return ShellHasIcon(notify); })) << "no icon in the notification area";
-  DWORD_PTR answer = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(form, GetParam().message, GetParam().wParam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
-                                  5000, &answer));
-  if (GetParam().message == WM_ENDSESSION && GetParam().wParam) ExpectReleasedWhenAnswered(corvix, form, notify);
-  if (GetParam().message == WM_QUERYENDSESSION) {
-    EXPECT_NE(answer, 0u) << "the program held up the session";
+  if (GetParam().message == WM_ENDSESSION && GetParam().wParam) {
+    EndSessionAndExpectReleased(corvix, form, notify);
+  } else {
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(form, GetParam().message, GetParam().wParam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                    5000, &answer));
+    if (GetParam().message == WM_QUERYENDSESSION) {
+      EXPECT_NE(answer, 0u) << "the program held up the session";
+    }
   }
   EXPECT_TRUE(corvix.WaitForExit()) << "still running";
 }
@@ -160,12 +171,9 @@ TEST_P(SessionEndWhileOpenTest, EndsCleanlyWithoutHangingOrCrashing) {
                                   &answer))
       << "the program hung on the question";
   EXPECT_NE(answer, 0u) << "the program held up the session";
-  HWND form = corvix.MainForm();
-  if (form && !SendMessageTimeoutW(form, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer)) {
-    EXPECT_FALSE(IsWindow(form)) << "the program hung on the end";
-  } else if (form) {
-    ExpectReleasedWhenAnswered(corvix, form, notify);
-  }
+  const HWND form = corvix.MainForm();
+  ASSERT_NE(form, nullptr);
+  EndSessionAndExpectReleased(corvix, form, notify);
   ASSERT_TRUE(corvix.WaitForExit()) << "still running";
   EXPECT_EQ(corvix.ExitCode(), 0u) << "ended abnormally";
 }
