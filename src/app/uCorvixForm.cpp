@@ -1,6 +1,7 @@
 #include "app/uCorvixForm.h"
 
 #include <shlwapi.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -110,14 +111,15 @@ void TCorvixForm::a_OptionExecute() {
   if (registerAgain()) ShowWelcome();
 }
 
-// A combination that was stored already and that another program held before stays as it is (it
-// was named at start-up): only a key the user changed can stop OK.
+// A stored combination that another program held already before the dialog opened stays as it is
+// (it was named then): only a key the user changed, or one taken while the dialog was open, stops
+// OK.
 int TCorvixForm::TryHotKeys(const std::array<HotKeyRec, 3>& keys) {
   const std::array<bool, 3> takenBefore = FTakenKeys;
   UnregisterHotKeys();
   RegisterHotKeys(keys);
   for (size_t slot = 0; slot < keys.size(); ++slot) {
-    if (!FTakenKeys[slot] || keys[slot] == OptionConfigure->HotKeys[slot]) continue;
+    if (!FTakenKeys[slot] || (keys[slot] == OptionConfigure->HotKeys[slot] && takenBefore[slot])) continue;
     UnregisterHotKeys();
     FTakenKeys = takenBefore;  // still what a welcome balloon shown meanwhile names
     return static_cast<int>(slot);
@@ -139,6 +141,7 @@ void TCorvixForm::SyncAutoRun() {
 void TCorvixForm::FormCreate() {
   FCanSnap = true;
   RegisterHotKeys(OptionConfigure->HotKeys);
+  WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);  // held keys let go on a lock
   // No taskbar button and no Alt+Tab entry, also while a dialog is open.
   HWND application = Application.Handle();
   SetWindowLongW(application, GWL_EXSTYLE, GetWindowLongW(application, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
@@ -188,7 +191,8 @@ void TCorvixForm::SavedBalloonClick() const {
 
 void TCorvixForm::FormDestroy() {
   const ScopeExit freeComponents([this] {
-    FHeld.reset();
+    WTSUnRegisterSessionNotification(Handle());
+    FHeldKeys.Clear();
     StopWatchingKeys();
     TrayIcon.reset();
   });
@@ -269,6 +273,7 @@ LRESULT TCorvixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:         return WMCommand(wParam, lParam);
     case WM_HOTKEY:          return WMHotKey(wParam, lParam);
     case kStopWatchingKeys:  StopWatchingKeys(); return 0;
+    case WM_WTSSESSION_CHANGE: LetGoOfHeldKeys(); return 0;  // keys let go on the lock screen go unseen
     case WM_CLOSE:           Hide(); return 0;  // the system's close request only hides
   }
   return TForm::HandleMessage(message, wParam, lParam);
@@ -307,7 +312,7 @@ LRESULT TCorvixForm::WMCommand(WPARAM wParam, LPARAM lParam) {
 // A combination held down repeats its WM_HOTKEY at the keyboard's rate: one press, one capture.
 LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
   const HotKeyRec pressed{static_cast<int32_t>(LOWORD(lParam) & ~MOD_NOREPEAT), static_cast<int32_t>(HIWORD(lParam))};
-  if (!FCanSnap || (FHeld && *FHeld == pressed)) return 0;
+  if (!FCanSnap || !FHeldKeys.Press(pressed, static_cast<uint32_t>(GetMessageTime()))) return 0;
   FCanSnap = false;
   const ScopeExit done([&] {
     FCanSnap = true;
@@ -322,23 +327,30 @@ LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
 }
 
 // A combination still held when its capture is done takes no more captures until its key is up:
-// the keyboard is watched from now until then.
+// the keyboard is watched from now until then. The watch is put on anew each time, since the system
+// takes one away without a word when this thread was busy past its time-out; a release that no
+// watch saw is made up for by HeldKeys, which takes a press long after the last repeat as new.
 void TCorvixForm::HoldUntilReleased(const HotKeyRec& pressed) {
   if (!Handle() || !IsKeyDown(pressed.Key)) return;
-  if (!KeyboardWatch) KeyboardWatch = SetWindowsHookExW(WH_KEYBOARD_LL, WatchKeys, Application.Instance(), 0);
+  if (KeyboardWatch) UnhookWindowsHookEx(KeyboardWatch);
+  KeyboardWatch = SetWindowsHookExW(WH_KEYBOARD_LL, WatchKeys, Application.Instance(), 0);
   if (!KeyboardWatch) return;  // repeats are not told from presses then
-  FHeld = pressed;
+  FHeldKeys.Hold(pressed, GetTickCount());
   if (!IsKeyDown(pressed.Key)) KeyReleased(pressed.Key);  // released before the watch began
 }
 
 void TCorvixForm::KeyReleased(int32_t virtualKey) {
-  if (!FHeld || FHeld->Key != virtualKey) return;
-  FHeld.reset();
-  PostMessageW(Handle(), kStopWatchingKeys, 0, 0);  // not from inside the watch itself
+  FHeldKeys.Released(virtualKey);
+  if (FHeldKeys.Empty() && KeyboardWatch) PostMessageW(Handle(), kStopWatchingKeys, 0, 0);  // not from inside the watch
+}
+
+void TCorvixForm::LetGoOfHeldKeys() {
+  FHeldKeys.Clear();
+  StopWatchingKeys();
 }
 
 void TCorvixForm::StopWatchingKeys() {
-  if (FHeld || !KeyboardWatch) return;
+  if (!FHeldKeys.Empty() || !KeyboardWatch) return;
   UnhookWindowsHookEx(KeyboardWatch);
   KeyboardWatch = nullptr;
 }

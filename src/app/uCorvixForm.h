@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/held_keys.h"
 #include "common/hotkey_text.h"
 #include "common/uCommand.h"
 #include "toolkit/actions.h"
@@ -51,6 +52,7 @@ class TCorvixForm : public TForm {
   LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
   void HoldUntilReleased(const HotKeyRec& pressed);
   void StopWatchingKeys();
+  void LetGoOfHeldKeys();
   // The capture of the slots whose keys these are, and the saving of the picture; raises on failure.
   void CaptureAndSave(int32_t key, int32_t modifiers);
 
@@ -73,7 +75,7 @@ class TCorvixForm : public TForm {
   bool FCanSnap = false;  // true while no hot-key press is being handled (nor its error shown)
   bool FHotKeysRegistered = false;
   std::array<bool, 3> FTakenKeys{};  // the slots whose keys another program held at registration
-  std::optional<HotKeyRec> FHeld;  // the combination held down since its capture, until released
+  HeldKeys FHeldKeys;  // the combinations held down since their capture, until released
   std::wstring FSavedShown;        // the file the balloon names, while a balloon of a save is the last one
 };
 

@@ -30,6 +30,9 @@ NumberSeparators SystemSeparators() {
   return {LocaleText(LOCALE_SDECIMAL, L".")[0], LocaleText(LOCALE_STHOUSAND, L",")[0]};
 }
 
+// A file or a folder: either takes the name.
+bool EntryExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool FileExists(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -49,8 +52,8 @@ std::wstring FileSystemCase(std::wstring name) {
   return name;
 }
 
-// The names of the files in a folder (folders do not count), from one listing; none when the folder
-// does not exist yet.
+// The names in a folder, files and folders alike (a folder takes a name as a file does), from one
+// listing; none when the folder does not exist yet.
 std::unordered_set<std::wstring> FileNamesIn(const std::wstring& folder) {
   std::unordered_set<std::wstring> names;
   WIN32_FIND_DATAW entry;
@@ -58,10 +61,22 @@ std::unordered_set<std::wstring> FileNamesIn(const std::wstring& folder) {
                                  FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(FileSystemCase(entry.cFileName));
+    names.insert(FileSystemCase(entry.cFileName));
   } while (FindNextFileW(find, &entry));
   FindClose(find);
   return names;
+}
+
+// ReplaceFile, once the file can be opened for deletion as it opens it: a replacement that fails
+// midway may leave a file of its own beside the two (Wine's does). Sets the last error on failure.
+bool ReplaceWith(const std::wstring& path, const std::wstring& replacement) {
+  {
+    UniqueFile probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    if (!probe) return false;
+  }
+  return ReplaceFileW(path.c_str(), replacement.c_str(), nullptr,
+                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr);
 }
 
 [[noreturn]] void CannotCreate(const std::wstring& path, DWORD code) {
@@ -195,10 +210,16 @@ bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, 
       size -= chunk;
     }
   }
-  if (!MoveFileExW(temporary.c_str(), path.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
+  // A file replaced keeps its attributes and security, which ReplaceFile carries over; a folder
+  // is never replaced.
+  const bool replaced = replace && FileExists(path);
+  if (replaced ? !ReplaceWith(path, temporary)
+               : !MoveFileExW(temporary.c_str(), path.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
     const DWORD code = GetLastError();
     DeleteFileW(temporary.c_str());
-    if (!replace && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) && FileExists(path)) return false;
+    if (!replace && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS || code == ERROR_ACCESS_DENIED) &&
+        EntryExists(path))
+      return false;
     CannotCreate(path, code);
   }
   return true;

@@ -21,7 +21,7 @@ void ShowPressedKeys(HWND edit, WPARAM pressedKey);
 bool AskYesNo(HWND owner, const std::wstring& question);
 
 // The first free name in `folder` for the number picture `pattern`: folder\001.jpg, 002.jpg, ...
-// (the search starts at 1 every time, so gaps fill first; folders of that name do not count). The
+// (the search starts at 1 every time, so gaps fill first; a folder of that name takes it as a file does). The
 // folder is listed once, whatever number of files it holds. Raises "Format string too long" for a
 // picture over 224 bytes in the ANSI code page, and "No free file name ..." when the picture can
 // make no name that is free.
@@ -43,8 +43,9 @@ std::wstring ImageExtension(uint8_t format);
 void SaveBitmapToFile(HBITMAP bitmap, uint8_t format, const std::wstring& path);
 
 // Writes the bytes to a temporary file beside `path`, then moves it to `path`: the file appears
-// whole or not at all, and a failure never costs the file that was there. Without `replace` an
-// existing file stays as it is and the result is false. Raises "Cannot create file ...".
+// whole or not at all, and a failure never costs the file that was there. A file replaced keeps
+// its attributes and security. Without `replace` an
+// existing file or folder stays as it is and the result is false. Raises "Cannot create file ...".
 bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, bool replace = true);
 
 // GetAutoFileName's search on a thread of its own, begun when made: listing a folder of thousands of

@@ -73,6 +73,11 @@ void TIniFile::MatchEncoding(bool needsUnicode) {
   WriteWholeFile(fileName_, reinterpret_cast<const uint8_t*>(rewritten.data()), rewritten.size());
 }
 
+bool TIniFile::ReadOnly() const {
+  const DWORD attributes = GetFileAttributesW(fileName_.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 TIniFile::~TIniFile() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, fileName_.c_str()); }
 
 std::wstring TIniFile::ReadString(const wchar_t* section, const wchar_t* key,

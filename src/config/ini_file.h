@@ -26,8 +26,12 @@ class TIniFile {
   // The file stays in the ANSI code page while every text written to it fits that code page; a
   // text that does not makes it UTF-16 with its byte-order mark, which the profile API writes and
   // reads back whole. It goes back to ANSI once all it holds fits again. Every section, key and
-  // comment stays. Raises "Cannot create file ..." when the file cannot be rewritten.
+  // comment stays, and so do the file's attributes and security. Raises "Cannot create file ..."
+  // when the file cannot be rewritten.
   void MatchEncoding(bool needsUnicode);
+
+  // True when the file exists and is marked read-only: it is then never written or replaced.
+  bool ReadOnly() const;
 
   // Each raises "Unable to write to <file>" when the value cannot be written.
   void WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value);

@@ -4,6 +4,7 @@
 
 #include "common/folders.h"
 #include "common/paths.h"
+#include "toolkit/error.h"
 
 std::wstring AppPath;
 std::unique_ptr<TOptionConfigure> OptionConfigure;
@@ -52,6 +53,8 @@ void TOptionConfigure::DecodeHotKeys() {
 void TOptionConfigure::Save() {
   namespace K = OptionKeys;
   TIniFile& ini = *IniFile;
+  // A file the user marked read-only stays exactly as it is.
+  if (ini.ReadOnly()) throw Error(L"Unable to write to " + ini.FileName());
   // Nothing the user sets is lost: a folder name outside the ANSI code page makes the file Unicode
   // before it is written; once every value fits again, the file goes back to ANSI after.
   const bool unicode = !FitsAnsiCodePage(Option.DefaultDir + Option.DefaultFormat + Option.KeyScreen +
@@ -69,7 +72,14 @@ void TOptionConfigure::Save() {
   ini.WriteString(K::Section, K::KeyCustom, Option.KeyCustom);
   ini.WriteBool(K::Section, K::CopyToClipboard, Option.CopyToClipboard);
   ini.WriteBool(K::Section, K::SavedTip, Option.SavedTip);
-  if (!unicode) ini.MatchEncoding(false);
+  // The values are saved by now: a file that cannot go back to ANSI (another program holds it)
+  // stays UTF-16, which reads the same, and goes back at a later save.
+  if (!unicode) {
+    try {
+      ini.MatchEncoding(false);
+    } catch (const Error&) {
+    }
+  }
   // A relative folder is the program folder's; an empty one raises, as it always did.
   const std::wstring folder = Option.DefaultDir.empty() ? Option.DefaultDir : AbsoluteFolder(Option.DefaultDir, AppPath);
   if (!DirectoryExists(folder)) ForceDirectories(folder);

@@ -38,9 +38,9 @@ class TOptionConfigure : public TBaseConfigure {
   void SetOptions(const DefaultOptionRec& option);
   void DecodeHotKeys();
   // Writes the ten keys (Option.ini turns UTF-16 while a value does not fit the ANSI code page),
-  // then makes sure the default folder exists. Raises "Unable to write to
-  // <file>" at the first key that cannot be written, and "Unable to create directory" for an
-  // empty default folder.
+  // then makes sure the default folder exists. Raises "Unable to write to <file>" for a read-only
+  // file (before anything is written) and at the first key that cannot be written, and "Unable to
+  // create directory" for an empty default folder.
   void Save();
 };
 

@@ -277,7 +277,8 @@ TEST_F(SaveTest, AFailedWriteKeepsTheFileThatWasThere) {
 TEST_F(SaveTest, AFolderStandingAtTheNameGivesTheError) {
   const std::filesystem::path path = folder_.Path() / L"001.jpg";
   std::filesystem::create_directory(path);
-  EXPECT_EQ(GetAutoFileName(folder_.Path().wstring(), L"000", L".jpg"), path.wstring()) << "folders do not count";
+  EXPECT_EQ(GetAutoFileName(folder_.Path().wstring(), L"000", L".jpg"), (folder_.Path() / L"002.jpg").wstring())
+      << "a folder takes the name";
   ExpectCannotCreate([&] { SaveBitmapToFile(bitmap_.Handle(), 1, path.wstring()); }, path.wstring());
   EXPECT_TRUE(std::filesystem::is_directory(path));
 }

@@ -167,6 +167,19 @@ TEST(Folders, AKoreanFolderMakesOptionIniUnicodeSurvivesARestartAndAnAnsiOneMake
   Press(kCtrlF1);
   EXPECT_TRUE(WaitForFile(std::filesystem::path(korean) / L"001.jpg")) << "nothing in the Korean folder";
 
+  // While the file cannot be rewritten, it cannot go back to ANSI: the values are saved all the
+  // same, UTF-16, and no error is told. (On Windows another program holding it open without
+  // sharing deletion stops the rewrite; Wine renames over such a file, so here a folder stands
+  // where the rewrite puts its temporary file.)
+  const std::filesystem::path obstacle = corvix.Folder() / L"Option.ini.corvix-tmp";
+  std::filesystem::create_directory(obstacle);
+  const std::wstring locked = (corvix.Folder() / L"locked shots").wstring();
+  const bool closed = ChooseFolder(corvix, locked);
+  std::filesystem::remove(obstacle);
+  ASSERT_TRUE(closed && corvix.Answers());  // an error would be up by now
+  EXPECT_EQ(CountVisibleWindows(L"#32770", corvix.Pid()), 0) << "a save that succeeded was reported as failed";
+  EXPECT_TRUE(Holds(IniLines(FileBytes(ini)), L"DefaultDir=" + locked));
+
   // Once every value fits the ANSI code page again, so does the file.
   const std::wstring ascii = (corvix.Folder() / L"ascii shots").wstring();
   ASSERT_TRUE(ChooseFolder(corvix, ascii)) << "the options dialog did not close";
@@ -221,7 +234,7 @@ TEST(AutomaticNames, APictureWithAllItsNamesTakenGetsTheNumberAppendedAndTheProg
   EXPECT_EQ(std::filesystem::file_size(save / L"1E+0.jpg"), 0u) << "a taken name was overwritten";
 }
 
-TEST(AutomaticNames, AGapAmongHundredsFillsFirstAndANameInAnotherCaseIsTaken) {
+TEST(AutomaticNames, AGapAmongHundredsFillsFirstAndANameInAnotherCaseOrAFolderIsTaken) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\n");
   const std::filesystem::path save = corvix.Folder() / L"Save";
@@ -235,11 +248,12 @@ TEST(AutomaticNames, AGapAmongHundredsFillsFirstAndANameInAnotherCaseIsTaken) {
   ASSERT_TRUE(corvix.Start());
   Press(kCtrlF1);
   EXPECT_TRUE(WaitForFile(save / L"150.jpg")) << "the gap was not filled";
-  // Now 300 names are taken, 001.JPG among them: the next is 301.
+  // Now 300 names are taken, 001.JPG among them, and a folder takes 301.jpg: the next is 302.
+  std::filesystem::create_directory(save / L"301.jpg");
   Press(kCtrlF1);
-  EXPECT_TRUE(WaitForFile(save / L"301.jpg")) << "no 301.jpg";
+  EXPECT_TRUE(WaitForFile(save / L"302.jpg")) << "no 302.jpg";
   EXPECT_EQ(std::filesystem::file_size(save / L"001.JPG"), 0u) << "001.JPG was written over";
-  EXPECT_EQ(FilesIn(save), 301u);
+  EXPECT_EQ(FilesIn(save), 302u);
 }
 
 // ---- The Save dialog on a first start

@@ -52,13 +52,15 @@ void Answer(const MessageBoxView& box, int button);
 
 // The key events the system takes in, in order, as a low-level keyboard hook on a thread of its
 // own sees them (auto-repeats included), from construction on. Several may watch at once.
+// Releases of `swallowUpOf` are logged and then taken out of the input: no watch put on before
+// this one, and no program, sees them (a release lost as on another desktop).
 class KeyEventLog {
  public:
   struct Event {
     DWORD vk;
     bool up, injected;
   };
-  KeyEventLog();
+  explicit KeyEventLog(DWORD swallowUpOf = 0);
   ~KeyEventLog();
   KeyEventLog(const KeyEventLog&) = delete;
   KeyEventLog& operator=(const KeyEventLog&) = delete;
@@ -71,7 +73,7 @@ class KeyEventLog {
   static LRESULT CALLBACK Watch(int code, WPARAM message, LPARAM data);
   static inline thread_local KeyEventLog* log_ = nullptr;  // the log whose thread the hook runs on
   std::thread thread_;
-  DWORD threadId_ = 0;
+  DWORD threadId_ = 0, swallowUpOf_;
   std::atomic<bool> ready_ = false, hooked_ = false;
   mutable std::mutex mutex_;
   std::vector<Event> events_;
