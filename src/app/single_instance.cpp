@@ -4,7 +4,7 @@ namespace {
 
 // Per session ("Local\"), and the same for every copy of the program.
 constexpr wchar_t kMutexName[] = L"Local\\Corvix.ScreenCapture.Running";
-constexpr DWORD kWaitMs = 5000;
+constexpr DWORD kGiveUpMs = 30000, kStepMs = 50, kAnswerMs = 2000;
 
 }  // namespace
 
@@ -22,17 +22,21 @@ TSingleInstance::TSingleInstance() {
 TSingleInstance::~TSingleInstance() { Release(); }
 
 void TSingleInstance::WakeFirst() {
-  // Two starts close together: the first may not have made its main form yet.
-  for (DWORD waited = 0; waited < kWaitMs; waited += 50) {
-    if (HWND form = FindWindowW(L"CorvixForm", L"CorvixForm")) {
-      PostMessageW(form, ShowWelcomeMessage(), 0, 0);
+  // The running one may be starting (no form yet), running (it answers), or ending (it says so, or
+  // its form is gone, and it lets go soon). Abandoned (it ended without letting go) counts as let go.
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < kGiveUpMs) {
+    DWORD_PTR answer = 0;
+    HWND form = FindWindowW(L"CorvixForm", L"CorvixForm");
+    if (form && SendMessageTimeoutW(form, ShowWelcomeMessage(), 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &answer) &&
+        answer == kWelcomedAgain)
+      return;
+    const DWORD taken = WaitForSingleObject(mutex_, kStepMs);
+    if (taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED) {
+      first_ = true;
       return;
     }
-    Sleep(50);
   }
-  // No form: the running one is ending. Abandoned (it ended without letting go) counts as let go.
-  const DWORD taken = WaitForSingleObject(mutex_, kWaitMs);
-  first_ = taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED;
 }
 
 void TSingleInstance::Release() {

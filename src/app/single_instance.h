@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
-// The message a later start posts to the running program's main form.
+// The message a later start sends to the running program's main form. It answers kWelcomedAgain
+// when it has shown its welcome, anything else while it is ending.
 UINT ShowWelcomeMessage();
+inline constexpr LRESULT kWelcomedAgain = 1;
 
 class TSingleInstance {
  public:
@@ -18,9 +20,9 @@ class TSingleInstance {
   // Whether this start is the one to run: no other Corvix runs in this session, or the one that
   // ran was ending and has let go.
   bool First() const { return first_; }
-  // From a later start: the running program's main form, waited for a little while it starts too,
-  // is asked to welcome the user again. When there is none (the running one is ending), this start
-  // waits for it to let go, and is then the first.
+  // From a later start: the running program's main form, waited for while it starts too, is asked
+  // to welcome the user again. While it is ending instead (it has no form, or says so), this start
+  // waits for it to let go, and is then the first. After 30 s of neither, it gives up.
   void WakeFirst();
   // Lets a later start run: called once this one's windows, hot keys and icon are gone.
   void Release();

@@ -142,6 +142,8 @@ void TCorvixForm::FormCreate() {
   FCanSnap = true;
   RegisterHotKeys(OptionConfigure->HotKeys);
   WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);  // held keys let go on a lock
+  // A later start of a lesser integrity reaches an elevated one too.
+  ChangeWindowMessageFilterEx(Handle(), ShowWelcomeMessage(), MSGFLT_ALLOW, nullptr);
   // No taskbar button and no Alt+Tab entry, also while a dialog is open.
   HWND application = Application.Handle();
   SetWindowLongW(application, GWL_EXSTYLE, GetWindowLongW(application, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
@@ -253,6 +255,7 @@ void TCorvixForm::FormCloseQuery(bool& canClose) {
   // The end of the Windows session never waits for an answer.
   if (Tag == kCloseExit && OptionConfigure->Option.ExitHint)
     canClose = AskYesNo(nullptr, std::wstring(L"要退出") + kAppTitle + L"吗？");
+  if (!canClose) Tag = 0;  // it stays: a later start is welcomed again
 }
 
 // The end of the session closes the program without the exit question.
@@ -262,9 +265,10 @@ void TCorvixForm::EndSession() {
 }
 
 LRESULT TCorvixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == ShowWelcomeMessage()) {  // Corvix started again
+  if (message == ShowWelcomeMessage()) {  // Corvix started again: welcomed here unless this one is ending
+    if (Tag != 0 || Application.Terminated()) return 0;
     ShowWelcome();
-    return 0;
+    return kWelcomedAgain;
   }
   switch (message) {
     case WM_SYSCOMMAND:      return WMSysCommand(wParam, lParam);

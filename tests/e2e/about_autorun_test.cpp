@@ -146,5 +146,22 @@ TEST(OneInstance, ASecondStartWelcomesAgainThroughTheFirstAndEnds) {
   EXPECT_TRUE(WaitFor([&] { return FilesIn(first.Folder() / L"Save") == 3; })) << "the first one stopped capturing";
 }
 
+// A second start while the first asks whether to exit: the first, ending, does not take the
+// welcome; once it is gone the second runs. (The pause only lets a second start that wrongly takes
+// the first's answer end before the first does; the test passes whichever comes first otherwise.)
+TEST(OneInstance, ASecondStartWhileTheFirstEndsRunsItself) {
+  CorvixRun first;
+  ASSERT_TRUE(first.Start());
+  PostMessageW(first.MainForm(), WM_COMMAND, IDA_EXIT, 0);
+  const MessageBoxView question = WaitForMessageBox(first.Pid());
+  ASSERT_NE(question.Handle, nullptr) << "no exit question";
+  CorvixRun second(first.Folder().parent_path() / (first.Folder().filename().wstring() + L" second"));
+  ASSERT_TRUE(second.Launch());
+  WaitForSingleObject(second.Process(), 2000);
+  Answer(question, IDYES);
+  ASSERT_TRUE(first.WaitForExit()) << "the first did not end";
+  EXPECT_TRUE(second.WaitUntilStarted()) << "nothing runs: the second start " << (second.IsRunning() ? "did not start" : "ended");
+}
+
 }  // namespace
 }  // namespace e2e

@@ -112,8 +112,10 @@ std::string FileBytes(const std::filesystem::path& path) {
 }
 
 bool CorvixRun::Start(Combination registered, const std::filesystem::path& workingFolder) {
-  if (!Launch(workingFolder)) return false;
-  // The application window turns into a tool window right after the hot keys are registered; only
+  return Launch(workingFolder) && WaitUntilStarted(registered);
+}
+
+bool CorvixRun::WaitUntilStarted(Combination registered) const {  // The application window turns into a tool window right after the hot keys are registered; only
   // then are they probed, so a probe never holds a combination while Corvix registers it.
   return WaitFor([&] {
            HWND application = ApplicationWindow();

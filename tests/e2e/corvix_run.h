@@ -61,6 +61,9 @@ class CorvixRun {
   // `workingFolder` (empty: the program folder), as a start from elsewhere (the Run key, a shortcut)
   // would. A run may be started again; a Corvix.exe still running from before is ended first.
   bool Start(Combination registered = kCtrlF1, const std::filesystem::path& workingFolder = {});
+  // Start in two halves: the process started, waiting for nothing; then its start-up waited for.
+  bool Launch(const std::filesystem::path& workingFolder = {});
+  bool WaitUntilStarted(Combination registered = kCtrlF1) const;
 
   DWORD Pid() const { return process_.dwProcessId; }
   // The process and its first thread (the one with the windows).
@@ -100,8 +103,6 @@ class CorvixRun {
   bool Answers(DWORD milliseconds = 5000) const;
 
  private:
-  // Starts it in the job, waiting for nothing.
-  bool Launch(const std::filesystem::path& workingFolder);
   void CloseProcess();
 
   std::filesystem::path folder_;
