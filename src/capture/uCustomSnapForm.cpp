@@ -10,6 +10,18 @@
 TCustomSnapForm* CustomSnapForm = nullptr;
 TSizerControl* SizerControl = nullptr;
 
+namespace {
+
+// The box's 1-pixel blue frame along the rectangle's outermost pixels.
+void DrawBoxFrame(HDC dc, const Rect& frame) {
+  ScopedSelect pen(dc, GetStockObject(DC_PEN));
+  ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
+  SetDCPenColor(dc, RGB(0, 0, 255));
+  Rectangle(dc, frame.Left, frame.Top, frame.Right, frame.Bottom);
+}
+
+}  // namespace
+
 // ---- TCustomSnapForm
 
 TCustomSnapForm::TCustomSnapForm() : TCustomSnapForm(VirtualDesktop()) {}
@@ -59,20 +71,18 @@ void TCustomSnapForm::AcceptSelection() {
   const Rect inside = SelectionInside(FSizer->BoundsInOwner());
   if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the band yet
   FSelectRect = inside;
-  // What is read is what the screen shows, without the readouts.
-  if (FSizeLabel) FSizeLabel->Hide();
-  if (FMagnifier) FMagnifier->Hide();
-  UpdateWindow(Handle());
-  UpdateWindow(FSizer->Handle());
-
+  // Read from the frozen picture, never from the screen: a window that came up above the overlay
+  // since (a notification) stays out of it. The box's blue frame lies in its outermost pixels, as
+  // the overlay shows it.
   WindowDc overlay(Handle());
   FSelectBitmap.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
   if (!FSelectBitmap) throw Error(L"Cannot make a picture of the marked region");
   UniqueMemoryDc target(CreateCompatibleDC(overlay.get()));
   {
     ScopedSelect keep(target.get(), FSelectBitmap.get());
-    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), overlay.get(), inside.Left, inside.Top, SRCCOPY))
+    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), FSnapDc.get(), inside.Left, inside.Top, SRCCOPY))
       throw Error(L"Cannot copy the screen");
+    DrawBoxFrame(target.get(), {0, 0, inside.Width(), inside.Height()});
   }
   ModalResult = mrOk;
 }
@@ -252,9 +262,7 @@ void TSizerControl::Paint() {
     for (const Rect& grip : FGrips) Rectangle(buffer.get(), grip.Left, grip.Top, grip.Right, grip.Bottom);
 
     FFrameRect = FrameRect(width, height);
-    SetDCPenColor(buffer.get(), RGB(0, 0, 255));
-    ScopedSelect hollow(buffer.get(), GetStockObject(NULL_BRUSH));
-    Rectangle(buffer.get(), FFrameRect.Left, FFrameRect.Top, FFrameRect.Right, FFrameRect.Bottom);
+    DrawBoxFrame(buffer.get(), FFrameRect);
 
     BitBlt(dc, 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
   }

@@ -98,14 +98,20 @@ TEST_F(CaptureTest, TheWindowKeyTakesTheForegroundWindowsOuterRectangle) {
   EXPECT_EQ(PatternMismatches(bmp, pattern_, outer.left, outer.top), 0);
 }
 
-TEST_F(CaptureTest, TheRegionKeyWritesTheAcceptedRegionWithItsFrame) {
+// The picture is the frozen one: a window that comes up above the overlay over part of the box
+// before it is accepted (a notification, say) is not in it.
+TEST_F(CaptureTest, TheRegionKeyWritesTheAcceptedRegionOfTheFrozenPictureWithItsFrame) {
   StartWith(L"AutoSave=1\r\nDefaultImage=0\r\n");
   Press(kRegionKeys);
   HWND overlay = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (overlay = FindProcessWindow(corvix_.Pid(), L"TCustomSnapForm", L"", true)); }))
       << "no overlay";
   const RECT client = pattern_.Client();
-  const RECT boxRect = corvix_.MarkRegion(overlay, {client.left + 20, client.top + 20}, 182, 132);
+  std::unique_ptr<PatternWindow> notification;
+  const RECT boxRect = corvix_.MarkRegion(overlay, {client.left + 20, client.top + 20}, 182, 132, [&](const RECT& box) {
+    notification = std::make_unique<PatternWindow>(box.right - 60, box.top - 20, 100, 70, false);
+    EXPECT_TRUE(notification->OnScreen()) << "the window did not come up above the overlay";
+  });
   ASSERT_FALSE(IsRectEmpty(&boxRect)) << "the box did not take the dragged size";
   ASSERT_TRUE(WaitForFile(Saved(L"001.bmp")));
   EXPECT_FALSE(IsWindowVisible(overlay));

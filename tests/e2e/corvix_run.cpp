@@ -198,7 +198,8 @@ HWND CorvixRun::WaitForOverlay() const {
   return overlay;
 }
 
-RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height) const {
+RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height,
+                           const std::function<void(const RECT&)>& beforeAccepting) const {
   HWND box = PlaceBox(overlay, corner);
   if (!box) return {};
   RECT placed{};
@@ -206,6 +207,7 @@ RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height) co
   const RECT marked{placed.left, placed.top, placed.left + width, placed.top + height};
   if (!DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked))
     return {};
+  if (beforeAccepting) beforeAccepting(marked);
   DoubleClick((marked.left + marked.right) / 2, (marked.top + marked.bottom) / 2);
   return marked;
 }

@@ -94,8 +94,10 @@ class CorvixRun {
   // Marks a region on the open overlay as a person does: PlaceBox, then the box's bottom-right grip
   // is dragged until the box, frame included, is `width` x `height`, and a double-click inside
   // accepts it. Returns the box's screen rectangle as accepted; an empty one when the box did not
-  // come or did not take that size (the overlay is then still open).
-  RECT MarkRegion(HWND overlay, POINT corner, int width, int height) const;
+  // come or did not take that size (the overlay is then still open). `beforeAccepting` runs once
+  // the box has its size.
+  RECT MarkRegion(HWND overlay, POINT corner, int width, int height,
+                  const std::function<void(const RECT&)>& beforeAccepting = {}) const;
   // The process's private memory (anonymous resident KB) as Linux reports it, read through Wine's
   // view of /proc (Wine gives no memory figures for another process); 0 when it cannot be read.
   uint64_t PrivateKb() const;

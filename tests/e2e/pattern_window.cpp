@@ -4,7 +4,7 @@
 
 namespace e2e {
 
-PatternWindow::PatternWindow(int left, int top, int width, int height) : picture_(width, height, 32) {
+PatternWindow::PatternWindow(int left, int top, int width, int height, bool active) : picture_(width, height, 32) {
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   thread_ = std::thread([=, this] {
     WNDCLASSW windowClass{};
@@ -13,17 +13,23 @@ PatternWindow::PatternWindow(int left, int top, int width, int height) : picture
     windowClass.lpszClassName = L"CorvixTestPattern";
     RegisterClassW(&windowClass);
     RECT outer{left, top, left + width, top + height};
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
-    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOPMOST);
-    window_ = CreateWindowExW(WS_EX_TOPMOST, L"CorvixTestPattern", L"Pattern", style, outer.left, outer.top,
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | (active ? WS_VISIBLE : 0);
+    const DWORD exStyle = WS_EX_TOPMOST | (active ? 0 : WS_EX_NOACTIVATE);
+    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    window_ = CreateWindowExW(exStyle, L"CorvixTestPattern", L"Pattern", style, outer.left, outer.top,
                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                               GetModuleHandleW(nullptr), this);
+    if (!active) SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     SetEvent(ready);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
   });
   WaitForSingleObject(ready, 10000);
   CloseHandle(ready);
+  if (!active) {
+    testsupport::WaitFor([&] { return OnScreen(); });
+    return;
+  }
   BringToFront();
   Sleep(300);  // painted and settled
 }
@@ -31,6 +37,14 @@ PatternWindow::PatternWindow(int left, int top, int width, int height) : picture
 PatternWindow::~PatternWindow() {
   PostMessageW(window_, WM_CLOSE, 0, 0);
   thread_.join();
+}
+
+bool PatternWindow::OnScreen() const {
+  const RECT client = Client();
+  HDC screen = GetDC(nullptr);
+  const COLORREF shown = GetPixel(screen, client.left + 5, client.top + 5);
+  ReleaseDC(nullptr, screen);
+  return shown == RGB(At(5, 5)[2], At(5, 5)[1], At(5, 5)[0]);
 }
 
 RECT PatternWindow::Outer() const {

@@ -14,8 +14,10 @@ namespace e2e {
 
 class PatternWindow {
  public:
-  // A captioned window whose client area (width x height) shows the picture, at this screen place.
-  PatternWindow(int left, int top, int width, int height);
+  // A captioned window whose client area (width x height) shows the picture, at this screen place,
+  // in front and active; or, not `active`, above every window (the region overlay too) without
+  // taking the activation, as a notification comes up, once the screen shows it.
+  PatternWindow(int left, int top, int width, int height, bool active = true);
   ~PatternWindow();
   PatternWindow(const PatternWindow&) = delete;
   PatternWindow& operator=(const PatternWindow&) = delete;
@@ -26,6 +28,8 @@ class PatternWindow {
   // Blue, green, red of the picture at a client point.
   const uint8_t* At(int x, int y) const { return picture_.Pixels() + y * picture_.Stride() + x * 4; }
   void BringToFront() const;
+  // Whether the screen shows the picture (at a point near its top-left).
+  bool OnScreen() const;
   // The virtual key of the last key released while the window had the keyboard (0: none yet).
   UINT LastKeyUp() const { return lastKeyUp_; }
 
