@@ -28,6 +28,8 @@ constexpr int kRuns = 15;
 // machine copies the screen faster in a tight loop than after a pause (about 10 ms against 16 ms
 // at 1920x1080), and a person presses a hot key after a pause.
 constexpr DWORD kPauseMs = 300;
+// How long after the last capture the idle memory is read: the program gives it back after 3 s.
+constexpr DWORD kIdleReadingMs = 5000;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -358,12 +360,13 @@ class OverlayFloor {
 };
 
 // Wine answers another process's memory and CPU time with zeros, so scripts/bench.sh reads them
-// from Linux: this leaves a mark file and waits (bounded) until the script has taken the reading.
-void Mark(const wchar_t* name) {
+// from Linux: this leaves a mark file holding the mark of the program's environment, by which the
+// script finds that process alone, and waits (bounded) until the script has taken the reading.
+void Mark(const CorvixRun& corvix, const wchar_t* name) {
   const auto folder = CorvixRun::BinFolder().parent_path() / L"bench-marks";
   std::filesystem::create_directories(folder);
   const auto mark = folder / name;
-  { std::ofstream touch(mark); }
+  { std::ofstream(mark) << std::string(corvix.RunMark().begin(), corvix.RunMark().end()); }
   Poll([&] { return !std::filesystem::exists(mark); }, 5000);
 }
 
@@ -433,6 +436,8 @@ void OverlayFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
   Report("overlay_floor_ms", floors);
 }
 
+void MemoryFigures(const CorvixRun& corvix);
+
 // Start-up, the overlay, idle cost and memory over captures, in one run of the program.
 void ProgramFigures(DesktopPicture& desktop) {
   std::vector<double> starts;
@@ -448,18 +453,24 @@ void ProgramFigures(DesktopPicture& desktop) {
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\nSavedTip=0\r\n");
   if (!corvix.Start()) return;
   Sleep(500);
-  Mark(L"memory_after_start_kb");
+  Mark(corvix, L"memory_after_start_kb");
 
   OverlayFigures(corvix, desktop);
 
-  Mark(L"cpu_idle_start_ms");
+  Mark(corvix, L"cpu_idle_start_ms");
   Sleep(30000);
-  Mark(L"cpu_idle_end_ms");
+  Mark(corvix, L"cpu_idle_end_ms");
+  MemoryFigures(corvix);
+}
 
-  // Memory after 1 and 20 captures of each kind; a capture that does not come fails the readings
-  // still to be made, rather than read a program that did less.
-  const wchar_t* const readings[] = {L"memory_after_1_screen_kb", L"memory_after_20_screens_kb",
-                                     L"memory_after_1_region_kb", L"memory_after_20_regions_kb"};
+// Memory after 1 and 20 captures of each kind, and a while after the last of them (the program
+// gives a capture's memory back a few seconds after it); a capture that does not come fails the
+// readings still to be made, rather than read a program that did less.
+void MemoryFigures(const CorvixRun& corvix) {
+  const wchar_t* const readings[] = {L"memory_after_1_screen_kb",  L"memory_after_20_screens_kb",
+                                     L"memory_idle_after_screens_kb", L"memory_after_1_region_kb",
+                                     L"memory_after_20_regions_kb", L"memory_idle_after_regions_kb"};
+  constexpr int kReadings = static_cast<int>(std::size(readings));
   FolderWatch save(corvix.Folder() / L"Save");
   for (int i = 1, read = 0; i <= 40; ++i) {
     bool came = false;
@@ -475,10 +486,14 @@ void ProgramFigures(DesktopPicture& desktop) {
       }
     }
     if (!came) {
-      for (; read < 4; ++read) std::printf("%ls,failed\n", readings[read]);
+      for (; read < kReadings; ++read) std::printf("%ls,failed\n", readings[read]);
       return;
     }
-    if (i == 1 || i == 20 || i == 21 || i == 40) Mark(readings[read++]);
+    if (i == 1 || i == 20 || i == 21 || i == 40) Mark(corvix, readings[read++]);
+    if (i == 20 || i == 40) {
+      Sleep(kIdleReadingMs);
+      Mark(corvix, readings[read++]);
+    }
   }
 }
 
@@ -490,7 +505,8 @@ void CrowdedFolderFigures() {
 
 }  // namespace
 
-// With the argument "crowded" or "overlay", only those figures (a quick look at a row).
+// With the argument "crowded", "overlay", "clipboard" or "memory", only those figures (a quick look
+// at a row).
 int main(int argc, char** argv) {
   DesktopPicture desktop;
   std::printf("desktop,%s\n", desktop.Shown() ? "shown" : "missing");
@@ -499,6 +515,19 @@ int main(int argc, char** argv) {
   ScreenFloor().Run(1);
   if (argc > 1 && std::string_view(argv[1]) == "crowded") {
     CrowdedFolderFigures();
+    return 0;
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "clipboard") {
+    ClipboardFigures();
+    return 0;
+  }
+  if (argc > 1 && std::string_view(argv[1]) == "memory") {
+    CorvixRun corvix(CorvixRun::BinFolder().parent_path() / L"bench-run");
+    corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\nSavedTip=0\r\n");
+    if (!corvix.Start()) return 1;
+    Sleep(500);
+    Mark(corvix, L"memory_after_start_kb");
+    MemoryFigures(corvix);
     return 0;
   }
   if (argc > 1 && std::string_view(argv[1]) == "overlay") {

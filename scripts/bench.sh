@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make bench: the image-file benchmark, then for a 1920x1080 and a 3840x2160 virtual screen the real
 # program's waits against their floors and against other capture tools, all measured in one run.
-# Prints one table; the figures also go to <build>/bench.csv.
+# Prints one table; the figures also go to <build>/bench.csv. BENCH_QUICK=1 leaves out the image
+# table; BENCH_PART=memory (or clipboard, overlay, crowded) measures only that part of the program's.
 set -euo pipefail
 build=$(realpath "$1")
 scripts=$(dirname "$(realpath "$0")")
@@ -16,17 +17,30 @@ if [ -z "${BENCH_QUICK:-}" ]; then
   echo "$images"
 fi
 
-# Readings of the running Corvix.exe from Linux, taken when the Windows side leaves a mark:
-# anonymous resident memory (its private memory) in KB, and CPU time (user + system) in ms.
+# The Linux process whose command line holds the mark of one start of Corvix.exe as a word of its
+# own; nothing when there is none, or more than one.
+pid_of() { # <mark>
+  local p found=()
+  for p in /proc/[0-9]*; do
+    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -qF -- " $1 " && found+=("${p#/proc/}")
+  done
+  [ "${#found[@]}" = 1 ] && echo "${found[0]}"
+  return 0
+}
+
+# Readings of the running Corvix.exe from Linux, taken when the Windows side leaves a mark (a file
+# holding the start's mark): anonymous resident memory (its private memory) in KB,
+# and CPU time (user + system) in ms; n/a when the process cannot be told.
 watch_marks() { # <size> <marks folder>
   local size=$1 marks=$2 hz pid
   hz=$(getconf CLK_TCK)
   while :; do
     for mark in "$marks"/*; do
       [ -e "$mark" ] || continue
-      pid=$(pgrep -f 'bench-run.Corvix.exe' | head -n 1)
+      pid=$(pid_of "$(cat "$mark")")
       name=$(basename "$mark")
-      case "$name" in
+      value=
+      [ -n "$pid" ] && case "$name" in
         memory*) value=$(awk '/^RssAnon:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) ;;
         cpu*) value=$(awk -v hz="$hz" '{ printf "%.1f", ($14 + $15) * 1000 / hz }' "/proc/$pid/stat" 2>/dev/null) ;;
       esac
@@ -76,7 +90,7 @@ for screen in ${BENCH_SCREENS:-1920x1080x24 3840x2160x24}; do
     wineserver -p
     trap "wineserver -k 2>/dev/null" EXIT
     wine cmd /c exit 0 >/dev/null 2>&1
-    wine "'"$build"'/win64/bin/corvix_hotkey_bench.exe" | tr -d "\r"
+    wine "'"$build"'/win64/bin/corvix_hotkey_bench.exe" '"${BENCH_PART:-}"' | tr -d "\r"
   ' | while IFS=, read -r name value; do echo "$size,$name,$value" >>"$csv"; done
   kill "$watcher" 2>/dev/null || true
   start=$(value "$size" cpu_idle_start_ms)
@@ -155,8 +169,10 @@ row "idle CPU over 30 s, ms" idle_cpu_ms_30s
 row "private memory after start, KB" memory_after_start_kb
 row "  after 1 screen capture, KB" memory_after_1_screen_kb
 row "  after 20 screen captures, KB" memory_after_20_screens_kb
+row "  5 s after the last of them, KB" memory_idle_after_screens_kb
 row "  after 1 region capture, KB" memory_after_1_region_kb
 row "  after 20 region captures, KB" memory_after_20_regions_kb
+row "  5 s after the last of them, KB" memory_idle_after_regions_kb
 row "Corvix.exe, bytes" exe_bytes
 row "desktop picture on the screen" desktop
 echo

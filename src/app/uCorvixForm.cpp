@@ -1,5 +1,6 @@
 #include "app/uCorvixForm.h"
 
+#include <malloc.h>
 #include <shlwapi.h>
 #include <wtsapi32.h>
 
@@ -35,6 +36,10 @@ std::array<int32_t, 3> HotKeyIds{};
 constexpr int32_t kAtomBase = 0xC000;
 
 constexpr UINT kStopWatchingKeys = WM_APP + 1;
+// A few seconds after the last capture its memory goes back to the system: a tray program waits
+// most of the day. Back-to-back captures keep reusing it.
+constexpr UINT_PTR kReleaseMemoryTimer = 1;
+constexpr UINT kReleaseMemoryAfterMs = 3000;
 HHOOK KeyboardWatch = nullptr;  // on the keyboard while a hot key is held down
 
 // Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
@@ -140,6 +145,7 @@ void TCorvixForm::SyncAutoRun() {
 
 void TCorvixForm::FormCreate() {
   FCanSnap = true;
+  FClipboard = std::make_unique<TClipboardPicture>(Handle());
   RegisterHotKeys(OptionConfigure->HotKeys);
   WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);  // held keys let go on a lock
   // A later start of a lesser integrity reaches an elevated one too.
@@ -193,6 +199,7 @@ void TCorvixForm::SavedBalloonClick() const {
 
 void TCorvixForm::FormDestroy() {
   const ScopeExit freeComponents([this] {
+    if (FClipboard) FClipboard->RenderNow();  // the PNG stays on the clipboard when the program ends
     WTSUnRegisterSessionNotification(Handle());
     FHeldKeys.Clear();
     StopWatchingKeys();
@@ -278,6 +285,13 @@ LRESULT TCorvixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:          return WMHotKey(wParam, lParam);
     case kStopWatchingKeys:  StopWatchingKeys(); return 0;
     case WM_WTSSESSION_CHANGE: LetGoOfHeldKeys(); return 0;  // keys let go on the lock screen go unseen
+    case WM_RENDERFORMAT:    if (FClipboard) FClipboard->Render(static_cast<UINT>(wParam)); return 0;
+    case WM_RENDERALLFORMATS: if (FClipboard) FClipboard->RenderNow(); return 0;
+    case WM_DESTROYCLIPBOARD: if (FClipboard) FClipboard->Emptied(); return 0;
+    case WM_TIMER:
+      if (wParam != kReleaseMemoryTimer) break;
+      ReleaseCaptureMemory();
+      return 0;
     case WM_CLOSE:           Hide(); return 0;  // the system's close request only hides
   }
   return TForm::HandleMessage(message, wParam, lParam);
@@ -321,6 +335,7 @@ LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
   const ScopeExit done([&] {
     FCanSnap = true;
     HoldUntilReleased(pressed);
+    SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
   });
   try {
     CaptureAndSave(pressed.Key, pressed.Modifiers);
@@ -346,6 +361,17 @@ void TCorvixForm::HoldUntilReleased(const HotKeyRec& pressed) {
 void TCorvixForm::KeyReleased(int32_t virtualKey) {
   FHeldKeys.Released(virtualKey);
   if (FHeldKeys.Empty() && KeyboardWatch) PostMessageW(Handle(), kStopWatchingKeys, 0, 0);  // not from inside the watch
+}
+
+// Not while a capture runs (its overlay or Save dialog runs this loop too): the timer comes again
+// once it is done.
+void TCorvixForm::ReleaseCaptureMemory() {
+  if (!FCanSnap) return;
+  KillTimer(Handle(), kReleaseMemoryTimer);
+  if (FClipboard) FClipboard->RenderNow();
+  ReleaseSnapPictures();
+  ReleaseImageBuffers();
+  _heapmin();  // the C runtime's free blocks back to the system heap, and what it can give back
 }
 
 void TCorvixForm::LetGoOfHeldKeys() {
@@ -385,16 +411,19 @@ void TCorvixForm::CaptureAndSave(int32_t key, int32_t modifiers) {
   std::optional<Error> clipboardError;
   if (option.CopyToClipboard) {
     try {
-      CopyBitmapToClipboard(Handle(), picture);
+      FClipboard->Put(picture);
     } catch (const Error& error) {
       clipboardError = error;
     }
   }
   try {
+    bool saved = true;
     if (search)
       SaveAutomatically(picture, *search);
     else
-      SaveThroughDialog(picture, folder);
+      saved = SaveThroughDialog(picture, folder);
+    // A PNG file's bytes are the clipboard's PNG too: the picture is encoded once.
+    if (saved && option.CopyToClipboard && !clipboardError && option.DefaultImage == 2) FClipboard->TakePng(LastEncodedFile());
   } catch (const Error& saveError) {
     if (clipboardError) throw Error(saveError.Message() + L"\r\n\r\n" + clipboardError->Message());  // one box, both
     throw;
@@ -411,7 +440,7 @@ void TCorvixForm::SaveAutomatically(HBITMAP picture, AutoNameSearch& search) {
 
 // The dialog opens in the default folder, made first as an automatic save would make it (the system
 // would open a folder that does not exist yet somewhere else).
-void TCorvixForm::SaveThroughDialog(HBITMAP picture, const std::wstring& folder) {
+bool TCorvixForm::SaveThroughDialog(HBITMAP picture, const std::wstring& folder) {
   const DefaultOptionRec& option = OptionConfigure->Option;
   const std::wstring extension = ImageExtension(option.DefaultImage);
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
@@ -420,5 +449,7 @@ void TCorvixForm::SaveThroughDialog(HBITMAP picture, const std::wstring& folder)
   SaveDialog.DefaultExt = extension;
   SaveDialog.InitialDir = folder;
   // The format follows DefaultImage alone, whatever name was typed.
-  if (SaveDialog.Execute(Handle())) SaveBitmapToFile(picture, option.DefaultImage, SaveDialog.FileName);
+  if (!SaveDialog.Execute(Handle())) return false;
+  SaveBitmapToFile(picture, option.DefaultImage, SaveDialog.FileName);
+  return true;
 }

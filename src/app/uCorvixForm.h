@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/held_keys.h"
+#include "common/clipboard.h"
 #include "common/hotkey_text.h"
 #include "common/uCommand.h"
 #include "toolkit/actions.h"
@@ -53,6 +54,7 @@ class TCorvixForm : public TForm {
   void HoldUntilReleased(const HotKeyRec& pressed);
   void StopWatchingKeys();
   void LetGoOfHeldKeys();
+  void ReleaseCaptureMemory();
   // The capture of the slots whose keys these are, and the saving of the picture; raises on failure.
   void CaptureAndSave(int32_t key, int32_t modifiers);
 
@@ -62,7 +64,8 @@ class TCorvixForm : public TForm {
   int TryHotKeys(const std::array<HotKeyRec, 3>& keys);
   void ShowSaved(const std::wstring& path);
   void SaveAutomatically(HBITMAP picture, AutoNameSearch& search);
-  void SaveThroughDialog(HBITMAP picture, const std::wstring& folder);
+  // True once the file is written; false when the dialog was cancelled.
+  bool SaveThroughDialog(HBITMAP picture, const std::wstring& folder);
   void SavedBalloonClick() const;
   void SyncAutoRun();
   // Registers the keys (none twice: slots sharing a combination share its registration) and keeps
@@ -75,6 +78,7 @@ class TCorvixForm : public TForm {
   bool FCanSnap = false;  // true while no hot-key press is being handled (nor its error shown)
   bool FHotKeysRegistered = false;
   std::array<bool, 3> FTakenKeys{};  // the slots whose keys another program held at registration
+  std::unique_ptr<TClipboardPicture> FClipboard;  // the picture this program last put on the clipboard
   HeldKeys FHeldKeys;  // the combinations held down since their capture, until released
   std::wstring FSavedShown;        // the file the balloon names, while a balloon of a save is the last one
 };

@@ -38,6 +38,11 @@ void TSnapBitmap::CopyFrom(HDC source, int left, int top) {
   if (!BitBlt(dc_.get(), 0, 0, width_, height_, source, left, top, SRCCOPY)) throw Error(L"Cannot copy the screen");
 }
 
+void TSnapBitmap::Release() {
+  bitmap_.reset();
+  width_ = height_ = 0;
+}
+
 void TSnapBitmap::Assign(HBITMAP other) {
   BITMAP shape{};
   if (!other || !GetObjectW(other, sizeof shape, &shape)) throw Error(L"The marked region has no picture");

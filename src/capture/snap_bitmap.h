@@ -22,6 +22,8 @@ class TSnapBitmap {
   void CopyFrom(HDC source, int left, int top);
   // Takes over the size and pixels of another bitmap; raises when there is none.
   void Assign(HBITMAP other);
+  // Gives the picture's memory back; the next SetSize makes it anew.
+  void Release();
 
  private:
   UniqueMemoryDc dc_;

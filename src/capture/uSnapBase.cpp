@@ -88,6 +88,12 @@ void CreateSnaps() {
   CustomSnap = std::make_unique<TCustomSnap>();
 }
 
+void ReleaseSnapPictures() {
+  for (TBaseSnap* source : {static_cast<TBaseSnap*>(ScreenSnap.get()), static_cast<TBaseSnap*>(ActiveFormSnap.get()),
+                            static_cast<TBaseSnap*>(CustomSnap.get())})
+    if (source) source->ReleasePicture();
+}
+
 void FreeSnaps() {
   ScreenSnap.reset();
   ActiveFormSnap.reset();

@@ -19,8 +19,11 @@ class TBaseSnap {
 
   // Copies a screen rectangle into the picture with one block transfer.
   virtual void SnapRect(const Rect& rect);
-  // One capture: the picture, valid until this source's next capture, or null for nothing.
+  // One capture: the picture, valid until this source's next capture or ReleasePicture, or null
+  // for nothing.
   virtual HBITMAP Snap() = 0;
+  // Gives the picture's memory back, between captures.
+  void ReleasePicture() { FBitmap.Release(); }
 
  protected:
   TSnapBitmap FBitmap;
@@ -63,3 +66,5 @@ extern std::unique_ptr<TCustomSnap> CustomSnap;
 // Start-up makes them in this order; exit frees them in the same order.
 void CreateSnaps();
 void FreeSnaps();
+// Every source's picture memory given back, while no capture runs.
+void ReleaseSnapPictures();

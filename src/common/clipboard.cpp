@@ -1,9 +1,8 @@
 #include "common/clipboard.h"
 
 #include <cstring>
-#include <vector>
+#include <new>
 
-#include "common/image_encoding.h"
 #include "common/png_encoding.h"
 #include "common/uCommand.h"
 #include "toolkit/error.h"
@@ -11,39 +10,111 @@
 
 namespace {
 
+[[noreturn]] void CannotCopy(DWORD code) {
+  throw Error(L"Cannot copy the picture to the clipboard: " + SysErrorMessage(code));
+}
+
 // The bytes as a movable global block, which the clipboard takes over once SetClipboardData has
-// succeeded; freed here otherwise.
-void SetClipboardBytes(UINT format, const std::vector<uint8_t>& bytes) {
+// succeeded; freed here otherwise. Nothing is said of a failure: the program that asked gets
+// nothing in that format.
+void SetClipboardBytes(UINT format, std::span<const uint8_t> bytes) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
   void* at = block ? GlobalLock(block) : nullptr;
   if (!at) {
     if (block) GlobalFree(block);
-    throw Error(L"Cannot copy the picture to the clipboard: " + SysErrorMessage(ERROR_NOT_ENOUGH_MEMORY));
+    return;
   }
   std::memcpy(at, bytes.data(), bytes.size());
   GlobalUnlock(block);
-  if (!SetClipboardData(format, block)) {
-    const DWORD code = GetLastError();
-    GlobalFree(block);
-    throw Error(L"Cannot copy the picture to the clipboard: " + SysErrorMessage(code));
-  }
+  if (!SetClipboardData(format, block)) GlobalFree(block);
+}
+
+UINT PngFormat() {
+  static const UINT format = RegisterClipboardFormatW(L"PNG");
+  return format;
 }
 
 }  // namespace
 
-void CopyBitmapToClipboard(HWND owner, HBITMAP bitmap) {
-  // Both forms are made before the clipboard is opened: it is held as briefly as can be.
-  const PixelView pixels = BitmapPixels(bitmap);
-  const std::vector<uint8_t> dib = PackedDib24(pixels);
-  std::vector<uint8_t> png;
-  if (dib.empty() || EncodePng(pixels, png) != 0) throw Error(L"Cannot read the picture's pixels");
+void TClipboardPicture::Put(HBITMAP bitmap) {
+  Forget();
+  // The rows are copied as they are (the quickest copy there is): the formats are made from them
+  // later, off the capture's way.
+  try {
+    const PixelView pixels = BitmapPixels(bitmap);
+    pixels_.assign(pixels.Pixels, pixels.Pixels + pixels.Stride * static_cast<size_t>(pixels.Height));
+    view_ = pixels;
+    view_.Pixels = pixels_.data();
+  } catch (const std::bad_alloc&) {
+    Forget();
+    CannotCopy(ERROR_NOT_ENOUGH_MEMORY);
+  }
 
   constexpr int kTries = 25, kPauseMs = 20;  // about half a second in all
   bool open = false;
-  for (int attempt = 0; attempt < kTries && !(open = OpenClipboard(owner)); ++attempt) Sleep(kPauseMs);
-  if (!open) throw Error(L"Cannot copy the picture to the clipboard: another program is using it");
+  for (int attempt = 0; attempt < kTries && !(open = OpenClipboard(owner_)); ++attempt) Sleep(kPauseMs);
+  if (!open) {
+    Forget();
+    throw Error(L"Cannot copy the picture to the clipboard: another program is using it");
+  }
   const ScopeExit close([] { CloseClipboard(); });
-  if (!EmptyClipboard()) throw Error(L"Cannot copy the picture to the clipboard: " + SysErrorMessage(GetLastError()));
-  SetClipboardBytes(CF_DIB, dib);
-  SetClipboardBytes(RegisterClipboardFormatW(L"PNG"), png);
+  putting_ = true;
+  const ScopeExit put([this] { putting_ = false; });
+  if (!EmptyClipboard()) {
+    const DWORD code = GetLastError();
+    Forget();
+    CannotCopy(code);
+  }
+  // Offered with null handles: made when asked for. (A null handle comes back either way, so there
+  // is nothing to check.)
+  SetClipboardData(CF_DIB, nullptr);
+  SetClipboardData(PngFormat(), nullptr);
+  dibToMake_ = pngToMake_ = true;
+}
+
+void TClipboardPicture::TakePng(std::span<const uint8_t> png) {
+  if (pngToMake_) png_.assign(png.begin(), png.end());
+}
+
+void TClipboardPicture::SetDib() {
+  dibToMake_ = false;
+  try {
+    const std::vector<uint8_t> dib = PackedDib24(view_);
+    if (!dib.empty()) SetClipboardBytes(CF_DIB, dib);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+// From the kept pixels unless the saved file's bytes came.
+void TClipboardPicture::SetPng() {
+  pngToMake_ = false;
+  try {
+    if (png_.empty() && EncodePng(view_, png_) != 0) return;
+    SetClipboardBytes(PngFormat(), png_);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+void TClipboardPicture::Render(UINT format) {
+  if (format == CF_DIB && dibToMake_) SetDib();
+  if (format == PngFormat() && pngToMake_) SetPng();
+  if (!dibToMake_ && !pngToMake_) Forget();
+}
+
+void TClipboardPicture::RenderNow() {
+  if (!dibToMake_ && !pngToMake_) return;
+  if (!OpenClipboard(owner_)) return;  // held by another program: made when asked for, or at the end
+  const ScopeExit close([] { CloseClipboard(); });
+  if (GetClipboardOwner() == owner_) {
+    if (dibToMake_) SetDib();
+    if (pngToMake_) SetPng();
+  }
+  Forget();
+}
+
+void TClipboardPicture::Forget() {
+  std::vector<uint8_t>().swap(pixels_);
+  std::vector<uint8_t>().swap(png_);
+  view_ = {};
+  dibToMake_ = pngToMake_ = false;
 }

@@ -3,8 +3,48 @@
 
 #include <windows.h>
 
-// Puts the picture on the clipboard, in place of what was there, as a 24-bit CF_DIB (what every
-// program pastes) and as "PNG" (for the programs that prefer it). Another program holding the
-// clipboard is waited for, about half a second at most. Raises "Cannot copy the picture to the
-// clipboard: another program is using it", or the picture's own error.
-void CopyBitmapToClipboard(HWND owner, HBITMAP bitmap);
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "common/image_encoding.h"
+
+// What the program put on the clipboard: each picture offered as a 24-bit CF_DIB (what every
+// program pastes) and as "PNG" (for the programs that prefer it), each made only when a program
+// asks for it, a few seconds after the capture, or before the program ends, whichever comes first.
+// Until then it keeps a copy of the pixels; the owner window passes on the clipboard's messages.
+class TClipboardPicture {
+ public:
+  explicit TClipboardPicture(HWND owner) : owner_(owner) {}
+  TClipboardPicture(const TClipboardPicture&) = delete;
+  TClipboardPicture& operator=(const TClipboardPicture&) = delete;
+
+  // Puts the picture on the clipboard in place of what was there. Another program holding the
+  // clipboard is waited for, about half a second at most. Raises "Cannot copy the picture to the
+  // clipboard: another program is using it", or "Cannot copy the picture to the clipboard: " and
+  // the system's reason (running out of memory included).
+  void Put(HBITMAP bitmap);
+  // The picture's PNG file as it was saved: the clipboard's PNG is these bytes, not made again.
+  void TakePng(std::span<const uint8_t> png);
+
+  // WM_RENDERFORMAT: the clipboard is open for the program that asked.
+  void Render(UINT format);
+  // Whatever is still to be made, made and put on the clipboard now while it is still this
+  // program's (WM_RENDERALLFORMATS, or a few seconds after the capture); the copy of the pixels goes.
+  void RenderNow();
+  // WM_DESTROYCLIPBOARD: another program has emptied it; what was kept goes.
+  void Emptied() {
+    if (!putting_) Forget();
+  }
+
+ private:
+  void SetDib();
+  void SetPng();
+  void Forget();
+  HWND owner_;
+  std::vector<uint8_t> pixels_;  // a copy of the picture's rows, while a format is still to be made
+  PixelView view_;               // of pixels_
+  std::vector<uint8_t> png_;     // the saved file's, when it was a PNG
+  bool dibToMake_ = false, pngToMake_ = false;
+  bool putting_ = false;  // Put empties the clipboard, which tells its owner: this program itself
+};

@@ -180,6 +180,13 @@ PixelView BitmapPixels(HBITMAP bitmap) {
   return {shape.bmWidth, shape.bmHeight, bits, pixelBuffer.data(), stride, true};
 }
 
+std::span<const uint8_t> LastEncodedFile() { return encodedBuffer; }
+
+void ReleaseImageBuffers() {
+  std::vector<uint8_t>().swap(pixelBuffer);
+  std::vector<uint8_t>().swap(encodedBuffer);
+}
+
 std::wstring SysErrorMessage(DWORD code) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(

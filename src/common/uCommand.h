@@ -33,6 +33,11 @@ std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pat
 // picture's pixels".
 PixelView BitmapPixels(HBITMAP bitmap);
 
+// Gives back the buffers that pictures and encoded files reuse, between captures.
+void ReleaseImageBuffers();
+// The bytes of the JPEG or PNG file last written, until the next picture is encoded.
+std::span<const uint8_t> LastEncodedFile();
+
 // The extension of a format's files: ".bmp", ".jpg", ".png"; none for any other value.
 std::wstring ImageExtension(uint8_t format);
 

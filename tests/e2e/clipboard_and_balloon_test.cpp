@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/resource.h"
 #include "corvix_run.h"
 #include "pattern_window.h"
 #include "support/decode_png.h"
@@ -62,9 +63,10 @@ int DibMismatches(const std::vector<uint8_t>& dib, const DecodedPng& png) {
   return wrong;
 }
 
+// The PNG is made when a program asks for it, and before Corvix ends when none has.
 TEST(Clipboard, EachCaptureGoesOnTheClipboardAsDibAndPngExactlyAsItsFile) {
   CorvixRun corvix;
-  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\nCopyToClipboard=1\r\n");
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=2\r\nCopyToClipboard=1\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
   PatternWindow pattern(300, 200, 320, 240);
   PutTextOnClipboard(L"before");
@@ -82,6 +84,16 @@ TEST(Clipboard, EachCaptureGoesOnTheClipboardAsDibAndPngExactlyAsItsFile) {
   ASSERT_TRUE(png.ok) << "no PNG on the clipboard";
   EXPECT_EQ(png.rgb, saved.rgb);
   EXPECT_EQ(ClipboardText(), L"") << "the text that was there stayed";
+
+  Press(kCtrlF1);
+  const std::filesystem::path second = corvix.Folder() / L"Save" / L"002.png";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(second); }));
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_EXIT, 0);
+  ASSERT_TRUE(corvix.WaitForExit());
+  const std::string secondBytes = FileBytes(second);
+  const DecodedPng left = DecodePng(ClipboardBytes(RegisterClipboardFormatW(L"PNG")));
+  ASSERT_TRUE(left.ok) << "no PNG on the clipboard once Corvix has ended";
+  EXPECT_EQ(left.rgb, DecodePng({secondBytes.begin(), secondBytes.end()}).rgb);
 }
 
 TEST(Clipboard, WhenTheOptionIsOffTheClipboardIsLeftAlone) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -135,7 +136,13 @@ bool CorvixRun::Launch(const std::filesystem::path& workingFolder) {
       return false;
     }
   }
-  std::wstring commandLine = L"\"" + (folder_ / L"Corvix.exe").wstring() + L"\"";
+  // A mark of this start alone at the end of its command line (which Corvix ignores): Linux's view
+  // of the process is found by it. (Wine gives a process the Linux environment of the Wine server's
+  // side, not the Windows one, so an environment variable would not do.)
+  static int starts = 0;
+  runMark_ = L"/corvix-run=" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++starts) + L"." +
+             std::to_wstring(GetTickCount64());
+  std::wstring commandLine = L"\"" + (folder_ / L"Corvix.exe").wstring() + L"\" " + runMark_;
   const std::filesystem::path& working = workingFolder.empty() ? folder_ : workingFolder;
   STARTUPINFOW startup{sizeof startup};
   // Suspended until it is in the job, so nothing it does escapes it.
@@ -243,18 +250,19 @@ HWND CorvixRun::PlaceBox(HWND overlay, POINT corner) const {
 
 uint64_t CorvixRun::PrivateKb() const {
   if (procFolder_.empty()) {
-    // The Linux process whose command line names this run's Corvix.exe.
-    const std::string run = folder_.filename().string();
+    // The Linux process whose command line holds this start's mark; no other may.
+    const std::string mark(runMark_.begin(), runMark_.end());
     std::error_code error;
+    std::vector<std::wstring> found;
     for (const auto& entry : std::filesystem::directory_iterator(L"Z:\\proc", error)) {
       const std::string name = entry.path().filename().string();
       if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-      const std::string command = FileBytes(entry.path() / L"cmdline");
-      if (command.find(run) != std::string::npos && command.find("Corvix.exe") != std::string::npos) {
-        procFolder_ = entry.path().wstring();
-        break;
-      }
+      std::string command = FileBytes(entry.path() / L"cmdline");
+      std::replace(command.begin(), command.end(), '\0', ' ');
+      if ((command + ' ').find(' ' + mark + ' ') != std::string::npos) found.push_back(entry.path().wstring());
     }
+    if (found.size() != 1) return 0;  // none, or two that cannot be told apart
+    procFolder_ = found.front();
   }
   if (procFolder_.empty()) return 0;
   const std::string status = FileBytes(std::filesystem::path(procFolder_) / L"status");

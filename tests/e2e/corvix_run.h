@@ -66,6 +66,9 @@ class CorvixRun {
   bool WaitUntilStarted(Combination registered = kCtrlF1) const;
 
   DWORD Pid() const { return process_.dwProcessId; }
+  // The last word of this start's command line, its alone: Linux's view of the process is found
+  // by it.
+  const std::wstring& RunMark() const { return runMark_; }
   // The process and its first thread (the one with the windows).
   HANDLE Process() const { return process_.hProcess; }
   HANDLE MainThread() const { return process_.hThread; }
@@ -110,6 +113,7 @@ class CorvixRun {
   std::filesystem::path folder_;
   HANDLE job_ = nullptr;  // kills what is left in it when closed
   PROCESS_INFORMATION process_{};
+  std::wstring runMark_;             // the last word of this start's command line, its alone
   mutable std::wstring procFolder_;  // Z:\proc\<Linux pid>, found on first use
 };
 
