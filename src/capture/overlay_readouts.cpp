@@ -3,15 +3,17 @@
 #include <string>
 
 #include "capture/overlay_readouts_geometry.h"
-#include "toolkit/handles.h"
+#include "toolkit/controls.h"
 
 namespace {
 
 constexpr DWORD kReadoutStyle = WS_CHILD | WS_CLIPSIBLINGS;
 constexpr COLORREF kPanel = RGB(32, 32, 32), kInk = RGB(255, 255, 255), kCrossHair = RGB(0, 120, 215),
                    kEdge = RGB(160, 160, 160);
-// The magnifier: kCells x kCells pixels around the cursor, each kZoom x kZoom, above a line of text.
-constexpr int kCells = 15, kZoom = 8, kLens = kCells * kZoom, kTextLine = 18;
+// The magnifier: kCells x kCells pixels around the cursor, each kZoom x kZoom, above a line of text
+// (at 96 DPI).
+constexpr int kCells = 15, kZoom = 8, kTextLine = 18;
+constexpr int kFontPixels = 12;  // the dialogs' text
 
 Rect ClientOf(HWND window) {
   RECT r;
@@ -28,8 +30,10 @@ void Fill(HDC dc, const RECT& r, COLORREF colour) {
 
 // ---- TReadout
 
-TReadout::TReadout(HWND overlay, const wchar_t* className, int width, int height) : overlay_(overlay) {
-  CreateHandle({className, 0, IDC_ARROW, nullptr}, 0, kReadoutStyle, L"", {0, 0, width, height}, overlay);
+TReadout::TReadout(HWND overlay, const wchar_t* className) : overlay_(overlay), dpi_(WindowDpi(overlay)) {
+  const DpiScope scope(dpi_);
+  font_ = SongTiFont(kFontPixels);
+  CreateHandle({className, 0, IDC_ARROW, nullptr}, 0, kReadoutStyle, L"", {0, 0, 0, 0}, overlay);
 }
 
 LRESULT TReadout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -65,10 +69,10 @@ void TSizeLabel::Follow(const Rect& box) {
   SIZE extent{};
   {
     WindowDc dc(Handle());
-    ScopedSelect font(dc.get(), GetStockObject(DEFAULT_GUI_FONT));
+    ScopedSelect font(dc.get(), font_.get());
     GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
   }
-  const Rect place = SizeLabelRect(box, extent.cx + 8, extent.cy + 4, ClientOf(overlay_));
+  const Rect place = SizeLabelRect(box, extent.cx + Scaled(8), extent.cy + Scaled(4), ClientOf(overlay_));
   SetWindowPos(Handle(), HWND_TOP, place.Left, place.Top, place.Width(), place.Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
   InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -76,7 +80,7 @@ void TSizeLabel::Follow(const Rect& box) {
 void TSizeLabel::Paint(HDC dc, RECT client) {
   const std::wstring text = WindowTextOf(Handle());
   Fill(dc, client, kPanel);
-  ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
+  ScopedSelect font(dc, font_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kInk);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -85,12 +89,18 @@ void TSizeLabel::Paint(HDC dc, RECT client) {
 // ---- TMagnifier
 
 TMagnifier::TMagnifier(HWND overlay, HDC picture, POINT origin)
-    : TReadout(overlay, L"TMagnifier", kLens + 2, kLens + kTextLine + 2), picture_(picture), origin_(origin) {}
+    : TReadout(overlay, L"TMagnifier"),
+      picture_(picture),
+      origin_(origin),
+      zoom_(Scaled(kZoom)),
+      lens_(kCells * zoom_),
+      textLine_(Scaled(kTextLine)) {}
 
 void TMagnifier::Follow(int x, int y) {
   cursor_ = {x, y};
-  const Rect place = MagnifierRect(x, y, kLens + 2, kLens + kTextLine + 2, ClientOf(overlay_));
-  SetWindowPos(Handle(), HWND_TOP, place.Left, place.Top, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  const Rect place =
+      MagnifierRect(x, y, lens_ + 2, lens_ + textLine_ + 2, ClientOf(overlay_), Scaled(kMagnifierGap));
+  SetWindowPos(Handle(), HWND_TOP, place.Left, place.Top, place.Width(), place.Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
   const std::wstring where = std::to_wstring(origin_.x + x) + L", " + std::to_wstring(origin_.y + y);
   SetWindowTextW(Handle(), where.c_str());
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -102,26 +112,26 @@ void TMagnifier::Paint(HDC dc, RECT client) {
   // The pixels around the cursor, each a kZoom square; beyond the picture's edges stays dark.
   const int half = kCells / 2;
   SetStretchBltMode(dc, COLORONCOLOR);
-  StretchBlt(dc, 1, 1, kLens, kLens, picture_, cursor_.x - half, cursor_.y - half, kCells, kCells, SRCCOPY);
+  StretchBlt(dc, 1, 1, lens_, lens_, picture_, cursor_.x - half, cursor_.y - half, kCells, kCells, SRCCOPY);
   // The cross-hair: the centre pixel's row and column, and a frame round the centre pixel.
-  const int centre = 1 + half * kZoom;
+  const int centre = 1 + half * zoom_;
   SetDCPenColor(dc, kCrossHair);
   ScopedSelect pen(dc, GetStockObject(DC_PEN));
   ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
-  const int mid = centre + kZoom / 2;
+  const int mid = centre + zoom_ / 2;
   MoveToEx(dc, 1, mid, nullptr);
   LineTo(dc, centre - 1, mid);
-  MoveToEx(dc, centre + kZoom + 1, mid, nullptr);
-  LineTo(dc, 1 + kLens, mid);
+  MoveToEx(dc, centre + zoom_ + 1, mid, nullptr);
+  LineTo(dc, 1 + lens_, mid);
   MoveToEx(dc, mid, 1, nullptr);
   LineTo(dc, mid, centre - 1);
-  MoveToEx(dc, mid, centre + kZoom + 1, nullptr);
-  LineTo(dc, mid, 1 + kLens);
-  Rectangle(dc, centre - 1, centre - 1, centre + kZoom + 1, centre + kZoom + 1);
+  MoveToEx(dc, mid, centre + zoom_ + 1, nullptr);
+  LineTo(dc, mid, 1 + lens_);
+  Rectangle(dc, centre - 1, centre - 1, centre + zoom_ + 1, centre + zoom_ + 1);
   SetDCBrushColor(dc, kEdge);  // an edge that shows on dark pictures too
   FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-  RECT line{0, 1 + kLens, client.right, client.bottom};
-  ScopedSelect font(dc, GetStockObject(DEFAULT_GUI_FONT));
+  RECT line{0, 1 + lens_, client.right, client.bottom};
+  ScopedSelect font(dc, font_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kInk);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -5,22 +5,28 @@
 
 #include "capture/sizer_geometry.h"
 #include "toolkit/forms.h"
+#include "toolkit/handles.h"
 
-// A child of the overlay that clicks fall through and that paints all of itself.
+// A child of the overlay that clicks fall through and that paints all of itself. Its sizes and
+// its text, in the dialogs' font, follow the DPI of the overlay's monitor.
 class TReadout : public TWinControl {
  public:
   void Hide() { ShowWindow(Handle(), SW_HIDE); }
 
  protected:
-  TReadout(HWND overlay, const wchar_t* className, int width, int height);
+  TReadout(HWND overlay, const wchar_t* className);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   virtual void Paint(HDC dc, RECT client) = 0;  // into an off-screen copy
+  // Pixels at 96 DPI to pixels at the overlay's DPI.
+  int Scaled(int pixels) const { return MulDiv(pixels, dpi_, 96); }
   HWND overlay_;
+  int dpi_;
+  UniqueFont font_;
 };
 
 class TSizeLabel : public TReadout {
  public:
-  explicit TSizeLabel(HWND overlay) : TReadout(overlay, L"TSizeLabel", 0, 0) {}
+  explicit TSizeLabel(HWND overlay) : TReadout(overlay, L"TSizeLabel") {}
   // Beside this box (overlay client coordinates), naming the size inside its frame.
   void Follow(const Rect& box);
 
@@ -42,4 +48,5 @@ class TMagnifier : public TReadout {
   HDC picture_;
   POINT origin_;
   POINT cursor_{};
+  int zoom_, lens_, textLine_;  // a pixel's square, the lens of them, the line of text below
 };

@@ -25,9 +25,9 @@ Rect SizeLabelRect(const Rect& box, int32_t width, int32_t height, const Rect& s
   return Within({box.Left, top, box.Left + width, top + height}, screen);
 }
 
-Rect MagnifierRect(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height, const Rect& screen) {
-  int32_t left = cursorX + kMagnifierGap, top = cursorY + kMagnifierGap;
-  if (left + width > screen.Right) left = cursorX - kMagnifierGap - width;
-  if (top + height > screen.Bottom) top = cursorY - kMagnifierGap - height;
+Rect MagnifierRect(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height, const Rect& screen, int32_t gap) {
+  int32_t left = cursorX + gap, top = cursorY + gap;
+  if (left + width > screen.Right) left = cursorX - gap - width;
+  if (top + height > screen.Bottom) top = cursorY - gap - height;
   return {left, top, left + width, top + height};
 }

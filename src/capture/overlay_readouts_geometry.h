@@ -18,6 +18,7 @@ Rect SizeLabelRect(const Rect& box, int32_t width, int32_t height, const Rect& s
 // How far the magnifier keeps from the cursor's hot spot: more than half the largest cursor.
 inline constexpr int32_t kMagnifierGap = 24;
 
-// The magnifier, `width` x `height`, beside the cursor: below and to its right, flipped to the left
-// or above where the screen ends, so it never covers the cursor.
-Rect MagnifierRect(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height, const Rect& screen);
+// The magnifier, `width` x `height`, `gap` away from the cursor (kMagnifierGap at 96 DPI): below and
+// to its right, flipped to the left or above where the screen ends, so it never covers the cursor.
+Rect MagnifierRect(int32_t cursorX, int32_t cursorY, int32_t width, int32_t height, const Rect& screen,
+                   int32_t gap = kMagnifierGap);

@@ -259,5 +259,31 @@ TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogByOneAndAHalf) {
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
 }
 
+// The region overlay's readouts too: a lens of 15 pixels of 12 x 12 with its line of text, and the
+// label in the dialogs' font, 18 pixels high. (Wine gives every monitor the system's DPI: a
+// monitor of its own DPI is not tested.)
+TEST(Options, AStartUnderASystemDpiOf144ScalesTheOverlaysReadoutsByOneAndAHalf) {
+  const SystemDpi dpi(144);
+  ASSERT_TRUE(dpi.Set());
+  CorvixRun corvix;
+  ASSERT_TRUE(corvix.Start());
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  ASSERT_NE(overlay, nullptr);
+  HWND magnifier = FindWindowExW(overlay, nullptr, L"TMagnifier", nullptr);
+  MouseMoveTo(400, 300);
+  ASSERT_TRUE(WaitFor([&] { return WindowText(magnifier) == L"400, 300"; }));
+  RECT lens{};
+  GetClientRect(magnifier, &lens);
+  EXPECT_EQ(lens.right, 15 * 12 + 2);
+  EXPECT_EQ(lens.bottom, 15 * 12 + 27 + 2);
+  ASSERT_NE(corvix.PlaceBox(overlay, {300, 300}), nullptr);
+  RECT label{};
+  GetClientRect(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr), &label);
+  EXPECT_GE(label.bottom, 18 + 6) << "the label's text is not in an 18-pixel font";
+  PressKeys(0, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(overlay); }));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -161,7 +161,31 @@ TEST_F(OverlayReadouts, TheMagnifierFollowsTheCursorAndTheLabelNamesTheBoxSize) 
   EXPECT_LE(tag.bottom, marked.top) << "the label is not above the box";
   EXPECT_EQ(tag.left, marked.left);
   PressKeys(0, VK_RETURN);
-  ExpectPicture(L"001.png", 151 - 10, 97 - 10, {marked.left + 5, marked.top + 5}, 1, "the box without its readouts");
+  ExpectPicture(L"001.png", 151 - 10, 97 - 10, {marked.left + 5, marked.top + 5}, 1, "the box");
+}
+
+// A box as tall as the screen leaves the label no room above or below it: it stands inside the
+// box at the screen's top, over a pattern there, and the accepted picture holds the pattern, not
+// the label.
+TEST_F(OverlayReadouts, WithNoRoomOutsideTheLabelStandsInsideTheBoxAndNotInThePicture) {
+  const PatternWindow top(600, 0, 300, 200);
+  HWND overlay = OpenOverlay();
+  ASSERT_NE(overlay, nullptr);
+  HWND box = corvix.PlaceBox(overlay, {610, 0});
+  ASSERT_NE(box, nullptr);
+  RECT placed;
+  GetWindowRect(box, &placed);
+  const RECT marked{placed.left, 0, placed.left + 151, GetSystemMetrics(SM_CYSCREEN)};
+  ASSERT_TRUE(DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked));
+  HWND label = FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr);
+  const RECT tag = ScreenRect(label);
+  EXPECT_TRUE(tag.top == marked.top && tag.left == marked.left && tag.bottom > tag.top) << "the label is not inside the box";
+  PressKeys(0, VK_RETURN);
+  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
+  const DecodedPng png = ReadPng(file);
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(Mismatches(png, top, {marked.left + 5, marked.top + 5}, 1), 0) << "the label is in the picture";
 }
 
 }  // namespace
