@@ -70,13 +70,16 @@ void FilterStrip(const PixelView& pixels, Strip& strip, std::vector<uint8_t>& ro
   for (int y = strip.first; y < strip.end; ++y) {
     RgbRow(pixels, y, current);
     int64_t none = 0, left = 0, above = 0;
-    for (size_t i = 0; i < rowBytes; ++i) {
-      sub[i] = static_cast<uint8_t>(current[i] - (i >= 3 ? current[i - 3] : 0));
+    const auto weigh = [&](size_t i, uint8_t before) {
+      sub[i] = static_cast<uint8_t>(current[i] - before);
       up[i] = static_cast<uint8_t>(current[i] - previous[i]);
       none += Magnitude(current[i]);
       left += Magnitude(sub[i]);
       above += Magnitude(up[i]);
-    }
+    };
+    // The first pixel has none to its left; the loop over the rest asks nothing more per byte.
+    for (size_t i = 0; i < 3; ++i) weigh(i, 0);
+    for (size_t i = 3; i < rowBytes; ++i) weigh(i, current[i - 3]);
     const Filter filter = left <= above && left <= none ? kSub : above <= none ? kUp : kNone;
     *out++ = filter;
     std::memcpy(out, filter == kSub ? sub : filter == kUp ? up : current, rowBytes);
@@ -88,7 +91,12 @@ void FilterStrip(const PixelView& pixels, Strip& strip, std::vector<uint8_t>& ro
 void DeflateStrip(Strip& strip) {
   strip.adler = adler32(1, strip.filtered.data(), static_cast<uInt>(strip.filtered.size()));
   z_stream z{};
-  if ((strip.error = deflateInit2(&z, kPngLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY)) != Z_OK) return;
+  // A window no larger than the strip finds the same matches with less memory to make and clear
+  // (a small region's strips, say).
+  int windowBits = 9;
+  while (windowBits < 15 && (size_t{1} << windowBits) < strip.filtered.size()) ++windowBits;
+  if ((strip.error = deflateInit2(&z, kPngLevel, Z_DEFLATED, -windowBits, windowBits - 7, Z_DEFAULT_STRATEGY)) != Z_OK)
+    return;
   z.next_in = strip.filtered.data();
   z.avail_in = static_cast<uInt>(strip.filtered.size());
   z.next_out = strip.stream.data();
@@ -103,7 +111,7 @@ void DeflateStrip(Strip& strip) {
 
 }  // namespace
 
-int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out, int strips) {
+int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out, int strips, bool threads) {
   out.clear();
   if ((pixels.BitsPerPixel != 24 && pixels.BitsPerPixel != 32) || pixels.Width <= 0 || pixels.Height <= 0 ||
       !pixels.Pixels)
@@ -114,7 +122,8 @@ int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out, int strips) {
   if (rowBytes > kMaxStripBytes) return -1;
 
   // Strips of at least 64 rows, one per processor, more when a strip would be too large for zlib.
-  const int processors = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
+  // Asked once: the system reads a file to answer.
+  static const int processors = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
   const size_t rowsPerStripLimit = kMaxStripBytes / rowBytes;
   const int wanted = strips > 0 ? std::min(strips, pixels.Height) : std::max(1, std::min(processors, pixels.Height / 64));
   strips = std::max<int>(wanted, static_cast<int>((static_cast<size_t>(pixels.Height) + rowsPerStripLimit - 1) /
@@ -136,17 +145,19 @@ int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out, int strips) {
     FilterStrip(pixels, parts[i], rows[i]);
     DeflateStrip(parts[i]);
   };
-  std::vector<std::thread> threads;
-  threads.reserve(parts.size());  // nothing allocates once a thread runs
+  std::vector<std::thread> running;
+  running.reserve(parts.size());  // nothing allocates once a thread runs
   for (size_t i = 1; i < parts.size(); ++i) {
+    bool started = false;
     try {
-      threads.emplace_back(work, i);
+      if (threads) running.emplace_back(work, i);
+      started = threads;
     } catch (const std::system_error&) {
-      work(i);  // no thread to be had: done here, in order
     }
+    if (!started) work(i);  // no thread wanted, or none to be had: done here, in order
   }
   work(0);
-  for (std::thread& thread : threads) thread.join();
+  for (std::thread& thread : running) thread.join();
 
   uLong adler = 1;
   size_t streamBytes = 0;
