@@ -18,7 +18,8 @@ LONG FontHeight(HWND window) {
 }
 
 // Laid out again at each new DPI from its 96-DPI places, fonts included; what was entered stays,
-// and the dialog takes the suggested rectangle.
+// and the dialog takes the suggested rectangle. Not covered: WM_DPICHANGED is sent by the test, not
+// by a system moving the dialog to another monitor.
 TEST(DpiChange, TheOptionsDialogLaysItselfOutAgainAndKeepsWhatWasEntered) {
   TempFolder folder;
   AppPath = folder.WithBackslash();

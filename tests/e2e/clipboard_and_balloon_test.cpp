@@ -163,7 +163,8 @@ TEST(SavedTip, ABalloonNamesEachSavedFileAndClickingItShowsTheFile) {
   EXPECT_NE(WaitForBalloon([&](const BalloonView& view) { return view.Text == expected; }).Handle, nullptr)
       << "no balloon naming the file";
 
-  // The shell's report of a click on the balloon: Explorer comes up on the folder. (Which item it
+  // The shell's report of a click on the balloon, posted by the test rather than clicked (so the
+  // shell's own handling of a click is not covered): Explorer comes up on the folder. (Which item it
   // selects lies in Explorer's own list and is not read here.)
   PostMessageW(corvix.NotifyWindow(), 0x0800, 1, NIN_BALLOONUSERCLICK);
   HWND explorer = nullptr;
