@@ -360,7 +360,7 @@ class OverlayFloor {
 };
 
 // Wine answers another process's memory and CPU time with zeros, so scripts/bench.sh reads them
-// from Linux: this leaves a mark file holding the mark of the program's environment, by which the
+// from Linux: this leaves a mark file holding the mark of the program's command line, by which the
 // script finds that process alone, and waits (bounded) until the script has taken the reading.
 void Mark(const CorvixRun& corvix, const wchar_t* name) {
   const auto folder = CorvixRun::BinFolder().parent_path() / L"bench-marks";

@@ -2,7 +2,7 @@
 # make bench: the image-file benchmark, then for a 1920x1080 and a 3840x2160 virtual screen the real
 # program's waits against their floors and against other capture tools, all measured in one run.
 # Prints one table; the figures also go to <build>/bench.csv. BENCH_QUICK=1 leaves out the image
-# table; BENCH_PART=memory (or clipboard, overlay, crowded) measures only that part of the program's.
+# table; BENCH_ONLY=memory (or clipboard, overlay, crowded) measures only those of the program's figures.
 set -euo pipefail
 build=$(realpath "$1")
 scripts=$(dirname "$(realpath "$0")")
@@ -22,7 +22,7 @@ fi
 pid_of() { # <mark>
   local p found=()
   for p in /proc/[0-9]*; do
-    tr '\0' ' ' <"$p/cmdline" 2>/dev/null | grep -qF -- " $1 " && found+=("${p#/proc/}")
+    { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null | grep -qF -- " $1 " && found+=("${p#/proc/}")
   done
   [ "${#found[@]}" = 1 ] && echo "${found[0]}"
   return 0
@@ -90,7 +90,7 @@ for screen in ${BENCH_SCREENS:-1920x1080x24 3840x2160x24}; do
     wineserver -p
     trap "wineserver -k 2>/dev/null" EXIT
     wine cmd /c exit 0 >/dev/null 2>&1
-    wine "'"$build"'/win64/bin/corvix_hotkey_bench.exe" '"${BENCH_PART:-}"' | tr -d "\r"
+    wine "'"$build"'/win64/bin/corvix_hotkey_bench.exe" '"${BENCH_ONLY:-}"' | tr -d "\r"
   ' | while IFS=, read -r name value; do echo "$size,$name,$value" >>"$csv"; done
   kill "$watcher" 2>/dev/null || true
   start=$(value "$size" cpu_idle_start_ms)

@@ -15,8 +15,21 @@ UINT ShowWelcomeMessage() {
 
 TSingleInstance::TSingleInstance() {
   mutex_ = CreateMutexW(nullptr, TRUE, kMutexName);
-  // A mutex that cannot be made (no rights to the name, say) stops no one from starting.
-  first_ = !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
+  const DWORD code = GetLastError();
+  // Denied: a copy running elevated made it. A mutex that cannot be made for any other reason
+  // stops no one from starting.
+  first_ = mutex_ ? code != ERROR_ALREADY_EXISTS : code != ERROR_ACCESS_DENIED;
+}
+
+bool TSingleInstance::TakeOver(DWORD waitMs) {
+  if (!mutex_) {  // out of reach (an elevated copy's): made here once that copy has let it go
+    Sleep(waitMs);
+    mutex_ = CreateMutexW(nullptr, TRUE, kMutexName);
+    if (mutex_ && GetLastError() != ERROR_ALREADY_EXISTS) return true;
+    return false;
+  }
+  const DWORD taken = WaitForSingleObject(mutex_, waitMs);
+  return taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED;
 }
 
 TSingleInstance::~TSingleInstance() { Release(); }
@@ -24,15 +37,19 @@ TSingleInstance::~TSingleInstance() { Release(); }
 void TSingleInstance::WakeFirst() {
   // The running one may be starting (no form yet), running (it answers), or ending (it says so, or
   // its form is gone, and it lets go soon). Abandoned (it ended without letting go) counts as let go.
+  // A form too busy to answer in time still gets the message once it can: it is not asked again.
   const DWORD start = GetTickCount();
+  HWND unanswered = nullptr;
   while (GetTickCount() - start < kGiveUpMs) {
     DWORD_PTR answer = 0;
     HWND form = FindWindowW(L"CorvixForm", L"CorvixForm");
-    if (form && SendMessageTimeoutW(form, ShowWelcomeMessage(), 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &answer) &&
-        answer == kWelcomedAgain)
-      return;
-    const DWORD taken = WaitForSingleObject(mutex_, kStepMs);
-    if (taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED) {
+    if (form && form != unanswered) {
+      if (!SendMessageTimeoutW(form, ShowWelcomeMessage(), 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &answer))
+        unanswered = form;
+      else if (answer == kWelcomedAgain)
+        return;
+    }
+    if (TakeOver(kStepMs)) {
       first_ = true;
       return;
     }

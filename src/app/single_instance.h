@@ -28,6 +28,8 @@ class TSingleInstance {
   void Release();
 
  private:
+  // Waits up to this long for the running one to let go; true once this start holds the mutex.
+  bool TakeOver(DWORD waitMs);
   HANDLE mutex_ = nullptr;
   bool first_ = true;
 };

@@ -335,7 +335,7 @@ LRESULT TCorvixForm::WMHotKey(WPARAM, LPARAM lParam) {
   const ScopeExit done([&] {
     FCanSnap = true;
     HoldUntilReleased(pressed);
-    SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
+    if (Handle()) SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
   });
   try {
     CaptureAndSave(pressed.Key, pressed.Modifiers);

@@ -36,6 +36,17 @@ TReadout::TReadout(HWND overlay, const wchar_t* className) : overlay_(overlay), 
   CreateHandle({className, 0, IDC_ARROW, nullptr}, 0, kReadoutStyle, L"", {0, 0, 0, 0}, overlay);
 }
 
+void TReadout::UseDpiAt(int x, int y) {
+  POINT point{x, y};
+  ClientToScreen(overlay_, &point);
+  const int dpi = MonitorDpi(point);
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  const DpiScope scope(dpi_);
+  font_ = SongTiFont(kFontPixels);
+  DpiChanged();
+}
+
 LRESULT TReadout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCHITTEST: return HTTRANSPARENT;  // clicks fall through to what lies beneath
@@ -63,6 +74,7 @@ LRESULT TReadout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // ---- TSizeLabel
 
 void TSizeLabel::Follow(const Rect& box) {
+  UseDpiAt(box.Left, box.Top);
   const Rect inside = SelectionInside(box);
   const std::wstring text = SizeLabelText(std::max(inside.Width(), 0), std::max(inside.Height(), 0));
   SetWindowTextW(Handle(), text.c_str());
@@ -96,7 +108,14 @@ TMagnifier::TMagnifier(HWND overlay, HDC picture, POINT origin)
       lens_(kCells * zoom_),
       textLine_(Scaled(kTextLine)) {}
 
+void TMagnifier::DpiChanged() {
+  zoom_ = Scaled(kZoom);
+  lens_ = kCells * zoom_;
+  textLine_ = Scaled(kTextLine);
+}
+
 void TMagnifier::Follow(int x, int y) {
+  UseDpiAt(x, y);
   cursor_ = {x, y};
   const Rect place =
       MagnifierRect(x, y, lens_ + 2, lens_ + textLine_ + 2, ClientOf(overlay_), Scaled(kMagnifierGap));

@@ -8,7 +8,8 @@
 #include "toolkit/handles.h"
 
 // A child of the overlay that clicks fall through and that paints all of itself. Its sizes and
-// its text, in the dialogs' font, follow the DPI of the overlay's monitor.
+// its text, in the dialogs' font, follow the DPI of the monitor it stands on (the overlay spans
+// every monitor).
 class TReadout : public TWinControl {
  public:
   void Hide() { ShowWindow(Handle(), SW_HIDE); }
@@ -17,7 +18,10 @@ class TReadout : public TWinControl {
   TReadout(HWND overlay, const wchar_t* className);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   virtual void Paint(HDC dc, RECT client) = 0;  // into an off-screen copy
-  // Pixels at 96 DPI to pixels at the overlay's DPI.
+  // Takes the DPI of the monitor showing this overlay client point.
+  void UseDpiAt(int x, int y);
+  virtual void DpiChanged() {}
+  // Pixels at 96 DPI to pixels at the readout's DPI.
   int Scaled(int pixels) const { return MulDiv(pixels, dpi_, 96); }
   HWND overlay_;
   int dpi_;
@@ -43,6 +47,7 @@ class TMagnifier : public TReadout {
 
  protected:
   void Paint(HDC dc, RECT client) override;
+  void DpiChanged() override;
 
  private:
   HDC picture_;

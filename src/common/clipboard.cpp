@@ -37,34 +37,36 @@ UINT PngFormat() {
 }  // namespace
 
 void TClipboardPicture::Put(HBITMAP bitmap) {
-  Forget();
   // The rows are copied as they are (the quickest copy there is): the formats are made from them
-  // later, off the capture's way.
+  // later, off the capture's way. What the clipboard offers now stays until it is replaced.
+  std::vector<uint8_t> rows;
+  PixelView view;
   try {
-    const PixelView pixels = BitmapPixels(bitmap);
-    pixels_.assign(pixels.Pixels, pixels.Pixels + pixels.Stride * static_cast<size_t>(pixels.Height));
-    view_ = pixels;
-    view_.Pixels = pixels_.data();
+    view = BitmapPixels(bitmap);
+    rows.assign(view.Pixels, view.Pixels + view.Stride * static_cast<size_t>(view.Height));
+    view.Pixels = rows.data();
   } catch (const std::bad_alloc&) {
-    Forget();
     CannotCopy(ERROR_NOT_ENOUGH_MEMORY);
   }
 
-  constexpr int kTries = 25, kPauseMs = 20;  // about half a second in all
-  bool open = false;
-  for (int attempt = 0; attempt < kTries && !(open = OpenClipboard(owner_)); ++attempt) Sleep(kPauseMs);
-  if (!open) {
-    Forget();
-    throw Error(L"Cannot copy the picture to the clipboard: another program is using it");
+  // Another program holding the clipboard may be waiting for this one to make a format it offers:
+  // what other threads send is handled while waiting.
+  constexpr DWORD kWaitMs = 500;
+  const DWORD start = GetTickCount();
+  while (!OpenClipboard(owner_)) {
+    if (GetTickCount() - start >= kWaitMs)
+      throw Error(L"Cannot copy the picture to the clipboard: another program is using it");
+    MSG sent;
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE) == WAIT_OBJECT_0)
+      PeekMessageW(&sent, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
   const ScopeExit close([] { CloseClipboard(); });
   putting_ = true;
   const ScopeExit put([this] { putting_ = false; });
-  if (!EmptyClipboard()) {
-    const DWORD code = GetLastError();
-    Forget();
-    CannotCopy(code);
-  }
+  if (!EmptyClipboard()) CannotCopy(GetLastError());
+  Forget();
+  pixels_.swap(rows);
+  view_ = view;
   // Offered with null handles: made when asked for. (A null handle comes back either way, so there
   // is nothing to check.)
   SetClipboardData(CF_DIB, nullptr);
@@ -72,8 +74,13 @@ void TClipboardPicture::Put(HBITMAP bitmap) {
   dibToMake_ = pngToMake_ = true;
 }
 
+// Without memory for the copy, the PNG is made from the pixels when asked for.
 void TClipboardPicture::TakePng(std::span<const uint8_t> png) {
-  if (pngToMake_) png_.assign(png.begin(), png.end());
+  try {
+    if (pngToMake_) png_.assign(png.begin(), png.end());
+  } catch (const std::bad_alloc&) {
+    png_.clear();
+  }
 }
 
 void TClipboardPicture::SetDib() {

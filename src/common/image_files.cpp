@@ -223,6 +223,12 @@ bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, 
   if (replaced ? !ReplaceWith(path, temporary)
                : !MoveFileExW(temporary.c_str(), path.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
     const DWORD code = GetLastError();
+    // A replacement that failed once the old file was gone leaves the new one only under its
+    // temporary name: it is moved into place, or kept there.
+    if (replaced && (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) {
+      if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+      CannotCreate(path, GetLastError());
+    }
     DeleteFileW(temporary.c_str());
     if (!replace && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS || code == ERROR_ACCESS_DENIED) &&
         EntryExists(path))

@@ -91,8 +91,8 @@ void FilterStrip(const PixelView& pixels, Strip& strip, std::vector<uint8_t>& ro
 void DeflateStrip(Strip& strip) {
   strip.adler = adler32(1, strip.filtered.data(), static_cast<uInt>(strip.filtered.size()));
   z_stream z{};
-  // A window no larger than the strip finds the same matches with less memory to make and clear
-  // (a small region's strips, say).
+  // A window no larger than the strip (and a hash table to match) finds nearly the same matches
+  // with less memory to make and clear (a small region's strips, say).
   int windowBits = 9;
   while (windowBits < 15 && (size_t{1} << windowBits) < strip.filtered.size()) ++windowBits;
   if ((strip.error = deflateInit2(&z, kPngLevel, Z_DEFLATED, -windowBits, windowBits - 7, Z_DEFAULT_STRATEGY)) != Z_OK)

@@ -14,6 +14,22 @@ int SystemDpi() {
   return dpi;
 }
 
+int MonitorDpi(POINT point) {
+  // Windows 8.1 and later; loaded when needed so the program starts on older systems too.
+  using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpi = [] {
+    HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return shcore ? reinterpret_cast<GetDpiForMonitorProc>(
+                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+  UINT x = 0, y = 0;
+  if (getDpi && SUCCEEDED(getDpi(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) && y)
+    return static_cast<int>(y);
+  return SystemDpi();
+}
+
 int WindowDpi(HWND window) {
   // Windows 10 1607 and later; loaded when needed so the program starts on older systems too.
   using GetDpiForWindowProc = UINT(WINAPI*)(HWND);

@@ -16,6 +16,10 @@ int SystemDpi();
 // the system's DPI where it cannot tell.
 int WindowDpi(HWND window);
 
+// The DPI of the monitor showing a screen point, as a program aware of each monitor's DPI sees it;
+// the system's DPI where it cannot tell.
+int MonitorDpi(POINT point);
+
 // The DPI controls are laid out and fonts made for on this thread: the innermost DpiScope's, or
 // the system's.
 int UiDpi();

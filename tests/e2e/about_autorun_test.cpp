@@ -147,8 +147,9 @@ TEST(OneInstance, ASecondStartWelcomesAgainThroughTheFirstAndEnds) {
 }
 
 // A second start while the first asks whether to exit: the first, ending, does not take the
-// welcome; once it is gone the second runs. (The pause only lets a second start that wrongly takes
-// the first's answer end before the first does; the test passes whichever comes first otherwise.)
+// welcome; once it is gone the second runs. (The pause gives a second start that wrongly takes the
+// first's answer the time to do so and end: it shows that fault only when the start gets that far
+// within it. A sound program passes whatever the timing.)
 TEST(OneInstance, ASecondStartWhileTheFirstEndsRunsItself) {
   CorvixRun first;
   ASSERT_TRUE(first.Start());

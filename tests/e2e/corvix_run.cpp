@@ -116,8 +116,9 @@ bool CorvixRun::Start(Combination registered, const std::filesystem::path& worki
   return Launch(workingFolder) && WaitUntilStarted(registered);
 }
 
-bool CorvixRun::WaitUntilStarted(Combination registered) const {  // The application window turns into a tool window right after the hot keys are registered; only
-  // then are they probed, so a probe never holds a combination while Corvix registers it.
+// The application window turns into a tool window right after the hot keys are registered; only
+// then are they probed, so a probe never holds a combination while Corvix registers it.
+bool CorvixRun::WaitUntilStarted(Combination registered) const {
   return WaitFor([&] {
            HWND application = ApplicationWindow();
            return MainForm() && application && (GetWindowLongW(application, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
