@@ -113,7 +113,7 @@ void Answer(const MessageBoxView& box, int button) {
   PostMessageW(GetDlgItem(box.Handle, button), BM_CLICK, 0, 0);
 }
 
-KeyEventLog::KeyEventLog(DWORD swallowUpOf) : swallowUpOf_(swallowUpOf) {
+KeyEventLog::KeyEventLog() {
   thread_ = std::thread([this] {
     threadId_ = GetCurrentThreadId();
     log_ = this;  // the hook is called on this thread
@@ -146,10 +146,8 @@ int KeyEventLog::Downs(DWORD vk) const {
 LRESULT CALLBACK KeyEventLog::Watch(int code, WPARAM message, LPARAM data) {
   if (code == HC_ACTION && log_) {
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
-    const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
     std::lock_guard<std::mutex> lock(log_->mutex_);
-    log_->events_.push_back({key->vkCode, up, (key->flags & LLKHF_INJECTED) != 0});
-    if (up && key->vkCode == log_->swallowUpOf_) return 1;
+    log_->events_.push_back({key->vkCode, message == WM_KEYUP || message == WM_SYSKEYUP, (key->flags & LLKHF_INJECTED) != 0});
   }
   return CallNextHookEx(nullptr, code, message, data);
 }
@@ -204,8 +202,11 @@ void SendKeys(UINT modifiers, UINT key) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-void PressKeys(UINT modifiers, UINT key) {
+void PressKeys(UINT modifiers, UINT key, bool release) {
   std::vector<INPUT> inputs = KeyEvents(modifiers, key);
+  if (!release) inputs.resize(static_cast<size_t>(std::count_if(inputs.begin(), inputs.end(), [](const INPUT& i) {
+                  return !(i.ki.dwFlags & KEYEVENTF_KEYUP);
+                })));
   if (modifiers == 0) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     return;

@@ -52,15 +52,13 @@ void Answer(const MessageBoxView& box, int button);
 
 // The key events the system takes in, in order, as a low-level keyboard hook on a thread of its
 // own sees them (auto-repeats included), from construction on. Several may watch at once.
-// Releases of `swallowUpOf` are logged and then taken out of the input: no watch put on before
-// this one, and no program, sees them (a release lost as on another desktop).
 class KeyEventLog {
  public:
   struct Event {
     DWORD vk;
     bool up, injected;
   };
-  explicit KeyEventLog(DWORD swallowUpOf = 0);
+  KeyEventLog();
   ~KeyEventLog();
   KeyEventLog(const KeyEventLog&) = delete;
   KeyEventLog& operator=(const KeyEventLog&) = delete;
@@ -73,7 +71,7 @@ class KeyEventLog {
   static LRESULT CALLBACK Watch(int code, WPARAM message, LPARAM data);
   static inline thread_local KeyEventLog* log_ = nullptr;  // the log whose thread the hook runs on
   std::thread thread_;
-  DWORD threadId_ = 0, swallowUpOf_;
+  DWORD threadId_ = 0;
   std::atomic<bool> ready_ = false, hooked_ = false;
   mutable std::mutex mutex_;
   std::vector<Event> events_;
@@ -81,8 +79,9 @@ class KeyEventLog {
 
 // Presses and releases a key with modifiers (MOD_CONTROL, MOD_ALT, MOD_SHIFT) held, through
 // SendInput, as a person at the keyboard would, and makes sure the system took the combination
-// whole (see windows.cpp); what cannot be made sure fails the running test.
-void PressKeys(UINT modifiers, UINT key);
+// whole (see windows.cpp); what cannot be made sure fails the running test. Without `release` the
+// keys stay down.
+void PressKeys(UINT modifiers, UINT key, bool release = true);
 // The same key events sent once and not watched: for the benchmarks, where watching the keyboard
 // would add its own delay to every press.
 void SendKeys(UINT modifiers, UINT key);
