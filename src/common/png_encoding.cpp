@@ -60,8 +60,6 @@ void FilterStrip(const PixelView& pixels, Strip& strip, std::vector<uint8_t>& ro
   const size_t rowBytes = static_cast<size_t>(pixels.Width) * 3;
   uint8_t* previous = rows.data();
   uint8_t* current = previous + rowBytes;
-  uint8_t* sub = current + rowBytes;
-  uint8_t* up = sub + rowBytes;
   if (strip.first > 0)
     RgbRow(pixels, strip.first - 1, previous);
   else
@@ -69,20 +67,25 @@ void FilterStrip(const PixelView& pixels, Strip& strip, std::vector<uint8_t>& ro
   uint8_t* out = strip.filtered.data();
   for (int y = strip.first; y < strip.end; ++y) {
     RgbRow(pixels, y, current);
+    // The filters are weighed first and only the chosen one is written. The first pixel has none
+    // to its left; the loops over the rest ask nothing more per byte.
     int64_t none = 0, left = 0, above = 0;
-    const auto weigh = [&](size_t i, uint8_t before) {
-      sub[i] = static_cast<uint8_t>(current[i] - before);
-      up[i] = static_cast<uint8_t>(current[i] - previous[i]);
+    for (size_t i = 0; i < rowBytes; ++i) {
       none += Magnitude(current[i]);
-      left += Magnitude(sub[i]);
-      above += Magnitude(up[i]);
-    };
-    // The first pixel has none to its left; the loop over the rest asks nothing more per byte.
-    for (size_t i = 0; i < 3; ++i) weigh(i, 0);
-    for (size_t i = 3; i < rowBytes; ++i) weigh(i, current[i - 3]);
+      above += Magnitude(static_cast<uint8_t>(current[i] - previous[i]));
+    }
+    for (size_t i = 0; i < 3; ++i) left += Magnitude(current[i]);
+    for (size_t i = 3; i < rowBytes; ++i) left += Magnitude(static_cast<uint8_t>(current[i] - current[i - 3]));
     const Filter filter = left <= above && left <= none ? kSub : above <= none ? kUp : kNone;
     *out++ = filter;
-    std::memcpy(out, filter == kSub ? sub : filter == kUp ? up : current, rowBytes);
+    if (filter == kSub) {
+      std::memcpy(out, current, 3);
+      for (size_t i = 3; i < rowBytes; ++i) out[i] = static_cast<uint8_t>(current[i] - current[i - 3]);
+    } else if (filter == kUp) {
+      for (size_t i = 0; i < rowBytes; ++i) out[i] = static_cast<uint8_t>(current[i] - previous[i]);
+    } else {
+      std::memcpy(out, current, rowBytes);
+    }
     out += rowBytes;
     std::swap(previous, current);
   }
@@ -131,7 +134,7 @@ int EncodePng(const PixelView& pixels, std::vector<uint8_t>& out, int strips, bo
   // Everything is allocated here: the threads only compute, and an allocation that fails throws
   // on the caller's thread.
   std::vector<Strip> parts(static_cast<size_t>(strips));
-  std::vector<std::vector<uint8_t>> rows(parts.size(), std::vector<uint8_t>(4 * (rowBytes - 1)));
+  std::vector<std::vector<uint8_t>> rows(parts.size(), std::vector<uint8_t>(2 * (rowBytes - 1)));
   for (size_t i = 0; i < parts.size(); ++i) {
     Strip& strip = parts[i];
     strip.first = static_cast<int>(static_cast<int64_t>(pixels.Height) * static_cast<int64_t>(i) / strips);
