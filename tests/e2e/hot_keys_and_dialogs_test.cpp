@@ -71,15 +71,6 @@ TEST(HeldHotKey, OnePressIsOneCaptureHoweverLongTheKeysAreHeld) {
   EXPECT_EQ(SavedFiles(corvix), (std::vector<std::wstring>{L"001.jpg", L"002.jpg"}));
 }
 
-// A key let go, on its own.
-void SendKeyUp(UINT key) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = static_cast<WORD>(key);
-  input.ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(1, &input, sizeof input);
-}
-
 // Ctrl+F1 held through its capture and let go where Corvix never sees it (as on the lock screen,
 // or after the system took its keyboard watch away): here the release is simply never sent, and a
 // press a while later must still capture. Not covered: the real secure desktop and a watch the
@@ -90,11 +81,8 @@ TEST(HeldHotKey, APressAfterAReleaseNoWatchSawStillCaptures) {
   ASSERT_TRUE(corvix.Start());
   const std::filesystem::path save = corvix.Folder() / L"Save";
   const struct LetGo {
-    ~LetGo() {
-      SendKeyUp(VK_F1);
-      SendKeyUp(VK_CONTROL);
-    }
-  } letGo;  // at the end, however the test ends
+    ~LetGo() { SendKeys(MOD_CONTROL, VK_F1); }  // down and up again: up at the end, however it ends
+  } letGo;
   PressKeys(MOD_CONTROL, VK_F1, false);
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(save / L"001.jpg"); }));
   ASSERT_TRUE(corvix.Answers());  // its capture has ended with the keys down: it watches for their release

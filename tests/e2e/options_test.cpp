@@ -241,8 +241,9 @@ class SystemDpi {
 };
 
 // Started under a system DPI of 144, the options dialog is laid out half as large again: its client
-// area and its controls (its fonts are checked inside the process, where their handles mean something).
-TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogByOneAndAHalf) {
+// area and its controls (its fonts are checked inside the process, where their handles mean
+// something); so are the overlay's readouts.
+TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogAndTheOverlaysReadoutsByOneAndAHalf) {
   const SystemDpi dpi(144);
   ASSERT_TRUE(dpi.Set());
   CorvixRun corvix;
@@ -257,16 +258,10 @@ TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogByOneAndAHalf) {
   EXPECT_EQ(PlaceIn(dialog, Find(dialog, IDOK)), (std::vector<LONG>{at(440), at(395), at(75), at(22)}));
   PostMessageW(Find(dialog, IDCANCEL), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
-}
 
-// The region overlay's readouts too: a lens of 15 pixels of 12 x 12 with its line of text, and the
-// label in the dialogs' font, 18 pixels high. (Wine gives every monitor the system's DPI: a
-// monitor of its own DPI is not tested.)
-TEST(Options, AStartUnderASystemDpiOf144ScalesTheOverlaysReadoutsByOneAndAHalf) {
-  const SystemDpi dpi(144);
-  ASSERT_TRUE(dpi.Set());
-  CorvixRun corvix;
-  ASSERT_TRUE(corvix.Start());
+  // The region overlay's readouts too: a lens of 15 pixels of 12 x 12 with its line of text, and
+  // the label in the dialogs' font, 18 pixels high. (Wine gives every monitor the system's DPI: a
+  // monitor of its own DPI is not tested.)
   Press(kCtrlF3);
   HWND overlay = corvix.WaitForOverlay();
   ASSERT_NE(overlay, nullptr);

@@ -171,16 +171,11 @@ TEST_F(OverlayReadouts, WithNoRoomOutsideTheLabelStandsInsideTheBoxAndNotInThePi
   const PatternWindow top(600, 0, 300, 200);
   HWND overlay = OpenOverlay();
   ASSERT_NE(overlay, nullptr);
-  HWND box = corvix.PlaceBox(overlay, {610, 0});
-  ASSERT_NE(box, nullptr);
-  RECT placed;
-  GetWindowRect(box, &placed);
-  const RECT marked{placed.left, 0, placed.left + 151, GetSystemMetrics(SM_CYSCREEN)};
-  ASSERT_TRUE(DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked));
-  HWND label = FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr);
-  const RECT tag = ScreenRect(label);
-  EXPECT_TRUE(tag.top == marked.top && tag.left == marked.left && tag.bottom > tag.top) << "the label is not inside the box";
-  PressKeys(0, VK_RETURN);
+  const RECT marked = corvix.MarkRegion(overlay, {610, 0}, 151, GetSystemMetrics(SM_CYSCREEN), [&](const RECT& box) {
+    const RECT tag = ScreenRect(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr));
+    EXPECT_TRUE(tag.top == box.top && tag.left == box.left && tag.bottom > tag.top) << "the label is not inside the box";
+  });
+  ASSERT_FALSE(IsRectEmpty(&marked)) << "the box did not take the dragged size";
   const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
   const DecodedPng png = ReadPng(file);
