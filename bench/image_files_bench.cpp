@@ -25,7 +25,7 @@
 #include <png.h>
 
 #include "common/image_encoding.h"
-#include "common/uCommand.h"
+#include "common/image_files.h"
 #include "desktop_picture.h"
 #include "support/test_picture.h"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws Corvix's icons and writes them as .ico files (they are committed):
-  src/app/Corvix.ico       the program's camera, 16 to 256 pixels;
-  src/dialogs/Tools.ico    the options page's crossed wrench and screwdriver, 24 pixels.
+  src/app/corvix.ico       the program's camera, 16 to 256 pixels;
+  src/dialogs/tools.ico    the options page's crossed wrench and screwdriver, 24 pixels.
 Run it again after changing a drawing.
 """
 import math
@@ -130,5 +130,5 @@ def write_ico(out, sizes, layers):
 
 
 if __name__ == "__main__":
-    write_ico("src/app/Corvix.ico", SIZES, LAYERS)
-    write_ico("src/dialogs/Tools.ico", [24], TOOLS)
+    write_ico("src/app/corvix.ico", SIZES, LAYERS)
+    write_ico("src/dialogs/tools.ico", [24], TOOLS)

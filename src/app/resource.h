@@ -1,4 +1,4 @@
-// Resource and command identifiers shared by Corvix.rc and the code.
+// Resource and command identifiers shared by corvix.rc and the code.
 #pragma once
 
 #define IDI_MAINICON 1

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/uCommand.h"
+#include "common/image_files.h"
 #include "toolkit/error.h"
 
 TSnapBitmap::TSnapBitmap() : dc_(CreateCompatibleDC(nullptr)) {}

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "common/png_encoding.h"
-#include "common/uCommand.h"
+#include "common/image_files.h"
 #include "toolkit/error.h"
 #include "toolkit/scope_exit.h"
 

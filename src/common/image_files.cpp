@@ -11,7 +11,7 @@
 #include "common/number_picture.h"
 #include "common/png_encoding.h"
 #include "common/paths.h"
-#include "common/uCommand.h"
+#include "common/image_files.h"
 #include "toolkit/error.h"
 #include "toolkit/handles.h"
 

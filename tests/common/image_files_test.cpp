@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/uCommand.h"
+#include "common/image_files.h"
 #include "support/decode_jpeg.h"
 #include "support/decode_png.h"
 #include "support/temp_folder.h"

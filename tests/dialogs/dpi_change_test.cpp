@@ -1,8 +1,8 @@
 // A dialog told that its monitor's DPI changed, inside the process (Wine never sends it).
 #include <gtest/gtest.h>
 
-#include "config/uConfigure.h"
-#include "dialogs/uOptionDialog.h"
+#include "config/option_store.h"
+#include "dialogs/options_dialog.h"
 #include "support/temp_folder.h"
 #include "support/windows.h"
 

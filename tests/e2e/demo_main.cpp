@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "common/uCommand.h"
+#include "common/image_files.h"
 #include "corvix_run.h"
 #include "pattern_window.h"
 

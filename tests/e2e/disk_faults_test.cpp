@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "corvix_run.h"
-#include "dialogs/uOptionDialog.h"
+#include "dialogs/options_dialog.h"
 
 namespace e2e {
 namespace {

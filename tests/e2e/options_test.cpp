@@ -7,7 +7,7 @@
 
 #include "app/resource.h"
 #include "corvix_run.h"
-#include "dialogs/uOptionDialog.h"
+#include "dialogs/options_dialog.h"
 
 namespace e2e {
 namespace {

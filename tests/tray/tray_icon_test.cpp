@@ -1,6 +1,6 @@
 // The tray icon component against Wine's real shell: messages posted to its hidden window stand
 // for the shell's notifications.
-#include "tray/TrayIcon.h"
+#include "tray/tray_icon.h"
 
 #include <gtest/gtest.h>
 

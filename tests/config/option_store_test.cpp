@@ -1,5 +1,5 @@
 // The option store against real Option.ini files and Wine's profile API (ANSI code page 936).
-#include "config/uConfigure.h"
+#include "config/option_store.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/uCommand.h"
+#include "common/image_files.h"
 
 #include "common/app_title.h"
 #include "common/hotkey_text.h"

@@ -1,4 +1,4 @@
-#include "dialogs/uBaseDialog.h"
+#include "dialogs/modal_dialog.h"
 
 namespace {
 constexpr UINT kShown = WM_APP + 0x40;

@@ -1,4 +1,4 @@
-#include "config/uConfigure.h"
+#include "config/option_store.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The Windows side of the hot-key fields and the Yes/No box, against Wine's real user32.
-#include "common/uCommand.h"
+#include "common/image_files.h"
 
 #include <gtest/gtest.h>
 

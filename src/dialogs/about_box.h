@@ -1,7 +1,7 @@
 // The about box: the program's name and version.
 #pragma once
 
-#include "dialogs/uBaseDialog.h"
+#include "dialogs/modal_dialog.h"
 
 class TVersionDialog : public TBaseDialogForm {
  public:

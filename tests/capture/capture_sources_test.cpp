@@ -1,11 +1,11 @@
 // The capture sources against Wine's real screen.
-#include "capture/uSnapBase.h"
+#include "capture/capture_sources.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "capture/uCustomSnapForm.h"
+#include "capture/region_overlay.h"
 #include "toolkit/scope_exit.h"
 
 #include "support/windows.h"

@@ -9,12 +9,12 @@
 #include "app/held_keys.h"
 #include "common/clipboard.h"
 #include "common/hotkey_text.h"
-#include "common/uCommand.h"
+#include "common/image_files.h"
 #include "toolkit/actions.h"
 #include "toolkit/forms.h"
 #include "toolkit/components.h"
 #include "toolkit/save_dialog.h"
-#include "tray/TrayIcon.h"
+#include "tray/tray_icon.h"
 
 class TCorvixForm : public TForm {
  public:

@@ -1,4 +1,4 @@
-#include "dialogs/uOptionDialog.h"
+#include "dialogs/options_dialog.h"
 
 #include <commctrl.h>
 
@@ -7,10 +7,10 @@
 #include "common/app_title.h"
 #include "common/hotkey_text.h"
 #include "common/paths.h"
-#include "common/uCommand.h"
-#include "config/uConfigure.h"
+#include "common/image_files.h"
+#include "config/option_store.h"
 #include "dialogs/folder_picker.h"
-#include "dialogs/uDataModule.h"
+#include "dialogs/dialog_images.h"
 #include "toolkit/error.h"
 
 TOptionDialog* OptionDialog = nullptr;

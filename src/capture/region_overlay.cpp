@@ -1,10 +1,10 @@
-#include "capture/uCustomSnapForm.h"
+#include "capture/region_overlay.h"
 
 #include <windowsx.h>
 
 #include <cstdlib>
 
-#include "capture/uSnapBase.h"
+#include "capture/capture_sources.h"
 #include "toolkit/error.h"
 
 TCustomSnapForm* CustomSnapForm = nullptr;

@@ -1,6 +1,6 @@
-#include "capture/uSnapBase.h"
+#include "capture/capture_sources.h"
 
-#include "capture/uCustomSnapForm.h"
+#include "capture/region_overlay.h"
 #include "toolkit/scope_exit.h"
 
 std::unique_ptr<TScreenSnap> ScreenSnap;

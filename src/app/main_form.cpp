@@ -1,4 +1,4 @@
-#include "app/uCorvixForm.h"
+#include "app/main_form.h"
 
 #include <malloc.h>
 #include <shlwapi.h>
@@ -13,9 +13,9 @@
 #include "app/single_instance.h"
 #include "app/welcome_text.h"
 #include "common/app_title.h"
-#include "common/uCommand.h"
-#include "capture/uSnapBase.h"
-#include "config/uConfigure.h"
+#include "common/image_files.h"
+#include "capture/capture_sources.h"
+#include "config/option_store.h"
 #include "common/autorun.h"
 #include "common/clipboard.h"
 #include "common/folders.h"
@@ -23,8 +23,8 @@
 #include "toolkit/error.h"
 #include "tray/shell_text.h"
 #include "toolkit/scope_exit.h"
-#include "dialogs/uOptionDialog.h"
-#include "dialogs/uVersionDialog.h"
+#include "dialogs/options_dialog.h"
+#include "dialogs/about_box.h"
 
 TCorvixForm* CorvixForm = nullptr;
 

@@ -8,7 +8,7 @@
 
 #include "common/hotkey_text.h"
 #include "config/option_record.h"
-#include "dialogs/uBaseDialog.h"
+#include "dialogs/modal_dialog.h"
 
 // Control identifiers.
 enum OptionControl {

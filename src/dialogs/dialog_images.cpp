@@ -1,4 +1,4 @@
-#include "dialogs/uDataModule.h"
+#include "dialogs/dialog_images.h"
 
 #include "app/resource.h"
 #include "toolkit/forms.h"

@@ -1,10 +1,10 @@
 // The main form's tray menu as the system shows it, read inside the process (menus cannot be read
 // from another process under Wine).
-#include "app/uCorvixForm.h"
+#include "app/main_form.h"
 
 #include <gtest/gtest.h>
 
-#include "config/uConfigure.h"
+#include "config/option_store.h"
 #include "support/temp_folder.h"
 
 namespace {

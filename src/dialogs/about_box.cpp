@@ -1,4 +1,4 @@
-#include "dialogs/uVersionDialog.h"
+#include "dialogs/about_box.h"
 
 #include "common/app_title.h"
 

@@ -1,4 +1,4 @@
-#include "tray/TrayIcon.h"
+#include "tray/tray_icon.h"
 
 #include "tray/shell_text.h"
 

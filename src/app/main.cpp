@@ -5,11 +5,11 @@
 #include <objbase.h>
 
 #include "app/single_instance.h"
-#include "app/uCorvixForm.h"
-#include "capture/uSnapBase.h"
+#include "app/main_form.h"
+#include "capture/capture_sources.h"
 #include "common/app_title.h"
-#include "config/uConfigure.h"
-#include "dialogs/uDataModule.h"
+#include "config/option_store.h"
+#include "dialogs/dialog_images.h"
 #include "toolkit/forms.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
