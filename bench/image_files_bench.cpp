@@ -1,8 +1,8 @@
 // How long writing a capture costs, against the floor measured in the same run:
-//   JPEG: SaveBitmapToFile against libjpeg-turbo alone encoding the same pixels in memory;
-//   PNG:  SaveBitmapToFile against libpng at its defaults encoding the same pixels in memory, and
+//   JPEG: ImageFileWriter::Save against libjpeg-turbo alone encoding the same pixels in memory;
+//   PNG:  ImageFileWriter::Save against libpng at its defaults encoding the same pixels in memory, and
 //         the file's size against libpng's;
-//   BMP:  SaveBitmapToFile against a plain copy of the file's bytes plus writing them.
+//   BMP:  ImageFileWriter::Save against a plain copy of the file's bytes plus writing them.
 // The pictures are realistic desktops (text, flat areas, a photo), from CORVIX_DESKTOPS (default:
 // the shared data folder beside the repository); a synthetic picture stands in when they are missing.
 // Prints Google Benchmark's table, then the ratios.
@@ -82,13 +82,15 @@ Capture& CaptureFor(int width, int height) {
 void SaveJpeg(benchmark::State& state) {
   Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::wstring path = (Folder() / L"bench.jpg").wstring();
-  for (auto _ : state) SaveBitmapToFile(capture.bitmap, 1, path);
+  ImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
+  for (auto _ : state) writer.Save(capture.bitmap, ImageFormat::Jpeg, path);
 }
 
 void SaveJpegFromDibSection(benchmark::State& state) {
   Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::wstring path = (Folder() / L"bench.jpg").wstring();
-  for (auto _ : state) SaveBitmapToFile(capture.section, 1, path);
+  ImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
+  for (auto _ : state) writer.Save(capture.section, ImageFormat::Jpeg, path);
 }
 
 // libjpeg-turbo by itself: the same pixels, already in memory, into the library's memory target.
@@ -124,7 +126,8 @@ void LibjpegAlone(benchmark::State& state) {
 void SavePng(benchmark::State& state) {
   Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::filesystem::path path = Folder() / L"bench.png";
-  for (auto _ : state) SaveBitmapToFile(capture.section, 2, path.wstring());
+  ImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
+  for (auto _ : state) writer.Save(capture.section, ImageFormat::Png, path.wstring());
   state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
 }
 
@@ -160,7 +163,8 @@ void LibpngDefault(benchmark::State& state) {
 void SaveBmp(benchmark::State& state) {
   Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::wstring path = (Folder() / L"bench.bmp").wstring();
-  for (auto _ : state) SaveBitmapToFile(capture.bitmap, 0, path);
+  ImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
+  for (auto _ : state) writer.Save(capture.bitmap, ImageFormat::Bmp, path);
 }
 
 // A plain copy of a BMP's bytes in memory plus writing them to a file: the floor for BMP.

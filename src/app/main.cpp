@@ -24,25 +24,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // Before any window: the program folder, the option store (it reads Option.ini), the capture
   // sources.
   SetAppPath();
-  OptionConfigure = std::make_unique<TOptionConfigure>();
+  OptionStore = std::make_unique<TOptionStore>();
   CreateSnaps();
 
   try {
     Application.Initialize(instance);
     Application.SetTitle(kAppTitle);
-    Dm = std::make_unique<TDm>();
-    CorvixForm = Application.CreateForm<TCorvixForm>();
+    DialogImages = std::make_unique<TDialogImages>();
+    MainForm = Application.CreateForm<TMainForm>();
     Application.Run();
   } catch (const std::exception& error) {
     Application.HandleException(error);
   }
   // The forms go while the option store still exists; then the modules, in reverse order.
   Application.DestroyForms();
-  CorvixForm = nullptr;
+  MainForm = nullptr;
   instances.Release();  // hot keys and icon are gone: a new start may run
-  Dm.reset();
+  DialogImages.reset();
   FreeSnaps();
-  OptionConfigure.reset();
+  OptionStore.reset();
   AppPath.clear();
   CoUninitialize();
   return 0;

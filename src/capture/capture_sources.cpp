@@ -3,15 +3,15 @@
 #include "capture/region_overlay.h"
 #include "toolkit/scope_exit.h"
 
-std::unique_ptr<TScreenSnap> ScreenSnap;
-std::unique_ptr<TActiveFormSnap> ActiveFormSnap;
-std::unique_ptr<TCustomSnap> CustomSnap;
+std::unique_ptr<TScreenCapture> ScreenCapture;
+std::unique_ptr<TActiveWindowCapture> ActiveWindowCapture;
+std::unique_ptr<TRegionCapture> RegionCapture;
 
-TBaseSnap::TBaseSnap() : FScreenDC(GetDC(nullptr)) {}
+TCaptureSource::TCaptureSource() : FScreenDC(GetDC(nullptr)) {}
 
-TBaseSnap::~TBaseSnap() { ReleaseDC(nullptr, FScreenDC); }
+TCaptureSource::~TCaptureSource() { ReleaseDC(nullptr, FScreenDC); }
 
-void TBaseSnap::SnapRect(const Rect& rect) {
+void TCaptureSource::SnapRect(const Rect& rect) {
   FBitmap.SetSize(rect.Width(), rect.Height());
   FBitmap.CopyFrom(FScreenDC, rect.Left, rect.Top);
 }
@@ -23,10 +23,10 @@ Rect VirtualDesktop() {
   return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-TScreenSnap::TScreenSnap() { FRect = DesktopRect(); }
+TScreenCapture::TScreenCapture() { FRect = DesktopRect(); }
 
 // The desktop as it is now: monitors and resolutions change while the program runs.
-HBITMAP TScreenSnap::Snap() {
+HBITMAP TScreenCapture::Snap() {
   FRect = DesktopRect();
   SnapRect(FRect);
   return FBitmap.Handle();
@@ -58,7 +58,7 @@ bool VisibleWindowRect(HWND window, RECT& rect) {
 
 }  // namespace
 
-HBITMAP TActiveFormSnap::Snap() {
+HBITMAP TActiveWindowCapture::Snap() {
   HWND window = GetForegroundWindow();
   RECT outer;
   if (!window || !VisibleWindowRect(window, outer) || outer.right <= outer.left || outer.bottom <= outer.top)
@@ -68,14 +68,14 @@ HBITMAP TActiveFormSnap::Snap() {
   return FBitmap.Handle();
 }
 
-HBITMAP TCustomSnap::Snap() {
+HBITMAP TRegionCapture::Snap() {
   // The desktop as it stood at the key press, before the overlay covers it.
-  TScreenSnap::Snap();
+  TScreenCapture::Snap();
   // The overlay covers exactly the rectangle the picture was taken from.
-  auto overlay = std::make_unique<TCustomSnapForm>(FRect);
+  auto overlay = std::make_unique<TRegionOverlay>(FRect);
   const ScopeExit freeOverlay([&] { overlay->Destroy(); });  // also when an error leaves this function
   overlay->Create();
-  CustomSnapForm = overlay.get();
+  RegionOverlay = overlay.get();
 
   if (overlay->ShowSnap(FBitmap.Handle()) != mrOk) return nullptr;
   FBitmap.Assign(overlay->SelectBitmap());
@@ -83,19 +83,19 @@ HBITMAP TCustomSnap::Snap() {
 }
 
 void CreateSnaps() {
-  ScreenSnap = std::make_unique<TScreenSnap>();
-  ActiveFormSnap = std::make_unique<TActiveFormSnap>();
-  CustomSnap = std::make_unique<TCustomSnap>();
+  ScreenCapture = std::make_unique<TScreenCapture>();
+  ActiveWindowCapture = std::make_unique<TActiveWindowCapture>();
+  RegionCapture = std::make_unique<TRegionCapture>();
 }
 
 void ReleaseSnapPictures() {
-  for (TBaseSnap* source : {static_cast<TBaseSnap*>(ScreenSnap.get()), static_cast<TBaseSnap*>(ActiveFormSnap.get()),
-                            static_cast<TBaseSnap*>(CustomSnap.get())})
+  for (TCaptureSource* source : {static_cast<TCaptureSource*>(ScreenCapture.get()), static_cast<TCaptureSource*>(ActiveWindowCapture.get()),
+                            static_cast<TCaptureSource*>(RegionCapture.get())})
     if (source) source->ReleasePicture();
 }
 
 void FreeSnaps() {
-  ScreenSnap.reset();
-  ActiveFormSnap.reset();
-  CustomSnap.reset();
+  ScreenCapture.reset();
+  ActiveWindowCapture.reset();
+  RegionCapture.reset();
 }

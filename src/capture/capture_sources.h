@@ -10,12 +10,12 @@
 #include "capture/sizer_geometry.h"
 #include "capture/snap_bitmap.h"
 
-class TBaseSnap {
+class TCaptureSource {
  public:
-  TBaseSnap();
-  virtual ~TBaseSnap();
-  TBaseSnap(const TBaseSnap&) = delete;
-  TBaseSnap& operator=(const TBaseSnap&) = delete;
+  TCaptureSource();
+  virtual ~TCaptureSource();
+  TCaptureSource(const TCaptureSource&) = delete;
+  TCaptureSource& operator=(const TCaptureSource&) = delete;
 
   // Copies a screen rectangle into the picture with one block transfer.
   virtual void SnapRect(const Rect& rect);
@@ -31,19 +31,19 @@ class TBaseSnap {
   Rect FRect;
 };
 
-class TScreenSnap : public TBaseSnap {
+class TScreenCapture : public TCaptureSource {
  public:
-  TScreenSnap();
+  TScreenCapture();
   HBITMAP Snap() override;
 };
 
-class TCustomSnap : public TScreenSnap {
+class TRegionCapture : public TScreenCapture {
  public:
   // Freezes the desktop, lets the user mark a region on it; null when the user cancels.
   HBITMAP Snap() override;
 };
 
-class TActiveFormSnap : public TBaseSnap {
+class TActiveWindowCapture : public TCaptureSource {
  public:
   // The foreground window's outer rectangle as the user sees it (without the invisible resize
   // borders the desktop window manager adds); null when there is no foreground window or its
@@ -59,9 +59,9 @@ Rect VirtualDesktop();
 using DesktopRectSource = Rect (*)();
 extern DesktopRectSource DesktopRect;
 
-extern std::unique_ptr<TScreenSnap> ScreenSnap;
-extern std::unique_ptr<TActiveFormSnap> ActiveFormSnap;
-extern std::unique_ptr<TCustomSnap> CustomSnap;
+extern std::unique_ptr<TScreenCapture> ScreenCapture;
+extern std::unique_ptr<TActiveWindowCapture> ActiveWindowCapture;
+extern std::unique_ptr<TRegionCapture> RegionCapture;
 
 // Start-up makes them in this order; exit frees them in the same order.
 void CreateSnaps();

@@ -7,7 +7,7 @@
 #include "capture/capture_sources.h"
 #include "toolkit/error.h"
 
-TCustomSnapForm* CustomSnapForm = nullptr;
+TRegionOverlay* RegionOverlay = nullptr;
 TSizerControl* SizerControl = nullptr;
 
 namespace {
@@ -22,22 +22,22 @@ void DrawBoxFrame(HDC dc, const Rect& frame) {
 
 }  // namespace
 
-// ---- TCustomSnapForm
+// ---- TRegionOverlay
 
-TCustomSnapForm::TCustomSnapForm() : TCustomSnapForm(VirtualDesktop()) {}
+TRegionOverlay::TRegionOverlay() : TRegionOverlay(VirtualDesktop()) {}
 
-TCustomSnapForm::TCustomSnapForm(const Rect& desktop) : FDesktop(desktop) {}
+TRegionOverlay::TRegionOverlay(const Rect& desktop) : FDesktop(desktop) {}
 
-TCustomSnapForm::~TCustomSnapForm() {
+TRegionOverlay::~TRegionOverlay() {
   if (FSnapDc) SelectObject(FSnapDc.get(), FSnapDcOld);
 }
 
-FormBounds TCustomSnapForm::Bounds() const {
+FormBounds TRegionOverlay::Bounds() const {
   // The whole desktop: on several monitors every pixel stays where it was.
   return {FDesktop.Left, FDesktop.Top, FDesktop.Width(), FDesktop.Height()};
 }
 
-int TCustomSnapForm::ShowSnap(HBITMAP snapBitmap) {
+int TRegionOverlay::ShowSnap(HBITMAP snapBitmap) {
   FSnapBitmap = snapBitmap;
   FSnapDc.reset(CreateCompatibleDC(nullptr));
   FSnapDcOld = SelectObject(FSnapDc.get(), FSnapBitmap);
@@ -56,17 +56,17 @@ int TCustomSnapForm::ShowSnap(HBITMAP snapBitmap) {
   return result;
 }
 
-void TCustomSnapForm::FormDestroy() {
+void TRegionOverlay::FormDestroy() {
   FSelectBitmap.reset();
   FSizeLabel.reset();
   FMagnifier.reset();
   if (FSizer) DestroyWindow(FSizer->Handle());
   FSizer.reset();
   SizerControl = nullptr;
-  if (CustomSnapForm == this) CustomSnapForm = nullptr;
+  if (RegionOverlay == this) RegionOverlay = nullptr;
 }
 
-void TCustomSnapForm::AcceptSelection() {
+void TRegionOverlay::AcceptSelection() {
   if (!FSizer) return;
   const Rect inside = SelectionInside(FSizer->BoundsInOwner());
   if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the band yet
@@ -88,7 +88,7 @@ void TCustomSnapForm::AcceptSelection() {
 }
 
 // Esc cancels; with a box, Enter accepts it as a double-click does and the arrows move or size it.
-void TCustomSnapForm::FormKeyDown(WPARAM key) {
+void TRegionOverlay::FormKeyDown(WPARAM key) {
   if (key == VK_ESCAPE) {
     ModalResult = mrCancel;
     return;
@@ -106,7 +106,7 @@ void TCustomSnapForm::FormKeyDown(WPARAM key) {
   if (next != box) MoveWindow(FSizer->Handle(), next.Left, next.Top, next.Width(), next.Height(), TRUE);
 }
 
-void TCustomSnapForm::FormMouseDown(int x, int y) {
+void TRegionOverlay::FormMouseDown(int x, int y) {
   if (FSizer) return;
   if (FMagnifier) FMagnifier->Hide();
   FSizer = std::make_unique<TSizerControl>(*this, x, y);
@@ -115,23 +115,23 @@ void TCustomSnapForm::FormMouseDown(int x, int y) {
   FSizeLabel->Follow(FSizer->BoundsInOwner());
 }
 
-void TCustomSnapForm::BoxChanging(const Rect& proposed, bool sizing) {
+void TRegionOverlay::BoxChanging(const Rect& proposed, bool sizing) {
   if (FSizeLabel) FSizeLabel->Follow(proposed);
   POINT cursor;
   if (sizing && FMagnifier && GetCursorPos(&cursor) && ScreenToClient(Handle(), &cursor))
     FMagnifier->Follow(cursor.x, cursor.y);
 }
 
-void TCustomSnapForm::BoxChanged() {
+void TRegionOverlay::BoxChanged() {
   if (FSizeLabel && FSizer) FSizeLabel->Follow(FSizer->BoundsInOwner());
 }
 
-void TCustomSnapForm::BoxLoopEnded() {
+void TRegionOverlay::BoxLoopEnded() {
   if (FMagnifier) FMagnifier->Hide();
   BoxChanged();
 }
 
-void TCustomSnapForm::FormPaint() {
+void TRegionOverlay::FormPaint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(Handle(), &paint);
   if (FSnapDc) {
@@ -141,7 +141,7 @@ void TCustomSnapForm::FormPaint() {
   EndPaint(Handle(), &paint);
 }
 
-LRESULT TCustomSnapForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TRegionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT:       FormPaint(); return 0;
     case WM_ERASEBKGND:  return 1;  // the picture covers everything
@@ -159,7 +159,7 @@ LRESULT TCustomSnapForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 
 // ---- TSizerControl
 
-TSizerControl::TSizerControl(TCustomSnapForm& owner, int x, int y) : owner_(owner) {
+TSizerControl::TSizerControl(TRegionOverlay& owner, int x, int y) : owner_(owner) {
   FHitCodes = kGripHitCodes;
   CreateHandle({L"TSizerControl", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, IDC_ARROW, nullptr}, WS_EX_TRANSPARENT,
                WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, L"", {x, y, kStartBoxSize, kStartBoxSize}, owner.Handle());
@@ -270,5 +270,5 @@ void TSizerControl::Paint() {
 }
 
 void TSizerControl::SizerDblClick() {
-  if (CustomSnapForm) CustomSnapForm->AcceptSelection();
+  if (RegionOverlay) RegionOverlay->AcceptSelection();
 }

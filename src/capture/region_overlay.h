@@ -12,12 +12,12 @@
 
 class TSizerControl;
 
-class TCustomSnapForm : public TForm {
+class TRegionOverlay : public TForm {
  public:
   // Over the whole virtual desktop, or over the given rectangle of the screen.
-  TCustomSnapForm();
-  explicit TCustomSnapForm(const Rect& desktop);
-  ~TCustomSnapForm() override;
+  TRegionOverlay();
+  explicit TRegionOverlay(const Rect& desktop);
+  ~TRegionOverlay() override;
 
   // Shows the picture (borrowed; its top-left is the virtual desktop's) and runs modally: mrOk
   // once a region is accepted, mrCancel after Esc or a close request.
@@ -67,7 +67,7 @@ class TCustomSnapForm : public TForm {
 // own loops; its inside shows the frozen picture under it.
 class TSizerControl : public TWinControl {
  public:
-  TSizerControl(TCustomSnapForm& owner, int x, int y);
+  TSizerControl(TRegionOverlay& owner, int x, int y);
   // The box in overlay client coordinates.
   Rect BoundsInOwner() const;
 
@@ -84,7 +84,7 @@ class TSizerControl : public TWinControl {
   void Paint();
   void SizerDblClick();
 
-  TCustomSnapForm& owner_;
+  TRegionOverlay& owner_;
   std::array<Rect, 8> FGrips{};
   std::array<int32_t, 8> FHitCodes{};
   Rect FFrameRect;
@@ -92,5 +92,5 @@ class TSizerControl : public TWinControl {
 };
 
 // The live overlay and its box; only one of each exists at a time.
-extern TCustomSnapForm* CustomSnapForm;
+extern TRegionOverlay* RegionOverlay;
 extern TSizerControl* SizerControl;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/image_files.h"
+#include "common/system_error.h"
 #include "toolkit/error.h"
 
 TSnapBitmap::TSnapBitmap() : dc_(CreateCompatibleDC(nullptr)) {}

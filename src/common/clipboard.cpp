@@ -3,8 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "common/bitmap_pixels.h"
 #include "common/png_encoding.h"
-#include "common/image_files.h"
+#include "common/system_error.h"
 #include "toolkit/error.h"
 #include "toolkit/scope_exit.h"
 
@@ -42,9 +43,11 @@ void TClipboardPicture::Put(HBITMAP bitmap) {
   std::vector<uint8_t> rows;
   PixelView view;
   try {
-    view = BitmapPixels(bitmap);
-    rows.assign(view.Pixels, view.Pixels + view.Stride * static_cast<size_t>(view.Height));
-    view.Pixels = rows.data();
+    view = BitmapPixels(bitmap, rows);
+    if (view.Pixels != rows.data()) {  // the bitmap's own: copied, since the next capture draws on it
+      rows.assign(view.Pixels, view.Pixels + view.Stride * static_cast<size_t>(view.Height));
+      view.Pixels = rows.data();
+    }
   } catch (const std::bad_alloc&) {
     CannotCopy(ERROR_NOT_ENOUGH_MEMORY);
   }

@@ -1,6 +1,5 @@
-#include "common/image_files.h"
+#include "common/hotkey_field.h"
 
-#include "common/app_title.h"
 #include "common/hotkey_text.h"
 
 namespace {
@@ -15,8 +14,4 @@ std::wstring PressedKeysText() { return HeldKeysText(IsHeld); }
 void ShowPressedKeys(HWND edit, WPARAM pressedKey) {
   const std::wstring text = KeyDownText(IsHeld, static_cast<int32_t>(pressedKey));
   SetWindowTextW(edit, text.c_str());
-}
-
-bool AskYesNo(HWND owner, const std::wstring& question) {
-  return MessageBoxW(owner, question.c_str(), kAppTitle, MB_ICONQUESTION | MB_YESNO) == IDYES;
 }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "common/image_files.h"
+#include "common/whole_file.h"
 #include "config/ini_values.h"
 #include "toolkit/handles.h"
 #include "toolkit/error.h"

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/image_format.h"
+
 // Its initial values are the defaults, but for the folder, which depends on the program's own.
 struct DefaultOptionRec {
   bool AutoRun = false;                 // start with Windows
@@ -12,7 +14,7 @@ struct DefaultOptionRec {
   bool ExitHint = true;                 // ask before exiting
   std::wstring DefaultFormat = L"000";  // number pattern of automatic names
   std::wstring DefaultDir;              // default save folder
-  uint8_t DefaultImage = 1;             // 0 BMP, 1 JPEG, 2 PNG
+  ImageFormat DefaultImage = ImageFormat::Jpeg;
   std::wstring KeyScreen = L"CTRL+F1";  // hot-key texts: whole screen,
   std::wstring KeyActiveWnd = L"CTRL+F2";  // active window,
   std::wstring KeyCustom = L"CTRL+F3";     // drawn region

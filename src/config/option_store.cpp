@@ -7,20 +7,20 @@
 #include "toolkit/error.h"
 
 std::wstring AppPath;
-std::unique_ptr<TOptionConfigure> OptionConfigure;
+std::unique_ptr<TOptionStore> OptionStore;
 
 void SetAppPath() { AppPath = ExtractFilePath(ProgramFileName()); }
 
-TBaseConfigure::TBaseConfigure(const std::wstring& fileName)
+TIniStore::TIniStore(const std::wstring& fileName)
     : IniFile(std::make_unique<TIniFile>(AppPath + fileName)) {}
 
-TOptionConfigure::TOptionConfigure() : TBaseConfigure(L"Option.ini") {
+TOptionStore::TOptionStore() : TIniStore(L"Option.ini") {
   // The base cannot call the derived Load; the order stays: bind the file, load, decode.
   Load();
   DecodeHotKeys();
 }
 
-void TOptionConfigure::Load() {
+void TOptionStore::Load() {
   namespace K = OptionKeys;
   const DefaultOptionRec defaults = DefaultOptions(AppPath);
   const TIniFile& ini = *IniFile;
@@ -31,7 +31,8 @@ void TOptionConfigure::Load() {
   Option.DefaultDir = ini.ReadString(K::Section, K::DefaultDir, defaults.DefaultDir);
   Option.DefaultFormat = ini.ReadString(K::Section, K::DefaultFormat, defaults.DefaultFormat);
   // Only the low 8 bits count: 257 reads as 1, -1 as 255.
-  Option.DefaultImage = static_cast<uint8_t>(ini.ReadInteger(K::Section, K::DefaultImage, defaults.DefaultImage));
+  Option.DefaultImage = static_cast<ImageFormat>(
+      ini.ReadInteger(K::Section, K::DefaultImage, static_cast<int>(defaults.DefaultImage)) & 0xFF);
   Option.KeyScreen = ini.ReadString(K::Section, K::KeyScreen, defaults.KeyScreen);
   Option.KeyActiveWnd = ini.ReadString(K::Section, K::KeyActiveWnd, defaults.KeyActiveWnd);
   Option.KeyCustom = ini.ReadString(K::Section, K::KeyCustom, defaults.KeyCustom);
@@ -39,18 +40,18 @@ void TOptionConfigure::Load() {
   Option.SavedTip = ini.ReadBool(K::Section, K::SavedTip, defaults.SavedTip);
 }
 
-void TOptionConfigure::SetOptions(const DefaultOptionRec& option) {
+void TOptionStore::SetOptions(const DefaultOptionRec& option) {
   Option = option;
   DecodeHotKeys();
 }
 
-void TOptionConfigure::DecodeHotKeys() {
+void TOptionStore::DecodeHotKeys() {
   HotKeys[0] = TextToHotKey(Option.KeyScreen);
   HotKeys[1] = TextToHotKey(Option.KeyActiveWnd);
   HotKeys[2] = TextToHotKey(Option.KeyCustom);
 }
 
-void TOptionConfigure::Save() {
+void TOptionStore::Save() {
   namespace K = OptionKeys;
   TIniFile& ini = *IniFile;
   // A file the user marked read-only stays exactly as it is.
@@ -66,7 +67,7 @@ void TOptionConfigure::Save() {
   ini.WriteBool(K::Section, K::ExitHint, Option.ExitHint);
   ini.WriteString(K::Section, K::DefaultDir, Option.DefaultDir);
   ini.WriteString(K::Section, K::DefaultFormat, Option.DefaultFormat);
-  ini.WriteInteger(K::Section, K::DefaultImage, Option.DefaultImage);
+  ini.WriteInteger(K::Section, K::DefaultImage, static_cast<int>(Option.DefaultImage));
   ini.WriteString(K::Section, K::KeyScreen, Option.KeyScreen);
   ini.WriteString(K::Section, K::KeyActiveWnd, Option.KeyActiveWnd);
   ini.WriteString(K::Section, K::KeyCustom, Option.KeyCustom);

@@ -14,20 +14,20 @@ extern std::wstring AppPath;
 void SetAppPath();
 
 // A store bound to one INI file in the program folder.
-class TBaseConfigure {
+class TIniStore {
  public:
-  explicit TBaseConfigure(const std::wstring& fileName);
-  virtual ~TBaseConfigure() = default;
+  explicit TIniStore(const std::wstring& fileName);
+  virtual ~TIniStore() = default;
   virtual void Load() = 0;
 
  protected:
   std::unique_ptr<TIniFile> IniFile;
 };
 
-class TOptionConfigure : public TBaseConfigure {
+class TOptionStore : public TIniStore {
  public:
   // Binds Option.ini, loads it (or the defaults) and decodes the hot keys.
-  TOptionConfigure();
+  TOptionStore();
 
   DefaultOptionRec Option;
   // Decoded hot keys: 0 whole screen (KeyScreen), 1 active window (KeyActiveWnd), 2 region (KeyCustom).
@@ -44,4 +44,4 @@ class TOptionConfigure : public TBaseConfigure {
   void Save();
 };
 
-extern std::unique_ptr<TOptionConfigure> OptionConfigure;
+extern std::unique_ptr<TOptionStore> OptionStore;

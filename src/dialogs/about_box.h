@@ -3,10 +3,10 @@
 
 #include "dialogs/modal_dialog.h"
 
-class TVersionDialog : public TBaseDialogForm {
+class TAboutBox : public TModalDialog {
  public:
-  TVersionDialog();
-  HWND Label1 = nullptr, Label2 = nullptr, Label3 = nullptr, Bevel1 = nullptr, b_Ok = nullptr;
+  TAboutBox();
+  HWND TitleLabel = nullptr, ProductLabel = nullptr, VersionLabel = nullptr, Rule = nullptr, OkButton = nullptr;
 
  protected:
   const wchar_t* ClassName() const override { return L"TVersionDialog"; }
@@ -22,4 +22,4 @@ class TVersionDialog : public TBaseDialogForm {
 };
 
 // The about box while one is open.
-extern TVersionDialog* VersionDialog;
+extern TAboutBox* AboutBox;

@@ -1,4 +1,4 @@
-// The dialogs' image lists, made once at start-up.
+// The dialogs' images, made once at start-up.
 #pragma once
 
 #include <windows.h>
@@ -6,13 +6,14 @@
 
 #include <memory>
 
-class TDm {
+class TDialogImages {
  public:
-  TDm();
-  ~TDm();
-  TDm(const TDm&) = delete;
-  TDm& operator=(const TDm&) = delete;
-  HIMAGELIST IL16 = nullptr, IL24 = nullptr, IL32 = nullptr;  // IL24 image 0: wrench and screwdriver
+  TDialogImages();
+  ~TDialogImages();
+  TDialogImages(const TDialogImages&) = delete;
+  TDialogImages& operator=(const TDialogImages&) = delete;
+  // The options dialog's page icons, 24 pixels: image 0, a crossed wrench and screwdriver.
+  HIMAGELIST PageIcons = nullptr;
 };
 
-extern std::unique_ptr<TDm> Dm;
+extern std::unique_ptr<TDialogImages> DialogImages;

@@ -12,7 +12,7 @@ bool IsDroppedList(HWND focus) {
 }
 }  // namespace
 
-void TBaseDialogForm::Create() {
+void TModalDialog::Create() {
   {
     const DpiScope scope(dpi_);
     font_ = SongTiFont(12);
@@ -30,7 +30,7 @@ void TBaseDialogForm::Create() {
   SetWindowPos(Handle(), nullptr, place.Left, place.Top, place.Width, place.Height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-FormBounds TBaseDialogForm::Bounds() const {
+FormBounds TModalDialog::Bounds() const {
   const SIZE client = ClientSize();
   RECT r{0, 0, Scale(client.cx), Scale(client.cy)};
   AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
@@ -41,7 +41,7 @@ FormBounds TBaseDialogForm::Bounds() const {
           height};
 }
 
-void TBaseDialogForm::FormKeyDown(WPARAM key) {
+void TModalDialog::FormKeyDown(WPARAM key) {
   if (key == VK_RETURN) {
     HWND focus = GetFocus();
     wchar_t className[16] = {};
@@ -56,7 +56,7 @@ void TBaseDialogForm::FormKeyDown(WPARAM key) {
   }
 }
 
-bool TBaseDialogForm::PreTranslate(MSG& message) {
+bool TModalDialog::PreTranslate(MSG& message) {
   if (message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE) &&
       IsDroppedList(GetFocus()))
     return false;
@@ -72,7 +72,7 @@ bool TBaseDialogForm::PreTranslate(MSG& message) {
   return IsDialogMessageW(Handle(), &message);
 }
 
-LRESULT TBaseDialogForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const DpiScope scope(dpi_);  // whatever the dialog makes or draws, it does at its own DPI
   switch (message) {
     case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
@@ -90,7 +90,7 @@ LRESULT TBaseDialogForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
 // Moved to a monitor of another DPI (or the scale changed): the dialog takes the rectangle the
 // system suggests, and its controls and fonts are made again at the new DPI. Should that fail
 // half-way, the dialog ends as if cancelled (nothing it shows could be trusted) and says why.
-void TBaseDialogForm::WMDpiChanged(int dpi, const RECT& suggested) {
+void TModalDialog::WMDpiChanged(int dpi, const RECT& suggested) {
   if (dpi <= 0) return;
   dpi_ = dpi;
   const DpiScope scope(dpi_);
@@ -105,7 +105,7 @@ void TBaseDialogForm::WMDpiChanged(int dpi, const RECT& suggested) {
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void TBaseDialogForm::Relayout() {
+void TModalDialog::Relayout() {
   // Each control's owner, if any, sees its window go (WM_NCDESTROY) and lets go of it; then the
   // fonts they used can go too.
   while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);

@@ -6,7 +6,7 @@
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 
-class TBaseDialogForm : public TForm {
+class TModalDialog : public TForm {
  public:
   // Makes the dialog at the DPI of the monitor it appears on.
   void Create();

@@ -7,13 +7,14 @@
 #include "common/app_title.h"
 #include "common/hotkey_text.h"
 #include "common/paths.h"
-#include "common/image_files.h"
+#include "common/hotkey_field.h"
+#include "common/image_format.h"
 #include "config/option_store.h"
 #include "dialogs/folder_picker.h"
 #include "dialogs/dialog_images.h"
 #include "toolkit/error.h"
 
-TOptionDialog* OptionDialog = nullptr;
+TOptionsDialog* OptionsDialog = nullptr;
 
 namespace {
 
@@ -50,27 +51,27 @@ std::unique_ptr<TPanel> MakePanel(HWND parent, const RECT& place, COLORREF colou
 
 }  // namespace
 
-TOptionDialog::TOptionDialog() = default;
+TOptionsDialog::TOptionsDialog() = default;
 
-void TOptionDialog::MakeFonts() { buttonFont_ = SongTiFont(7, FW_BOLD); }
+void TOptionsDialog::MakeFonts() { buttonFont_ = SongTiFont(7, FW_BOLD); }
 
-TOptionDialog::~TOptionDialog() = default;
+TOptionsDialog::~TOptionsDialog() = default;
 
 // The controls, in their tab order, at their places in pixels at 96 DPI.
-void TOptionDialog::Loaded() {
+void TOptionsDialog::Loaded() {
   HWND dialog = Handle();
-  b_Ok = CreateControl(dialog, L"BUTTON", L"确定(&O)", BS_DEFPUSHBUTTON | WS_TABSTOP, 440, 395, 75, 22, IDOK);
-  b_Cancel = CreateControl(dialog, L"BUTTON", L"取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 520, 395, 75, 22, IDCANCEL);
+  OkButton = CreateControl(dialog, L"BUTTON", L"确定(&O)", BS_DEFPUSHBUTTON | WS_TABSTOP, 440, 395, 75, 22, IDOK);
+  CancelButton = CreateControl(dialog, L"BUTTON", L"取消(&C)", BS_PUSHBUTTON | WS_TABSTOP, 520, 395, 75, 22, IDCANCEL);
 
-  Panel2 = std::make_unique<TPanel>(dialog, 3, 3, 153, 386, GetSysColor(COLOR_BTNFACE), TPanel::Framed);
-  const RECT treePlace = Panel2->Inside();
-  tv_Item = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_SHOWSELALWAYS,
+  treePanel_ = std::make_unique<TPanel>(dialog, 3, 3, 153, 386, GetSysColor(COLOR_BTNFACE), TPanel::Framed);
+  const RECT treePlace = treePanel_->Inside();
+  PageTree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_SHOWSELALWAYS,
                             treePlace.left + 2, treePlace.top + 2, treePlace.right - treePlace.left - 4,
-                            treePlace.bottom - treePlace.top - 4, Panel2->Handle(),
-                            reinterpret_cast<HMENU>(ID_TREE), Application.Instance(), nullptr);
-  SendMessageW(tv_Item, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
-  if (Dm) TreeView_SetImageList(tv_Item, Dm->IL24, TVSIL_NORMAL);
-  TreeView_SetIndent(tv_Item, 27);
+                            treePlace.bottom - treePlace.top - 4, treePanel_->Handle(),
+                            reinterpret_cast<HMENU>(ID_PAGE_TREE), Application.Instance(), nullptr);
+  SendMessageW(PageTree, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+  if (DialogImages) TreeView_SetImageList(PageTree, DialogImages->PageIcons, TVSIL_NORMAL);
+  TreeView_SetIndent(PageTree, 27);
   TVINSERTSTRUCTW item{};
   item.hParent = TVI_ROOT;
   item.hInsertAfter = TVI_LAST;
@@ -79,83 +80,83 @@ void TOptionDialog::Loaded() {
   item.item.pszText = defaultSettings;
   item.item.iImage = item.item.iSelectedImage = 0;
   item.item.lParam = 0;  // the notebook page it opens
-  TreeView_InsertItem(tv_Item, &item);
+  TreeView_InsertItem(PageTree, &item);
 
-  Panel3 = std::make_unique<TPanel>(dialog, 158, 3, 448, 386, GetSysColor(COLOR_BTNFACE), TPanel::Framed);
-  const RECT inside3 = Panel3->Inside();
-  Panel4 = MakePanel(Panel3->Handle(), {inside3.left, inside3.top, inside3.right, inside3.top + Scale(51)},
+  pagePanel_ = std::make_unique<TPanel>(dialog, 158, 3, 448, 386, GetSysColor(COLOR_BTNFACE), TPanel::Framed);
+  const RECT inside3 = pagePanel_->Inside();
+  headerPanel_ = MakePanel(pagePanel_->Handle(), {inside3.left, inside3.top, inside3.right, inside3.top + Scale(51)},
                      kHeaderColour, TPanel::None);
-  Panel4->TextColour = RGB(255, 255, 255);
-  i_Head = CreateControl(Panel4->Handle(), L"STATIC", L"", SS_BITMAP, 7, 7, 25, 25, ID_HEAD);
-  lb_ItemText = CreateControl(Panel4->Handle(), L"STATIC", L"默认设置", SS_LEFT, 40, 8, 120, 14);
-  lb_Head = CreateControl(Panel4->Handle(), L"STATIC", L"设置Corvix的默认行为", SS_LEFT, 40, 24, 386, 23);
-  nb_Pages = MakePanel(Panel3->Handle(), {inside3.left, inside3.top + Scale(51), inside3.right, inside3.bottom},
+  headerPanel_->TextColour = RGB(255, 255, 255);
+  HeaderImage = CreateControl(headerPanel_->Handle(), L"STATIC", L"", SS_BITMAP, 7, 7, 25, 25, ID_HEADER_IMAGE);
+  HeaderTitle = CreateControl(headerPanel_->Handle(), L"STATIC", L"默认设置", SS_LEFT, 40, 8, 120, 14);
+  HeaderText = CreateControl(headerPanel_->Handle(), L"STATIC", L"设置Corvix的默认行为", SS_LEFT, 40, 24, 386, 23);
+  pageHolder_ = MakePanel(pagePanel_->Handle(), {inside3.left, inside3.top + Scale(51), inside3.right, inside3.bottom},
                        kPageColour, TPanel::None);
   RECT page;
-  GetClientRect(nb_Pages->Handle(), &page);
-  Panel5 = MakePanel(nb_Pages->Handle(), page, kPageColour, TPanel::None);
+  GetClientRect(pageHolder_->Handle(), &page);
+  defaultsPage_ = MakePanel(pageHolder_->Handle(), page, kPageColour, TPanel::None);
 
   // Page 0; the group boxes' controls sit on the page at the group's place plus their own.
-  HWND p = Panel5->Handle();
-  c_AutoRun = CreateControl(p, L"BUTTON", L"开机后自动运行截屏工具", kCheckBox, 16, 11, 161, 17, ID_AUTORUN);
-  c_MinTray = CreateControl(p, L"BUTTON", L"启动后最小化到系统托盘区", kCheckBox, 16, 35, 169, 17, ID_MINTRAY);
-  Panel5->Groups.push_back({{16, 153, 16 + 417, 153 + 60}, L"项目默认保存目录"});
-  e_DefaultFolder = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 16 + 8, 153 + 24, 369, 20,
-                                  ID_DEFAULTFOLDER);
-  b_OpenDir = CreateControl(p, L"BUTTON", L"...", BS_PUSHBUTTON | WS_TABSTOP, 16 + 382, 153 + 21, 22, 24, ID_OPENDIR);
-  SendMessageW(b_OpenDir, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
-  c_AutoSave = CreateControl(p, L"BUTTON", L"自动保存截屏图片", kCheckBox, 16, 59, 121, 17, ID_AUTOSAVE);
-  cbx_SaveExt = CreateControl(p, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 131, 128, 102, 200,
-                              ID_SAVEEXT);
-  for (const wchar_t* format : {L"bmp图片格式", L"jpg图片格式", L"png图片格式"})
-    SendMessageW(cbx_SaveExt, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format));
-  Panel5->Groups.push_back({{16, 221, 16 + 417, 221 + 103}, L"默认快捷键设置"});
+  HWND p = defaultsPage_->Handle();
+  AutoRunBox = CreateControl(p, L"BUTTON", L"开机后自动运行截屏工具", kCheckBox, 16, 11, 161, 17, ID_AUTORUN);
+  MinimiseToTrayBox = CreateControl(p, L"BUTTON", L"启动后最小化到系统托盘区", kCheckBox, 16, 35, 169, 17, ID_MINIMISE_TO_TRAY);
+  defaultsPage_->Groups.push_back({{16, 153, 16 + 417, 153 + 60}, L"项目默认保存目录"});
+  SaveFolderField = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 16 + 8, 153 + 24, 369, 20,
+                                  ID_SAVE_FOLDER);
+  BrowseFolderButton = CreateControl(p, L"BUTTON", L"...", BS_PUSHBUTTON | WS_TABSTOP, 16 + 382, 153 + 21, 22, 24, ID_BROWSE_FOLDER);
+  SendMessageW(BrowseFolderButton, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
+  AutoSaveBox = CreateControl(p, L"BUTTON", L"自动保存截屏图片", kCheckBox, 16, 59, 121, 17, ID_AUTOSAVE);
+  ImageFormatList = CreateControl(p, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 131, 128, 102, 200,
+                              ID_IMAGE_FORMAT);
+  for (const ImageFormatRow& format : kImageFormats)
+    SendMessageW(ImageFormatList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format.ListCaption));
+  defaultsPage_->Groups.push_back({{16, 221, 16 + 417, 221 + 103}, L"默认快捷键设置"});
   CreateControl(p, L"STATIC", L"全屏截屏", SS_LEFT, 16 + 32, 221 + 24, 78, 14);
   CreateControl(p, L"STATIC", L"活动窗口截屏", SS_LEFT, 16 + 32, 221 + 48, 78, 14);
   CreateControl(p, L"STATIC", L"选择区域截屏", SS_LEFT, 16 + 32, 221 + 72, 78, 14);
-  e_Screen_Key = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 19, 121, 20, ID_SCREEN_KEY);
-  e_Active_Key = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 43, 121, 20, ID_ACTIVE_KEY);
-  e_Select_Key = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 67, 121, 20, ID_SELECT_KEY);
+  ScreenKeyField = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 19, 121, 20, ID_SCREEN_KEY);
+  ActiveWindowKeyField = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 43, 121, 20, ID_ACTIVE_KEY);
+  RegionKeyField = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 67, 121, 20, ID_REGION_KEY);
   CreateControl(p, L"STATIC", L"默认保存文件名格式", SS_LEFT, 16, 108, 112, 14);
-  e_defaultFile = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 131, 103, 102, 20,
-                                ID_DEFAULTFILE);
+  NamePatternField = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 131, 103, 102, 20,
+                                ID_NAME_PATTERN);
   CreateControl(p, L"STATIC", L"默认保存的图片格式", SS_LEFT, 16, 132, 112, 14);
-  c_ExitHint = CreateControl(p, L"BUTTON", L"退出提示用户", kCheckBox, 16, 83, 97, 17, ID_EXITHINT);
+  ExitQuestionBox = CreateControl(p, L"BUTTON", L"退出提示用户", kCheckBox, 16, 83, 97, 17, ID_EXIT_QUESTION);
   // What becomes of each picture besides its file: a second column beside the first four.
-  c_Clipboard = CreateControl(p, L"BUTTON", L"复制到剪贴板", kCheckBox, 248, 11, 97, 17, ID_CLIPBOARD);
-  c_SavedTip = CreateControl(p, L"BUTTON", L"保存后提示", kCheckBox, 248, 35, 97, 17, ID_SAVEDTIP);
+  ClipboardBox = CreateControl(p, L"BUTTON", L"复制到剪贴板", kCheckBox, 248, 11, 97, 17, ID_CLIPBOARD);
+  SavedTipBox = CreateControl(p, L"BUTTON", L"保存后提示", kCheckBox, 248, 35, 97, 17, ID_SAVED_TIP);
 }
 
 // What the user has entered so far stays, as does the focus: the folder as typed, each hot-key
 // field's last whole combination.
-void TOptionDialog::Relayout() {
+void TOptionsDialog::Relayout() {
   const DefaultOptionRec shown = ControlsToRecord();
-  const std::wstring folder = WindowTextOf(e_DefaultFolder);
+  const std::wstring folder = WindowTextOf(SaveFolderField);
   const int focused = GetDlgCtrlID(GetFocus());
-  SetStaticBitmap(i_Head, UniqueBitmap(), headImage_);  // the picture control hands back any copy it made
-  TBaseDialogForm::Relayout();
+  SetStaticBitmap(HeaderImage, UniqueBitmap(), headImage_);  // the picture control hands back any copy it made
+  TModalDialog::Relayout();
   ShowRecord(shown);
-  SetWindowTextW(e_DefaultFolder, folder.c_str());
+  SetWindowTextW(SaveFolderField, folder.c_str());
   ShowFirstPage();
   if (focused > 0)
     if (HWND control = FindDescendant(Handle(), focused)) SetFocus(control);
 }
 
-void TOptionDialog::FormCreate() {
+void TOptionsDialog::FormCreate() {
   OptionsToControls();
   ShowFirstPage();
 }
 
-void TOptionDialog::ShowFirstPage() {
-  TreeView_SelectItem(tv_Item, TreeView_GetRoot(tv_Item));
-  tv_ItemChange();
+void TOptionsDialog::ShowFirstPage() {
+  TreeView_SelectItem(PageTree, TreeView_GetRoot(PageTree));
+  PageChosen();
 }
 
-void TOptionDialog::FormShow() { SetFocus(tv_Item); }
+void TOptionsDialog::FormShow() { SetFocus(PageTree); }
 
 // OK saves only keys that can be registered: a combination another program holds is named, and
 // the dialog stays open on its field.
-void TOptionDialog::FormCloseQuery(bool& canClose) {
+void TOptionsDialog::FormCloseQuery(bool& canClose) {
   canClose = true;
   if (ModalResult != mrOk) return;
   const DefaultOptionRec option = ControlsToRecord();
@@ -169,42 +170,45 @@ void TOptionDialog::FormCloseQuery(bool& canClose) {
     canClose = false;
     return;
   }
-  OptionConfigure->SetOptions(option);
-  OptionConfigure->Save();
+  OptionStore->SetOptions(option);
+  OptionStore->Save();
 }
 
-void TOptionDialog::FormDestroy() {
-  SetStaticBitmap(i_Head, UniqueBitmap(), headImage_);
-  OptionDialog = nullptr;
+void TOptionsDialog::FormDestroy() {
+  SetStaticBitmap(HeaderImage, UniqueBitmap(), headImage_);
+  OptionsDialog = nullptr;
 }
 
-void TOptionDialog::OptionsToControls() { ShowRecord(OptionConfigure->Option); }
+void TOptionsDialog::OptionsToControls() { ShowRecord(OptionStore->Option); }
 
-void TOptionDialog::ShowRecord(const DefaultOptionRec& option) {
-  SetChecked(c_AutoRun, option.AutoRun);
-  SetChecked(c_MinTray, option.Minimize);
-  SetChecked(c_AutoSave, option.AutoSave);
-  SetChecked(c_ExitHint, option.ExitHint);
-  SetChecked(c_Clipboard, option.CopyToClipboard);
-  SetChecked(c_SavedTip, option.SavedTip);
-  SetWindowTextW(e_defaultFile, option.DefaultFormat.c_str());
-  SendMessageW(cbx_SaveExt, CB_SETCURSEL, option.DefaultImage <= 2 ? option.DefaultImage : static_cast<WPARAM>(-1), 0);
-  SetWindowTextW(e_DefaultFolder, option.DefaultDir.c_str());
+void TOptionsDialog::ShowRecord(const DefaultOptionRec& option) {
+  SetChecked(AutoRunBox, option.AutoRun);
+  SetChecked(MinimiseToTrayBox, option.Minimize);
+  SetChecked(AutoSaveBox, option.AutoSave);
+  SetChecked(ExitQuestionBox, option.ExitHint);
+  SetChecked(ClipboardBox, option.CopyToClipboard);
+  SetChecked(SavedTipBox, option.SavedTip);
+  SetWindowTextW(NamePatternField, option.DefaultFormat.c_str());
+  SendMessageW(ImageFormatList, CB_SETCURSEL, static_cast<WPARAM>(ImageFormatIndex(option.DefaultImage)), 0);
+  SetWindowTextW(SaveFolderField, option.DefaultDir.c_str());
   lastKeys_ = {option.KeyScreen, option.KeyActiveWnd, option.KeyCustom};
   for (size_t i = 0; i < lastKeys_.size(); ++i) SetWindowTextW(HotKeyFields()[i], lastKeys_[i].c_str());
 }
 
-DefaultOptionRec TOptionDialog::ControlsToRecord() const {
+DefaultOptionRec TOptionsDialog::ControlsToRecord() const {
   DefaultOptionRec option;
-  option.AutoRun = Checked(c_AutoRun);
-  option.Minimize = Checked(c_MinTray);
-  option.AutoSave = Checked(c_AutoSave);
-  option.ExitHint = Checked(c_ExitHint);
-  option.CopyToClipboard = Checked(c_Clipboard);
-  option.SavedTip = Checked(c_SavedTip);
-  option.DefaultFormat = WindowTextOf(e_defaultFile);
-  option.DefaultImage = static_cast<uint8_t>(SendMessageW(cbx_SaveExt, CB_GETCURSEL, 0, 0) & 0xFF);
-  option.DefaultDir = WindowTextOf(e_DefaultFolder);
+  option.AutoRun = Checked(AutoRunBox);
+  option.Minimize = Checked(MinimiseToTrayBox);
+  option.AutoSave = Checked(AutoSaveBox);
+  option.ExitHint = Checked(ExitQuestionBox);
+  option.CopyToClipboard = Checked(ClipboardBox);
+  option.SavedTip = Checked(SavedTipBox);
+  option.DefaultFormat = WindowTextOf(NamePatternField);
+  const LRESULT chosen = SendMessageW(ImageFormatList, CB_GETCURSEL, 0, 0);
+  option.DefaultImage = chosen >= 0 && static_cast<size_t>(chosen) < kImageFormats.size()
+                            ? kImageFormats[static_cast<size_t>(chosen)].Format
+                            : static_cast<ImageFormat>(chosen & 0xFF);
+  option.DefaultDir = WindowTextOf(SaveFolderField);
   while (!option.DefaultDir.empty() && option.DefaultDir.back() == L'\\') option.DefaultDir.pop_back();
   option.KeyScreen = HotKeyFieldText(0);
   option.KeyActiveWnd = HotKeyFieldText(1);
@@ -212,16 +216,16 @@ DefaultOptionRec TOptionDialog::ControlsToRecord() const {
   return option;
 }
 
-void TOptionDialog::tv_ItemChange() {
+void TOptionsDialog::PageChosen() {
   TVITEMW item{};
   item.mask = TVIF_IMAGE | TVIF_PARAM;
-  item.hItem = TreeView_GetSelection(tv_Item);
-  if (!item.hItem || !TreeView_GetItem(tv_Item, &item)) return;
+  item.hItem = TreeView_GetSelection(PageTree);
+  if (!item.hItem || !TreeView_GetItem(PageTree, &item)) return;
   DrawHeadImage(item.iImage);
   // One page exists: page item.lParam is the one shown.
 }
 
-void TOptionDialog::DrawHeadImage(int imageIndex) {
+void TOptionsDialog::DrawHeadImage(int imageIndex) {
   WindowDc screen(nullptr);
   const int size = Scale(25);
   UniqueBitmap image(CreateCompatibleBitmap(screen.get(), size, size));
@@ -230,20 +234,20 @@ void TOptionDialog::DrawHeadImage(int imageIndex) {
   {
     ScopedSelect keep(canvas.get(), image.get());
     RECT all{0, 0, size, size};
-    FillRect(canvas.get(), &all, Panel4->Brush());
-    if (Dm) ImageList_Draw(Dm->IL24, imageIndex, canvas.get(), 0, 0, ILD_NORMAL);
+    FillRect(canvas.get(), &all, headerPanel_->Brush());
+    if (DialogImages) ImageList_Draw(DialogImages->PageIcons, imageIndex, canvas.get(), 0, 0, ILD_NORMAL);
   }
-  SetStaticBitmap(i_Head, std::move(image), headImage_);
+  SetStaticBitmap(HeaderImage, std::move(image), headImage_);
 }
 
-void TOptionDialog::c_MinTrayClick() { SetChecked(c_MinTray, true); }
+void TOptionsDialog::MinimiseToTrayClicked() { SetChecked(MinimiseToTrayBox, true); }
 
-void TOptionDialog::b_OpenDirClick() {
-  std::wstring folder = AbsoluteFolder(WindowTextOf(e_DefaultFolder), AppPath);
-  if (SelectFolder(L"选择默认保存目录", L"", folder)) SetWindowTextW(e_DefaultFolder, folder.c_str());
+void TOptionsDialog::BrowseForFolder() {
+  std::wstring folder = AbsoluteFolder(WindowTextOf(SaveFolderField), AppPath);
+  if (SelectFolder(L"选择默认保存目录", L"", folder)) SetWindowTextW(SaveFolderField, folder.c_str());
 }
 
-int TOptionDialog::HotKeyFieldIndex(HWND window) const {
+int TOptionsDialog::HotKeyFieldIndex(HWND window) const {
   const std::array<HWND, 3> fields = HotKeyFields();
   const auto at = std::find(fields.begin(), fields.end(), window);
   return window && at != fields.end() ? static_cast<int>(at - fields.begin()) : -1;
@@ -251,12 +255,12 @@ int TOptionDialog::HotKeyFieldIndex(HWND window) const {
 
 // A field holding modifiers alone ("CTRL+SHIFT", a combination begun and never finished) stands for
 // the last whole combination it showed; an empty field is a hot key taken away.
-std::wstring TOptionDialog::HotKeyFieldText(int index) const {
+std::wstring TOptionsDialog::HotKeyFieldText(int index) const {
   const std::wstring text = WindowTextOf(HotKeyFields()[static_cast<size_t>(index)]);
   return text.empty() || TextToHotKey(text).Key != 0 ? text : lastKeys_[static_cast<size_t>(index)];
 }
 
-bool TOptionDialog::PreTranslate(MSG& message) {
+bool TOptionsDialog::PreTranslate(MSG& message) {
   // Hot-key fields show the keys pressed in them, Alt combinations included. Tab still moves on, and
   // Enter and Escape close the dialog: none of the three changes the field.
   const int field = HotKeyFieldIndex(message.hwnd);
@@ -269,10 +273,10 @@ bool TOptionDialog::PreTranslate(MSG& message) {
     }
     if (message.message == WM_SYSKEYDOWN || message.message == WM_SYSCHAR) return true;  // no menu accelerators
   }
-  return TBaseDialogForm::PreTranslate(message);
+  return TModalDialog::PreTranslate(message);
 }
 
-LRESULT TOptionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TOptionsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && HIWORD(wParam) == EN_KILLFOCUS) {
     const int field = HotKeyFieldIndex(reinterpret_cast<HWND>(lParam));
     if (field >= 0) SetWindowTextW(HotKeyFields()[static_cast<size_t>(field)], HotKeyFieldText(field).c_str());
@@ -281,13 +285,13 @@ LRESULT TOptionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (LOWORD(wParam)) {
       case IDOK: ModalResult = mrOk; return 0;
       case IDCANCEL: ModalResult = mrCancel; return 0;
-      case ID_MINTRAY: c_MinTrayClick(); return 0;
-      case ID_OPENDIR: b_OpenDirClick(); return 0;
+      case ID_MINIMISE_TO_TRAY: MinimiseToTrayClicked(); return 0;
+      case ID_BROWSE_FOLDER: BrowseForFolder(); return 0;
     }
   }
   if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == TVN_SELCHANGEDW) {
-    tv_ItemChange();
+    PageChosen();
     return 0;
   }
-  return TBaseDialogForm::HandleMessage(message, wParam, lParam);
+  return TModalDialog::HandleMessage(message, wParam, lParam);
 }

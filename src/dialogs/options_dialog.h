@@ -12,20 +12,20 @@
 
 // Control identifiers.
 enum OptionControl {
-  ID_AUTORUN = 101, ID_MINTRAY, ID_AUTOSAVE, ID_EXITHINT, ID_DEFAULTFILE, ID_SAVEEXT, ID_DEFAULTFOLDER, ID_OPENDIR,
-  ID_SCREEN_KEY, ID_ACTIVE_KEY, ID_SELECT_KEY, ID_TREE, ID_HEAD, ID_CLIPBOARD, ID_SAVEDTIP
+  ID_AUTORUN = 101, ID_MINIMISE_TO_TRAY, ID_AUTOSAVE, ID_EXIT_QUESTION, ID_NAME_PATTERN, ID_IMAGE_FORMAT, ID_SAVE_FOLDER, ID_BROWSE_FOLDER,
+  ID_SCREEN_KEY, ID_ACTIVE_KEY, ID_REGION_KEY, ID_PAGE_TREE, ID_HEADER_IMAGE, ID_CLIPBOARD, ID_SAVED_TIP
 };
 
-class TOptionDialog : public TBaseDialogForm {
+class TOptionsDialog : public TModalDialog {
  public:
-  TOptionDialog();
-  ~TOptionDialog() override;
+  TOptionsDialog();
+  ~TOptionsDialog() override;
 
-  HWND b_Ok = nullptr, b_Cancel = nullptr, tv_Item = nullptr, i_Head = nullptr, lb_ItemText = nullptr,
-       lb_Head = nullptr, c_AutoRun = nullptr, c_MinTray = nullptr, c_AutoSave = nullptr, c_ExitHint = nullptr,
-       e_defaultFile = nullptr, cbx_SaveExt = nullptr, e_DefaultFolder = nullptr, b_OpenDir = nullptr,
-       e_Screen_Key = nullptr, e_Active_Key = nullptr, e_Select_Key = nullptr, c_Clipboard = nullptr,
-       c_SavedTip = nullptr;
+  HWND OkButton = nullptr, CancelButton = nullptr, PageTree = nullptr, HeaderImage = nullptr, HeaderTitle = nullptr,
+       HeaderText = nullptr, AutoRunBox = nullptr, MinimiseToTrayBox = nullptr, AutoSaveBox = nullptr, ExitQuestionBox = nullptr,
+       NamePatternField = nullptr, ImageFormatList = nullptr, SaveFolderField = nullptr, BrowseFolderButton = nullptr,
+       ScreenKeyField = nullptr, ActiveWindowKeyField = nullptr, RegionKeyField = nullptr, ClipboardBox = nullptr,
+       SavedTipBox = nullptr;
 
   // Asked on OK before anything is saved: registers the hot keys and gives the first slot another
   // program holds, or -1. Unset: nothing is registered.
@@ -54,21 +54,21 @@ class TOptionDialog : public TBaseDialogForm {
 
  private:
   void ShowFirstPage();
-  void tv_ItemChange();
-  void c_MinTrayClick();
-  void b_OpenDirClick();
+  void PageChosen();
+  void MinimiseToTrayClicked();
+  void BrowseForFolder();
   void DrawHeadImage(int imageIndex);
-  std::array<HWND, 3> HotKeyFields() const { return {e_Screen_Key, e_Active_Key, e_Select_Key}; }
+  std::array<HWND, 3> HotKeyFields() const { return {ScreenKeyField, ActiveWindowKeyField, RegionKeyField}; }
   // Which hot-key field a window is (0, 1, 2), or -1.
   int HotKeyFieldIndex(HWND window) const;
   // What a hot-key field stands for: its text, or the last whole combination it showed.
   std::wstring HotKeyFieldText(int index) const;
 
-  std::unique_ptr<TPanel> Panel2, Panel3, Panel4, nb_Pages, Panel5;
+  std::unique_ptr<TPanel> treePanel_, pagePanel_, headerPanel_, pageHolder_, defaultsPage_;
   UniqueBitmap headImage_;
   std::array<std::wstring, 3> lastKeys_;  // each hot-key field's last whole combination (or empty)
   UniqueFont buttonFont_;
 };
 
 // The options dialog while one is open.
-extern TOptionDialog* OptionDialog;
+extern TOptionsDialog* OptionsDialog;

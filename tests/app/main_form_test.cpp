@@ -15,27 +15,27 @@ std::wstring EntryText(HMENU menu, UINT position) {
   return text;
 }
 
-TEST(CorvixForm, TheTrayMenuHoldsOptionsSeparatorAboutExitWithNoDefault) {
+TEST(MainForm, TheTrayMenuHoldsOptionsSeparatorAboutExitWithNoDefault) {
   TempFolder folder;
   AppPath = folder.WithBackslash();
-  OptionConfigure = std::make_unique<TOptionConfigure>();
+  OptionStore = std::make_unique<TOptionStore>();
   if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
-  auto form = std::make_unique<TCorvixForm>();
+  auto form = std::make_unique<TMainForm>();
   form->Create();
 
-  const UniqueMenu menu = form->PopupMenu.Build();
+  const UniqueMenu menu = form->TrayMenu.Build();
   ASSERT_EQ(GetMenuItemCount(menu.get()), 4);
   EXPECT_EQ(EntryText(menu.get(), 0), L"选项设置(&O)");
   EXPECT_TRUE(GetMenuState(menu.get(), 1, MF_BYPOSITION) & MF_SEPARATOR);
   EXPECT_EQ(EntryText(menu.get(), 2), L"关于");
   EXPECT_EQ(EntryText(menu.get(), 3), L"退出");
   EXPECT_EQ(GetMenuDefaultItem(menu.get(), TRUE, 0), static_cast<UINT>(-1)) << "a double-click would run an entry";
-  EXPECT_EQ(form->TrayIcon->PopupMenu, &form->PopupMenu);
+  EXPECT_EQ(form->TrayIcon->PopupMenu, &form->TrayMenu);
   EXPECT_STREQ(form->TrayIcon->NotifyData().szTip, L"Corvix截屏助手");
   EXPECT_EQ(form->TrayIcon->NotifyData().uTimeout, 60000u);
 
   form->Destroy();
-  OptionConfigure.reset();
+  OptionStore.reset();
   AppPath.clear();
 }
 

@@ -20,7 +20,7 @@ BITMAP Shape(HBITMAP bitmap) {
 }
 
 TEST(SnapBase, TheScreenSourceReusesOneBitmapOfTheVirtualDesktopsSize) {
-  TScreenSnap source;
+  TScreenCapture source;
   HBITMAP first = source.Snap();
   HBITMAP second = source.Snap();
   ASSERT_NE(first, nullptr);
@@ -39,7 +39,7 @@ TEST(SnapBase, TheWindowSourceTakesTheForegroundWindowsOuterRectangle) {
                                 222, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetForegroundWindow(window);
   ASSERT_TRUE(testsupport::WaitFor([&] { return GetForegroundWindow() == window; }, std::chrono::milliseconds(3000)));
-  TActiveFormSnap source;
+  TActiveWindowCapture source;
   HBITMAP picture = source.Snap();
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(Shape(picture).bmWidth, 333);
@@ -55,20 +55,20 @@ TEST(SnapBase, EachCaptureReadsTheDesktopAsItIsNowAndTheOverlayAgrees) {
   DesktopRect = [] { return desktop; };
   const ScopeExit restore([] { DesktopRect = VirtualDesktop; });
   desktop = {0, 0, 640, 400};
-  TScreenSnap screen;
+  TScreenCapture screen;
   EXPECT_EQ(Shape(screen.Snap()).bmWidth, 640);
   desktop = {100, 50, 900, 650};
   const BITMAP shape = Shape(screen.Snap());
   EXPECT_EQ(shape.bmWidth, 800);
   EXPECT_EQ(shape.bmHeight, 600);
 
-  TCustomSnap region;
+  TRegionCapture region;
   RECT covered{};
   std::thread person([&] {
-    testsupport::WaitFor([&] { return CustomSnapForm && CustomSnapForm->Visible(); });
-    if (!CustomSnapForm) return;
-    GetWindowRect(CustomSnapForm->Handle(), &covered);
-    PostMessageW(CustomSnapForm->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    testsupport::WaitFor([&] { return RegionOverlay && RegionOverlay->Visible(); });
+    if (!RegionOverlay) return;
+    GetWindowRect(RegionOverlay->Handle(), &covered);
+    PostMessageW(RegionOverlay->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
   });
   EXPECT_EQ(region.Snap(), nullptr);
   person.join();

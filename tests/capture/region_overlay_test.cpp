@@ -52,9 +52,9 @@ class OverlayTest : public testing::Test {
   // input must end the overlay (Esc, a double-click that accepts). Should it not, the overlay is
   // still closed from outside, so the next test starts clean, and the test fails.
   OverlayRun Run(const std::function<void()>& user) {
-    auto form = std::make_unique<TCustomSnapForm>();
+    auto form = std::make_unique<TRegionOverlay>();
     form->Create();
-    CustomSnapForm = form.get();
+    RegionOverlay = form.get();
     OverlayRun run;
     bool ready = false, endedByScript = false;
     std::thread person([&] {

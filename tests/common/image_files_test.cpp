@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/image_files.h"
+#include "common/whole_file.h"
 #include "support/decode_jpeg.h"
 #include "support/decode_png.h"
 #include "support/temp_folder.h"
@@ -88,7 +89,7 @@ TEST_P(ImageFileTest, BmpHoldsTheBitmapsOwnDepthAndExactRows) {
   const ImageCase c = GetParam();
   const TestBitmap bitmap(c.width, c.height, c.bits);
   const std::filesystem::path path = folder_.Path() / L"picture.jpg";  // the format, not the name, decides
-  SaveBitmapToFile(bitmap.Handle(), 0, path.wstring());
+  ImageFileWriter().Save(bitmap.Handle(), ImageFormat::Bmp, path.wstring());
 
   const std::vector<uint8_t> file = ReadFile(path);
   ASSERT_GE(file.size(), 54u);
@@ -119,7 +120,7 @@ TEST_P(JpegFileTest, JpegDecodesToTheBitmapWithinJpegTolerance) {
   const ImageCase c = GetParam();
   const TestBitmap bitmap(c.width, c.height, c.bits);
   const std::filesystem::path path = folder_.Path() / L"picture.bmp";
-  SaveBitmapToFile(bitmap.Handle(), 1, path.wstring());
+  ImageFileWriter().Save(bitmap.Handle(), ImageFormat::Jpeg, path.wstring());
 
   const DecodedJpeg jpeg = DecodeJpeg(ReadFile(path));
   ASSERT_EQ(jpeg.width, c.width);
@@ -140,7 +141,7 @@ TEST_P(PngFileTest, PngDecodesToExactlyTheBitmap) {
   const ImageCase c = GetParam();
   const TestBitmap bitmap(c.width, c.height, c.bits);
   const std::filesystem::path path = folder_.Path() / L"picture.jpg";  // the format, not the name, decides
-  SaveBitmapToFile(bitmap.Handle(), 2, path.wstring());
+  ImageFileWriter().Save(bitmap.Handle(), ImageFormat::Png, path.wstring());
 
   const DecodedPng png = DecodePng(ReadFile(path));
   ASSERT_TRUE(png.ok);
@@ -182,9 +183,9 @@ class SaveTest : public testing::Test {
 
 TEST_F(SaveTest, TheFolderIsMadeWithItsParentsAndOtherFormatsWriteNothing) {
   const std::filesystem::path deep = folder_.Path() / L"截图" / L"b" / L"c";
-  SaveBitmapToFile(bitmap_.Handle(), 1, (deep / L"001.jpg").wstring());
+  ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, (deep / L"001.jpg").wstring());
   EXPECT_TRUE(std::filesystem::is_regular_file(deep / L"001.jpg"));
-  SaveBitmapToFile(bitmap_.Handle(), 3, (deep / L"002").wstring());
+  ImageFileWriter().Save(bitmap_.Handle(), ImageFormat{3}, (deep / L"002").wstring());
   EXPECT_FALSE(std::filesystem::exists(deep / L"002"));
 }
 
@@ -197,8 +198,8 @@ TEST_F(SaveTest, AScreenCompatibleBitmapComesOutTopSideUp) {
   SetDIBits(screen, bitmap, 0, 23, picture.Pixels(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   const std::filesystem::path jpegPath = folder_.Path() / L"ddb.jpg", bmpPath = folder_.Path() / L"ddb.bmp";
-  SaveBitmapToFile(bitmap, 1, jpegPath.wstring());
-  SaveBitmapToFile(bitmap, 0, bmpPath.wstring());
+  ImageFileWriter().Save(bitmap, ImageFormat::Jpeg, jpegPath.wstring());
+  ImageFileWriter().Save(bitmap, ImageFormat::Bmp, bmpPath.wstring());
   DeleteObject(bitmap);
 
   const DecodedJpeg jpeg = DecodeJpeg(ReadFile(jpegPath));
@@ -220,7 +221,7 @@ TEST_F(SaveTest, AScreenCompatibleBitmapComesOutTopSideUp) {
 TEST_F(SaveTest, AnExistingFileIsReplaced) {
   const std::filesystem::path path = folder_.Path() / L"shot.bmp";
   Touch(path, "old content");
-  SaveBitmapToFile(bitmap_.Handle(), 0, path.wstring());
+  ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Bmp, path.wstring());
   EXPECT_EQ(ReadFile(path)[0], 'B');
 }
 
@@ -240,11 +241,11 @@ void ExpectCannotCreate(const std::function<void()>& save, const std::wstring& p
 TEST_F(SaveTest, APictureWhosePixelsCannotBeReadGivesTheErrorAndWritesNothing) {
   HBITMAP gone = CreateBitmap(8, 6, 1, 32, nullptr);
   DeleteObject(gone);
-  for (uint8_t format : {0, 1, 2}) {
-    const std::filesystem::path path = folder_.Path() / (L"x" + ImageExtension(format));
+  for (const ImageFormatRow& format : kImageFormats) {
+    const std::filesystem::path path = folder_.Path() / (std::wstring(L"x") + format.Extension);
     try {
-      SaveBitmapToFile(gone, format, path.wstring());
-      ADD_FAILURE() << "no error for format " << int{format};
+      ImageFileWriter().Save(gone, format.Format, path.wstring());
+      ADD_FAILURE() << "no error for format " << static_cast<int>(format.Format);
     } catch (const Error& error) {
       EXPECT_EQ(error.Message(), L"Cannot read the picture's pixels");
     }
@@ -255,7 +256,7 @@ TEST_F(SaveTest, APictureWhosePixelsCannotBeReadGivesTheErrorAndWritesNothing) {
 TEST_F(SaveTest, AFolderThatIsAFileGivesTheErrorAndLeavesNothing) {
   Touch(folder_.Path() / L"notafolder");
   const std::wstring path = (folder_.Path() / L"notafolder" / L"001.jpg").wstring();
-  ExpectCannotCreate([&] { SaveBitmapToFile(bitmap_.Handle(), 1, path); }, path);
+  ExpectCannotCreate([&] { ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path); }, path);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1);
 }
 
@@ -266,7 +267,7 @@ TEST_F(SaveTest, AFailedWriteKeepsTheFileThatWasThere) {
     // Another program holds the file open and shares nothing.
     HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ExpectCannotCreate([&] { SaveBitmapToFile(bitmap_.Handle(), 1, path.wstring()); }, path.wstring());
+    ExpectCannotCreate([&] { ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path.wstring()); }, path.wstring());
     CloseHandle(held);
   }
   const std::vector<uint8_t> content = ReadFile(path);
@@ -279,7 +280,7 @@ TEST_F(SaveTest, AFolderStandingAtTheNameGivesTheError) {
   std::filesystem::create_directory(path);
   EXPECT_EQ(GetAutoFileName(folder_.Path().wstring(), L"000", L".jpg"), (folder_.Path() / L"002.jpg").wstring())
       << "a folder takes the name";
-  ExpectCannotCreate([&] { SaveBitmapToFile(bitmap_.Handle(), 1, path.wstring()); }, path.wstring());
+  ExpectCannotCreate([&] { ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path.wstring()); }, path.wstring());
   EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
@@ -311,7 +312,7 @@ TEST_F(AutoNameTest, SavesInARowTakeTheNextNamesAndChangesMadeMeanwhileCount) {
   const std::wstring base = folder_.Path().wstring() + L"\\";
   const auto saveNext = [&] {
     const std::wstring name = Next(L"000", L".jpg");
-    SaveBitmapToFile(bitmap.Handle(), 1, name);
+    ImageFileWriter().Save(bitmap.Handle(), ImageFormat::Jpeg, name);
     return name;
   };
   EXPECT_EQ(saveNext(), base + L"001.jpg");
@@ -334,7 +335,7 @@ TEST_F(AutoNameTest, AnAutomaticSaveNeverReplacesAFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1) << "a temporary file was left";
   TestBitmap bitmap(4, 3, 32);
   AutoNameSearch search(folder_.Path().wstring(), L"000", L".jpg");
-  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, search),
+  EXPECT_EQ(ImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, search),
             (folder_.Path() / L"002.jpg").wstring());
 }
 
@@ -358,13 +359,13 @@ TEST_F(AutoNameTest, TheSearchBesideTheEncodingKeepsALaterFileAndRaisesItsError)
   TestBitmap bitmap(4, 3, 32);
   AutoNameSearch search(folder_.Path().wstring(), L"000", L".jpg");
   Touch(folder_.Path() / L"001.jpg", "came meanwhile");
-  EXPECT_EQ(SaveBitmapToAutoFile(bitmap.Handle(), 1, search), (folder_.Path() / L"002.jpg").wstring());
+  EXPECT_EQ(ImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, search), (folder_.Path() / L"002.jpg").wstring());
   const std::vector<uint8_t> kept = ReadFile(folder_.Path() / L"001.jpg");
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "came meanwhile");
 
   AutoNameSearch tooLong(folder_.Path().wstring(), std::wstring(225, L'0'), L".jpg");
   try {
-    SaveBitmapToAutoFile(bitmap.Handle(), 1, tooLong);
+    ImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, tooLong);
     FAIL() << "no error";
   } catch (const Error& error) {
     EXPECT_EQ(error.Message(), L"Format string too long");

@@ -61,7 +61,7 @@ class OptionStoreTest : public testing::Test {
 };
 
 TEST_F(OptionStoreTest, WithoutAFileTakesTheDefaultsAndCreatesNothing) {
-  TOptionConfigure store;
+  TOptionStore store;
   EXPECT_EQ(store.Option, DefaultOptions(AppPath));
   EXPECT_EQ(store.Option.DefaultDir, AppPath + L"Save");
   EXPECT_EQ(store.HotKeys[0], (HotKeyRec{2, 112}));
@@ -72,7 +72,7 @@ TEST_F(OptionStoreTest, WithoutAFileTakesTheDefaultsAndCreatesNothing) {
 
 struct ReadCase {
   std::wstring lines;  // what follows the section header
-  std::function<bool(const TOptionConfigure&)> holds;
+  std::function<bool(const TOptionStore&)> holds;
   const char* what;
 };
 
@@ -80,7 +80,7 @@ class OptionReadTest : public OptionStoreTest, public testing::WithParamInterfac
 
 TEST_P(OptionReadTest, Reads) {
   WriteIni(std::wstring(L"[Default]\r\n") + GetParam().lines + L"\r\n");
-  TOptionConfigure store;
+  TOptionStore store;
   EXPECT_TRUE(GetParam().holds(store)) << GetParam().what;
 }
 
@@ -97,11 +97,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{L"Minimize=0", [](auto& s) { return !s.Option.Minimize; }, "Minimize=0 is false"},
         ReadCase{L"ExitHint=", [](auto& s) { return s.Option.ExitHint; }, "empty boolean: default true"},
         ReadCase{L"ExitHint=0", [](auto& s) { return !s.Option.ExitHint; }, "ExitHint=0 is false"},
-        ReadCase{L"DefaultImage=257", [](auto& s) { return s.Option.DefaultImage == 1; }, "low 8 bits of 257"},
-        ReadCase{L"DefaultImage=-1", [](auto& s) { return s.Option.DefaultImage == 255; }, "low 8 bits of -1"},
-        ReadCase{L"DefaultImage=0", [](auto& s) { return s.Option.DefaultImage == 0; }, "BMP"},
-        ReadCase{L"DefaultImage=jpeg", [](auto& s) { return s.Option.DefaultImage == 1; }, "default JPEG"},
-        ReadCase{L"DefaultImage=2", [](auto& s) { return s.Option.DefaultImage == 2; }, "PNG"},
+        ReadCase{L"DefaultImage=257", [](auto& s) { return s.Option.DefaultImage == ImageFormat{1}; }, "low 8 bits of 257"},
+        ReadCase{L"DefaultImage=-1", [](auto& s) { return s.Option.DefaultImage == ImageFormat{255}; }, "low 8 bits of -1"},
+        ReadCase{L"DefaultImage=0", [](auto& s) { return s.Option.DefaultImage == ImageFormat{0}; }, "BMP"},
+        ReadCase{L"DefaultImage=jpeg", [](auto& s) { return s.Option.DefaultImage == ImageFormat{1}; }, "default JPEG"},
+        ReadCase{L"DefaultImage=2", [](auto& s) { return s.Option.DefaultImage == ImageFormat{2}; }, "PNG"},
         ReadCase{L"AutoRun=0", [](auto& s) { return !s.Option.CopyToClipboard && s.Option.SavedTip; },
                  "no clipboard and the saved tip by default"},
         ReadCase{L"CopyToClipboard=1\r\nSavedTip=0", [](auto& s) { return s.Option.CopyToClipboard && !s.Option.SavedTip; },
@@ -125,13 +125,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(OptionStoreTest, ASectionOfAnotherCaseIsTheSameSection) {
   WriteIni(L"[default]\r\nAUTORUN=1\r\nkeyscreen=F5\r\n");
-  TOptionConfigure store;
+  TOptionStore store;
   EXPECT_TRUE(store.Option.AutoRun);
   EXPECT_EQ(store.HotKeys[0], (HotKeyRec{0, 0x74}));
 }
 
 TEST_F(OptionStoreTest, AFirstSaveWritesTheTwelveKeysInOrder) {
-  TOptionConfigure store;
+  TOptionStore store;
   store.Save();
   const std::vector<std::wstring> expected = {
       L"[Default]",        L"AutoRun=0",          L"Minimize=1",         L"AutoSave=0",
@@ -153,7 +153,7 @@ TEST_F(OptionStoreTest, SaveChangesOnlyTheTenKeys) {
       L"\r\n"
       L"[Other]\r\n"
       L"Key=value\r\n");
-  TOptionConfigure store;
+  TOptionStore store;
   store.Option.KeyScreen = L"ALT+F6";
   store.Save();
 
@@ -171,7 +171,7 @@ TEST_F(OptionStoreTest, SaveChangesOnlyTheTenKeys) {
 }
 
 TEST_F(OptionStoreTest, SaveThenLoadGivesTheSameRecordWithChineseTextInGbk) {
-  TOptionConfigure store;
+  TOptionStore store;
   DefaultOptionRec option = store.Option;
   option.AutoRun = true;
   option.Minimize = false;
@@ -179,7 +179,7 @@ TEST_F(OptionStoreTest, SaveThenLoadGivesTheSameRecordWithChineseTextInGbk) {
   option.ExitHint = false;
   option.DefaultDir = (folder_.Path() / L"截图" / L"每日").wstring();
   option.DefaultFormat = L"'图'000";
-  option.DefaultImage = 0;
+  option.DefaultImage = ImageFormat::Bmp;
   option.KeyScreen = L"ALT+SHIFT+Z";
   option.KeyActiveWnd = L"CTRL+<-";
   option.KeyCustom = std::wstring(2047, L'k');
@@ -188,7 +188,7 @@ TEST_F(OptionStoreTest, SaveThenLoadGivesTheSameRecordWithChineseTextInGbk) {
   EXPECT_FALSE(std::filesystem::exists(IniPath())) << "SetOptions writes nothing";
   store.Save();
 
-  TOptionConfigure again;
+  TOptionStore again;
   EXPECT_EQ(again.Option, option);
   EXPECT_EQ(again.HotKeys, store.HotKeys);
   // The file is ANSI: 截图 is GBK bytes, not UTF-8 or UTF-16.
@@ -198,7 +198,7 @@ TEST_F(OptionStoreTest, SaveThenLoadGivesTheSameRecordWithChineseTextInGbk) {
 }
 
 TEST_F(OptionStoreTest, SaveCreatesTheDefaultFolderWithEveryMissingParent) {
-  TOptionConfigure store;
+  TOptionStore store;
   const std::filesystem::path deep = folder_.Path() / L"a" / L"b" / L"c";
   store.Option.DefaultDir = deep.wstring() + L"\\";
   store.Save();
@@ -207,7 +207,7 @@ TEST_F(OptionStoreTest, SaveCreatesTheDefaultFolderWithEveryMissingParent) {
 
 TEST_F(OptionStoreTest, AFileThatCannotBeWrittenRaisesUnableToWrite) {
   std::filesystem::create_directory(IniPath());  // a folder stands where the file should be
-  TOptionConfigure store;
+  TOptionStore store;
   store.Option.AutoSave = true;
   try {
     store.Save();
@@ -220,7 +220,7 @@ TEST_F(OptionStoreTest, AFileThatCannotBeWrittenRaisesUnableToWrite) {
 }
 
 TEST_F(OptionStoreTest, AnEmptyDefaultFolderIsWrittenThenRaisesUnableToCreateDirectory) {
-  TOptionConfigure store;
+  TOptionStore store;
   store.Option.DefaultDir.clear();
   try {
     store.Save();

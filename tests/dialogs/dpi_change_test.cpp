@@ -23,15 +23,15 @@ LONG FontHeight(HWND window) {
 TEST(DpiChange, TheOptionsDialogLaysItselfOutAgainAndKeepsWhatWasEntered) {
   TempFolder folder;
   AppPath = folder.WithBackslash();
-  OptionConfigure = std::make_unique<TOptionConfigure>();
+  OptionStore = std::make_unique<TOptionStore>();
   if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
   const int start = SystemDpi();
-  auto dialog = std::make_unique<TOptionDialog>();
+  auto dialog = std::make_unique<TOptionsDialog>();
   dialog->Create();
-  SetWindowTextW(dialog->e_defaultFile, L"shot-000");
-  SetWindowTextW(dialog->e_DefaultFolder, L"D:\\pictures\\");
-  SendMessageW(dialog->c_Clipboard, BM_SETCHECK, BST_CHECKED, 0);
-  SetWindowTextW(dialog->e_Screen_Key, L"ALT+F9");
+  SetWindowTextW(dialog->NamePatternField, L"shot-000");
+  SetWindowTextW(dialog->SaveFolderField, L"D:\\pictures\\");
+  SendMessageW(dialog->ClipboardBox, BM_SETCHECK, BST_CHECKED, 0);
+  SetWindowTextW(dialog->ScreenKeyField, L"ALT+F9");
 
   for (const int dpi : {144, 120, start}) {
     const auto at = [dpi](int pixels) { return static_cast<LONG>(MulDiv(pixels, dpi, 96)); };
@@ -41,18 +41,18 @@ TEST(DpiChange, TheOptionsDialogLaysItselfOutAgainAndKeepsWhatWasEntered) {
     GetWindowRect(dialog->Handle(), &window);
     EXPECT_TRUE(EqualRect(&window, &suggested)) << "at " << dpi;
     HWND d = dialog->Handle();
-    EXPECT_EQ(PlaceIn(d, dialog->b_Ok), (std::vector<LONG>{at(440), at(395), at(75), at(22)})) << "at " << dpi;
-    EXPECT_EQ(PlaceIn(d, dialog->e_DefaultFolder)[2], at(369)) << "at " << dpi;
+    EXPECT_EQ(PlaceIn(d, dialog->OkButton), (std::vector<LONG>{at(440), at(395), at(75), at(22)})) << "at " << dpi;
+    EXPECT_EQ(PlaceIn(d, dialog->SaveFolderField)[2], at(369)) << "at " << dpi;
     EXPECT_EQ(FontHeight(d), -at(12)) << "at " << dpi;
-    EXPECT_EQ(FontHeight(dialog->b_Ok), -at(12)) << "at " << dpi;
-    EXPECT_EQ(FontHeight(dialog->b_OpenDir), -at(7)) << "at " << dpi;
-    EXPECT_EQ(WindowText(dialog->e_defaultFile), L"shot-000");
-    EXPECT_EQ(WindowText(dialog->e_DefaultFolder), L"D:\\pictures\\");
-    EXPECT_EQ(SendMessageW(dialog->c_Clipboard, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(WindowText(dialog->e_Screen_Key), L"ALT+F9");
+    EXPECT_EQ(FontHeight(dialog->OkButton), -at(12)) << "at " << dpi;
+    EXPECT_EQ(FontHeight(dialog->BrowseFolderButton), -at(7)) << "at " << dpi;
+    EXPECT_EQ(WindowText(dialog->NamePatternField), L"shot-000");
+    EXPECT_EQ(WindowText(dialog->SaveFolderField), L"D:\\pictures\\");
+    EXPECT_EQ(SendMessageW(dialog->ClipboardBox, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(WindowText(dialog->ScreenKeyField), L"ALT+F9");
   }
   dialog->Destroy();
-  OptionConfigure.reset();
+  OptionStore.reset();
   AppPath.clear();
 }
 

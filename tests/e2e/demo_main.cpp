@@ -24,7 +24,7 @@ void Screenshot(const std::filesystem::path& path) {
   SelectObject(memory, old);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  SaveBitmapToFile(bitmap, 1, path.wstring());
+  ImageFileWriter().Save(bitmap, ImageFormat::Jpeg, path.wstring());
   DeleteObject(bitmap);
 }
 

@@ -130,7 +130,7 @@ bool Exit(const CorvixRun& corvix) {
 bool ChooseFolder(const CorvixRun& corvix, const std::wstring& folder) {
   HWND dialog = corvix.OpenOptions();
   if (!dialog) return false;
-  SendMessageW(FindControl(dialog, ID_DEFAULTFOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  SendMessageW(FindControl(dialog, ID_SAVE_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
   PostMessageW(FindControl(dialog, IDOK), BM_CLICK, 0, 0);
   return WaitFor([&] { return !IsWindow(dialog); });
 }

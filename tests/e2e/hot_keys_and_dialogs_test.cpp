@@ -191,7 +191,7 @@ TEST(HotKeyConflicts, OkNamesATakenKeyKeepsTheDialogOnItsFieldAndSavesNothing) {
   ASSERT_TRUE(WaitFor([&] { return WindowText(field) == L"CTRL+SHIFT+F6"; }));
   HeldElsewhere held(MOD_CONTROL | MOD_SHIFT, VK_F6);
   ASSERT_TRUE(held.Held());
-  ClickCentre(FindControl(dialog, ID_SELECT_KEY));  // the focus leaves the field before OK
+  ClickCentre(FindControl(dialog, ID_REGION_KEY));  // the focus leaves the field before OK
 
   PostMessageW(FindControl(dialog, IDOK), BM_CLICK, 0, 0);
   const MessageBoxView box = WaitForMessageBox(corvix.Pid());
@@ -244,7 +244,7 @@ TEST(HotKeyConflicts, AKeyTakenWhileTheDialogWasOpenIsNamedByOkAndByCancel) {
   ASSERT_NE(box.Handle, nullptr) << "OK closed without a word about CTRL+F3";
   EXPECT_EQ(box.Text, L"CTRL+F3 已被其他程序占用，请换一个快捷键。");
   Answer(box, IDOK);
-  EXPECT_TRUE(WaitFor([&] { return FocusOf(corvix) == FindControl(dialog, ID_SELECT_KEY); }));
+  EXPECT_TRUE(WaitFor([&] { return FocusOf(corvix) == FindControl(dialog, ID_REGION_KEY); }));
   ASSERT_TRUE(IsWindowVisible(dialog));
 
   PostMessageW(FindControl(dialog, IDCANCEL), BM_CLICK, 0, 0);

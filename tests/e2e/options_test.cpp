@@ -37,18 +37,18 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
   HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr) << "no options dialog";
   EXPECT_FALSE(IsChecked(Find(dialog, ID_AUTORUN)));
-  EXPECT_TRUE(IsChecked(Find(dialog, ID_MINTRAY)));
+  EXPECT_TRUE(IsChecked(Find(dialog, ID_MINIMISE_TO_TRAY)));
   EXPECT_FALSE(IsChecked(Find(dialog, ID_AUTOSAVE)));
-  EXPECT_TRUE(IsChecked(Find(dialog, ID_EXITHINT)));
+  EXPECT_TRUE(IsChecked(Find(dialog, ID_EXIT_QUESTION)));
   EXPECT_FALSE(IsChecked(Find(dialog, ID_CLIPBOARD)));
-  EXPECT_TRUE(IsChecked(Find(dialog, ID_SAVEDTIP)));
-  EXPECT_EQ(WindowText(Find(dialog, ID_DEFAULTFILE)), L"000");
-  EXPECT_EQ(WindowText(Find(dialog, ID_SAVEEXT)), L"jpg图片格式");
+  EXPECT_TRUE(IsChecked(Find(dialog, ID_SAVED_TIP)));
+  EXPECT_EQ(WindowText(Find(dialog, ID_NAME_PATTERN)), L"000");
+  EXPECT_EQ(WindowText(Find(dialog, ID_IMAGE_FORMAT)), L"jpg图片格式");
   const std::wstring save = corvix.Folder().wstring() + L"\\Save";
-  EXPECT_EQ(WindowText(Find(dialog, ID_DEFAULTFOLDER)), save);
+  EXPECT_EQ(WindowText(Find(dialog, ID_SAVE_FOLDER)), save);
   EXPECT_EQ(WindowText(Find(dialog, ID_SCREEN_KEY)), L"CTRL+F1");
   EXPECT_EQ(WindowText(Find(dialog, ID_ACTIVE_KEY)), L"CTRL+F2");
-  EXPECT_EQ(WindowText(Find(dialog, ID_SELECT_KEY)), L"CTRL+F3");
+  EXPECT_EQ(WindowText(Find(dialog, ID_REGION_KEY)), L"CTRL+F3");
   // The layout at 96 DPI: the client area and controls at their places in the dialog.
   RECT client;
   GetClientRect(dialog, &client);
@@ -56,10 +56,10 @@ TEST(Options, TheDialogShowsTheDefaultsAndOkWritesThemAll) {
   EXPECT_EQ(client.bottom, 426);
   EXPECT_EQ(PlaceIn(dialog, Find(dialog, IDOK)), (std::vector<LONG>{440, 395, 75, 22}));
   EXPECT_EQ(PlaceIn(dialog, Find(dialog, IDCANCEL)), (std::vector<LONG>{520, 395, 75, 22}));
-  // Page controls: the page starts inside Panel3's bevel (158 + 2) below the 51-pixel header (3 + 2 + 51).
+  // Page controls: the page starts inside pagePanel_'s bevel (158 + 2) below the 51-pixel header (3 + 2 + 51).
   EXPECT_EQ(PlaceIn(dialog, Find(dialog, ID_AUTORUN)), (std::vector<LONG>{160 + 16, 56 + 11, 161, 17}));
-  EXPECT_EQ(PlaceIn(dialog, Find(dialog, ID_DEFAULTFOLDER)), (std::vector<LONG>{160 + 24, 56 + 177, 369, 20}));
-  EXPECT_EQ(PlaceIn(dialog, Find(dialog, ID_SELECT_KEY)), (std::vector<LONG>{160 + 129, 56 + 288, 121, 20}));
+  EXPECT_EQ(PlaceIn(dialog, Find(dialog, ID_SAVE_FOLDER)), (std::vector<LONG>{160 + 24, 56 + 177, 369, 20}));
+  EXPECT_EQ(PlaceIn(dialog, Find(dialog, ID_REGION_KEY)), (std::vector<LONG>{160 + 129, 56 + 288, 121, 20}));
 
   // A second choice of the entry brings the open dialog to the front: still one dialog.
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_OPTION, 0);
@@ -84,14 +84,14 @@ TEST(Options, PngTheClipboardAndTheSavedTipAreStoredAndShownAgain) {
   ASSERT_TRUE(corvix.Start());
   HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
-  HWND formats = Find(dialog, ID_SAVEEXT);
+  HWND formats = Find(dialog, ID_IMAGE_FORMAT);
   ASSERT_EQ(SendMessageW(formats, CB_GETCOUNT, 0, 0), 3);
   ClickCentre(formats);  // opens the list
   ASSERT_TRUE(WaitFor([&] { return SendMessageW(formats, CB_GETDROPPEDSTATE, 0, 0) != 0; })) << "the list did not open";
   PressKeys(0, VK_END);
   PressKeys(0, VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return WindowText(formats) == L"png图片格式"; })) << testing::PrintToString(WindowText(formats));
-  for (int id : {ID_CLIPBOARD, ID_SAVEDTIP}) {
+  for (int id : {ID_CLIPBOARD, ID_SAVED_TIP}) {
     const bool was = IsChecked(Find(dialog, id));
     ClickCentre(Find(dialog, id));
     ASSERT_TRUE(WaitFor([&] { return IsChecked(Find(dialog, id)) != was; })) << "the click did not toggle " << id;
@@ -103,9 +103,9 @@ TEST(Options, PngTheClipboardAndTheSavedTipAreStoredAndShownAgain) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << testing::PrintToString(std::wstring(line));
   dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(WindowText(Find(dialog, ID_SAVEEXT)), L"png图片格式");
+  EXPECT_EQ(WindowText(Find(dialog, ID_IMAGE_FORMAT)), L"png图片格式");
   EXPECT_TRUE(IsChecked(Find(dialog, ID_CLIPBOARD)));
-  EXPECT_FALSE(IsChecked(Find(dialog, ID_SAVEDTIP)));
+  EXPECT_FALSE(IsChecked(Find(dialog, ID_SAVED_TIP)));
 }
 
 TEST(Options, AHotKeyPressedInItsFieldTakesEffectOnOk) {
@@ -150,7 +150,7 @@ TEST(Options, EscapeCancelAndTheCloseBoxChangeNothingAndAnEmptyFolderGivesTheErr
 
   dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
-  SendMessageW(Find(dialog, ID_DEFAULTFOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  SendMessageW(Find(dialog, ID_SAVE_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   PostMessageW(Find(dialog, IDOK), BM_CLICK, 0, 0);
   const MessageBoxView box = WaitForMessageBox(corvix.Pid());
   ASSERT_NE(box.Handle, nullptr);
@@ -171,16 +171,16 @@ TEST(Options, FolderTextLosesTrailingBackslashesAndTheMinimiseBoxStaysChecked) {
   ASSERT_TRUE(corvix.Start());
   HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
-  HWND minimise = Find(dialog, ID_MINTRAY);
+  HWND minimise = Find(dialog, ID_MINIMISE_TO_TRAY);
   RECT r;
   GetWindowRect(minimise, &r);
   Click(r.left + 6, (r.top + r.bottom) / 2);
   Sleep(300);
   EXPECT_TRUE(IsChecked(minimise)) << "the minimise box was cleared";
   const std::wstring folder = (corvix.Folder() / L"pics").wstring();
-  SendMessageW(Find(dialog, ID_DEFAULTFOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder + L"\\\\").c_str()));
+  SendMessageW(Find(dialog, ID_SAVE_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder + L"\\\\").c_str()));
   // Enter in an edit confirms.
-  ClickCentre(Find(dialog, ID_DEFAULTFILE));
+  ClickCentre(Find(dialog, ID_NAME_PATTERN));
   Sleep(200);
   PressKeys(0, VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); })) << "Enter did not confirm";
@@ -196,10 +196,10 @@ TEST(Options, TheFolderPickerStartsAtTheFolderAndCancelLeavesTheField) {
   std::filesystem::create_directories(corvix.Folder() / L"Save");
   HWND dialog = corvix.OpenOptions();
   ASSERT_NE(dialog, nullptr);
-  HWND field = Find(dialog, ID_DEFAULTFOLDER);
+  HWND field = Find(dialog, ID_SAVE_FOLDER);
   const std::wstring before = WindowText(field);
   for (int button : {IDCANCEL, IDOK}) {
-    PostMessageW(Find(dialog, ID_OPENDIR), BM_CLICK, 0, 0);
+    PostMessageW(Find(dialog, ID_BROWSE_FOLDER), BM_CLICK, 0, 0);
     HWND picker = nullptr;
     ASSERT_TRUE(WaitFor([&] {
       picker = FindProcessWindow(corvix.Pid(), L"#32770", L"", true);

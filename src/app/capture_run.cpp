@@ -1,0 +1,116 @@
+#include "app/capture_run.h"
+
+#include <malloc.h>
+
+#include <optional>
+
+#include "capture/capture_sources.h"
+#include "common/folders.h"
+#include "common/image_format.h"
+#include "common/paths.h"
+#include "config/option_store.h"
+#include "toolkit/error.h"
+#include "toolkit/forms.h"
+#include "toolkit/scope_exit.h"
+
+namespace {
+
+// "All files", then an entry for each format, in the table's order.
+std::wstring SaveFilter() {
+  std::wstring filter = L"所有文件(*.*)|*.*";
+  for (const ImageFormatRow& format : kImageFormats) filter += std::wstring(L"|") + format.SaveFilter;
+  return filter;
+}
+
+}  // namespace
+
+TCaptureRun::TCaptureRun(HWND owner, std::function<void(const std::wstring&)> saved)
+    : owner_(owner), saved_(std::move(saved)), clipboard_(owner), saveDialog_(SaveFilter()) {}
+
+void TCaptureRun::Run(const HotKeyRec& pressed) {
+  running_ = true;
+  const ScopeExit done([this] { running_ = false; });
+  try {
+    CaptureAndSave(pressed);
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
+  }
+}
+
+bool TCaptureRun::ReleaseMemory() {
+  if (running_) return false;
+  clipboard_.RenderNow();
+  ReleaseSnapPictures();
+  files_.Release();
+  _heapmin();  // the C runtime's free blocks back to the system heap, and what it can give back
+  return true;
+}
+
+void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
+  const DefaultOptionRec& option = OptionStore->Option;
+  const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);  // a relative one is the program folder's
+  // An automatic name is looked for while the picture is taken; a region's once it is marked, in the
+  // folder as it is then.
+  std::optional<AutoNameSearch> search;
+  const auto searchName = [&] {
+    if (option.AutoSave && !search) search.emplace(folder, option.DefaultFormat, ImageExtension(option.DefaultImage));
+  };
+  // Matched by the keys, not by the id.
+  TCaptureSource* const sources[] = {ScreenCapture.get(), ActiveWindowCapture.get(), RegionCapture.get()};
+  HBITMAP picture = nullptr;
+  for (size_t slot = 0; slot < 3; ++slot) {
+    if (!(OptionStore->HotKeys[slot] == pressed)) continue;
+    if (sources[slot] != RegionCapture.get()) searchName();
+    picture = sources[slot]->Snap();
+  }
+  if (!picture) return;
+  searchName();
+
+  // The clipboard first (a Save dialog cancelled later leaves the picture there); should it fail, the
+  // file is still written and the clipboard's error comes after.
+  std::optional<Error> clipboardError;
+  if (option.CopyToClipboard) {
+    try {
+      clipboard_.Put(picture);
+    } catch (const Error& error) {
+      clipboardError = error;
+    }
+  }
+  try {
+    bool saved = true;
+    if (search)
+      SaveAutomatically(picture, *search);
+    else
+      saved = SaveThroughDialog(picture, folder);
+    // A PNG file's bytes are the clipboard's PNG too: the picture is encoded once.
+    if (saved && option.CopyToClipboard && !clipboardError && option.DefaultImage == ImageFormat::Png)
+      clipboard_.TakePng(files_.LastFile());
+  } catch (const Error& saveError) {
+    if (clipboardError) throw Error(saveError.Message() + L"\r\n\r\n" + clipboardError->Message());  // one box, both
+    throw;
+  }
+  if (clipboardError) throw *clipboardError;
+}
+
+// The picture under the name the search finds; the balloon names the file.
+void TCaptureRun::SaveAutomatically(HBITMAP picture, AutoNameSearch& search) {
+  const DefaultOptionRec& option = OptionStore->Option;
+  const std::wstring path = files_.SaveAuto(picture, option.DefaultImage, search);
+  if (option.SavedTip && ImageFormatIndex(option.DefaultImage) >= 0 && saved_) saved_(path);
+}
+
+// The dialog opens in the default folder, made first as an automatic save would make it (the system
+// would open a folder that does not exist yet somewhere else).
+bool TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder) {
+  const DefaultOptionRec& option = OptionStore->Option;
+  if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
+  SetForegroundWindow(owner_);  // the dialog comes up in front
+  // The format's own entry, after "all files" (which a format outside the table gets).
+  saveDialog_.FilterIndex = ImageFormatIndex(option.DefaultImage) + 2;
+  saveDialog_.DefaultExt = ImageExtension(option.DefaultImage);
+  saveDialog_.InitialDir = folder;
+  // The format follows DefaultImage alone, whatever name was typed.
+  if (!saveDialog_.Execute(owner_)) return false;
+  files_.Save(picture, option.DefaultImage, saveDialog_.FileName);
+  return true;
+}

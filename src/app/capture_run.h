@@ -1,0 +1,50 @@
+// A hot-key press carried through: the capture of the slots whose keys were pressed, the picture on
+// the clipboard and in its file (under an automatic name or the one the Save dialog gives), and the
+// errors of both in one box. Owns what a capture keeps between captures, and gives it back.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "common/clipboard.h"
+#include "common/hotkey_text.h"
+#include "common/image_files.h"
+#include "toolkit/save_dialog.h"
+
+class TCaptureRun {
+ public:
+  // `owner` owns the Save dialog and the clipboard's picture; `saved` hears of each automatic save
+  // the options want named.
+  TCaptureRun(HWND owner, std::function<void(const std::wstring& path)> saved);
+  TCaptureRun(const TCaptureRun&) = delete;
+  TCaptureRun& operator=(const TCaptureRun&) = delete;
+
+  // True while a press is carried through (its overlay or Save dialog runs the message loop) or its
+  // error is shown: other presses are dropped meanwhile, or each would open another error box
+  // inside the last.
+  bool Running() const { return running_; }
+  // Carries the press through; an error is shown in the error box.
+  void Run(const HotKeyRec& pressed);
+  // The memory the last capture kept goes back to the system: the pictures, the encoders' buffers,
+  // the clipboard's copy (its formats made first). False, doing nothing, while a press runs.
+  bool ReleaseMemory();
+
+  // What this program last put on the clipboard; its window passes on the clipboard's messages.
+  TClipboardPicture& Clipboard() { return clipboard_; }
+
+ private:
+  // Raises on failure.
+  void CaptureAndSave(const HotKeyRec& pressed);
+  void SaveAutomatically(HBITMAP picture, AutoNameSearch& search);
+  // True once the file is written; false when the dialog was cancelled.
+  bool SaveThroughDialog(HBITMAP picture, const std::wstring& folder);
+
+  HWND owner_;
+  std::function<void(const std::wstring&)> saved_;
+  TClipboardPicture clipboard_;
+  TSaveDialog saveDialog_;
+  ImageFileWriter files_;
+  bool running_ = false;
+};
