@@ -40,7 +40,7 @@ void TCaptureRun::Run(const HotKeyRec& pressed) {
 bool TCaptureRun::ReleaseMemory() {
   if (running_) return false;
   clipboard_.RenderNow();
-  ReleaseSnapPictures();
+  ReleaseCapturePictures();
   files_.Release();
   _heapmin();  // the C runtime's free blocks back to the system heap, and what it can give back
   return true;
@@ -61,7 +61,7 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
   for (size_t slot = 0; slot < 3; ++slot) {
     if (!(OptionStore->HotKeys[slot] == pressed)) continue;
     if (sources[slot] != RegionCapture.get()) searchName();
-    picture = sources[slot]->Snap();
+    picture = sources[slot]->Capture();
   }
   if (!picture) return;
   searchName();

@@ -4,8 +4,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/single_instance.h"
 #include "app/main_form.h"
+#include "app/single_instance.h"
 #include "capture/capture_sources.h"
 #include "common/app_title.h"
 #include "config/option_store.h"
@@ -25,7 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // sources.
   SetAppPath();
   OptionStore = std::make_unique<TOptionStore>();
-  CreateSnaps();
+  CreateCaptureSources();
 
   try {
     Application.Initialize(instance);
@@ -41,7 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   MainForm = nullptr;
   instances.Release();  // hot keys and icon are gone: a new start may run
   DialogImages.reset();
-  FreeSnaps();
+  FreeCaptureSources();
   OptionStore.reset();
   AppPath.clear();
   CoUninitialize();

@@ -11,7 +11,7 @@ TCaptureSource::TCaptureSource() : FScreenDC(GetDC(nullptr)) {}
 
 TCaptureSource::~TCaptureSource() { ReleaseDC(nullptr, FScreenDC); }
 
-void TCaptureSource::SnapRect(const Rect& rect) {
+void TCaptureSource::CaptureRect(const Rect& rect) {
   FBitmap.SetSize(rect.Width(), rect.Height());
   FBitmap.CopyFrom(FScreenDC, rect.Left, rect.Top);
 }
@@ -26,9 +26,9 @@ Rect VirtualDesktop() {
 TScreenCapture::TScreenCapture() { FRect = DesktopRect(); }
 
 // The desktop as it is now: monitors and resolutions change while the program runs.
-HBITMAP TScreenCapture::Snap() {
+HBITMAP TScreenCapture::Capture() {
   FRect = DesktopRect();
-  SnapRect(FRect);
+  CaptureRect(FRect);
   return FBitmap.Handle();
 }
 
@@ -58,43 +58,43 @@ bool VisibleWindowRect(HWND window, RECT& rect) {
 
 }  // namespace
 
-HBITMAP TActiveWindowCapture::Snap() {
+HBITMAP TActiveWindowCapture::Capture() {
   HWND window = GetForegroundWindow();
   RECT outer;
   if (!window || !VisibleWindowRect(window, outer) || outer.right <= outer.left || outer.bottom <= outer.top)
     return nullptr;
   FRect = {outer.left, outer.top, outer.right, outer.bottom};
-  SnapRect(FRect);
+  CaptureRect(FRect);
   return FBitmap.Handle();
 }
 
-HBITMAP TRegionCapture::Snap() {
+HBITMAP TRegionCapture::Capture() {
   // The desktop as it stood at the key press, before the overlay covers it.
-  TScreenCapture::Snap();
+  TScreenCapture::Capture();
   // The overlay covers exactly the rectangle the picture was taken from.
   auto overlay = std::make_unique<TRegionOverlay>(FRect);
   const ScopeExit freeOverlay([&] { overlay->Destroy(); });  // also when an error leaves this function
   overlay->Create();
   RegionOverlay = overlay.get();
 
-  if (overlay->ShowSnap(FBitmap.Handle()) != mrOk) return nullptr;
+  if (overlay->ShowFrozen(FBitmap.Handle()) != mrOk) return nullptr;
   FBitmap.Assign(overlay->SelectBitmap());
   return FBitmap.Handle();
 }
 
-void CreateSnaps() {
+void CreateCaptureSources() {
   ScreenCapture = std::make_unique<TScreenCapture>();
   ActiveWindowCapture = std::make_unique<TActiveWindowCapture>();
   RegionCapture = std::make_unique<TRegionCapture>();
 }
 
-void ReleaseSnapPictures() {
+void ReleaseCapturePictures() {
   for (TCaptureSource* source : {static_cast<TCaptureSource*>(ScreenCapture.get()), static_cast<TCaptureSource*>(ActiveWindowCapture.get()),
                             static_cast<TCaptureSource*>(RegionCapture.get())})
     if (source) source->ReleasePicture();
 }
 
-void FreeSnaps() {
+void FreeCaptureSources() {
   ScreenCapture.reset();
   ActiveWindowCapture.reset();
   RegionCapture.reset();

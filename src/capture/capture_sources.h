@@ -7,8 +7,8 @@
 
 #include <memory>
 
+#include "capture/capture_picture.h"
 #include "capture/sizer_geometry.h"
-#include "capture/snap_bitmap.h"
 
 class TCaptureSource {
  public:
@@ -18,15 +18,15 @@ class TCaptureSource {
   TCaptureSource& operator=(const TCaptureSource&) = delete;
 
   // Copies a screen rectangle into the picture with one block transfer.
-  virtual void SnapRect(const Rect& rect);
+  virtual void CaptureRect(const Rect& rect);
   // One capture: the picture, valid until this source's next capture or ReleasePicture, or null
   // for nothing.
-  virtual HBITMAP Snap() = 0;
+  virtual HBITMAP Capture() = 0;
   // Gives the picture's memory back, between captures.
   void ReleasePicture() { FBitmap.Release(); }
 
  protected:
-  TSnapBitmap FBitmap;
+  TCapturePicture FBitmap;
   HDC FScreenDC = nullptr;
   Rect FRect;
 };
@@ -34,13 +34,13 @@ class TCaptureSource {
 class TScreenCapture : public TCaptureSource {
  public:
   TScreenCapture();
-  HBITMAP Snap() override;
+  HBITMAP Capture() override;
 };
 
 class TRegionCapture : public TScreenCapture {
  public:
   // Freezes the desktop, lets the user mark a region on it; null when the user cancels.
-  HBITMAP Snap() override;
+  HBITMAP Capture() override;
 };
 
 class TActiveWindowCapture : public TCaptureSource {
@@ -48,7 +48,7 @@ class TActiveWindowCapture : public TCaptureSource {
   // The foreground window's outer rectangle as the user sees it (without the invisible resize
   // borders the desktop window manager adds); null when there is no foreground window or its
   // rectangle cannot be read or is empty.
-  HBITMAP Snap() override;
+  HBITMAP Capture() override;
 };
 
 // The bounding rectangle of all monitors, in screen coordinates.
@@ -64,7 +64,7 @@ extern std::unique_ptr<TActiveWindowCapture> ActiveWindowCapture;
 extern std::unique_ptr<TRegionCapture> RegionCapture;
 
 // Start-up makes them in this order; exit frees them in the same order.
-void CreateSnaps();
-void FreeSnaps();
+void CreateCaptureSources();
+void FreeCaptureSources();
 // Every source's picture memory given back, while no capture runs.
-void ReleaseSnapPictures();
+void ReleaseCapturePictures();

@@ -29,7 +29,7 @@ TRegionOverlay::TRegionOverlay() : TRegionOverlay(VirtualDesktop()) {}
 TRegionOverlay::TRegionOverlay(const Rect& desktop) : FDesktop(desktop) {}
 
 TRegionOverlay::~TRegionOverlay() {
-  if (FSnapDc) SelectObject(FSnapDc.get(), FSnapDcOld);
+  if (FFrozenDc) SelectObject(FFrozenDc.get(), FFrozenDcOld);
 }
 
 FormBounds TRegionOverlay::Bounds() const {
@@ -37,12 +37,12 @@ FormBounds TRegionOverlay::Bounds() const {
   return {FDesktop.Left, FDesktop.Top, FDesktop.Width(), FDesktop.Height()};
 }
 
-int TRegionOverlay::ShowSnap(HBITMAP snapBitmap) {
-  FSnapBitmap = snapBitmap;
-  FSnapDc.reset(CreateCompatibleDC(nullptr));
-  FSnapDcOld = SelectObject(FSnapDc.get(), FSnapBitmap);
+int TRegionOverlay::ShowFrozen(HBITMAP frozen) {
+  FFrozen = frozen;
+  FFrozenDc.reset(CreateCompatibleDC(nullptr));
+  FFrozenDcOld = SelectObject(FFrozenDc.get(), FFrozen);
   try {
-    FMagnifier = std::make_unique<TMagnifier>(Handle(), FSnapDc.get(), POINT{FDesktop.Left, FDesktop.Top});
+    FMagnifier = std::make_unique<TMagnifier>(Handle(), FFrozenDc.get(), POINT{FDesktop.Left, FDesktop.Top});
     POINT cursor;
     if (GetCursorPos(&cursor)) FMagnifier->Follow(cursor.x - FDesktop.Left, cursor.y - FDesktop.Top);
   } catch (const Error&) {
@@ -51,8 +51,8 @@ int TRegionOverlay::ShowSnap(HBITMAP snapBitmap) {
   const int result = ShowModal();
   FMagnifier.reset();  // it draws from the picture's DC, which goes now
   // Give the picture back to its owner, who reads it with GetDIBits.
-  SelectObject(FSnapDc.get(), FSnapDcOld);
-  FSnapDc.reset();
+  SelectObject(FFrozenDc.get(), FFrozenDcOld);
+  FFrozenDc.reset();
   return result;
 }
 
@@ -80,7 +80,7 @@ void TRegionOverlay::AcceptSelection() {
   UniqueMemoryDc target(CreateCompatibleDC(overlay.get()));
   {
     ScopedSelect keep(target.get(), FSelectBitmap.get());
-    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), FSnapDc.get(), inside.Left, inside.Top, SRCCOPY))
+    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), FFrozenDc.get(), inside.Left, inside.Top, SRCCOPY))
       throw Error(L"Cannot copy the screen");
     DrawBoxFrame(target.get(), {0, 0, inside.Width(), inside.Height()});
   }
@@ -134,9 +134,9 @@ void TRegionOverlay::BoxLoopEnded() {
 void TRegionOverlay::FormPaint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(Handle(), &paint);
-  if (FSnapDc) {
+  if (FFrozenDc) {
     const RECT& r = paint.rcPaint;
-    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, FSnapDc.get(), r.left, r.top, SRCCOPY);
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, FFrozenDc.get(), r.left, r.top, SRCCOPY);
   }
   EndPaint(Handle(), &paint);
 }
@@ -253,7 +253,7 @@ void TSizerControl::Paint() {
   UniqueBitmap canvas(CreateCompatibleBitmap(dc, width, height));
   {
     ScopedSelect keepCanvas(buffer.get(), canvas.get());
-    if (owner_.SnapDc()) BitBlt(buffer.get(), 0, 0, width, height, owner_.SnapDc(), place.Left, place.Top, SRCCOPY);
+    if (owner_.FrozenDc()) BitBlt(buffer.get(), 0, 0, width, height, owner_.FrozenDc(), place.Left, place.Top, SRCCOPY);
 
     ScopedSelect keepPen(buffer.get(), GetStockObject(DC_PEN));
     ScopedSelect keepBrush(buffer.get(), GetStockObject(DC_BRUSH));

@@ -21,7 +21,7 @@ class TRegionOverlay : public TForm {
 
   // Shows the picture (borrowed; its top-left is the virtual desktop's) and runs modally: mrOk
   // once a region is accepted, mrCancel after Esc or a close request.
-  int ShowSnap(HBITMAP snapBitmap);
+  int ShowFrozen(HBITMAP frozen);
   // Copies what the overlay shows inside the box's frame into SelectBitmap and ends with mrOk.
   // A box with nothing inside its band is left as it is, for the user to make it bigger.
   void AcceptSelection();
@@ -29,7 +29,7 @@ class TRegionOverlay : public TForm {
   const Rect& SelectRect() const { return FSelectRect; }
 
   // The frozen picture, selected into a memory DC for painting.
-  HDC SnapDc() const { return FSnapDc.get(); }
+  HDC FrozenDc() const { return FFrozenDc.get(); }
   void FormKeyDown(WPARAM key);
   // The box's readouts: while it is moved or sized (`proposed` in overlay client coordinates; the
   // magnifier follows a dragged grip), once it stands, and once the system's loop is over.
@@ -53,9 +53,9 @@ class TRegionOverlay : public TForm {
   void FormMouseDown(int x, int y);
 
   Rect FDesktop;
-  HBITMAP FSnapBitmap = nullptr;
-  UniqueMemoryDc FSnapDc;
-  HGDIOBJ FSnapDcOld = nullptr;
+  HBITMAP FFrozen = nullptr;
+  UniqueMemoryDc FFrozenDc;
+  HGDIOBJ FFrozenDcOld = nullptr;
   UniqueBitmap FSelectBitmap;
   Rect FSelectRect;
   std::unique_ptr<TSizerControl> FSizer;

@@ -4,8 +4,8 @@
 
 #include "common/whole_file.h"
 #include "config/ini_values.h"
-#include "toolkit/handles.h"
 #include "toolkit/error.h"
+#include "toolkit/handles.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <algorithm>
 
 #include "common/app_title.h"
-#include "common/hotkey_text.h"
-#include "common/paths.h"
 #include "common/hotkey_field.h"
+#include "common/hotkey_text.h"
 #include "common/image_format.h"
+#include "common/paths.h"
 #include "config/option_store.h"
-#include "dialogs/folder_picker.h"
 #include "dialogs/dialog_images.h"
+#include "dialogs/folder_picker.h"
 #include "toolkit/error.h"
 
 TOptionsDialog* OptionsDialog = nullptr;

@@ -9,12 +9,7 @@
 #include "common/hotkey_text.h"
 #include "config/option_record.h"
 #include "dialogs/modal_dialog.h"
-
-// Control identifiers.
-enum OptionControl {
-  ID_AUTORUN = 101, ID_MINIMISE_TO_TRAY, ID_AUTOSAVE, ID_EXIT_QUESTION, ID_NAME_PATTERN, ID_IMAGE_FORMAT, ID_SAVE_FOLDER, ID_BROWSE_FOLDER,
-  ID_SCREEN_KEY, ID_ACTIVE_KEY, ID_REGION_KEY, ID_PAGE_TREE, ID_HEADER_IMAGE, ID_CLIPBOARD, ID_SAVED_TIP
-};
+#include "dialogs/options_controls.h"
 
 class TOptionsDialog : public TModalDialog {
  public:

@@ -19,10 +19,10 @@ BITMAP Shape(HBITMAP bitmap) {
   return shape;
 }
 
-TEST(SnapBase, TheScreenSourceReusesOneBitmapOfTheVirtualDesktopsSize) {
+TEST(CaptureSources, TheScreenSourceReusesOneBitmapOfTheVirtualDesktopsSize) {
   TScreenCapture source;
-  HBITMAP first = source.Snap();
-  HBITMAP second = source.Snap();
+  HBITMAP first = source.Capture();
+  HBITMAP second = source.Capture();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first, second) << "a capture made a new bitmap";
   const BITMAP shape = Shape(first);
@@ -33,14 +33,14 @@ TEST(SnapBase, TheScreenSourceReusesOneBitmapOfTheVirtualDesktopsSize) {
   ReleaseDC(nullptr, screen);
 }
 
-TEST(SnapBase, TheWindowSourceTakesTheForegroundWindowsOuterRectangle) {
+TEST(CaptureSources, TheWindowSourceTakesTheForegroundWindowsOuterRectangle) {
   if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
   HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"front", WS_POPUP | WS_CAPTION | WS_VISIBLE, 200, 150, 333,
                                 222, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetForegroundWindow(window);
   ASSERT_TRUE(testsupport::WaitFor([&] { return GetForegroundWindow() == window; }, std::chrono::milliseconds(3000)));
   TActiveWindowCapture source;
-  HBITMAP picture = source.Snap();
+  HBITMAP picture = source.Capture();
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(Shape(picture).bmWidth, 333);
   EXPECT_EQ(Shape(picture).bmHeight, 222);
@@ -49,16 +49,16 @@ TEST(SnapBase, TheWindowSourceTakesTheForegroundWindowsOuterRectangle) {
 
 // The desktop changes (a monitor added, a resolution changed): each capture reads it afresh, and
 // the region overlay covers exactly what its picture was taken from.
-TEST(SnapBase, EachCaptureReadsTheDesktopAsItIsNowAndTheOverlayAgrees) {
+TEST(CaptureSources, EachCaptureReadsTheDesktopAsItIsNowAndTheOverlayAgrees) {
   if (!Application.Handle()) Application.Initialize(GetModuleHandleW(nullptr));
   static Rect desktop;
   DesktopRect = [] { return desktop; };
   const ScopeExit restore([] { DesktopRect = VirtualDesktop; });
   desktop = {0, 0, 640, 400};
   TScreenCapture screen;
-  EXPECT_EQ(Shape(screen.Snap()).bmWidth, 640);
+  EXPECT_EQ(Shape(screen.Capture()).bmWidth, 640);
   desktop = {100, 50, 900, 650};
-  const BITMAP shape = Shape(screen.Snap());
+  const BITMAP shape = Shape(screen.Capture());
   EXPECT_EQ(shape.bmWidth, 800);
   EXPECT_EQ(shape.bmHeight, 600);
 
@@ -70,7 +70,7 @@ TEST(SnapBase, EachCaptureReadsTheDesktopAsItIsNowAndTheOverlayAgrees) {
     GetWindowRect(RegionOverlay->Handle(), &covered);
     PostMessageW(RegionOverlay->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
   });
-  EXPECT_EQ(region.Snap(), nullptr);
+  EXPECT_EQ(region.Capture(), nullptr);
   person.join();
   EXPECT_EQ(covered.left, 100);
   EXPECT_EQ(covered.top, 50);

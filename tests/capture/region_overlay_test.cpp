@@ -38,10 +38,10 @@ class OverlayTest : public testing::Test {
                   picture_(width_, height_, 32) {
     BITMAPINFOHEADER header{sizeof header, width_, -height_, 1, 32, BI_RGB};
     void* bits = nullptr;
-    snap_ = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    frozen_ = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
     std::copy(picture_.Pixels(), picture_.Pixels() + picture_.Stride() * height_, static_cast<uint8_t*>(bits));
   }
-  ~OverlayTest() override { DeleteObject(snap_); }
+  ~OverlayTest() override { DeleteObject(frozen_); }
 
   Bgr PictureAt(int x, int y) const {
     const uint8_t* at = picture_.Pixels() + y * picture_.Stride() + x * 4;
@@ -67,7 +67,7 @@ class OverlayTest : public testing::Test {
         PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
       }
     });
-    run.result = form->ShowSnap(snap_);
+    run.result = form->ShowFrozen(frozen_);
     person.join();
     EXPECT_TRUE(ready) << "the overlay did not come to the front";
     EXPECT_TRUE(endedByScript) << "the script's input did not end the overlay; it was closed from outside";
@@ -96,7 +96,7 @@ class OverlayTest : public testing::Test {
 
   int width_, height_;
   TestPicture picture_;
-  HBITMAP snap_ = nullptr;
+  HBITMAP frozen_ = nullptr;
 };
 
 // A box at (200, 150) grown to 162 x 122 by its bottom-right grip; false when it was not. (Scripts

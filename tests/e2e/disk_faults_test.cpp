@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "corvix_run.h"
-#include "dialogs/options_dialog.h"
+#include "dialogs/options_controls.h"
 
 namespace e2e {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "app/resource.h"
 #include "corvix_run.h"
-#include "dialogs/options_dialog.h"
+#include "dialogs/options_controls.h"
 
 namespace e2e {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "app/held_keys.h"
 #include "corvix_run.h"
-#include "dialogs/options_dialog.h"
+#include "dialogs/options_controls.h"
 #include "pattern_window.h"
 
 namespace e2e {

@@ -7,7 +7,7 @@
 
 #include "app/resource.h"
 #include "corvix_run.h"
-#include "dialogs/options_dialog.h"
+#include "dialogs/options_controls.h"
 
 namespace e2e {
 namespace {
@@ -267,7 +267,7 @@ TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogAndTheOverlaysReadoutsByO
   ASSERT_NE(overlay, nullptr);
   HWND magnifier = FindWindowExW(overlay, nullptr, L"TMagnifier", nullptr);
   MouseMoveTo(400, 300);
-  ASSERT_TRUE(WaitFor([&] { return WindowText(magnifier) == L"400, 300"; }));
+  ASSERT_TRUE(WaitFor([&] { return WindowText(magnifier) == L"400, 300"; })) << WindowText(magnifier);
   RECT lens{};
   GetClientRect(magnifier, &lens);
   EXPECT_EQ(lens.right, 15 * 12 + 2);

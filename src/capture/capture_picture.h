@@ -7,9 +7,9 @@
 
 #include "toolkit/handles.h"
 
-class TSnapBitmap {
+class TCapturePicture {
  public:
-  TSnapBitmap();
+  TCapturePicture();
   HBITMAP Handle() const { return bitmap_.get(); }
   int Width() const { return width_; }
   int Height() const { return height_; }

@@ -1,13 +1,13 @@
-#include "capture/snap_bitmap.h"
+#include "capture/capture_picture.h"
 
 #include <string>
 
 #include "common/system_error.h"
 #include "toolkit/error.h"
 
-TSnapBitmap::TSnapBitmap() : dc_(CreateCompatibleDC(nullptr)) {}
+TCapturePicture::TCapturePicture() : dc_(CreateCompatibleDC(nullptr)) {}
 
-void TSnapBitmap::SetSize(int width, int height) {
+void TCapturePicture::SetSize(int width, int height) {
   if (bitmap_ && width == width_ && height == height_) return;
   WindowDc screen(nullptr);
   const int bits = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
@@ -31,19 +31,19 @@ void TSnapBitmap::SetSize(int width, int height) {
   height_ = height;
 }
 
-void TSnapBitmap::CopyFrom(HDC source, int left, int top) {
+void TCapturePicture::CopyFrom(HDC source, int left, int top) {
   // Selected only while drawing: GetDIBits wants the bitmap free.
   ScopedSelect keep(dc_.get(), bitmap_.get());
   // A copy the system refuses (a secure desktop, say) is said, not written as a black picture.
   if (!BitBlt(dc_.get(), 0, 0, width_, height_, source, left, top, SRCCOPY)) throw Error(L"Cannot copy the screen");
 }
 
-void TSnapBitmap::Release() {
+void TCapturePicture::Release() {
   bitmap_.reset();
   width_ = height_ = 0;
 }
 
-void TSnapBitmap::Assign(HBITMAP other) {
+void TCapturePicture::Assign(HBITMAP other) {
   BITMAP shape{};
   if (!other || !GetObjectW(other, sizeof shape, &shape)) throw Error(L"The marked region has no picture");
   SetSize(shape.bmWidth, shape.bmHeight);
