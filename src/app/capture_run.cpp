@@ -37,13 +37,11 @@ void TCaptureRun::Run(const HotKeyRec& pressed) {
   }
 }
 
-bool TCaptureRun::ReleaseMemory() {
-  if (running_) return false;
+void TCaptureRun::ReleaseMemory() {
   clipboard_.RenderNow();
   ReleaseCapturePictures();
   files_.Release();
   _heapmin();  // the C runtime's free blocks back to the system heap, and what it can give back
-  return true;
 }
 
 void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
@@ -105,8 +103,9 @@ bool TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder)
   const DefaultOptionRec& option = OptionStore->Option;
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
   SetForegroundWindow(owner_);  // the dialog comes up in front
-  // The format's own entry, after "all files" (which a format outside the table gets).
-  saveDialog_.FilterIndex = ImageFormatIndex(option.DefaultImage) + 2;
+  // The format's own entry, after "all files": the entries follow the table, where a format's place
+  // is its value.
+  saveDialog_.FilterIndex = static_cast<int>(option.DefaultImage) + 2;
   saveDialog_.DefaultExt = ImageExtension(option.DefaultImage);
   saveDialog_.InitialDir = folder;
   // The format follows DefaultImage alone, whatever name was typed.

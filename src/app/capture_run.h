@@ -28,8 +28,8 @@ class TCaptureRun {
   // Carries the press through; an error is shown in the error box.
   void Run(const HotKeyRec& pressed);
   // The memory the last capture kept goes back to the system: the pictures, the encoders' buffers,
-  // the clipboard's copy (its formats made first). False, doing nothing, while a press runs.
-  bool ReleaseMemory();
+  // the clipboard's copy (its formats made first). Not while a press runs.
+  void ReleaseMemory();
 
   // What this program last put on the clipboard; its window passes on the clipboard's messages.
   TClipboardPicture& Clipboard() { return clipboard_; }

@@ -16,11 +16,6 @@ bool IsKeyDown(int32_t virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x80
 
 }  // namespace
 
-THotKeys::~THotKeys() {
-  Unregister();
-  LetGo();
-}
-
 void THotKeys::Register(const std::array<HotKeyRec, 3>& keys) {
   if (registered_) return;
   registered_ = true;

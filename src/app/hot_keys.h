@@ -16,7 +16,6 @@ class THotKeys {
   THotKeys() = default;
   THotKeys(const THotKeys&) = delete;
   THotKeys& operator=(const THotKeys&) = delete;
-  ~THotKeys();
 
   // The window their WM_HOTKEY goes to (and the watch's message), once it exists.
   void SetWindow(HWND window) { window_ = window; }

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <wtsapi32.h>
 
+#include <array>
 #include <cwchar>
 #include <functional>
 #include <optional>
@@ -51,7 +52,7 @@ int ShowSingle(Dialog*& open, const std::function<void(Dialog&)>& prepare = {}) 
 
 TMainForm::TMainForm()
     : OptionsAction(Actions.Add(IDA_OPTION, L"选项设置(&O)", [this] { ShowOptions(); })),
-      AboutAction(Actions.Add(IDA_VERSION, L"关于", [this] { ShowAbout(); })),
+      AboutAction(Actions.Add(IDA_ABOUT, L"关于", [this] { ShowAbout(); })),
       ExitAction(Actions.Add(IDA_EXIT, L"退出", [this] { ExitProgram(); })) {
   TrayMenu.Items = {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}};
 }
@@ -260,10 +261,12 @@ LRESULT TMainForm::WMHotKey(WPARAM, LPARAM lParam) {
   if (!FCapture || FCapture->Running()) return 0;
   const std::optional<HotKeyRec> pressed = FHotKeys.Pressed(lParam);
   if (!pressed) return 0;
+  const ScopeExit done([&] {
+    if (!Handle()) return;  // the session ended meanwhile
+    FHotKeys.HoldUntilReleased(*pressed);
+    SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
+  });
   FCapture->Run(*pressed);
-  if (!Handle()) return 0;  // the session ended meanwhile
-  FHotKeys.HoldUntilReleased(*pressed);
-  SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
   return 0;
 }
 
@@ -271,6 +274,8 @@ LRESULT TMainForm::WMHotKey(WPARAM, LPARAM lParam) {
 // once it is done.
 LRESULT TMainForm::WMTimer(WPARAM wParam, LPARAM lParam) {
   if (wParam != kReleaseMemoryTimer) return TForm::HandleMessage(WM_TIMER, wParam, lParam);
-  if (FCapture->ReleaseMemory()) KillTimer(Handle(), kReleaseMemoryTimer);
+  if (FCapture->Running()) return 0;
+  KillTimer(Handle(), kReleaseMemoryTimer);
+  FCapture->ReleaseMemory();
   return 0;
 }

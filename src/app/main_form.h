@@ -2,7 +2,6 @@
 // routes to the program's parts; owner of its components. Never shown.
 #pragma once
 
-#include <array>
 #include <memory>
 #include <string>
 

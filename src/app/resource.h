@@ -6,5 +6,5 @@
 
 // Commands of the main form's actions (menu entries and WM_COMMAND).
 #define IDA_OPTION 40001
-#define IDA_VERSION 40002
+#define IDA_ABOUT 40002
 #define IDA_EXIT 40003

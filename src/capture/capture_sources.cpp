@@ -78,7 +78,7 @@ HBITMAP TRegionCapture::Capture() {
   RegionOverlay = overlay.get();
 
   if (overlay->ShowFrozen(FBitmap.Handle()) != mrOk) return nullptr;
-  FBitmap.Assign(overlay->SelectBitmap());
+  FBitmap.Assign(overlay->SelectedBitmap());
   return FBitmap.Handle();
 }
 

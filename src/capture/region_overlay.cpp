@@ -8,7 +8,7 @@
 #include "toolkit/error.h"
 
 TRegionOverlay* RegionOverlay = nullptr;
-TSizerControl* SizerControl = nullptr;
+TSelectionBox* SelectionBox = nullptr;
 
 namespace {
 
@@ -57,29 +57,29 @@ int TRegionOverlay::ShowFrozen(HBITMAP frozen) {
 }
 
 void TRegionOverlay::FormDestroy() {
-  FSelectBitmap.reset();
+  FSelectedBitmap.reset();
   FSizeLabel.reset();
   FMagnifier.reset();
-  if (FSizer) DestroyWindow(FSizer->Handle());
-  FSizer.reset();
-  SizerControl = nullptr;
+  if (FBox) DestroyWindow(FBox->Handle());
+  FBox.reset();
+  SelectionBox = nullptr;
   if (RegionOverlay == this) RegionOverlay = nullptr;
 }
 
 void TRegionOverlay::AcceptSelection() {
-  if (!FSizer) return;
-  const Rect inside = SelectionInside(FSizer->BoundsInOwner());
+  if (!FBox) return;
+  const Rect inside = SelectionInside(FBox->BoundsInOwner());
   if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the band yet
-  FSelectRect = inside;
+  FSelectedRect = inside;
   // Read from the frozen picture, never from the screen: a window that came up above the overlay
   // since (a notification) stays out of it. The box's blue frame lies in its outermost pixels, as
   // the overlay shows it.
   WindowDc overlay(Handle());
-  FSelectBitmap.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
-  if (!FSelectBitmap) throw Error(L"Cannot make a picture of the marked region");
+  FSelectedBitmap.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
+  if (!FSelectedBitmap) throw Error(L"Cannot make a picture of the marked region");
   UniqueMemoryDc target(CreateCompatibleDC(overlay.get()));
   {
-    ScopedSelect keep(target.get(), FSelectBitmap.get());
+    ScopedSelect keep(target.get(), FSelectedBitmap.get());
     if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), FFrozenDc.get(), inside.Left, inside.Top, SRCCOPY))
       throw Error(L"Cannot copy the screen");
     DrawBoxFrame(target.get(), {0, 0, inside.Width(), inside.Height()});
@@ -93,26 +93,26 @@ void TRegionOverlay::FormKeyDown(WPARAM key) {
     ModalResult = mrCancel;
     return;
   }
-  if (!FSizer) return;
+  if (!FBox) return;
   if (key == VK_RETURN) {
     AcceptSelection();
     return;
   }
-  const Rect box = FSizer->BoundsInOwner();
+  const Rect box = FBox->BoundsInOwner();
   RECT client;
   GetClientRect(Handle(), &client);
   const Rect next = KeyedBox(box, static_cast<int32_t>(key), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
                              {0, 0, client.right, client.bottom});
-  if (next != box) MoveWindow(FSizer->Handle(), next.Left, next.Top, next.Width(), next.Height(), TRUE);
+  if (next != box) MoveWindow(FBox->Handle(), next.Left, next.Top, next.Width(), next.Height(), TRUE);
 }
 
 void TRegionOverlay::FormMouseDown(int x, int y) {
-  if (FSizer) return;
+  if (FBox) return;
   if (FMagnifier) FMagnifier->Hide();
-  FSizer = std::make_unique<TSizerControl>(*this, x, y);
-  SizerControl = FSizer.get();
+  FBox = std::make_unique<TSelectionBox>(*this, x, y);
+  SelectionBox = FBox.get();
   FSizeLabel = std::make_unique<TSizeLabel>(Handle());
-  FSizeLabel->Follow(FSizer->BoundsInOwner());
+  FSizeLabel->Follow(FBox->BoundsInOwner());
 }
 
 void TRegionOverlay::BoxChanging(const Rect& proposed, bool sizing) {
@@ -123,7 +123,7 @@ void TRegionOverlay::BoxChanging(const Rect& proposed, bool sizing) {
 }
 
 void TRegionOverlay::BoxChanged() {
-  if (FSizeLabel && FSizer) FSizeLabel->Follow(FSizer->BoundsInOwner());
+  if (FSizeLabel && FBox) FSizeLabel->Follow(FBox->BoundsInOwner());
 }
 
 void TRegionOverlay::BoxLoopEnded() {
@@ -151,36 +151,36 @@ LRESULT TRegionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: FormMouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_MOUSEMOVE:
-      if (!FSizer && FMagnifier) FMagnifier->Follow(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      if (!FBox && FMagnifier) FMagnifier->Follow(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }
 
-// ---- TSizerControl
+// ---- TSelectionBox
 
-TSizerControl::TSizerControl(TRegionOverlay& owner, int x, int y) : owner_(owner) {
+TSelectionBox::TSelectionBox(TRegionOverlay& owner, int x, int y) : owner_(owner) {
   FHitCodes = kGripHitCodes;
   CreateHandle({L"TSizerControl", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, IDC_ARROW, nullptr}, WS_EX_TRANSPARENT,
                WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, L"", {x, y, kStartBoxSize, kStartBoxSize}, owner.Handle());
   SetFocus(Handle());
 }
 
-Rect TSizerControl::BoundsInOwner() const {
+Rect TSelectionBox::BoundsInOwner() const {
   RECT r;
   GetWindowRect(Handle(), &r);
   MapWindowPoints(nullptr, owner_.Handle(), reinterpret_cast<POINT*>(&r), 2);
   return {r.left, r.top, r.right, r.bottom};
 }
 
-LRESULT TSizerControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TSelectionBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCHITTEST:     return WMNCHitTest(lParam);
     case WM_SETCURSOR:     return WMSetCursor(wParam, lParam);
     case WM_SIZE:          WMSize(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_LBUTTONDOWN:   WMLButtonDown(); return 0;
     case WM_MOVE:          WMMove(); return 0;
-    case WM_LBUTTONDBLCLK: SizerDblClick(); return 0;
+    case WM_LBUTTONDBLCLK: DoubleClicked(); return 0;
     case WM_PAINT:         Paint(); return 0;
     case WM_ERASEBKGND:    return 1;
     case WM_KEYDOWN:       owner_.FormKeyDown(wParam); return 0;  // the overlay sees every key
@@ -191,7 +191,7 @@ LRESULT TSizerControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   return TWinControl::HandleMessage(message, wParam, lParam);
 }
 
-LRESULT TSizerControl::WMNCHitTest(LPARAM lParam) {
+LRESULT TSelectionBox::WMNCHitTest(LPARAM lParam) {
   POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   ScreenToClient(Handle(), &point);
   RECT client;
@@ -200,18 +200,18 @@ LRESULT TSizerControl::WMNCHitTest(LPARAM lParam) {
   return DefaultHandler(WM_NCHITTEST, 0, lParam);
 }
 
-LRESULT TSizerControl::WMSetCursor(WPARAM wParam, LPARAM lParam) {
+LRESULT TSelectionBox::WMSetCursor(WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefaultHandler(WM_SETCURSOR, wParam, lParam);
   SetCursor(LoadCursorW(nullptr, moved_ ? IDC_SIZEALL : IDC_ARROW));
   return TRUE;
 }
 
-void TSizerControl::WMSize(int width, int height) {
+void TSelectionBox::WMSize(int width, int height) {
   FGrips = GripRects(width, height);
   owner_.BoxChanged();
 }
 
-void TSizerControl::WMLButtonDown() {
+void TSelectionBox::WMLButtonDown() {
   // The system's move loop: the box follows the pointer until the button is released.
   SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -219,7 +219,7 @@ void TSizerControl::WMLButtonDown() {
 
 // The rectangle the system's loop proposes: documented in screen coordinates, given for a child
 // window in its parent's by some systems; whichever lies nearer the box as it stands is taken.
-void TSizerControl::WMMovingOrSizing(RECT* proposed, bool sizing) {
+void TSelectionBox::WMMovingOrSizing(RECT* proposed, bool sizing) {
   const Rect box = BoundsInOwner();
   RECT screen;
   GetWindowRect(Handle(), &screen);
@@ -233,14 +233,14 @@ void TSizerControl::WMMovingOrSizing(RECT* proposed, bool sizing) {
   owner_.BoxChanging(place, sizing);
 }
 
-void TSizerControl::WMMove() {
+void TSelectionBox::WMMove() {
   moved_ = true;
   owner_.BoxChanged();
   // Its inside now shows another part of the picture; the size stays as it is.
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void TSizerControl::Paint() {
+void TSelectionBox::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(Handle(), &paint);
   RECT client;
@@ -269,6 +269,6 @@ void TSizerControl::Paint() {
   EndPaint(Handle(), &paint);
 }
 
-void TSizerControl::SizerDblClick() {
+void TSelectionBox::DoubleClicked() {
   if (RegionOverlay) RegionOverlay->AcceptSelection();
 }

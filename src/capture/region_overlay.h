@@ -10,7 +10,7 @@
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 
-class TSizerControl;
+class TSelectionBox;
 
 class TRegionOverlay : public TForm {
  public:
@@ -22,11 +22,11 @@ class TRegionOverlay : public TForm {
   // Shows the picture (borrowed; its top-left is the virtual desktop's) and runs modally: mrOk
   // once a region is accepted, mrCancel after Esc or a close request.
   int ShowFrozen(HBITMAP frozen);
-  // Copies what the overlay shows inside the box's frame into SelectBitmap and ends with mrOk.
+  // Copies what the overlay shows inside the box's frame into SelectedBitmap and ends with mrOk.
   // A box with nothing inside its band is left as it is, for the user to make it bigger.
   void AcceptSelection();
-  HBITMAP SelectBitmap() const { return FSelectBitmap.get(); }
-  const Rect& SelectRect() const { return FSelectRect; }
+  HBITMAP SelectedBitmap() const { return FSelectedBitmap.get(); }
+  const Rect& SelectedRect() const { return FSelectedRect; }
 
   // The frozen picture, selected into a memory DC for painting.
   HDC FrozenDc() const { return FFrozenDc.get(); }
@@ -56,18 +56,18 @@ class TRegionOverlay : public TForm {
   HBITMAP FFrozen = nullptr;
   UniqueMemoryDc FFrozenDc;
   HGDIOBJ FFrozenDcOld = nullptr;
-  UniqueBitmap FSelectBitmap;
-  Rect FSelectRect;
-  std::unique_ptr<TSizerControl> FSizer;
+  UniqueBitmap FSelectedBitmap;
+  Rect FSelectedRect;
+  std::unique_ptr<TSelectionBox> FBox;
   std::unique_ptr<TSizeLabel> FSizeLabel;
   std::unique_ptr<TMagnifier> FMagnifier;
 };
 
 // The selection box: a child of the overlay with eight grips. Sizing and moving are the system's
 // own loops; its inside shows the frozen picture under it.
-class TSizerControl : public TWinControl {
+class TSelectionBox : public TWinControl {
  public:
-  TSizerControl(TRegionOverlay& owner, int x, int y);
+  TSelectionBox(TRegionOverlay& owner, int x, int y);
   // The box in overlay client coordinates.
   Rect BoundsInOwner() const;
 
@@ -82,7 +82,7 @@ class TSizerControl : public TWinControl {
   void WMMove();
   void WMMovingOrSizing(RECT* proposed, bool sizing);
   void Paint();
-  void SizerDblClick();
+  void DoubleClicked();
 
   TRegionOverlay& owner_;
   std::array<Rect, 8> FGrips{};
@@ -93,4 +93,4 @@ class TSizerControl : public TWinControl {
 
 // The live overlay and its box; only one of each exists at a time.
 extern TRegionOverlay* RegionOverlay;
-extern TSizerControl* SizerControl;
+extern TSelectionBox* SelectionBox;

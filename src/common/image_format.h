@@ -22,6 +22,11 @@ inline constexpr std::array<ImageFormatRow, 3> kImageFormats = {{
     {ImageFormat::Png, L".png", L"PNG Image File (*.png)|*.png", L"png图片格式"},
 }};
 
+// A format's place in the table is its value: the Save dialog's entries and the options dialog's
+// list are counted that way.
+static_assert(static_cast<size_t>(kImageFormats[0].Format) == 0 && static_cast<size_t>(kImageFormats[1].Format) == 1 &&
+              static_cast<size_t>(kImageFormats[2].Format) == 2);
+
 // The format's place in the table, or -1 for a value outside it.
 constexpr int ImageFormatIndex(ImageFormat format) {
   for (size_t i = 0; i < kImageFormats.size(); ++i)

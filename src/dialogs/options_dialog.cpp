@@ -12,6 +12,7 @@
 #include "config/option_store.h"
 #include "dialogs/dialog_images.h"
 #include "dialogs/folder_picker.h"
+#include "dialogs/options_controls.h"
 #include "toolkit/error.h"
 
 TOptionsDialog* OptionsDialog = nullptr;
@@ -83,48 +84,48 @@ void TOptionsDialog::Loaded() {
   TreeView_InsertItem(PageTree, &item);
 
   pagePanel_ = std::make_unique<TPanel>(dialog, 158, 3, 448, 386, GetSysColor(COLOR_BTNFACE), TPanel::Framed);
-  const RECT inside3 = pagePanel_->Inside();
-  headerPanel_ = MakePanel(pagePanel_->Handle(), {inside3.left, inside3.top, inside3.right, inside3.top + Scale(51)},
+  const RECT pageArea = pagePanel_->Inside();
+  headerPanel_ = MakePanel(pagePanel_->Handle(), {pageArea.left, pageArea.top, pageArea.right, pageArea.top + Scale(51)},
                      kHeaderColour, TPanel::None);
   headerPanel_->TextColour = RGB(255, 255, 255);
   HeaderImage = CreateControl(headerPanel_->Handle(), L"STATIC", L"", SS_BITMAP, 7, 7, 25, 25, ID_HEADER_IMAGE);
   HeaderTitle = CreateControl(headerPanel_->Handle(), L"STATIC", L"默认设置", SS_LEFT, 40, 8, 120, 14);
   HeaderText = CreateControl(headerPanel_->Handle(), L"STATIC", L"设置Corvix的默认行为", SS_LEFT, 40, 24, 386, 23);
-  pageHolder_ = MakePanel(pagePanel_->Handle(), {inside3.left, inside3.top + Scale(51), inside3.right, inside3.bottom},
+  pageHolder_ = MakePanel(pagePanel_->Handle(), {pageArea.left, pageArea.top + Scale(51), pageArea.right, pageArea.bottom},
                        kPageColour, TPanel::None);
-  RECT page;
-  GetClientRect(pageHolder_->Handle(), &page);
-  defaultsPage_ = MakePanel(pageHolder_->Handle(), page, kPageColour, TPanel::None);
+  RECT holder;
+  GetClientRect(pageHolder_->Handle(), &holder);
+  defaultsPage_ = MakePanel(pageHolder_->Handle(), holder, kPageColour, TPanel::None);
 
   // Page 0; the group boxes' controls sit on the page at the group's place plus their own.
-  HWND p = defaultsPage_->Handle();
-  AutoRunBox = CreateControl(p, L"BUTTON", L"开机后自动运行截屏工具", kCheckBox, 16, 11, 161, 17, ID_AUTORUN);
-  MinimiseToTrayBox = CreateControl(p, L"BUTTON", L"启动后最小化到系统托盘区", kCheckBox, 16, 35, 169, 17, ID_MINIMISE_TO_TRAY);
+  HWND page = defaultsPage_->Handle();
+  AutoRunBox = CreateControl(page, L"BUTTON", L"开机后自动运行截屏工具", kCheckBox, 16, 11, 161, 17, ID_AUTORUN);
+  MinimiseToTrayBox = CreateControl(page, L"BUTTON", L"启动后最小化到系统托盘区", kCheckBox, 16, 35, 169, 17, ID_MINIMISE_TO_TRAY);
   defaultsPage_->Groups.push_back({{16, 153, 16 + 417, 153 + 60}, L"项目默认保存目录"});
-  SaveFolderField = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 16 + 8, 153 + 24, 369, 20,
+  SaveFolderField = CreateControl(page, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 16 + 8, 153 + 24, 369, 20,
                                   ID_SAVE_FOLDER);
-  BrowseFolderButton = CreateControl(p, L"BUTTON", L"...", BS_PUSHBUTTON | WS_TABSTOP, 16 + 382, 153 + 21, 22, 24, ID_BROWSE_FOLDER);
+  BrowseFolderButton = CreateControl(page, L"BUTTON", L"...", BS_PUSHBUTTON | WS_TABSTOP, 16 + 382, 153 + 21, 22, 24, ID_BROWSE_FOLDER);
   SendMessageW(BrowseFolderButton, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
-  AutoSaveBox = CreateControl(p, L"BUTTON", L"自动保存截屏图片", kCheckBox, 16, 59, 121, 17, ID_AUTOSAVE);
-  ImageFormatList = CreateControl(p, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 131, 128, 102, 200,
+  AutoSaveBox = CreateControl(page, L"BUTTON", L"自动保存截屏图片", kCheckBox, 16, 59, 121, 17, ID_AUTOSAVE);
+  ImageFormatList = CreateControl(page, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 131, 128, 102, 200,
                               ID_IMAGE_FORMAT);
   for (const ImageFormatRow& format : kImageFormats)
     SendMessageW(ImageFormatList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format.ListCaption));
   defaultsPage_->Groups.push_back({{16, 221, 16 + 417, 221 + 103}, L"默认快捷键设置"});
-  CreateControl(p, L"STATIC", L"全屏截屏", SS_LEFT, 16 + 32, 221 + 24, 78, 14);
-  CreateControl(p, L"STATIC", L"活动窗口截屏", SS_LEFT, 16 + 32, 221 + 48, 78, 14);
-  CreateControl(p, L"STATIC", L"选择区域截屏", SS_LEFT, 16 + 32, 221 + 72, 78, 14);
-  ScreenKeyField = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 19, 121, 20, ID_SCREEN_KEY);
-  ActiveWindowKeyField = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 43, 121, 20, ID_ACTIVE_KEY);
-  RegionKeyField = CreateControl(p, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 67, 121, 20, ID_REGION_KEY);
-  CreateControl(p, L"STATIC", L"默认保存文件名格式", SS_LEFT, 16, 108, 112, 14);
-  NamePatternField = CreateControl(p, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 131, 103, 102, 20,
+  CreateControl(page, L"STATIC", L"全屏截屏", SS_LEFT, 16 + 32, 221 + 24, 78, 14);
+  CreateControl(page, L"STATIC", L"活动窗口截屏", SS_LEFT, 16 + 32, 221 + 48, 78, 14);
+  CreateControl(page, L"STATIC", L"选择区域截屏", SS_LEFT, 16 + 32, 221 + 72, 78, 14);
+  ScreenKeyField = CreateControl(page, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 19, 121, 20, ID_SCREEN_KEY);
+  ActiveWindowKeyField = CreateControl(page, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 43, 121, 20, ID_ACTIVE_KEY);
+  RegionKeyField = CreateControl(page, L"EDIT", L"", kHotKeyEdit, 16 + 113, 221 + 67, 121, 20, ID_REGION_KEY);
+  CreateControl(page, L"STATIC", L"默认保存文件名格式", SS_LEFT, 16, 108, 112, 14);
+  NamePatternField = CreateControl(page, L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 131, 103, 102, 20,
                                 ID_NAME_PATTERN);
-  CreateControl(p, L"STATIC", L"默认保存的图片格式", SS_LEFT, 16, 132, 112, 14);
-  ExitQuestionBox = CreateControl(p, L"BUTTON", L"退出提示用户", kCheckBox, 16, 83, 97, 17, ID_EXIT_QUESTION);
+  CreateControl(page, L"STATIC", L"默认保存的图片格式", SS_LEFT, 16, 132, 112, 14);
+  ExitQuestionBox = CreateControl(page, L"BUTTON", L"退出提示用户", kCheckBox, 16, 83, 97, 17, ID_EXIT_QUESTION);
   // What becomes of each picture besides its file: a second column beside the first four.
-  ClipboardBox = CreateControl(p, L"BUTTON", L"复制到剪贴板", kCheckBox, 248, 11, 97, 17, ID_CLIPBOARD);
-  SavedTipBox = CreateControl(p, L"BUTTON", L"保存后提示", kCheckBox, 248, 35, 97, 17, ID_SAVED_TIP);
+  ClipboardBox = CreateControl(page, L"BUTTON", L"复制到剪贴板", kCheckBox, 248, 11, 97, 17, ID_CLIPBOARD);
+  SavedTipBox = CreateControl(page, L"BUTTON", L"保存后提示", kCheckBox, 248, 35, 97, 17, ID_SAVED_TIP);
 }
 
 // What the user has entered so far stays, as does the focus: the folder as typed, each hot-key
@@ -133,7 +134,7 @@ void TOptionsDialog::Relayout() {
   const DefaultOptionRec shown = ControlsToRecord();
   const std::wstring folder = WindowTextOf(SaveFolderField);
   const int focused = GetDlgCtrlID(GetFocus());
-  SetStaticBitmap(HeaderImage, UniqueBitmap(), headImage_);  // the picture control hands back any copy it made
+  SetStaticBitmap(HeaderImage, UniqueBitmap(), headerImage_);  // the picture control hands back any copy it made
   TModalDialog::Relayout();
   ShowRecord(shown);
   SetWindowTextW(SaveFolderField, folder.c_str());
@@ -175,7 +176,7 @@ void TOptionsDialog::FormCloseQuery(bool& canClose) {
 }
 
 void TOptionsDialog::FormDestroy() {
-  SetStaticBitmap(HeaderImage, UniqueBitmap(), headImage_);
+  SetStaticBitmap(HeaderImage, UniqueBitmap(), headerImage_);
   OptionsDialog = nullptr;
 }
 
@@ -221,11 +222,11 @@ void TOptionsDialog::PageChosen() {
   item.mask = TVIF_IMAGE | TVIF_PARAM;
   item.hItem = TreeView_GetSelection(PageTree);
   if (!item.hItem || !TreeView_GetItem(PageTree, &item)) return;
-  DrawHeadImage(item.iImage);
+  DrawHeaderImage(item.iImage);
   // One page exists: page item.lParam is the one shown.
 }
 
-void TOptionsDialog::DrawHeadImage(int imageIndex) {
+void TOptionsDialog::DrawHeaderImage(int imageIndex) {
   WindowDc screen(nullptr);
   const int size = Scale(25);
   UniqueBitmap image(CreateCompatibleBitmap(screen.get(), size, size));
@@ -237,7 +238,7 @@ void TOptionsDialog::DrawHeadImage(int imageIndex) {
     FillRect(canvas.get(), &all, headerPanel_->Brush());
     if (DialogImages) ImageList_Draw(DialogImages->PageIcons, imageIndex, canvas.get(), 0, 0, ILD_NORMAL);
   }
-  SetStaticBitmap(HeaderImage, std::move(image), headImage_);
+  SetStaticBitmap(HeaderImage, std::move(image), headerImage_);
 }
 
 void TOptionsDialog::MinimiseToTrayClicked() { SetChecked(MinimiseToTrayBox, true); }

@@ -9,7 +9,6 @@
 #include "common/hotkey_text.h"
 #include "config/option_record.h"
 #include "dialogs/modal_dialog.h"
-#include "dialogs/options_controls.h"
 
 class TOptionsDialog : public TModalDialog {
  public:
@@ -52,7 +51,7 @@ class TOptionsDialog : public TModalDialog {
   void PageChosen();
   void MinimiseToTrayClicked();
   void BrowseForFolder();
-  void DrawHeadImage(int imageIndex);
+  void DrawHeaderImage(int imageIndex);
   std::array<HWND, 3> HotKeyFields() const { return {ScreenKeyField, ActiveWindowKeyField, RegionKeyField}; }
   // Which hot-key field a window is (0, 1, 2), or -1.
   int HotKeyFieldIndex(HWND window) const;
@@ -60,7 +59,7 @@ class TOptionsDialog : public TModalDialog {
   std::wstring HotKeyFieldText(int index) const;
 
   std::unique_ptr<TPanel> treePanel_, pagePanel_, headerPanel_, pageHolder_, defaultsPage_;
-  UniqueBitmap headImage_;
+  UniqueBitmap headerImage_;
   std::array<std::wstring, 3> lastKeys_;  // each hot-key field's last whole combination (or empty)
   UniqueFont buttonFont_;
 };

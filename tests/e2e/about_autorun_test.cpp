@@ -22,7 +22,7 @@ void ClearRunValues() {
 }
 
 HWND OpenAbout(const CorvixRun& corvix) {
-  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_VERSION, 0);
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_ABOUT, 0);
   HWND box = nullptr;
   WaitFor([&] { return (box = FindProcessWindow(corvix.Pid(), L"TVersionDialog", L"关于", true)) != nullptr; });
   Sleep(300);
@@ -52,7 +52,7 @@ TEST(About, ShowsTheNameAndVersionAndClosesWithOkEnterOrEscape) {
   EXPECT_EQ(texts[2], L"产品版本 1.0.12.18");
   EXPECT_EQ(WindowText(GetDlgItem(box, IDOK)), L"确定");
 
-  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_VERSION, 0);  // a second choice opens no second box
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_ABOUT, 0);  // a second choice opens no second box
   Sleep(500);
   EXPECT_EQ(CountVisibleWindows(L"TVersionDialog"), 1);
 
