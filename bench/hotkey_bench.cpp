@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "common/image_encoding.h"
@@ -403,7 +404,8 @@ class OverlayGate {
 // program has copied the screen when it makes the overlay window; the gate holds it there while
 // the desktop picture is covered with its canvas (the hold is not counted), so the picture comes
 // back only by the overlay's paint.
-void OverlayFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
+void OverlayFigures(const CorvixRun& corvix, DesktopPicture& desktop, const char* name = "overlay_ms",
+                    const char* floorName = "overlay_floor_ms") {
   const OverlayGate gate;
   OverlayFloor floor(desktop);
   std::vector<double> overlays, floors;
@@ -424,6 +426,7 @@ void OverlayFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
     if (!overlay || !Poll([&] { return GetForegroundWindow() == overlay; }, 3000)) return false;
     SendKeys(0, VK_ESCAPE);
     if (!Poll([&] { return !IsWindow(overlay); }) || !desktop.Uncover()) return false;
+    if (!floorName) return true;
     Sleep(kPauseMs);
     const double floorMs = floor.Run();
     if (measured) floors.push_back(floorMs);
@@ -432,8 +435,79 @@ void OverlayFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
   bool ok = gate.Set();
   for (int i = 0; ok && i <= kRuns; ++i) ok = run(i > 0);
   if (!ok) overlays.assign(1, -1);
-  Report("overlay_ms", overlays);
-  Report("overlay_floor_ms", floors);
+  Report(name, overlays);
+  if (floorName) Report(floorName, floors);
+}
+
+// 200 top-level windows of 10 child windows each, in a grid over part of the screen (the desktop
+// picture's probes partly uncovered), above the desktop picture, served by a thread of their own.
+class ManyWindows {
+ public:
+  static constexpr int kColumns = 20, kRows = 10, kWidth = 40, kHeight = 30, kChildren = 10;
+  ManyWindows() {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([&] {
+      WNDCLASSW type{};
+      type.lpfnWndProc = DefWindowProcW;
+      type.hInstance = GetModuleHandleW(nullptr);
+      type.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+      type.lpszClassName = L"CorvixBenchMany";
+      RegisterClassW(&type);
+      for (int i = 0; i < kColumns * kRows; ++i) {
+        const POINT at = Place(i);
+        HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, L"CorvixBenchMany", L"",
+                                      WS_POPUP | WS_VISIBLE, at.x, at.y, kWidth, kHeight, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+        for (int c = 0; c < kChildren; ++c)
+          CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_WHITERECT, 2 + (c % 5) * 7, 4 + (c / 5) * 12, 6,
+                          10, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+        windows_.push_back(window);
+      }
+      threadId_ = GetCurrentThreadId();
+      SetEvent(ready);
+      MSG message;
+      while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+      for (HWND window : windows_) DestroyWindow(window);
+    });
+    WaitForSingleObject(ready, 30000);
+    CloseHandle(ready);
+  }
+  ~ManyWindows() {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  // Window i's top-left on the screen; its first child lies at (2, 4) in it, 6 x 10.
+  static POINT Place(int i) { return {100 + (i % kColumns) * (kWidth + 4), 120 + (i / kColumns) * (kHeight + 4)}; }
+
+ private:
+  std::vector<HWND> windows_;
+  DWORD threadId_ = 0;
+  std::thread thread_;
+};
+
+// With those windows open: the region key to the overlay painted, and a mouse move to the outline
+// on the screen around the control under the cursor.
+void SnappingFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
+  const ManyWindows windows;
+  OverlayFigures(corvix, desktop, "overlay_windows_ms", nullptr);
+  std::vector<double> hovers;
+  SendKeys(MOD_CONTROL, VK_F3);
+  HWND overlay = nullptr;
+  bool ok = Poll([&] { return (overlay = Overlay(corvix)) != nullptr && GetForegroundWindow() == overlay; });
+  HDC screen = GetDC(nullptr);
+  for (int i = 0; ok && i <= kRuns; ++i) {
+    const POINT window = ManyWindows::Place(i * 13 % (ManyWindows::kColumns * ManyWindows::kRows));
+    const POINT edge{window.x + 2, window.y + 8};  // the first child's left edge
+    const auto start = Clock::now();
+    MouseMoveTo(window.x + 5, window.y + 9);
+    ok = Poll([&] { return GetPixel(screen, edge.x, edge.y) == RGB(0, 120, 215); }, 3000);
+    if (i > 0) hovers.push_back(Ms(Clock::now() - start));
+  }
+  ReleaseDC(nullptr, screen);
+  if (!ok) hovers.assign(1, -1);
+  Report("hover_outline_ms", hovers);
+  SendKeys(0, VK_ESCAPE);
+  Poll([&] { return overlay && !IsWindow(overlay); });
 }
 
 void MemoryFigures(const CorvixRun& corvix);
@@ -456,6 +530,7 @@ void ProgramFigures(DesktopPicture& desktop) {
   Mark(corvix, L"memory_after_start_kb");
 
   OverlayFigures(corvix, desktop);
+  SnappingFigures(corvix, desktop);
 
   Mark(corvix, L"cpu_idle_start_ms");
   Sleep(30000);
@@ -533,7 +608,9 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::string_view(argv[1]) == "overlay") {
     CorvixRun corvix(CorvixRun::BinFolder().parent_path() / L"bench-run");
     corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
-    if (corvix.Start()) OverlayFigures(corvix, desktop);
+    if (!corvix.Start()) return 1;
+    OverlayFigures(corvix, desktop);
+    SnappingFigures(corvix, desktop);
     return 0;
   }
   FileFigures("jpeg_hotkey_ms", "jpeg_floor_ms", L"", L".jpg", 1);

@@ -158,6 +158,9 @@ ratio_row "  ratio (target at most 1.2x)" jpeg_hotkey_10000_files_ms jpeg_hotkey
 row "region key to overlay painted on the screen" overlay_ms
 row "  floor: copy, show a window painting it" overlay_floor_ms
 ratio_row "  ratio (target at most 1.5x)" overlay_ms overlay_floor_ms 1.5 0.95
+row "  same, 200 windows of 10 controls open" overlay_windows_ms
+ratio_row "  ratio to none open (target at most 1.1x)" overlay_windows_ms overlay_ms 1.1
+row "  mouse move to the outline on the screen, ms" hover_outline_ms
 row "scrot (JPEG 90)" scrot_ms
 ratio_row "  Corvix JPEG / scrot (target at most 1.0x)" jpeg_hotkey_ms scrot_ms 1.0
 row "maim (JPEG)" maim_ms

@@ -1,6 +1,7 @@
 #include "capture/capture_sources.h"
 
 #include "capture/region_overlay.h"
+#include "capture/window_list.h"
 #include "toolkit/scope_exit.h"
 
 std::unique_ptr<TScreenCapture> ScreenCapture;
@@ -32,32 +33,6 @@ HBITMAP TScreenCapture::Capture() {
   return FBitmap.Handle();
 }
 
-namespace {
-
-// A window's rectangle as the user sees it. On Windows 10 and 11 GetWindowRect includes invisible
-// resize borders; the desktop window manager's frame bounds do not. dwmapi is loaded when first
-// needed, so the program starts without it. The bounds are taken only inside the window's
-// rectangle: they are always in physical pixels, and a system that runs the program aware of the
-// system's DPI only (before Windows 10 1703) gives the rectangle in its own scale.
-bool VisibleWindowRect(HWND window, RECT& rect) {
-  using GetWindowAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
-  static const GetWindowAttribute getAttribute = [] {
-    HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return dwm ? reinterpret_cast<GetWindowAttribute>(
-                     reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
-               : nullptr;
-  }();
-  if (!GetWindowRect(window, &rect)) return false;
-  constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
-  RECT frame, inside;
-  if (getAttribute && SUCCEEDED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof frame)) &&
-      !IsRectEmpty(&frame) && IntersectRect(&inside, &frame, &rect) && EqualRect(&inside, &frame))
-    rect = frame;
-  return true;
-}
-
-}  // namespace
-
 HBITMAP TActiveWindowCapture::Capture() {
   HWND window = GetForegroundWindow();
   RECT outer;
@@ -69,10 +44,14 @@ HBITMAP TActiveWindowCapture::Capture() {
 }
 
 HBITMAP TRegionCapture::Capture() {
-  // The desktop as it stood at the key press, before the overlay covers it.
-  TScreenCapture::Capture();
+  // The desktop as it stood at the key press, before the overlay covers it, and its windows, listed
+  // beside the copy.
+  FRect = DesktopRect();
+  auto windows = std::make_unique<TWindowListing>(FRect);
+  CaptureRect(FRect);
   // The overlay covers exactly the rectangle the picture was taken from.
   auto overlay = std::make_unique<TRegionOverlay>(FRect);
+  overlay->SnapTo(std::move(windows));
   const ScopeExit freeOverlay([&] { overlay->Destroy(); });  // also when an error leaves this function
   overlay->Create();
   RegionOverlay = overlay.get();

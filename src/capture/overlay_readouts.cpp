@@ -10,8 +10,8 @@ namespace {
 constexpr DWORD kReadoutStyle = WS_CHILD | WS_CLIPSIBLINGS;
 constexpr COLORREF kPanel = RGB(32, 32, 32), kInk = RGB(255, 255, 255), kCrossHair = RGB(0, 120, 215),
                    kEdge = RGB(160, 160, 160);
-// The magnifier: kCells x kCells pixels around the cursor, each kZoom x kZoom, above a line of text
-// (at 96 DPI).
+// The magnifier: kCells x kCells pixels around the cursor, each kZoom x kZoom, above two lines of
+// text, the cursor's point and its colour (at 96 DPI).
 constexpr int kCells = 15, kZoom = 8, kTextLine = 18;
 constexpr int kFontPixels = 12;  // the dialogs' text
 
@@ -74,9 +74,13 @@ LRESULT TReadout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // ---- TSizeLabel
 
 void TSizeLabel::Follow(const Rect& box) {
-  UseDpiAt(box.Left, box.Top);
   const Rect inside = SelectionInside(box);
-  const std::wstring text = SizeLabelText(std::max(inside.Width(), 0), std::max(inside.Height(), 0));
+  Show(box, inside.Width(), inside.Height());
+}
+
+void TSizeLabel::Show(const Rect& box, int32_t width, int32_t height) {
+  UseDpiAt(box.Left, box.Top);
+  const std::wstring text = SizeLabelText(std::max(width, 0), std::max(height, 0));
   SetWindowTextW(Handle(), text.c_str());
   SIZE extent{};
   {
@@ -118,11 +122,40 @@ void TMagnifier::Follow(int x, int y) {
   UseDpiAt(x, y);
   cursor_ = {x, y};
   const Rect place =
-      MagnifierRect(x, y, lens_ + 2, lens_ + textLine_ + 2, ClientOf(overlay_), Scaled(kMagnifierGap));
+      MagnifierRect(x, y, lens_ + 2, lens_ + 2 * textLine_ + 2, ClientOf(overlay_), Scaled(kMagnifierGap));
   SetWindowPos(Handle(), HWND_TOP, place.Left, place.Top, place.Width(), place.Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
   const std::wstring where = std::to_wstring(origin_.x + x) + L", " + std::to_wstring(origin_.y + y);
   SetWindowTextW(Handle(), where.c_str());
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+std::wstring TMagnifier::ColourShown() const {
+  const COLORREF colour = GetPixel(picture_, cursor_.x, cursor_.y);
+  if (colour == CLR_INVALID) return L"";
+  return ColourText(GetRValue(colour), GetGValue(colour), GetBValue(colour), hex_);
+}
+
+void TMagnifier::SwitchColourForm() {
+  hex_ = !hex_;
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+constexpr UINT_PTR kCopiedTimer = 1;
+
+void TMagnifier::SayCopied() {
+  copied_ = true;
+  SetTimer(Handle(), kCopiedTimer, 1200, nullptr);
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+LRESULT TMagnifier::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER && wParam == kCopiedTimer) {
+    KillTimer(Handle(), kCopiedTimer);
+    copied_ = false;
+    InvalidateRect(Handle(), nullptr, FALSE);
+    return 0;
+  }
+  return TReadout::HandleMessage(message, wParam, lParam);
 }
 
 void TMagnifier::Paint(HDC dc, RECT client) {
@@ -149,9 +182,21 @@ void TMagnifier::Paint(HDC dc, RECT client) {
   Rectangle(dc, centre - 1, centre - 1, centre + zoom_ + 1, centre + zoom_ + 1);
   SetDCBrushColor(dc, kEdge);  // an edge that shows on dark pictures too
   FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-  RECT line{0, 1 + lens_, client.right, client.bottom};
+  RECT line{0, 1 + lens_, client.right, 1 + lens_ + textLine_};
   ScopedSelect font(dc, font_.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kInk);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  // The colour: a swatch and its text, or word that it was copied.
+  const std::wstring colour = copied_ ? L"已复制" : ColourShown();
+  RECT second{0, line.bottom, client.right, client.bottom - 1};
+  if (!copied_) {
+    const int side = textLine_ / 2;
+    const RECT swatch{Scaled(6), second.top + (textLine_ - side) / 2, Scaled(6) + side, second.top + (textLine_ - side) / 2 + side};
+    Fill(dc, swatch, GetPixel(picture_, cursor_.x, cursor_.y));
+    SetDCBrushColor(dc, kEdge);
+    FrameRect(dc, &swatch, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    second.left = swatch.right;
+  }
+  DrawTextW(dc, colour.c_str(), static_cast<int>(colour.size()), &second, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }

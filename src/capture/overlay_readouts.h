@@ -33,6 +33,8 @@ class TSizeLabel : public TReadout {
   explicit TSizeLabel(HWND overlay) : TReadout(overlay, L"TSizeLabel") {}
   // Beside this box (overlay client coordinates), naming the size inside its frame.
   void Follow(const Rect& box);
+  // Beside this rectangle, naming a size.
+  void Show(const Rect& box, int32_t width, int32_t height);
 
  protected:
   void Paint(HDC dc, RECT client) override;
@@ -44,12 +46,22 @@ class TMagnifier : public TReadout {
   TMagnifier(HWND overlay, HDC picture, POINT origin);
   // Beside the cursor at this overlay client point, showing the pixels around it.
   void Follow(int x, int y);
+  bool Shown() const { return IsWindowVisible(Handle()) != FALSE; }
+  // The colour under the cursor in hexadecimal or decimal: Shift switches.
+  void SwitchColourForm();
+  // The colour under the cursor, as shown.
+  std::wstring ColourShown() const;
+  // Says "已复制" for a moment in place of the colour.
+  void SayCopied();
 
  protected:
   void Paint(HDC dc, RECT client) override;
   void DpiChanged() override;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  bool hex_ = true;
+  bool copied_ = false;  // "已复制" shows until the timer
   HDC picture_;
   POINT origin_;
   POINT cursor_{};

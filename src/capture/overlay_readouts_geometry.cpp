@@ -6,6 +6,18 @@ std::wstring SizeLabelText(int32_t width, int32_t height) {
   return std::to_wstring(width) + L" x " + std::to_wstring(height);
 }
 
+std::wstring ColourText(uint8_t red, uint8_t green, uint8_t blue, bool hex) {
+  if (!hex)
+    return L"RGB(" + std::to_wstring(red) + L", " + std::to_wstring(green) + L", " + std::to_wstring(blue) + L")";
+  constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
+  std::wstring text = L"#";
+  for (const uint8_t part : {red, green, blue}) {
+    text += kDigits[part >> 4];
+    text += kDigits[part & 15];
+  }
+  return text;
+}
+
 namespace {
 
 constexpr int32_t kLabelGap = 2;

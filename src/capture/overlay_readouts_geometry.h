@@ -10,6 +10,9 @@
 // The size the accepted picture will have, as the label shows it: "200 x 160".
 std::wstring SizeLabelText(int32_t width, int32_t height);
 
+// A colour as the magnifier shows it and C copies it: "#1E90FF", or "RGB(30, 144, 255)".
+std::wstring ColourText(uint8_t red, uint8_t green, uint8_t blue, bool hex);
+
 // A label of this size next to the box, outside it: above its top-left corner; below its
 // bottom-left corner where there is no room above; inside the screen's edge where there is none
 // below either. Always within `screen`.

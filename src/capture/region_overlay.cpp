@@ -2,7 +2,10 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "capture/capture_sources.h"
 #include "toolkit/error.h"
@@ -12,12 +15,43 @@ TSelectionBox* SelectionBox = nullptr;
 
 namespace {
 
+constexpr COLORREF kOutlineColour = RGB(0, 120, 215);
+constexpr int32_t kOutlineWidth = 2;
+// A point this near a window's edge takes the whole window.
+constexpr int32_t kWindowEdge = 2;
+
+// The four strips of a rectangle's outline, along its inside.
+std::array<RECT, 4> OutlineStrips(const Rect& r) {
+  const int32_t w = kOutlineWidth;
+  return {{{r.Left, r.Top, r.Right, r.Top + w},
+           {r.Left, r.Bottom - w, r.Right, r.Bottom},
+           {r.Left, r.Top, r.Left + w, r.Bottom},
+           {r.Right - w, r.Top, r.Right, r.Bottom}}};
+}
+
 // The box's 1-pixel blue frame along the rectangle's outermost pixels.
 void DrawBoxFrame(HDC dc, const Rect& frame) {
   ScopedSelect pen(dc, GetStockObject(DC_PEN));
   ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
   SetDCPenColor(dc, RGB(0, 0, 255));
   Rectangle(dc, frame.Left, frame.Top, frame.Right, frame.Bottom);
+}
+
+// Unicode text on the clipboard in place of what was there; false when another program holds it.
+bool PutText(HWND owner, const std::wstring& text) {
+  if (text.empty() || !OpenClipboard(owner)) return false;
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  void* at = block ? GlobalLock(block) : nullptr;
+  bool put = false;
+  if (at) {
+    std::memcpy(at, text.c_str(), bytes);
+    GlobalUnlock(block);
+    put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block);
+  }
+  if (!put && block) GlobalFree(block);
+  CloseClipboard();
+  return put;
 }
 
 }  // namespace
@@ -48,6 +82,8 @@ int TRegionOverlay::ShowFrozen(HBITMAP frozen) {
   } catch (const Error&) {
     FMagnifier.reset();  // only a readout: the region is marked without it
   }
+  POINT cursor;
+  if (GetCursorPos(&cursor)) Hover(cursor.x - FDesktop.Left, cursor.y - FDesktop.Top);
   const int result = ShowModal();
   FMagnifier.reset();  // it draws from the picture's DC, which goes now
   // Give the picture back to its owner, who reads it with GetDIBits.
@@ -68,7 +104,11 @@ void TRegionOverlay::FormDestroy() {
 
 void TRegionOverlay::AcceptSelection() {
   if (!FBox) return;
-  const Rect inside = SelectionInside(FBox->BoundsInOwner());
+  const Rect framed = SelectionInside(FBox->BoundsInOwner());
+  // A box round a window at the desktop's edge reaches past it: the picture ends at the edge, and
+  // the frame line there lies outside it.
+  const Rect inside{std::max(framed.Left, 0), std::max(framed.Top, 0), std::min(framed.Right, FDesktop.Width()),
+                    std::min(framed.Bottom, FDesktop.Height())};
   if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the band yet
   FSelectedRect = inside;
   // Read from the frozen picture, never from the screen: a window that came up above the overlay
@@ -82,17 +122,23 @@ void TRegionOverlay::AcceptSelection() {
     ScopedSelect keep(target.get(), FSelectedBitmap.get());
     if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), FFrozenDc.get(), inside.Left, inside.Top, SRCCOPY))
       throw Error(L"Cannot copy the screen");
-    DrawBoxFrame(target.get(), {0, 0, inside.Width(), inside.Height()});
+    DrawBoxFrame(target.get(), {framed.Left - inside.Left, framed.Top - inside.Top, framed.Right - inside.Left,
+                                framed.Bottom - inside.Top});
   }
   ModalResult = mrOk;
 }
 
 // Esc cancels; with a box, Enter accepts it as a double-click does and the arrows move or size it.
-void TRegionOverlay::FormKeyDown(WPARAM key) {
+// While the magnifier shows, Shift switches the colour's form and C copies it.
+void TRegionOverlay::FormKeyDown(WPARAM key, LPARAM flags) {
   if (key == VK_ESCAPE) {
     ModalResult = mrCancel;
     return;
   }
+  const bool repeat = (flags & (1 << 30)) != 0;
+  if (key == VK_SHIFT && !repeat && FMagnifier) FMagnifier->SwitchColourForm();
+  if (key == 'C' && !repeat && FMagnifier && FMagnifier->Shown() && PutText(Handle(), FMagnifier->ColourShown()))
+    FMagnifier->SayCopied();
   if (!FBox) return;
   if (key == VK_RETURN) {
     AcceptSelection();
@@ -108,11 +154,85 @@ void TRegionOverlay::FormKeyDown(WPARAM key) {
 
 void TRegionOverlay::FormMouseDown(int x, int y) {
   if (FBox) return;
+  Outline({});
   if (FMagnifier) FMagnifier->Hide();
   FBox = std::make_unique<TSelectionBox>(*this, x, y);
   SelectionBox = FBox.get();
   FSizeLabel = std::make_unique<TSizeLabel>(Handle());
   FSizeLabel->Follow(FBox->BoundsInOwner());
+}
+
+void TRegionOverlay::Press(int x, int y) {
+  if (FBox || FPressing) return;
+  if (FOutline.Width() <= 0) {
+    FormMouseDown(x, y);
+    return;
+  }
+  FPressing = true;
+  FPressAt = {x, y};
+  SetCapture(Handle());
+}
+
+// A click takes the outlined window: the box's frame line just outside it, so that inside the line
+// the picture holds every pixel of it.
+void TRegionOverlay::Released() {
+  if (!FPressing) return;
+  FPressing = false;
+  ReleaseCapture();
+  const Rect box = BoxAround(FOutline);
+  FormMouseDown(FPressAt.x, FPressAt.y);
+  MoveWindow(FBox->Handle(), box.Left, box.Top, box.Width(), box.Height(), TRUE);
+  BoxChanged();
+}
+
+void TRegionOverlay::MouseMove(int x, int y) {
+  if (FPressing) {
+    // Moved further than a click may: a box is drawn from the press, as without snapping.
+    if (IsClick(x - FPressAt.x, y - FPressAt.y, GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG))) return;
+    FPressing = false;
+    ReleaseCapture();
+    FormMouseDown(FPressAt.x, FPressAt.y);
+    return;
+  }
+  if (FBox) return;
+  if (FMagnifier) FMagnifier->Follow(x, y);
+  Hover(x, y);
+}
+
+void TRegionOverlay::Wheel(int delta) {
+  if (FBox || FPressing || FChain.empty()) return;
+  FLevelsUp = std::clamp(FLevelsUp + (delta > 0 ? 1 : -1), 0, static_cast<int32_t>(FChain.size()) - 1);
+  Outline(FWindows[static_cast<size_t>(SnapTarget(FChain, FLevelsUp))].Bounds);
+}
+
+void TRegionOverlay::Hover(int x, int y) {
+  if (FListing) FListing->Update(FWindows);
+  std::vector<int32_t> chain = SnapChainAt(FWindows, x, y, kWindowEdge);
+  if (chain.empty() || FChain.empty() || chain.back() != FChain.back()) FLevelsUp = 0;  // another window: its deepest first
+  FChain = std::move(chain);
+  const int32_t target = SnapTarget(FChain, FLevelsUp);
+  Outline(target >= 0 ? FWindows[static_cast<size_t>(target)].Bounds : Rect{});
+}
+
+// Only the strips of the old and the new outline are painted again, at once: it follows the
+// cursor without a flicker.
+void TRegionOverlay::Outline(const Rect& target) {
+  if (target == FOutline) return;
+  InvalidateOutline();
+  FOutline = target;
+  InvalidateOutline();
+  if (FOutline.Width() > 0 && !FBox) {
+    if (!FSizeLabel) FSizeLabel = std::make_unique<TSizeLabel>(Handle());
+    FSizeLabel->Show(FOutline, FOutline.Width(), FOutline.Height());
+  } else if (FSizeLabel && !FBox) {
+    FSizeLabel->Hide();
+  }
+  UpdateWindow(Handle());
+}
+
+void TRegionOverlay::InvalidateOutline() {
+  if (FOutline.Width() <= 0) return;
+  for (const RECT& strip : OutlineStrips(FOutline)) InvalidateRect(Handle(), &strip, FALSE);
 }
 
 void TRegionOverlay::BoxChanging(const Rect& proposed, bool sizing) {
@@ -138,6 +258,10 @@ void TRegionOverlay::FormPaint() {
     const RECT& r = paint.rcPaint;
     BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, FFrozenDc.get(), r.left, r.top, SRCCOPY);
   }
+  if (FOutline.Width() > 0) {
+    SetDCBrushColor(dc, kOutlineColour);
+    for (const RECT& strip : OutlineStrips(FOutline)) FillRect(dc, &strip, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  }
   EndPaint(Handle(), &paint);
 }
 
@@ -146,13 +270,16 @@ LRESULT TRegionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_PAINT:       FormPaint(); return 0;
     case WM_ERASEBKGND:  return 1;  // the picture covers everything
     case WM_SHOWWINDOW:  if (wParam) SetFocus(Handle()); break;
-    case WM_KEYDOWN:     FormKeyDown(wParam); return 0;
+    case WM_KEYDOWN:     FormKeyDown(wParam, lParam); return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: FormMouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
-    case WM_MOUSEMOVE:
-      if (!FBox && FMagnifier) FMagnifier->Follow(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
+    case WM_MBUTTONDOWN: Press(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:   Released(); return 0;
+    case WM_MOUSEMOVE:   MouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MOUSEWHEEL:  Wheel(GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_CAPTURECHANGED: FPressing = false; return 0;
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }
@@ -183,7 +310,7 @@ LRESULT TSelectionBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDBLCLK: DoubleClicked(); return 0;
     case WM_PAINT:         Paint(); return 0;
     case WM_ERASEBKGND:    return 1;
-    case WM_KEYDOWN:       owner_.FormKeyDown(wParam); return 0;  // the overlay sees every key
+    case WM_KEYDOWN:       owner_.FormKeyDown(wParam, lParam); return 0;  // the overlay sees every key
     case WM_MOVING:        WMMovingOrSizing(reinterpret_cast<RECT*>(lParam), false); return TRUE;
     case WM_SIZING:        WMMovingOrSizing(reinterpret_cast<RECT*>(lParam), true); return TRUE;
     case WM_EXITSIZEMOVE:  owner_.BoxLoopEnded(); return 0;

@@ -7,6 +7,8 @@
 
 #include "capture/overlay_readouts.h"
 #include "capture/sizer_geometry.h"
+#include "capture/snap_targets.h"
+#include "capture/window_list.h"
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 
@@ -21,6 +23,8 @@ class TRegionOverlay : public TForm {
 
   // Shows the picture (borrowed; its top-left is the virtual desktop's) and runs modally: mrOk
   // once a region is accepted, mrCancel after Esc or a close request.
+  // Outlines the windows of the listing under the cursor before the first press; a click takes one.
+  void SnapTo(std::unique_ptr<TWindowListing> listing) { FListing = std::move(listing); }
   int ShowFrozen(HBITMAP frozen);
   // Copies what the overlay shows inside the box's frame into SelectedBitmap and ends with mrOk.
   // A box with nothing inside its band is left as it is, for the user to make it bigger.
@@ -30,7 +34,8 @@ class TRegionOverlay : public TForm {
 
   // The frozen picture, selected into a memory DC for painting.
   HDC FrozenDc() const { return FFrozenDc.get(); }
-  void FormKeyDown(WPARAM key);
+  // `flags` as WM_KEYDOWN gives them: a key held down repeats.
+  void FormKeyDown(WPARAM key, LPARAM flags);
   // The box's readouts: while it is moved or sized (`proposed` in overlay client coordinates; the
   // magnifier follows a dragged grip), once it stands, and once the system's loop is over.
   void BoxChanging(const Rect& proposed, bool sizing);
@@ -51,6 +56,15 @@ class TRegionOverlay : public TForm {
  private:
   void FormPaint();
   void FormMouseDown(int x, int y);
+  // A press: on an outlined window it waits to see a click or a drag; elsewhere it places a box.
+  void Press(int x, int y);
+  void Released();
+  void MouseMove(int x, int y);
+  void Wheel(int delta);
+  // The window under this point outlined, as many levels up as the wheel says.
+  void Hover(int x, int y);
+  void Outline(const Rect& target);
+  void InvalidateOutline();
 
   Rect FDesktop;
   HBITMAP FFrozen = nullptr;
@@ -61,6 +75,14 @@ class TRegionOverlay : public TForm {
   std::unique_ptr<TSelectionBox> FBox;
   std::unique_ptr<TSizeLabel> FSizeLabel;
   std::unique_ptr<TMagnifier> FMagnifier;
+  // Snapping, before the first press.
+  std::unique_ptr<TWindowListing> FListing;
+  SnapWindows FWindows;          // what the listing has given so far
+  std::vector<int32_t> FChain;   // the windows under the cursor, outermost first
+  int32_t FLevelsUp = 0;         // wheel turns towards the whole window
+  Rect FOutline;                 // empty when nothing is outlined
+  bool FPressing = false;        // a press on an outlined window, not yet a click or a drag
+  POINT FPressAt{};
 };
 
 // The selection box: a child of the overlay with eight grips. Sizing and moving are the system's

@@ -20,6 +20,13 @@ TEST(OverlayReadouts, TheLabelSitsAboveTheBoxElseBelowElseInsideTheScreen) {
   for (const Case& c : cases) EXPECT_EQ(SizeLabelRect(c.box, 80, 20, kScreen), c.expected) << c.box.Left << "," << c.box.Top;
 }
 
+TEST(OverlayReadouts, AColourReadsInHexOrInDecimal) {
+  EXPECT_EQ(ColourText(30, 144, 255, true), L"#1E90FF");
+  EXPECT_EQ(ColourText(0, 0, 0, true), L"#000000");
+  EXPECT_EQ(ColourText(30, 144, 255, false), L"RGB(30, 144, 255)");
+  EXPECT_EQ(ColourText(255, 0, 7, false), L"RGB(255, 0, 7)");
+}
+
 TEST(OverlayReadouts, TheMagnifierKeepsOffTheCursorAndFlipsAtTheEdges) {
   EXPECT_EQ(MagnifierRect(100, 100, 120, 140, kScreen), (Rect{124, 124, 244, 264}));
   EXPECT_EQ(MagnifierRect(1200, 100, 120, 140, kScreen), (Rect{1056, 124, 1176, 264}));

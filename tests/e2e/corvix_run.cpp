@@ -228,7 +228,11 @@ HWND CorvixRun::PlaceBox(HWND overlay, POINT corner) const {
                  ClassName(GetForegroundWindow()).c_str());
     return nullptr;
   }
-  Click(corner.x, corner.y);
+  // Pressed and dragged a little, so that a window under the point is not taken whole: the box is
+  // placed where the press was, as on the bare desktop.
+  MouseButton(corner.x, corner.y, true);
+  MouseMoveTo(corner.x + 8, corner.y + 8);
+  MouseButton(corner.x + 8, corner.y + 8, false);
   HWND box = nullptr;
   if (!WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box); })) {
     RECT shown{};

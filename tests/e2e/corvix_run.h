@@ -91,8 +91,8 @@ class CorvixRun {
   HWND WaitForSaveDialog() const;
   // The region overlay, once it shows.
   HWND WaitForOverlay() const;
-  // Once the open overlay is in front, a click at `corner` places the 10 x 10 box: its window, or
-  // null (with what was seen on stderr).
+  // Once the open overlay is in front, a press at `corner` and a short drag place the 10 x 10 box
+  // there (over a window too): its window, or null (with what was seen on stderr).
   HWND PlaceBox(HWND overlay, POINT corner) const;
   // Marks a region on the open overlay as a person does: PlaceBox, then the box's bottom-right grip
   // is dragged until the box, frame included, is `width` x `height`, and a double-click inside

@@ -259,7 +259,7 @@ TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogAndTheOverlaysReadoutsByO
   PostMessageW(Find(dialog, IDCANCEL), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
 
-  // The region overlay's readouts too: a lens of 15 pixels of 12 x 12 with its line of text, and
+  // The region overlay's readouts too: a lens of 15 pixels of 12 x 12 with its two lines of text, and
   // the label in the dialogs' font, 18 pixels high. (Wine gives every monitor the system's DPI: a
   // monitor of its own DPI is not tested.)
   Press(kCtrlF3);
@@ -271,7 +271,7 @@ TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogAndTheOverlaysReadoutsByO
   RECT lens{};
   GetClientRect(magnifier, &lens);
   EXPECT_EQ(lens.right, 15 * 12 + 2);
-  EXPECT_EQ(lens.bottom, 15 * 12 + 27 + 2);
+  EXPECT_EQ(lens.bottom, 15 * 12 + 2 * 27 + 2);
   ASSERT_NE(corvix.PlaceBox(overlay, {300, 300}), nullptr);
   RECT label{};
   GetClientRect(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr), &label);
