@@ -52,9 +52,7 @@ class TestWindows {
     WaitForSingleObject(ready, 10000);
     CloseHandle(ready);
   }
-  ~TestWindows() {
-    for (HWND window : handles_)
-      if (IsWindow(window) && !GetParent(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+  ~TestWindows() {  // the thread's windows go with it
     PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
     thread_.join();
   }
@@ -67,19 +65,13 @@ class TestWindows {
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      SetDCBrushColor(dc, static_cast<COLORREF>(GetWindowLongPtrW(window, GWLP_USERDATA)));
-      FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-      EndPaint(window, &paint);
-      return 0;
-    }
-    if (message == WM_CLOSE) {
-      DestroyWindow(window);
-      return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    SetDCBrushColor(dc, static_cast<COLORREF>(GetWindowLongPtrW(window, GWLP_USERDATA)));
+    FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    EndPaint(window, &paint);
+    return 0;
   }
   std::vector<HWND> handles_;
   DWORD threadId_ = 0;
@@ -102,6 +94,18 @@ COLORREF ScreenPixel(int x, int y) {
   const COLORREF colour = GetPixel(screen, x, y);
   ReleaseDC(nullptr, screen);
   return colour;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"(held)";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+    if (const auto* at = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = at;
+      GlobalUnlock(data);
+    }
+  CloseClipboard();
+  return text;
 }
 
 class SnappingTest : public testing::Test {
@@ -129,8 +133,9 @@ class SnappingTest : public testing::Test {
 };
 
 // A window with a panel holding a control: the control under the cursor is outlined first, the
-// wheel goes up to the panel and the window, and a click takes the window's exact pixels.
-TEST_F(SnappingTest, HoverOutlinesTheControlTheWheelGoesUpAndAClickTakesTheWindowExactly) {
+// wheel goes up to the panel and the window, C copies the frozen pixel's colour in the form Shift
+// chooses, and a click takes the window's exact pixels (then, with no magnifier, C copies nothing).
+TEST_F(SnappingTest, HoverOutlinesTheControlTheWheelGoesUpCCopiesItsColourAndAClickTakesTheWindow) {
   corvix_.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=0\r\n");
   TestWindows windows({{{300, 200, 640, 440}, RGB(230, 200, 40)},
                        {{20, 20, 320, 220}, RGB(40, 160, 90), 0},
@@ -141,12 +146,9 @@ TEST_F(SnappingTest, HoverOutlinesTheControlTheWheelGoesUpAndAClickTakesTheWindo
            ScreenPixel(panel.left + 5, panel.top + 5) == RGB(40, 160, 90) &&
            ScreenPixel(control.left + 5, control.top + 5) == RGB(200, 60, 60);
   })) << "the windows are not on the screen";
-  // The screen as the picture will freeze it.
-  HDC screen = GetDC(nullptr);
-  std::vector<COLORREF> before;
+  std::vector<COLORREF> before;  // the screen as the picture will freeze it
   for (int y = window.top; y < window.bottom; y += 7)
-    for (int x = window.left; x < window.right; x += 7) before.push_back(GetPixel(screen, x, y));
-  ReleaseDC(nullptr, screen);
+    for (int x = window.left; x < window.right; x += 7) before.push_back(ScreenPixel(x, y));
 
   HWND overlay = OpenOverlay();
   ASSERT_NE(overlay, nullptr);
@@ -155,6 +157,11 @@ TEST_F(SnappingTest, HoverOutlinesTheControlTheWheelGoesUpAndAClickTakesTheWindo
   EXPECT_EQ(ScreenPixel(control.left, control.top + 20), kOutline) << "no outline along the control's edge";
   EXPECT_EQ(ScreenPixel(control.left + 1, control.top + 20), kOutline) << "the outline is not 2 pixels wide";
   EXPECT_NE(ScreenPixel(control.left + 2, control.top + 20), kOutline);
+  PressKeys(0, 'C');
+  EXPECT_TRUE(WaitFor([] { return ClipboardText() == L"#C83C3C"; })) << ClipboardText();
+  PressKeys(0, VK_SHIFT);
+  PressKeys(0, 'C');
+  EXPECT_TRUE(WaitFor([] { return ClipboardText() == L"RGB(200, 60, 60)"; })) << ClipboardText();
   Wheel(1);
   EXPECT_EQ(HoverLabel(overlay, inControl.x, inControl.y, SizeOf(panel)), SizeOf(panel));
   Wheel(5);
@@ -172,9 +179,14 @@ TEST_F(SnappingTest, HoverOutlinesTheControlTheWheelGoesUpAndAClickTakesTheWindo
   GetWindowRect(box, &boxRect);
   EXPECT_EQ(boxRect.left, window.left - 6);
   EXPECT_EQ(boxRect.bottom, window.bottom + 6);
+  OpenClipboard(nullptr);
+  EmptyClipboard();
+  CloseClipboard();
+  PressKeys(0, 'C');
   DoubleClick((window.left + window.right) / 2, (window.top + window.bottom) / 2);
   const std::filesystem::path saved = corvix_.Folder() / L"Save" / L"001.bmp";
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::is_regular_file(saved); }));
+  EXPECT_EQ(ClipboardText(), L"") << "C copied with no magnifier";
   const ReadBmp bmp(saved);
   ASSERT_TRUE(bmp.ok);
   ASSERT_EQ(bmp.width, window.right - window.left + 2);
@@ -217,48 +229,6 @@ TEST_F(SnappingTest, OnlyWhatTheScreenShowedIsOutlinedAsItWas) {
   EXPECT_EQ(HoverLabel(overlay, 890, 500, SizeOf(closing)), SizeOf(closing)) << "the window closed since";
   PressKeys(0, VK_ESCAPE);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(overlay); }));
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"(held)";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
-    if (const auto* at = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = at;
-      GlobalUnlock(data);
-    }
-  CloseClipboard();
-  return text;
-}
-
-// The magnifier's colour: C copies the frozen pixel's colour as shown, Shift switches its form; once
-// a box is placed the magnifier is gone and C copies nothing.
-TEST_F(SnappingTest, CCopiesTheColourUnderTheCursorInTheFormShiftChooses) {
-  TestWindows windows({{{300, 200, 500, 350}, RGB(230, 200, 40)}});
-  const RECT window = windows.Outer(0);
-  ASSERT_TRUE(WaitFor([&] { return ScreenPixel(window.left + 50, window.top + 50) == RGB(230, 200, 40); }));
-  HWND overlay = OpenOverlay();
-  ASSERT_NE(overlay, nullptr);
-  HWND magnifier = FindWindowExW(overlay, nullptr, L"TMagnifier", nullptr);
-  MouseMoveTo(window.left + 50, window.top + 50);
-  ASSERT_TRUE(WaitFor([&] { return WindowText(magnifier) == std::to_wstring(window.left + 50) + L", " +
-                                                                std::to_wstring(window.top + 50); }));
-  PressKeys(0, 'C');
-  EXPECT_TRUE(WaitFor([] { return ClipboardText() == L"#E6C828"; })) << ClipboardText();
-  PressKeys(0, VK_SHIFT);
-  PressKeys(0, 'C');
-  EXPECT_TRUE(WaitFor([] { return ClipboardText() == L"RGB(230, 200, 40)"; })) << ClipboardText();
-  EXPECT_TRUE(IsWindowVisible(overlay)) << "copying ended the overlay";
-
-  ASSERT_NE(corvix_.PlaceBox(overlay, {window.left + 20, window.top + 20}), nullptr);
-  EXPECT_FALSE(IsWindowVisible(magnifier));
-  OpenClipboard(nullptr);
-  EmptyClipboard();
-  CloseClipboard();
-  PressKeys(0, 'C');
-  PressKeys(0, VK_ESCAPE);
-  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(overlay); }));
-  EXPECT_EQ(ClipboardText(), L"") << "C copied with no magnifier";
 }
 
 }  // namespace
