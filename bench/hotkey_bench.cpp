@@ -489,11 +489,12 @@ class ManyWindows {
 // on the screen around the control under the cursor.
 void SnappingFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
   const ManyWindows windows;
-  OverlayFigures(corvix, desktop, "overlay_windows_ms", nullptr);
+  OverlayFigures(corvix, desktop, "overlay_windows_ms", "overlay_windows_floor_ms");
   std::vector<double> hovers;
   SendKeys(MOD_CONTROL, VK_F3);
   HWND overlay = nullptr;
   bool ok = Poll([&] { return (overlay = Overlay(corvix)) != nullptr && GetForegroundWindow() == overlay; });
+  if (!ok) std::fprintf(stderr, "hover: no overlay in front\n");
   HDC screen = GetDC(nullptr);
   for (int i = 0; ok && i <= kRuns; ++i) {
     const POINT window = ManyWindows::Place(i * 13 % (ManyWindows::kColumns * ManyWindows::kRows));
@@ -501,6 +502,7 @@ void SnappingFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
     const auto start = Clock::now();
     MouseMoveTo(window.x + 5, window.y + 9);
     ok = Poll([&] { return GetPixel(screen, edge.x, edge.y) == RGB(0, 120, 215); }, 3000);
+    if (!ok) std::fprintf(stderr, "hover: no outline at %ld,%ld: %06lx\n", edge.x, edge.y, GetPixel(screen, edge.x, edge.y));
     if (i > 0) hovers.push_back(Ms(Clock::now() - start));
   }
   ReleaseDC(nullptr, screen);

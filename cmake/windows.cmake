@@ -7,7 +7,7 @@ add_compile_options(-ffunction-sections -fdata-sections)
 # ctest runs every Windows test program through the Wine runner.
 set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/scripts/wine-run")
 
-foreach(lib jpeg z png16 gtest gtest_main)
+foreach(lib jpeg z png16 cairo pixman-1 gtest gtest_main)
   if(NOT EXISTS "${CORVIX_DEPS}/lib/lib${lib}.a")
     message(FATAL_ERROR "${CORVIX_DEPS}/lib/lib${lib}.a is missing: run scripts/build-deps.sh (make does)")
   endif()
@@ -23,3 +23,9 @@ add_library(JPEG::JPEG ALIAS win_jpeg)
 add_library(ZLIB::ZLIB ALIAS win_z)
 target_link_libraries(win_png16 INTERFACE win_z)
 add_library(PNG::PNG ALIAS win_png16)
+# cairo, static: its headers under include/cairo, its Windows libraries named here (its .pc lists
+# none), and _FORTIFY_SOURCE's checks from libssp.
+set_target_properties(win_cairo PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${CORVIX_DEPS}/include/cairo"
+                                           INTERFACE_COMPILE_DEFINITIONS CAIRO_WIN32_STATIC_BUILD=1)
+target_link_libraries(win_cairo INTERFACE win_pixman-1 gdi32 msimg32 ssp)
+add_library(Cairo::Cairo ALIAS win_cairo)

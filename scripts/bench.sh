@@ -160,6 +160,8 @@ row "  floor: copy, show a window painting it" overlay_floor_ms
 ratio_row "  ratio (target at most 1.5x)" overlay_ms overlay_floor_ms 1.5 0.95
 row "  same, 200 windows of 10 controls open" overlay_windows_ms
 ratio_row "  ratio to none open (target at most 1.1x)" overlay_windows_ms overlay_ms 1.1
+row "  floor with those windows open" overlay_windows_floor_ms
+ratio_row "  floor's ratio to none open" overlay_windows_floor_ms overlay_floor_ms
 row "  mouse move to the outline on the screen, ms" hover_outline_ms
 row "scrot (JPEG 90)" scrot_ms
 ratio_row "  Corvix JPEG / scrot (target at most 1.0x)" jpeg_hotkey_ms scrot_ms 1.0

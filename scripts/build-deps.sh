@@ -3,6 +3,8 @@
 #   libjpeg-turbo (static, with its x86_64 SIMD) from the distribution's source package,
 #   zlib (static) from the distribution's source package, for PNG;
 #   libpng (static), the reference PNG decoder of the tests and encoder of the benchmark,
+#   pixman and cairo (static; the image surface, the win32 surface and fonts), for drawing on pictures,
+#   from the distribution's source packages,
 #   GoogleTest from the source tree the distribution installs under /usr/src.
 #   Google Benchmark, when asked for (make bench), from the distribution's source package.
 # Usage: build-deps.sh <prefix> <toolchain file> [benchmark]. A stamp per library keeps later runs
@@ -65,6 +67,49 @@ if [ ! -f "$prefix/.png-done" ]; then
   cmake_build "$src" "$work/png-build" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
     -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" -DCMAKE_INSTALL_LIBDIR="$prefix/lib"
   touch "$prefix/.png-done"
+fi
+
+autotools_build() { # <name> <source dir> <configure options...>: configure for mingw, make, install
+  local name=$1 src=$2; shift 2
+  (cd "$src" && PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" PKG_CONFIG_PATH= ./configure --host=x86_64-w64-mingw32 \
+      --prefix="$prefix" --enable-static --disable-shared "$@" && make -j "$jobs" -C "${AUTOTOOLS_SUBDIR:-.}" \
+      && make -C "${AUTOTOOLS_SUBDIR:-.}" install) >"$work/$name-build.log" 2>&1 \
+    || { echo "deps: building $name failed; the log follows" >&2; tail -n 40 "$work/$name-build.log" >&2; exit 1; }
+}
+
+if [ ! -f "$prefix/.pixman-done" ]; then
+  echo "deps: building pixman for Windows"
+  # The archive lacks the Debian diff of this release: its upstream tarball is unpacked as it is.
+  (cd "$work" && rm -rf pixman-src && mkdir pixman-src && cd pixman-src && apt-get source --download-only pixman >/dev/null 2>&1 || true)
+  tarball=$(ls "$work"/pixman-src/pixman_*.orig.tar.* 2>/dev/null | head -n 1)
+  [ -n "$tarball" ] || { echo "deps: 'apt-get source pixman' fetched no upstream tarball" >&2; exit 1; }
+  echo "deps: pixman $(basename "$tarball")" >&2
+  (cd "$work/pixman-src" && tar xf "$tarball")
+  src=$(ls -d "$work"/pixman-src/pixman-*/ | head -n 1)
+  autotools_build pixman "$src" --disable-gtk --disable-libpng --disable-openmp
+  touch "$prefix/.pixman-done"
+fi
+
+if [ ! -f "$prefix/.cairo-done" ]; then
+  echo "deps: building cairo for Windows"
+  src=$(source_package cairo cairo-src) || exit 1
+  # The distribution's patches touch configure.ac and Makefile.am: the generated files are made newer
+  # so make does not run automake again.
+  (cd "$src" && touch aclocal.m4 && touch configure config.h.in && find . -name Makefile.in -exec touch {} +)
+  # A static cairo has no DllMain to set up its Windows locks; they are set up lazily by the first
+  # surface or pattern, and a font face made before that waits for ever: the font faces' locks set
+  # themselves up.
+  sed -i '/^_cairo_win32_font_face_hash_table_lock (void)$/{n;s/^{$/{\n    CAIRO_MUTEX_INITIALIZE ();/}' \
+    "$src/src/win32/cairo-win32-font.c"
+  sed -i '/^_cairo_toy_font_face_hash_table_lock (void)$/{n;s/^{$/{\n    CAIRO_MUTEX_INITIALIZE ();/}' "$src/src/cairo-toy-font-face.c"
+  grep -q 'CAIRO_MUTEX_INITIALIZE ();' "$src/src/win32/cairo-win32-font.c" \
+    && grep -q 'CAIRO_MUTEX_INITIALIZE ();' "$src/src/cairo-toy-font-face.c" \
+    || { echo "deps: cairo's font-face locks could not be mended" >&2; exit 1; }
+  CFLAGS="-O2 -DCAIRO_WIN32_STATIC_BUILD=1" AUTOTOOLS_SUBDIR=src autotools_build cairo "$src" \
+    --enable-win32 --enable-win32-font --disable-xlib --disable-xcb --disable-ft --disable-fc --disable-png \
+    --disable-ps --disable-pdf --disable-svg --disable-script --disable-trace --disable-gobject \
+    --disable-pthread --disable-gl --disable-interpreter --disable-full-testing
+  touch "$prefix/.cairo-done"
 fi
 
 if [ ! -f "$prefix/.gtest-done" ]; then

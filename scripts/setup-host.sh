@@ -7,7 +7,7 @@ packages=(
   cmake make ninja-build pkg-config dpkg-dev
   g++ clang-14 libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools nasm
-  googletest libgtest-dev libjpeg62-turbo-dev zlib1g-dev libpng-dev
+  googletest libgtest-dev libjpeg62-turbo-dev zlib1g-dev libpng-dev libcairo2-dev
   wine wine64 xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick fonts-wqy-microhei locales
 )
 

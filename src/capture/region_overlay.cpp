@@ -16,6 +16,9 @@ TSelectionBox* SelectionBox = nullptr;
 namespace {
 
 constexpr COLORREF kOutlineColour = RGB(0, 120, 215);
+// While the windows are still being listed, what comes is outlined under a cursor that stands still.
+constexpr UINT_PTR kListingTimer = 1, kChildrenTimer = 2;
+constexpr UINT kListingTimerMs = 50;
 constexpr int32_t kOutlineWidth = 2;
 // A point this near a window's edge takes the whole window.
 constexpr int32_t kWindowEdge = 2;
@@ -84,6 +87,7 @@ int TRegionOverlay::ShowFrozen(HBITMAP frozen) {
   }
   POINT cursor;
   if (GetCursorPos(&cursor)) Hover(cursor.x - FDesktop.Left, cursor.y - FDesktop.Top);
+  if (FListing) SetTimer(Handle(), kListingTimer, kListingTimerMs, nullptr);
   const int result = ShowModal();
   FMagnifier.reset();  // it draws from the picture's DC, which goes now
   // Give the picture back to its owner, who reads it with GetDIBits.
@@ -230,6 +234,13 @@ void TRegionOverlay::Outline(const Rect& target) {
   UpdateWindow(Handle());
 }
 
+void TRegionOverlay::ListingGrew() {
+  const bool done = FListing->Done();  // asked first: what Hover then takes in is all there is
+  POINT cursor;
+  if (!FBox && !FPressing && GetCursorPos(&cursor) && ScreenToClient(Handle(), &cursor)) Hover(cursor.x, cursor.y);
+  if (done || FBox) KillTimer(Handle(), kListingTimer);
+}
+
 void TRegionOverlay::InvalidateOutline() {
   if (FOutline.Width() <= 0) return;
   for (const RECT& strip : OutlineStrips(FOutline)) InvalidateRect(Handle(), &strip, FALSE);
@@ -252,6 +263,9 @@ void TRegionOverlay::BoxLoopEnded() {
 }
 
 void TRegionOverlay::FormPaint() {
+  // Once the overlay is on the screen (its first paint flushed when the loop next waits, which a
+  // timer waits for), the children are listed: the listing does not slow the overlay down.
+  if (FListing && IsWindowVisible(Handle())) SetTimer(Handle(), kChildrenTimer, USER_TIMER_MINIMUM, nullptr);
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(Handle(), &paint);
   if (FFrozenDc) {
@@ -280,6 +294,13 @@ LRESULT TRegionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_MOUSEMOVE:   MouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_MOUSEWHEEL:  Wheel(GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
     case WM_CAPTURECHANGED: FPressing = false; return 0;
+    case WM_TIMER:
+      if (wParam == kChildrenTimer && FListing) {
+        KillTimer(Handle(), kChildrenTimer);
+        FListing->ListChildren();
+      }
+      if (wParam == kListingTimer && FListing) ListingGrew();
+      return 0;
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }

@@ -64,6 +64,8 @@ class TRegionOverlay : public TForm {
   // The window under this point outlined, as many levels up as the wheel says.
   void Hover(int x, int y);
   void Outline(const Rect& target);
+  // The listing's timer: what it added since is outlined under the cursor.
+  void ListingGrew();
   void InvalidateOutline();
 
   Rect FDesktop;

@@ -20,9 +20,8 @@ std::vector<int32_t> SnapChainAt(std::span<const SnapWindow> windows, int32_t x,
   for (;;) {
     int32_t found = -1;
     for (int32_t i = current + 1; i < count; ++i) {
-      const int32_t parent = windows[static_cast<size_t>(i)].Parent;
-      if (current >= 0 && parent < current) break;  // past the end of current's subtree
-      if (parent != current || !windows[static_cast<size_t>(i)].Bounds.Contains(x, y)) continue;
+      const SnapWindow& window = windows[static_cast<size_t>(i)];
+      if (window.Parent != current || !window.Bounds.Contains(x, y)) continue;
       found = i;
       break;
     }

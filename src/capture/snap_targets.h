@@ -14,9 +14,8 @@ struct SnapWindow {
   int32_t Parent = -1;   // the index of the window it lies in; -1 for a top-level window
 };
 
-// The windows in z-order, topmost first, each followed by its own children (children in their
-// z-order, each followed by its own): a window's index comes after its parent's, and its subtree
-// ends at the next window whose parent is not in it.
+// The windows, top-level ones in z-order (topmost first), a window's children after it, among
+// themselves in z-order: a window's index comes after its parent's.
 using SnapWindows = std::vector<SnapWindow>;
 
 // The windows under a point, outermost first: the topmost top-level window holding it, then within

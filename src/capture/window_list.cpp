@@ -1,6 +1,7 @@
 #include "capture/window_list.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -28,19 +29,38 @@ bool IsCloaked(HWND window) {
   return getAttribute && SUCCEEDED(getAttribute(window, kCloaked, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
-// Left out whatever its place: hidden or minimised windows, cloaked ones, windows that keep
-// themselves out of pictures, and full-screen layers that clicks pass through (the overlays of
-// graphics drivers and pen input), which would otherwise lie over everything.
-bool Snappable(HWND window, DWORD ownProcess) {
-  if (!IsWindowVisible(window) || IsIconic(window)) return false;
+// The window manager's frame bounds in place of the window's rectangle, where it answers. They are
+// taken only inside the rectangle: they are always in physical pixels, and a system that runs the
+// program aware of the system's DPI only (before Windows 10 1703) gives the rectangle in its own
+// scale.
+void FrameBounds(HWND window, RECT& rect) {
+  constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
+  RECT frame, inside;
+  const GetWindowAttribute getAttribute = DwmAttribute();
+  if (getAttribute && SUCCEEDED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof frame)) &&
+      !IsRectEmpty(&frame) && IntersectRect(&inside, &frame, &rect) && EqualRect(&inside, &frame))
+    rect = frame;
+}
+
+// A top-level window's rectangle on the screen, or false when it is left out whatever its place:
+// hidden or minimised windows, this program's, cloaked ones, windows that keep themselves out of
+// pictures, and full-screen layers that clicks pass through (the overlays of graphics drivers and
+// pen input), which would otherwise lie over everything. Each question is a trip to the window
+// server under Wine: one answers style and place together, and hidden windows (most of them)
+// need no other.
+bool SnappableTopLevel(HWND window, DWORD ownProcess, RECT& rect) {
+  WINDOWINFO info{sizeof info};
+  if (!GetWindowInfo(window, &info) || !(info.dwStyle & WS_VISIBLE) || (info.dwStyle & WS_MINIMIZE)) return false;
+  if ((info.dwExStyle & WS_EX_LAYERED) && (info.dwExStyle & WS_EX_TRANSPARENT)) return false;
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process == ownProcess) return false;
-  const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
-  if ((exStyle & WS_EX_LAYERED) && (exStyle & WS_EX_TRANSPARENT)) return false;
   DWORD affinity = WDA_NONE;
-  if (GetWindowDisplayAffinity(window, &affinity) && affinity != WDA_NONE) return false;
-  return !IsCloaked(window);
+  if ((GetWindowDisplayAffinity(window, &affinity) && affinity != WDA_NONE) || IsCloaked(window)) return false;
+  rect = info.rcWindow;
+  // Only a window with a frame has the invisible resize borders the frame bounds leave out.
+  if (info.dwStyle & (WS_CAPTION | WS_THICKFRAME)) FrameBounds(window, rect);
+  return true;
 }
 
 Rect Clipped(const RECT& r, const Rect& within) {
@@ -54,23 +74,18 @@ bool Empty(const Rect& r) { return r.Width() <= 0 || r.Height() <= 0; }
 
 bool VisibleWindowRect(HWND window, RECT& rect) {
   if (!GetWindowRect(window, &rect)) return false;
-  // The bounds are taken only inside the window's rectangle: they are always in physical pixels,
-  // and a system that runs the program aware of the system's DPI only (before Windows 10 1703)
-  // gives the rectangle in its own scale.
-  constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
-  RECT frame, inside;
-  const GetWindowAttribute getAttribute = DwmAttribute();
-  if (getAttribute && SUCCEEDED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof frame)) &&
-      !IsRectEmpty(&frame) && IntersectRect(&inside, &frame, &rect) && EqualRect(&inside, &frame))
-    rect = frame;
+  FrameBounds(window, rect);
   return true;
 }
 
 struct TWindowListing::Shared {
   Rect desktop;
   std::mutex lock;
-  SnapWindows windows;  // under lock; only ever grows
+  SnapWindows windows;       // under lock; only ever grows
+  bool childrenMayGo = false;  // under lock
+  std::condition_variable childrenWait;
   std::atomic<bool> stop{false};
+  std::atomic<bool> done{false};  // every window listed
 
   void Add(const SnapWindow& window) {
     const std::lock_guard<std::mutex> hold(lock);
@@ -81,33 +96,48 @@ struct TWindowListing::Shared {
     return static_cast<int32_t>(windows.size());
   }
 
-  // A window's children, each followed by its own, in z-order.
-  void AddChildren(HWND parent, int32_t parentIndex, const Rect& parentBounds, DWORD ownProcess) {
+  // A window's children, each followed by its own, in z-order. A child of a listed window shows
+  // when its own style says so; the questions only a top-level window answers are not asked.
+  void AddChildren(HWND parent, int32_t parentIndex, const Rect& parentBounds) {
     for (HWND child = GetWindow(parent, GW_CHILD); child && !stop; child = GetWindow(child, GW_HWNDNEXT)) {
-      RECT r;
-      if (!Snappable(child, ownProcess) || !GetWindowRect(child, &r)) continue;
+      WINDOWINFO info{sizeof info};
+      if (!GetWindowInfo(child, &info) || !(info.dwStyle & WS_VISIBLE)) continue;
+      RECT r = info.rcWindow;
       OffsetRect(&r, -desktop.Left, -desktop.Top);
       const Rect bounds = Clipped(r, parentBounds);
       if (Empty(bounds)) continue;
       const int32_t index = Count();
       Add({bounds, parentIndex});
-      AddChildren(child, index, bounds, ownProcess);
+      AddChildren(child, index, bounds);
     }
   }
 
+  // The top-level windows first, as the screen was copied (menus close once the overlay takes the
+  // focus); their children once the overlay is up, so the listing does not slow it down.
   void List() {
     const DWORD ownProcess = GetCurrentProcessId();
     const Rect whole{0, 0, desktop.Width(), desktop.Height()};
+    struct Listed {
+      HWND window;
+      int32_t index;
+      Rect bounds;
+    };
+    std::vector<Listed> listed;
     for (HWND window = GetTopWindow(nullptr); window && !stop; window = GetWindow(window, GW_HWNDNEXT)) {
       RECT r;
-      if (!Snappable(window, ownProcess) || !VisibleWindowRect(window, r)) continue;
+      if (!SnappableTopLevel(window, ownProcess, r)) continue;
       OffsetRect(&r, -desktop.Left, -desktop.Top);
       const Rect bounds = Clipped(r, whole);
       if (Empty(bounds)) continue;
-      const int32_t index = Count();
+      listed.push_back({window, Count(), bounds});
       Add({bounds, -1});
-      AddChildren(window, index, bounds, ownProcess);
     }
+    {
+      std::unique_lock<std::mutex> hold(lock);
+      childrenWait.wait(hold, [this] { return childrenMayGo || stop; });
+    }
+    for (const Listed& top : listed) AddChildren(top.window, top.index, top.bounds);
+    done = true;
   }
 };
 
@@ -120,7 +150,20 @@ TWindowListing::TWindowListing(const Rect& desktop) : shared_(std::make_shared<S
   }
 }
 
-TWindowListing::~TWindowListing() { shared_->stop = true; }
+TWindowListing::~TWindowListing() {
+  shared_->stop = true;
+  ListChildren();  // the thread ends
+}
+
+void TWindowListing::ListChildren() {
+  {
+    const std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->childrenMayGo = true;
+  }
+  shared_->childrenWait.notify_all();
+}
+
+bool TWindowListing::Done() const { return shared_->done; }
 
 bool TWindowListing::Update(SnapWindows& copy) const {
   const std::lock_guard<std::mutex> hold(shared_->lock);

@@ -27,6 +27,10 @@ class TWindowListing {
   // that keeps it waiting, gives what it has: the windows come in z-order, so the topmost first);
   // true when it grew. The listing stops when this is destroyed.
   bool Update(SnapWindows& copy) const;
+  // The children are listed from now on: the top-level windows are listed as soon as this is made.
+  void ListChildren();
+  // Every window listed (what Update gives is all there will be).
+  bool Done() const;
 
  private:
   struct Shared;

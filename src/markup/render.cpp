@@ -1,0 +1,221 @@
+#include "markup/render.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+void SetInk(cairo_t* cr, Colour ink, double alpha = 1) {
+  cairo_set_source_rgba(cr, ink.Red / 255.0, ink.Green / 255.0, ink.Blue / 255.0, alpha);
+}
+
+// A stroke through the points, smoothed: straight to the first midpoint, then curves through each
+// point to the next midpoint, so a shaky hand draws a calm line.
+void SmoothPath(cairo_t* cr, const std::vector<PointF>& points) {
+  cairo_move_to(cr, points[0].X, points[0].Y);
+  if (points.size() == 1) {
+    cairo_line_to(cr, points[0].X, points[0].Y);
+    return;
+  }
+  for (size_t i = 1; i + 1 < points.size(); ++i) {
+    const PointF a = points[i], b = points[i + 1];
+    const PointF mid{(a.X + b.X) / 2, (a.Y + b.Y) / 2};
+    double x0, y0;
+    cairo_get_current_point(cr, &x0, &y0);
+    // The quadratic through `a` as a cubic.
+    cairo_curve_to(cr, x0 + 2.0 / 3 * (a.X - x0), y0 + 2.0 / 3 * (a.Y - y0), mid.X + 2.0 / 3 * (a.X - mid.X),
+                   mid.Y + 2.0 / 3 * (a.Y - mid.Y), mid.X, mid.Y);
+  }
+  cairo_line_to(cr, points.back().X, points.back().Y);
+}
+
+void DrawArrow(cairo_t* cr, const Shape& shape) {
+  const PointF from = shape.Points.front(), to = shape.Points.back();
+  const double length = std::hypot(to.X - from.X, to.Y - from.Y);
+  if (length <= 0) return;
+  const double ux = (to.X - from.X) / length, uy = (to.Y - from.Y) / length;
+  const double head = std::min(length, shape.Width * 3 + 6), half = head * 0.45;
+  const PointF base{to.X - ux * head, to.Y - uy * head};
+  cairo_move_to(cr, from.X, from.Y);
+  cairo_line_to(cr, base.X + ux * 1, base.Y + uy * 1);  // into the head, so no seam shows
+  cairo_stroke(cr);
+  cairo_move_to(cr, to.X, to.Y);
+  cairo_line_to(cr, base.X - uy * half, base.Y + ux * half);
+  cairo_line_to(cr, base.X + uy * half, base.Y - ux * half);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+}
+
+std::string Utf8(const std::wstring& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = static_cast<uint32_t>(text[i]);
+    if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+      const uint32_t low = static_cast<uint32_t>(text[i + 1]);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;  // a lone surrogate
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+void SetFont(cairo_t* cr, double size, bool bold) {
+  cairo_select_font_face(cr, kTextFace, CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, size);
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);  // no colour fringes in a picture
+  cairo_set_font_options(cr, options);
+  cairo_font_options_destroy(options);
+}
+
+void DrawText(cairo_t* cr, const Shape& shape) {
+  if (shape.Width < 1) return;
+  SetFont(cr, shape.Width, false);
+  cairo_font_extents_t font;
+  cairo_font_extents(cr, &font);
+  const PointF at = shape.Points.front();
+  size_t start = 0;
+  for (int line = 0; start <= shape.Text.size(); ++line) {
+    const size_t end = std::min(shape.Text.find(L'\n', start), shape.Text.size());
+    cairo_move_to(cr, at.X, at.Y + font.ascent + line * font.height);
+    cairo_show_text(cr, Utf8(shape.Text.substr(start, end - start)).c_str());
+    start = end + 1;
+  }
+}
+
+void DrawStep(cairo_t* cr, const Shape& shape) {
+  const PointF c = shape.Points.front();
+  cairo_arc(cr, c.X, c.Y, shape.Width, 0, 2 * kPi);
+  cairo_fill(cr);
+  if (shape.Width < 2) return;  // no room for a number
+  const std::string number = std::to_string(shape.Number);
+  SetFont(cr, shape.Width * (number.size() > 2 ? 0.9 : 1.2), true);
+  cairo_text_extents_t extent;
+  cairo_text_extents(cr, number.c_str(), &extent);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_move_to(cr, c.X - extent.x_bearing - extent.width / 2, c.Y - extent.y_bearing - extent.height / 2);
+  cairo_show_text(cr, number.c_str());
+}
+
+// Each block the mean of its own pixels, written straight into the picture. The blocks divide the
+// area evenly, none smaller than `block` (bar an area smaller than that), so no block is a lone
+// pixel that keeps its colour.
+void Pixelate(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const RectF& area, int32_t block) {
+  const int32_t left = std::max(0, static_cast<int32_t>(std::floor(area.Left)));
+  const int32_t top = std::max(0, static_cast<int32_t>(std::floor(area.Top)));
+  const int32_t right = std::min(width, static_cast<int32_t>(std::ceil(area.Right)));
+  const int32_t bottom = std::min(height, static_cast<int32_t>(std::ceil(area.Bottom)));
+  if (right <= left || bottom <= top) return;
+  const int64_t columns = std::max<int64_t>(1, (right - left) / block), rows = std::max<int64_t>(1, (bottom - top) / block);
+  for (int64_t row = 0; row < rows; ++row)
+    for (int64_t column = 0; column < columns; ++column) {
+      const int32_t x0 = static_cast<int32_t>(left + column * (right - left) / columns);
+      const int32_t x1 = static_cast<int32_t>(left + (column + 1) * (right - left) / columns);
+      const int32_t y0 = static_cast<int32_t>(top + row * (bottom - top) / rows);
+      const int32_t y1 = static_cast<int32_t>(top + (row + 1) * (bottom - top) / rows);
+      uint64_t sum[3] = {};
+      for (int32_t y = y0; y < y1; ++y)
+        for (int32_t x = x0; x < x1; ++x)
+          for (int c = 0; c < 3; ++c) sum[c] += pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 4 + c];
+      const uint64_t count = static_cast<uint64_t>(x1 - x0) * static_cast<uint64_t>(y1 - y0);
+      for (int32_t y = y0; y < y1; ++y)
+        for (int32_t x = x0; x < x1; ++x)
+          for (int c = 0; c < 3; ++c)
+            pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 4 + c] =
+                static_cast<uint8_t>((sum[c] + count / 2) / count);
+    }
+}
+
+}  // namespace
+
+void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
+                int32_t blockSize) {
+  if (width <= 0 || height <= 0) return;
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height, stride);
+  cairo_t* cr = cairo_create(surface);
+  for (const auto& held : shapes) {
+    const Shape& shape = *held;
+    if (shape.Points.empty()) continue;
+    cairo_save(cr);
+    SetInk(cr, shape.Ink);
+    cairo_set_line_width(cr, shape.Width);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    const PointF a = shape.Points.front(), b = shape.Points.back();
+    switch (shape.Kind) {
+      case ShapeKind::Rectangle:
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+        cairo_rectangle(cr, std::min(a.X, b.X), std::min(a.Y, b.Y), std::fabs(b.X - a.X), std::fabs(b.Y - a.Y));
+        cairo_stroke(cr);
+        break;
+      case ShapeKind::Ellipse: {
+        const double rx = std::fabs(b.X - a.X) / 2, ry = std::fabs(b.Y - a.Y) / 2;
+        if (rx < 0.01 || ry < 0.01) break;  // a line, not an ellipse: nothing to draw round
+        cairo_save(cr);
+        cairo_translate(cr, (a.X + b.X) / 2, (a.Y + b.Y) / 2);
+        cairo_scale(cr, rx, ry);
+        cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
+        cairo_restore(cr);  // the line keeps its width all round
+        cairo_stroke(cr);
+        break;
+      }
+      case ShapeKind::Line:
+        cairo_move_to(cr, a.X, a.Y);
+        cairo_line_to(cr, b.X, b.Y);
+        cairo_stroke(cr);
+        break;
+      case ShapeKind::Arrow: DrawArrow(cr, shape); break;
+      case ShapeKind::Pen:
+        SmoothPath(cr, shape.Points);
+        cairo_stroke(cr);
+        break;
+      case ShapeKind::Marker:
+        // Multiplied into the picture: dark text under it stays dark and readable.
+        cairo_set_operator(cr, CAIRO_OPERATOR_MULTIPLY);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+        SmoothPath(cr, shape.Points);
+        cairo_stroke(cr);
+        break;
+      case ShapeKind::Text: DrawText(cr, shape); break;
+      case ShapeKind::Step: DrawStep(cr, shape); break;
+      case ShapeKind::Mosaic:
+        cairo_surface_flush(surface);
+        Pixelate(pixels, width, height, stride, ShapeBounds(shape), std::max(blockSize, 1));
+        cairo_surface_mark_dirty(surface);
+        break;
+    }
+    cairo_restore(cr);
+    // A shape cairo refuses (a font it cannot size, say) leaves the context in error: the next
+    // shapes get a new one.
+    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
+      cairo_destroy(cr);
+      cr = cairo_create(surface);
+    }
+  }
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  cairo_surface_destroy(surface);
+}

@@ -1,0 +1,17 @@
+// Shapes drawn onto a picture in memory, anti-aliased, by cairo. Window-free: the same pixels come
+// out natively and on Windows (text aside, which each system's fonts render).
+#pragma once
+
+#include <cstdint>
+
+#include "markup/history.h"
+
+// The pixels: 32 bits each (blue, green, red, unused), rows top-down, `stride` bytes apart (a
+// multiple of 4). Shapes are drawn bottom first; a mosaic takes the means of the pixels as they are
+// when it is reached, in blocks of `blockSize` pixels square (at least 1) from its top-left, so no
+// pixel inside it keeps its own colour.
+void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
+                int32_t blockSize);
+
+// The face text is drawn in: one with Chinese (cairo's Windows fonts do not fall back).
+inline constexpr char kTextFace[] = "Microsoft YaHei";

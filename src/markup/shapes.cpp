@@ -1,0 +1,97 @@
+#include "markup/shapes.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+double DistanceToSegment(PointF p, PointF a, PointF b) {
+  const double dx = b.X - a.X, dy = b.Y - a.Y, length2 = dx * dx + dy * dy;
+  const double t = length2 > 0 ? std::clamp(((p.X - a.X) * dx + (p.Y - a.Y) * dy) / length2, 0.0, 1.0) : 0.0;
+  return std::hypot(p.X - (a.X + t * dx), p.Y - (a.Y + t * dy));
+}
+
+RectF Corners(const Shape& shape) {
+  const PointF a = shape.Points.front(), b = shape.Points.back();
+  return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
+}
+
+RectF Inflated(RectF r, double by) { return {r.Left - by, r.Top - by, r.Right + by, r.Bottom + by}; }
+
+}  // namespace
+
+RectF ShapeBounds(const Shape& shape) {
+  if (shape.Points.empty()) return {};
+  switch (shape.Kind) {
+    case ShapeKind::Step: {
+      const PointF c = shape.Points.front();
+      return {c.X - shape.Width, c.Y - shape.Width, c.X + shape.Width, c.Y + shape.Width};
+    }
+    case ShapeKind::Text: {
+      // An estimate until it is laid out: a line per text line, half the height a character.
+      const PointF at = shape.Points.front();
+      size_t lines = 1, longest = 0, current = 0;
+      for (const wchar_t c : shape.Text) {
+        if (c == L'\n') {
+          ++lines;
+          current = 0;
+        } else {
+          longest = std::max(longest, ++current);
+        }
+      }
+      return {at.X, at.Y, at.X + static_cast<double>(longest) * shape.Width, at.Y + static_cast<double>(lines) * shape.Width * 1.25};
+    }
+    case ShapeKind::Mosaic: return Corners(shape);
+    default: break;
+  }
+  RectF r{shape.Points.front().X, shape.Points.front().Y, shape.Points.front().X, shape.Points.front().Y};
+  for (const PointF p : shape.Points)
+    r = {std::min(r.Left, p.X), std::min(r.Top, p.Y), std::max(r.Right, p.X), std::max(r.Bottom, p.Y)};
+  // An arrow's head reaches beyond the line by about three widths.
+  return Inflated(r, shape.Kind == ShapeKind::Arrow ? shape.Width * 3 : shape.Width / 2);
+}
+
+bool HitsShape(const Shape& shape, PointF p, double tolerance) {
+  if (shape.Points.empty()) return false;
+  const double reach = tolerance + shape.Width / 2;
+  switch (shape.Kind) {
+    case ShapeKind::Rectangle: {
+      const RectF r = Corners(shape);
+      return Inflated(r, reach).Contains(p) &&
+             !(r.Right - r.Left > 2 * reach && r.Bottom - r.Top > 2 * reach && Inflated(r, -reach).Contains(p));
+    }
+    case ShapeKind::Ellipse: {
+      const RectF r = Corners(shape);
+      const double rx = (r.Right - r.Left) / 2, ry = (r.Bottom - r.Top) / 2;
+      const double cx = r.Left + rx, cy = r.Top + ry;
+      // The distance from the outline, measured along the ray from the centre: exact for circles,
+      // close enough for ellipses.
+      const double angle = std::atan2((p.Y - cy) * std::max(rx, 1e-9), (p.X - cx) * std::max(ry, 1e-9));
+      const PointF onOutline{cx + rx * std::cos(angle), cy + ry * std::sin(angle)};
+      return std::hypot(p.X - onOutline.X, p.Y - onOutline.Y) <= reach;
+    }
+    case ShapeKind::Mosaic:
+    case ShapeKind::Text:
+    case ShapeKind::Step: return Inflated(ShapeBounds(shape), tolerance).Contains(p);
+    default: break;
+  }
+  if (shape.Points.size() == 1) return std::hypot(p.X - shape.Points[0].X, p.Y - shape.Points[0].Y) <= reach;
+  for (size_t i = 1; i < shape.Points.size(); ++i)
+    if (DistanceToSegment(p, shape.Points[i - 1], shape.Points[i]) <= reach) return true;
+  return false;
+}
+
+void MoveShape(Shape& shape, double dx, double dy) {
+  for (PointF& p : shape.Points) p = {p.X + dx, p.Y + dy};
+}
+
+PointF ConstrainedEnd(ShapeKind kind, PointF start, PointF end) {
+  const double dx = end.X - start.X, dy = end.Y - start.Y;
+  if (kind == ShapeKind::Line || kind == ShapeKind::Arrow) {
+    constexpr double kStep = 3.14159265358979323846 / 4;
+    const double angle = std::round(std::atan2(dy, dx) / kStep) * kStep, length = std::hypot(dx, dy);
+    return {start.X + length * std::cos(angle), start.Y + length * std::sin(angle)};
+  }
+  const double side = std::max(std::fabs(dx), std::fabs(dy));
+  return {start.X + std::copysign(side, dx), start.Y + std::copysign(side, dy)};
+}
