@@ -17,31 +17,31 @@ constexpr COLORREF kOutline = RGB(0, 120, 215);
 // Windows of one colour each, made and served on a thread of their own.
 class TestWindows {
  public:
-  struct Spec {
+  struct Window {
     RECT place;        // outer rectangle in screen pixels, or in the parent's client area
     COLORREF colour;
     int parent = -1;   // the index of an earlier window, or -1 for a top-level one
     DWORD exStyle = 0;
     int show = SW_SHOWNOACTIVATE;
   };
-  explicit TestWindows(std::vector<Spec> specs) : handles_(specs.size()) {
+  explicit TestWindows(std::vector<Window> wanted) : handles_(wanted.size()) {
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    thread_ = std::thread([&, specs] {
+    thread_ = std::thread([&, wanted] {
       WNDCLASSW windowClass{};
       windowClass.lpfnWndProc = Procedure;
       windowClass.hInstance = GetModuleHandleW(nullptr);
       windowClass.lpszClassName = L"CorvixTestSnap";
       RegisterClassW(&windowClass);
-      for (size_t i = 0; i < specs.size(); ++i) {
-        const Spec& spec = specs[i];
-        const bool child = spec.parent >= 0;
-        HWND window = CreateWindowExW(spec.exStyle, L"CorvixTestSnap", L"", child ? WS_CHILD | WS_VISIBLE : WS_POPUP,
-                                      spec.place.left, spec.place.top, spec.place.right - spec.place.left,
-                                      spec.place.bottom - spec.place.top, child ? handles_[spec.parent] : nullptr,
+      for (size_t i = 0; i < wanted.size(); ++i) {
+        const Window& want = wanted[i];
+        const bool child = want.parent >= 0;
+        HWND window = CreateWindowExW(want.exStyle, L"CorvixTestSnap", L"", child ? WS_CHILD | WS_VISIBLE : WS_POPUP,
+                                      want.place.left, want.place.top, want.place.right - want.place.left,
+                                      want.place.bottom - want.place.top, child ? handles_[want.parent] : nullptr,
                                       nullptr, GetModuleHandleW(nullptr), nullptr);
-        SetWindowLongPtrW(window, GWLP_USERDATA, static_cast<LONG_PTR>(spec.colour));
-        if (spec.exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window, 0, 40, LWA_ALPHA);
-        if (!child && spec.show != SW_HIDE) ShowWindow(window, spec.show);
+        SetWindowLongPtrW(window, GWLP_USERDATA, static_cast<LONG_PTR>(want.colour));
+        if (want.exStyle & WS_EX_LAYERED) SetLayeredWindowAttributes(window, 0, 40, LWA_ALPHA);
+        if (!child && want.show != SW_HIDE) ShowWindow(window, want.show);
         handles_[i] = window;
       }
       threadId_ = GetCurrentThreadId();
