@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "capture/capture_sources.h"
+#include "common/clipboard.h"
 #include "toolkit/error.h"
 
 TRegionOverlay* RegionOverlay = nullptr;
@@ -38,23 +38,6 @@ void DrawBoxFrame(HDC dc, const Rect& frame) {
   ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
   SetDCPenColor(dc, RGB(0, 0, 255));
   Rectangle(dc, frame.Left, frame.Top, frame.Right, frame.Bottom);
-}
-
-// Unicode text on the clipboard in place of what was there; false when another program holds it.
-bool PutText(HWND owner, const std::wstring& text) {
-  if (text.empty() || !OpenClipboard(owner)) return false;
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  void* at = block ? GlobalLock(block) : nullptr;
-  bool put = false;
-  if (at) {
-    std::memcpy(at, text.c_str(), bytes);
-    GlobalUnlock(block);
-    put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block);
-  }
-  if (!put && block) GlobalFree(block);
-  CloseClipboard();
-  return put;
 }
 
 }  // namespace
@@ -141,7 +124,7 @@ void TRegionOverlay::FormKeyDown(WPARAM key, LPARAM flags) {
   }
   const bool repeat = (flags & (1 << 30)) != 0;
   if (key == VK_SHIFT && !repeat && FMagnifier) FMagnifier->SwitchColourForm();
-  if (key == 'C' && !repeat && FMagnifier && FMagnifier->Shown() && PutText(Handle(), FMagnifier->ColourShown()))
+  if (key == 'C' && !repeat && FMagnifier && FMagnifier->Shown() && PutClipboardText(Handle(), FMagnifier->ColourShown()))
     FMagnifier->SayCopied();
   if (!FBox) return;
   if (key == VK_RETURN) {

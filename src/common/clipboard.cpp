@@ -16,18 +16,20 @@ namespace {
 }
 
 // The bytes as a movable global block, which the clipboard takes over once SetClipboardData has
-// succeeded; freed here otherwise. Nothing is said of a failure: the program that asked gets
-// nothing in that format.
-void SetClipboardBytes(UINT format, std::span<const uint8_t> bytes) {
+// succeeded; freed here otherwise. A delayed format's failure is not said: the program that asked
+// gets nothing in that format.
+bool SetClipboardBytes(UINT format, std::span<const uint8_t> bytes) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
   void* at = block ? GlobalLock(block) : nullptr;
   if (!at) {
     if (block) GlobalFree(block);
-    return;
+    return false;
   }
   std::memcpy(at, bytes.data(), bytes.size());
   GlobalUnlock(block);
-  if (!SetClipboardData(format, block)) GlobalFree(block);
+  if (SetClipboardData(format, block)) return true;
+  GlobalFree(block);
+  return false;
 }
 
 UINT PngFormat() {
@@ -36,6 +38,13 @@ UINT PngFormat() {
 }
 
 }  // namespace
+
+bool PutClipboardText(HWND owner, const std::wstring& text) {
+  if (text.empty() || !OpenClipboard(owner)) return false;
+  const ScopeExit close([] { CloseClipboard(); });
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.c_str());
+  return EmptyClipboard() && SetClipboardBytes(CF_UNICODETEXT, {bytes, (text.size() + 1) * sizeof(wchar_t)});
+}
 
 void TClipboardPicture::Put(HBITMAP bitmap) {
   // The rows are copied as they are (the quickest copy there is): the formats are made from them

@@ -5,9 +5,13 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "common/image_encoding.h"
+
+// Unicode text on the clipboard in place of what was there; false when another program holds it.
+bool PutClipboardText(HWND owner, const std::wstring& text);
 
 // What the program put on the clipboard: each picture offered as a 24-bit CF_DIB (what every
 // program pastes) and as "PNG" (for the programs that prefer it), each made only when a program
