@@ -56,13 +56,30 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
   // Matched by the keys, not by the id.
   TCaptureSource* const sources[] = {ScreenCapture.get(), ActiveWindowCapture.get(), RegionCapture.get()};
   HBITMAP picture = nullptr;
+  RegionEnding ending = RegionEnding::Done;
   for (size_t slot = 0; slot < 3; ++slot) {
     if (!(OptionStore->HotKeys[slot] == pressed)) continue;
-    if (sources[slot] != RegionCapture.get()) searchName();
-    picture = sources[slot]->Capture();
+    if (sources[slot] != RegionCapture.get()) {
+      searchName();
+      picture = sources[slot]->Capture();
+      continue;
+    }
+    RegionCapture->DrawingStyle = OptionStore->DrawingStyle.Load();
+    picture = RegionCapture->Capture();
+    ending = RegionCapture->Ending();
+    try {
+      OptionStore->DrawingStyle.Save(RegionCapture->DrawingStyle);
+    } catch (const Error&) {
+      // A read-only Option.ini stays as it is; the style is only not remembered.
+    }
   }
   if (!picture) return;
-  searchName();
+  if (ending == RegionEnding::Copy) {
+    clipboard_.Put(picture);  // the clipboard alone, whatever the options say
+    return;
+  }
+  if (ending == RegionEnding::SaveAs) search.reset();  // the Save dialog, whatever AutoSave says
+  else searchName();
 
   // The clipboard first (a Save dialog cancelled later leaves the picture there); should it fail, the
   // file is still written and the clipboard's error comes after.

@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "app/single_instance.h"
 #include "capture/capture_sources.h"
+#include "capture/markup_bar_look.h"
 #include "common/app_title.h"
 #include "config/option_store.h"
 #include "dialogs/dialog_images.h"
@@ -19,13 +20,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!instances.First()) return 0;
   // The shell's folder dialog needs COM; the tree view needs the common controls.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   // Before any window: the program folder, the option store (it reads Option.ini), the capture
   // sources.
   SetAppPath();
   OptionStore = std::make_unique<TOptionStore>();
   CreateCaptureSources();
+  // The drawing library sets itself up on first use: here, not in the first region overlay.
+  PrepareBarDrawing();
 
   try {
     Application.Initialize(instance);

@@ -52,11 +52,16 @@ HBITMAP TRegionCapture::Capture() {
   // The overlay covers exactly the rectangle the picture was taken from.
   auto overlay = std::make_unique<TRegionOverlay>(FRect);
   overlay->SnapTo(std::move(windows));
+  overlay->DrawingStyle = DrawingStyle;
+  ending_ = RegionEnding::Done;
   const ScopeExit freeOverlay([&] { overlay->Destroy(); });  // also when an error leaves this function
   overlay->Create();
   RegionOverlay = overlay.get();
 
-  if (overlay->ShowFrozen(FBitmap.Handle()) != mrOk) return nullptr;
+  const int result = overlay->ShowFrozen(FBitmap.Handle());
+  DrawingStyle = overlay->DrawingStyle;
+  if (result != mrOk) return nullptr;
+  ending_ = overlay->Ending();
   FBitmap.Assign(overlay->SelectedBitmap());
   return FBitmap.Handle();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "capture/capture_picture.h"
+#include "capture/region_overlay.h"
 #include "capture/sizer_geometry.h"
 
 class TCaptureSource {
@@ -39,8 +40,15 @@ class TScreenCapture : public TCaptureSource {
 
 class TRegionCapture : public TScreenCapture {
  public:
-  // Freezes the desktop, lets the user mark a region on it; null when the user cancels.
+  // Freezes the desktop, lets the user mark a region and draw on it; null when the user cancels.
   HBITMAP Capture() override;
+  // How the last capture ended: where its picture goes.
+  RegionEnding Ending() const { return ending_; }
+  // The drawing style the overlay starts with, and as the user left it.
+  MarkupStyle DrawingStyle;
+
+ private:
+  RegionEnding ending_ = RegionEnding::Done;
 };
 
 class TActiveWindowCapture : public TCaptureSource {

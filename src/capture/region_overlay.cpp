@@ -1,13 +1,17 @@
 #include "capture/region_overlay.h"
 
+#include <imm.h>
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
 #include "capture/capture_sources.h"
 #include "common/clipboard.h"
+#include "markup/render.h"
+#include "toolkit/controls.h"
 #include "toolkit/error.h"
 
 TRegionOverlay* RegionOverlay = nullptr;
@@ -80,6 +84,7 @@ int TRegionOverlay::ShowFrozen(HBITMAP frozen) {
 }
 
 void TRegionOverlay::FormDestroy() {
+  FBar.reset();
   FSelectedBitmap.reset();
   FSizeLabel.reset();
   FMagnifier.reset();
@@ -91,23 +96,27 @@ void TRegionOverlay::FormDestroy() {
 
 void TRegionOverlay::AcceptSelection() {
   if (!FBox) return;
+  if (FEditor) {
+    FEditor->EndTyping();
+    if (FEditor->Dragging()) FEditor->Release();
+  }
   const Rect framed = SelectionInside(FBox->BoundsInOwner());
   // A box round a window at the desktop's edge reaches past it: the picture ends at the edge, and
   // the frame line there lies outside it.
-  const Rect inside{std::max(framed.Left, 0), std::max(framed.Top, 0), std::min(framed.Right, FDesktop.Width()),
-                    std::min(framed.Bottom, FDesktop.Height())};
+  const Rect inside = PictureRect(FBox->BoundsInOwner());
   if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the band yet
   FSelectedRect = inside;
-  // Read from the frozen picture, never from the screen: a window that came up above the overlay
-  // since (a notification) stays out of it. The box's blue frame lies in its outermost pixels, as
-  // the overlay shows it.
+  // The pixels the box shows: the frozen picture, never the screen (a window that came up above the
+  // overlay since, a notification, stays out of it), with the shapes, from the same drawing. The
+  // box's blue frame lies in its outermost pixels, as the overlay shows it.
+  Compose(inside);
   WindowDc overlay(Handle());
   FSelectedBitmap.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
   if (!FSelectedBitmap) throw Error(L"Cannot make a picture of the marked region");
   UniqueMemoryDc target(CreateCompatibleDC(overlay.get()));
   {
     ScopedSelect keep(target.get(), FSelectedBitmap.get());
-    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), FFrozenDc.get(), inside.Left, inside.Top, SRCCOPY))
+    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), FComposite.Dc(), 0, 0, SRCCOPY))
       throw Error(L"Cannot copy the screen");
     DrawBoxFrame(target.get(), {framed.Left - inside.Left, framed.Top - inside.Top, framed.Right - inside.Left,
                                 framed.Bottom - inside.Top});
@@ -115,44 +124,246 @@ void TRegionOverlay::AcceptSelection() {
   ModalResult = mrOk;
 }
 
+void TRegionOverlay::End(RegionEnding ending) {
+  FEnding = ending;
+  AcceptSelection();
+  if (ModalResult != mrOk) FEnding = RegionEnding::Done;
+}
+
+Rect TRegionOverlay::PictureRect(const Rect& box) const {
+  const Rect framed = SelectionInside(box);
+  return {std::max(framed.Left, 0), std::max(framed.Top, 0), std::min(framed.Right, FDesktop.Width()),
+          std::min(framed.Bottom, FDesktop.Height())};
+}
+
+void TRegionOverlay::Compose(const Rect& picture) {
+  if (picture == FComposed || picture.Width() <= 0 || picture.Height() <= 0) return;
+  FComposite.Resize(picture.Width(), picture.Height());
+  BitBlt(FComposite.Dc(), 0, 0, picture.Width(), picture.Height(), FFrozenDc.get(), picture.Left, picture.Top, SRCCOPY);
+  if (FEditor && !FEditor->Shapes().empty())
+    DrawShapes(FComposite.Pixels(), picture.Width(), picture.Height(), FComposite.Stride(), FEditor->Shapes(),
+               FEditor->BlockSize(), {static_cast<double>(picture.Left), static_cast<double>(picture.Top)});
+  FComposed = picture;
+}
+
+void TRegionOverlay::PaintInside(HDC dc, const Rect& place) {
+  if (!FEditor || FEditor->Shapes().empty()) return;  // the frozen picture the box shows is all there is
+  const Rect picture = PictureRect(place);
+  if (picture.Width() <= 0 || picture.Height() <= 0 || !FFrozenDc) return;
+  Compose(picture);
+  BitBlt(dc, picture.Left - place.Left, picture.Top - place.Top, picture.Width(), picture.Height(), FComposite.Dc(), 0,
+         0, SRCCOPY);
+  const auto local = [&](double x, double y) { return POINT{static_cast<LONG>(std::lround(x)) - place.Left, static_cast<LONG>(std::lround(y)) - place.Top}; };
+  ScopedSelect pen(dc, GetStockObject(DC_PEN));
+  ScopedSelect brush(dc, GetStockObject(DC_BRUSH));
+  SetDCPenColor(dc, kOutlineColour);
+  SetDCBrushColor(dc, RGB(255, 255, 255));
+  const std::vector<PointF> grips = FEditor->ChosenGrips();
+  if (grips.empty()) {
+    if (const auto bounds = FEditor->ChosenBounds()) {
+      // Text and steps only move: a frame round them says which is chosen.
+      ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
+      const POINT a = local(bounds->Left - 2, bounds->Top - 2), b = local(bounds->Right + 2, bounds->Bottom + 2);
+      Rectangle(dc, a.x, a.y, b.x, b.y);
+    }
+  }
+  const int half = Scale(3);
+  for (const PointF g : grips) {
+    const POINT at = local(g.X, g.Y);
+    Rectangle(dc, at.x - half, at.y - half, at.x + half + 1, at.y + half + 1);
+  }
+  if (FEditor->Typing()) {
+    const RectF caret = FEditor->Caret();
+    const POINT a = local(caret.Left, caret.Top), b = local(caret.Right, caret.Bottom);
+    const RECT r{a.x, a.y, std::max(b.x, a.x + 1), b.y};
+    SetDCBrushColor(dc, RGB(0, 0, 0));
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  }
+}
+
+bool TRegionOverlay::MarkupPress(POINT at) {
+  if (!FEditor || !FBox) return false;
+  const PointF p{static_cast<double>(at.x), static_cast<double>(at.y)};
+  const bool taken = FEditor->Press(p, PictureRect(FBox->BoundsInOwner()).Contains(at.x, at.y));
+  MarkupChanged();
+  if (FEditor->Typing()) PlaceComposition(FBox->Handle());
+  return taken;
+}
+
+void TRegionOverlay::MarkupDrag(POINT at) {
+  if (!FEditor || !FEditor->Dragging()) return;
+  FEditor->Drag({static_cast<double>(at.x), static_cast<double>(at.y)}, GetKeyState(VK_SHIFT) < 0);
+  MarkupChanged();
+}
+
+void TRegionOverlay::MarkupRelease() {
+  if (!FEditor || !FEditor->Dragging()) return;
+  FEditor->Release();
+  MarkupChanged();
+}
+
+void TRegionOverlay::BoxDoubleClicked(POINT at) {
+  if (FEditor && FEditor->DoubleClick({static_cast<double>(at.x), static_cast<double>(at.y)})) {
+    MarkupChanged();
+    PlaceComposition(FBox->Handle());
+  } else if (Drawing()) {
+    MarkupPress(at);
+  } else {
+    AcceptSelection();
+  }
+}
+
+void TRegionOverlay::FormChar(wchar_t c) {
+  if (!Typing()) return;
+  FEditor->Type(c);
+  MarkupChanged();
+  PlaceComposition(FBox->Handle());
+}
+
+void TRegionOverlay::PlaceComposition(HWND box) {
+  if (!Typing()) return;
+  const RectF caret = FEditor->Caret();
+  POINT at{static_cast<LONG>(std::lround(caret.Left)), static_cast<LONG>(std::lround(caret.Top))};
+  MapWindowPoints(Handle(), box, &at, 1);
+  if (HIMC context = ImmGetContext(box)) {
+    COMPOSITIONFORM form{CFS_POINT, at, {}};
+    ImmSetCompositionWindow(context, &form);
+    ImmReleaseContext(box, context);
+  }
+}
+
+void TRegionOverlay::MarkupChanged() {
+  FComposed = {};
+  if (!FBox) return;
+  InvalidateRect(FBox->Handle(), nullptr, FALSE);
+  FollowBox(FBox->BoundsInOwner());
+  UpdateWindow(FBox->Handle());
+}
+
+void TRegionOverlay::FollowBox(const Rect& box) {
+  if (FSizeLabel) FSizeLabel->Follow(box);
+  if (FBar && FEditor)
+    FBar->Follow(box, {FEditor->Tool(), FEditor->StyledKind(), FEditor->Style(), -1, FEditor->History().CanUndo(),
+                       FEditor->History().CanRedo()});
+}
+
+void TRegionOverlay::ChooseTool(std::optional<ShapeKind> tool) {
+  if (!FEditor) return;
+  FEditor->ChooseTool(FEditor->Tool() == tool ? std::nullopt : tool);  // again: put it down
+  MarkupChanged();
+}
+
+void TRegionOverlay::BarPressed(const BarButton& button) {
+  if (!FEditor) return;
+  if (const auto tool = ToolOf(button.Command)) {
+    ChooseTool(tool);
+    return;
+  }
+  MarkupStyle style = FEditor->Style();
+  switch (button.Command) {
+    case BarCommand::Undo: FEditor->Undo(); break;
+    case BarCommand::Redo: FEditor->Redo(); break;
+    case BarCommand::Copy: End(RegionEnding::Copy); return;
+    case BarCommand::SaveAs: End(RegionEnding::SaveAs); return;
+    case BarCommand::Done: End(RegionEnding::Done); return;
+    case BarCommand::Cancel: ModalResult = mrCancel; return;
+    case BarCommand::Width: style.Width = button.Index; break;
+    case BarCommand::Ink: style.Ink = button.Index; break;
+    case BarCommand::TextSize: style.TextSize = button.Index; break;
+    default: break;
+  }
+  if (!(style == FEditor->Style())) {
+    FEditor->SetStyle(style);
+    DrawingStyle = FEditor->Style();
+  }
+  MarkupChanged();
+}
+
 // Esc cancels; with a box, Enter accepts it as a double-click does and the arrows move or size it.
 // While the magnifier shows, Shift switches the colour's form and C copies it.
 void TRegionOverlay::FormKeyDown(WPARAM key, LPARAM flags) {
+  const bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+  if (Typing()) {
+    // The text's characters, Enter's new line among them, come as WM_CHAR.
+    if (key == VK_ESCAPE || (key == VK_RETURN && control)) {
+      FEditor->EndTyping();
+      MarkupChanged();
+    }
+    return;
+  }
   if (key == VK_ESCAPE) {
     ModalResult = mrCancel;
     return;
   }
   const bool repeat = (flags & (1 << 30)) != 0;
   if (key == VK_SHIFT && !repeat && FMagnifier) FMagnifier->SwitchColourForm();
-  if (key == 'C' && !repeat && FMagnifier && FMagnifier->Shown() && PutClipboardText(Handle(), FMagnifier->ColourShown()))
+  if (key == 'C' && !control && !repeat && FMagnifier && FMagnifier->Shown() &&
+      PutClipboardText(Handle(), FMagnifier->ColourShown()))
     FMagnifier->SayCopied();
   if (!FBox) return;
   if (key == VK_RETURN) {
-    AcceptSelection();
+    End(RegionEnding::Done);
     return;
   }
+  if (FEditor && MarkupKey(static_cast<int32_t>(key), control, shift)) return;
   const Rect box = FBox->BoundsInOwner();
   RECT client;
   GetClientRect(Handle(), &client);
-  const Rect next = KeyedBox(box, static_cast<int32_t>(key), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
-                             {0, 0, client.right, client.bottom});
+  const Rect next = KeyedBox(box, static_cast<int32_t>(key), shift, control, {0, 0, client.right, client.bottom});
   if (next != box) MoveWindow(FBox->Handle(), next.Left, next.Top, next.Width(), next.Height(), TRUE);
 }
 
-void TRegionOverlay::FormMouseDown(int x, int y) {
+// The tools' letters, undo and redo, the commands and Delete; false for any other key.
+bool TRegionOverlay::MarkupKey(int32_t key, bool control, bool shift) {
+  if (control) {
+    switch (key) {
+      case 'Z': shift ? FEditor->Redo() : FEditor->Undo(); break;
+      case 'Y': FEditor->Redo(); break;
+      case 'C': End(RegionEnding::Copy); return true;
+      case 'S': End(RegionEnding::SaveAs); return true;
+      default: return false;
+    }
+    MarkupChanged();
+    return true;
+  }
+  if (key == VK_DELETE) {
+    if (FEditor->DeleteChosen()) MarkupChanged();
+    return true;
+  }
+  static constexpr struct {
+    int32_t Key;
+    ShapeKind Tool;
+  } kToolKeys[] = {{'R', ShapeKind::Rectangle}, {'E', ShapeKind::Ellipse}, {'A', ShapeKind::Arrow},
+                   {'L', ShapeKind::Line},      {'P', ShapeKind::Pen},     {'M', ShapeKind::Marker},
+                   {'T', ShapeKind::Text},      {'N', ShapeKind::Step},    {'B', ShapeKind::Mosaic}};
+  for (const auto& tool : kToolKeys)
+    if (tool.Key == key) {
+      ChooseTool(tool.Tool);
+      return true;
+    }
+  return false;
+}
+
+void TRegionOverlay::FormMouseDown(const Rect& place) {
   if (FBox) return;
   Outline({});
   if (FMagnifier) FMagnifier->Hide();
-  FBox = std::make_unique<TSelectionBox>(*this, x, y);
-  SelectionBox = FBox.get();
+  POINT at{place.Left, place.Top};
+  ClientToScreen(Handle(), &at);
+  FEditor.emplace(MonitorDpi(at) / 96.0, DrawingStyle);
+  FBar = std::make_unique<TMarkupBar>(Handle(), [this](const BarButton& button) { BarPressed(button); });
   FSizeLabel = std::make_unique<TSizeLabel>(Handle());
-  FSizeLabel->Follow(FBox->BoundsInOwner());
+  // The box comes last, where it belongs at once, and its readouts with it: whoever sees it sees
+  // them too.
+  FBox = std::make_unique<TSelectionBox>(*this, place);
+  SelectionBox = FBox.get();
+  FollowBox(place);
 }
 
 void TRegionOverlay::Press(int x, int y) {
   if (FBox || FPressing) return;
   if (FOutline.Width() <= 0) {
-    FormMouseDown(x, y);
+    FormMouseDown({x, y, x + kStartBoxSize, y + kStartBoxSize});
     return;
   }
   FPressing = true;
@@ -166,10 +377,7 @@ void TRegionOverlay::Released() {
   if (!FPressing) return;
   FPressing = false;
   ReleaseCapture();
-  const Rect box = BoxAround(FOutline);
-  FormMouseDown(FPressAt.x, FPressAt.y);
-  MoveWindow(FBox->Handle(), box.Left, box.Top, box.Width(), box.Height(), TRUE);
-  BoxChanged();
+  FormMouseDown(BoxAround(FOutline));
 }
 
 void TRegionOverlay::MouseMove(int x, int y) {
@@ -178,7 +386,7 @@ void TRegionOverlay::MouseMove(int x, int y) {
     if (IsClick(x - FPressAt.x, y - FPressAt.y, GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG))) return;
     FPressing = false;
     ReleaseCapture();
-    FormMouseDown(FPressAt.x, FPressAt.y);
+    FormMouseDown({FPressAt.x, FPressAt.y, FPressAt.x + kStartBoxSize, FPressAt.y + kStartBoxSize});
     return;
   }
   if (FBox) return;
@@ -230,14 +438,14 @@ void TRegionOverlay::InvalidateOutline() {
 }
 
 void TRegionOverlay::BoxChanging(const Rect& proposed, bool sizing) {
-  if (FSizeLabel) FSizeLabel->Follow(proposed);
+  FollowBox(proposed);
   POINT cursor;
   if (sizing && FMagnifier && GetCursorPos(&cursor) && ScreenToClient(Handle(), &cursor))
     FMagnifier->Follow(cursor.x, cursor.y);
 }
 
 void TRegionOverlay::BoxChanged() {
-  if (FSizeLabel && FBox) FSizeLabel->Follow(FBox->BoundsInOwner());
+  if (FBox) FollowBox(FBox->BoundsInOwner());
 }
 
 void TRegionOverlay::BoxLoopEnded() {
@@ -290,10 +498,10 @@ LRESULT TRegionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 
 // ---- TSelectionBox
 
-TSelectionBox::TSelectionBox(TRegionOverlay& owner, int x, int y) : owner_(owner) {
+TSelectionBox::TSelectionBox(TRegionOverlay& owner, const Rect& place) : owner_(owner) {
   FHitCodes = kGripHitCodes;
   CreateHandle({L"TSizerControl", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, IDC_ARROW, nullptr}, WS_EX_TRANSPARENT,
-               WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, L"", {x, y, kStartBoxSize, kStartBoxSize}, owner.Handle());
+               WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, L"", {place.Left, place.Top, place.Width(), place.Height()}, owner.Handle());
   SetFocus(Handle());
 }
 
@@ -309,9 +517,14 @@ LRESULT TSelectionBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCHITTEST:     return WMNCHitTest(lParam);
     case WM_SETCURSOR:     return WMSetCursor(wParam, lParam);
     case WM_SIZE:          WMSize(LOWORD(lParam), HIWORD(lParam)); return 0;
-    case WM_LBUTTONDOWN:   WMLButtonDown(); return 0;
+    case WM_LBUTTONDOWN:   WMLButtonDown(InOwner(lParam)); return 0;
+    case WM_MOUSEMOVE:     if (GetCapture() == Handle()) owner_.MarkupDrag(InOwner(lParam)); return 0;
+    case WM_LBUTTONUP:     if (GetCapture() == Handle()) ReleaseCapture(); return 0;
+    case WM_CAPTURECHANGED: owner_.MarkupRelease(); return 0;
     case WM_MOVE:          WMMove(); return 0;
-    case WM_LBUTTONDBLCLK: DoubleClicked(); return 0;
+    case WM_LBUTTONDBLCLK: owner_.BoxDoubleClicked(InOwner(lParam)); return 0;
+    case WM_CHAR:          owner_.FormChar(static_cast<wchar_t>(wParam)); return 0;
+    case WM_IME_STARTCOMPOSITION: owner_.PlaceComposition(Handle()); break;
     case WM_PAINT:         Paint(); return 0;
     case WM_ERASEBKGND:    return 1;
     case WM_KEYDOWN:       owner_.FormKeyDown(wParam, lParam); return 0;  // the overlay sees every key
@@ -333,7 +546,7 @@ LRESULT TSelectionBox::WMNCHitTest(LPARAM lParam) {
 
 LRESULT TSelectionBox::WMSetCursor(WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefaultHandler(WM_SETCURSOR, wParam, lParam);
-  SetCursor(LoadCursorW(nullptr, moved_ ? IDC_SIZEALL : IDC_ARROW));
+  SetCursor(LoadCursorW(nullptr, owner_.Drawing() ? IDC_CROSS : moved_ ? IDC_SIZEALL : IDC_ARROW));
   return TRUE;
 }
 
@@ -342,7 +555,18 @@ void TSelectionBox::WMSize(int width, int height) {
   owner_.BoxChanged();
 }
 
-void TSelectionBox::WMLButtonDown() {
+POINT TSelectionBox::InOwner(LPARAM lParam) const {
+  POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  MapWindowPoints(Handle(), owner_.Handle(), &at, 1);
+  return at;
+}
+
+void TSelectionBox::WMLButtonDown(POINT at) {
+  // A press that draws, or takes a shape, is the drawing's until the button is released.
+  if (owner_.MarkupPress(at)) {
+    if (!owner_.Typing()) SetCapture(Handle());
+    return;
+  }
   // The system's move loop: the box follows the pointer until the button is released.
   SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -385,6 +609,7 @@ void TSelectionBox::Paint() {
   {
     ScopedSelect keepCanvas(buffer.get(), canvas.get());
     if (owner_.FrozenDc()) BitBlt(buffer.get(), 0, 0, width, height, owner_.FrozenDc(), place.Left, place.Top, SRCCOPY);
+    owner_.PaintInside(buffer.get(), place);
 
     ScopedSelect keepPen(buffer.get(), GetStockObject(DC_PEN));
     ScopedSelect keepBrush(buffer.get(), GetStockObject(DC_BRUSH));
@@ -400,6 +625,4 @@ void TSelectionBox::Paint() {
   EndPaint(Handle(), &paint);
 }
 
-void TSelectionBox::DoubleClicked() {
-  if (RegionOverlay) RegionOverlay->AcceptSelection();
-}
+

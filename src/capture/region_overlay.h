@@ -5,14 +5,21 @@
 #include <array>
 #include <memory>
 
+#include "capture/markup_bar.h"
 #include "capture/overlay_readouts.h"
 #include "capture/sizer_geometry.h"
 #include "capture/snap_targets.h"
 #include "capture/window_list.h"
 #include "toolkit/forms.h"
+#include "markup/editor.h"
 #include "toolkit/handles.h"
+#include "toolkit/pixel_canvas.h"
 
 class TSelectionBox;
+
+// How the overlay ended with a picture: as a plain acceptance (the options say where it goes), to
+// the clipboard alone, or through the Save dialog.
+enum class RegionEnding : uint8_t { Done, Copy, SaveAs };
 
 class TRegionOverlay : public TForm {
  public:
@@ -31,6 +38,9 @@ class TRegionOverlay : public TForm {
   void AcceptSelection();
   HBITMAP SelectedBitmap() const { return FSelectedBitmap.get(); }
   const Rect& SelectedRect() const { return FSelectedRect; }
+  RegionEnding Ending() const { return FEnding; }
+  // The drawing style the overlay starts with, and as the user left it.
+  MarkupStyle DrawingStyle;
 
   // The frozen picture, selected into a memory DC for painting.
   HDC FrozenDc() const { return FFrozenDc.get(); }
@@ -41,6 +51,22 @@ class TRegionOverlay : public TForm {
   void BoxChanging(const Rect& proposed, bool sizing);
   void BoxChanged();
   void BoxLoopEnded();
+
+  // Drawing in the box (overlay client coordinates). A press the editor does not take is the box's.
+  bool MarkupPress(POINT at);
+  void MarkupDrag(POINT at);
+  void MarkupRelease();
+  // Edits a text again; elsewhere a tool takes it as a press, and with no tool the box is accepted.
+  void BoxDoubleClicked(POINT at);
+  void FormChar(wchar_t c);
+  bool Typing() const { return FEditor && FEditor->Typing(); }
+  bool Drawing() const { return FEditor && FEditor->Tool(); }
+  // Puts the input method's window at the caret.
+  void PlaceComposition(HWND box);
+  // The box's inside: the frozen picture with the shapes on it, as the picture will be. Copies the
+  // part inside `place`'s frame into `dc` at the box's coordinates, and draws the chosen shape's
+  // grips and the caret over it.
+  void PaintInside(HDC dc, const Rect& place);
 
  protected:
   const wchar_t* ClassName() const override { return L"TCustomSnapForm"; }
@@ -55,7 +81,8 @@ class TRegionOverlay : public TForm {
 
  private:
   void FormPaint();
-  void FormMouseDown(int x, int y);
+  // The box placed here, with its readouts and the tool bar.
+  void FormMouseDown(const Rect& place);
   // A press: on an outlined window it waits to see a click or a drag; elsewhere it places a box.
   void Press(int x, int y);
   void Released();
@@ -67,6 +94,17 @@ class TRegionOverlay : public TForm {
   // The listing's timer: what it added since is outlined under the cursor.
   void ListingGrew();
   void InvalidateOutline();
+  bool MarkupKey(int32_t key, bool control, bool shift);
+  void BarPressed(const BarButton& button);
+  void ChooseTool(std::optional<ShapeKind> tool);
+  // The editor changed: the picture is drawn again, the box and the bar show it.
+  void MarkupChanged();
+  void FollowBox(const Rect& box);
+  // The rectangle the picture is taken from: the box's frame and what lies inside it, on the desktop.
+  Rect PictureRect(const Rect& box) const;
+  // The frozen picture of that rectangle with the shapes drawn on it, made again only when stale.
+  void Compose(const Rect& picture);
+  void End(RegionEnding ending);
 
   Rect FDesktop;
   HBITMAP FFrozen = nullptr;
@@ -85,13 +123,19 @@ class TRegionOverlay : public TForm {
   Rect FOutline;                 // empty when nothing is outlined
   bool FPressing = false;        // a press on an outlined window, not yet a click or a drag
   POINT FPressAt{};
+  // Drawing, once there is a box.
+  std::optional<MarkupEditor> FEditor;
+  std::unique_ptr<TMarkupBar> FBar;
+  TPixelCanvas FComposite;
+  Rect FComposed;                // what FComposite holds, or empty when it is stale
+  RegionEnding FEnding = RegionEnding::Done;
 };
 
 // The selection box: a child of the overlay with eight grips. Sizing and moving are the system's
 // own loops; its inside shows the frozen picture under it.
 class TSelectionBox : public TWinControl {
  public:
-  TSelectionBox(TRegionOverlay& owner, int x, int y);
+  TSelectionBox(TRegionOverlay& owner, const Rect& place);
   // The box in overlay client coordinates.
   Rect BoundsInOwner() const;
 
@@ -102,11 +146,11 @@ class TSelectionBox : public TWinControl {
   LRESULT WMNCHitTest(LPARAM lParam);
   LRESULT WMSetCursor(WPARAM wParam, LPARAM lParam);
   void WMSize(int width, int height);
-  void WMLButtonDown();
+  POINT InOwner(LPARAM lParam) const;
+  void WMLButtonDown(POINT at);
   void WMMove();
   void WMMovingOrSizing(RECT* proposed, bool sizing);
   void Paint();
-  void DoubleClicked();
 
   TRegionOverlay& owner_;
   std::array<Rect, 8> FGrips{};

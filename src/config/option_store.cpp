@@ -85,3 +85,27 @@ void TOptionStore::Save() {
   const std::wstring folder = Option.DefaultDir.empty() ? Option.DefaultDir : AbsoluteFolder(Option.DefaultDir, AppPath);
   if (!DirectoryExists(folder)) ForceDirectories(folder);
 }
+
+namespace {
+
+constexpr wchar_t kDrawingSection[] = L"Markup";
+constexpr wchar_t kLineWidthKey[] = L"LineWidth", kColourKey[] = L"Colour", kTextSizeKey[] = L"TextSize";
+
+}  // namespace
+
+MarkupStyle TDrawingStyleStore::Load() const {
+  const MarkupStyle defaults;
+  // Out-of-range values are brought into range where the style is used.
+  return {ini_.ReadInteger(kDrawingSection, kLineWidthKey, defaults.Width),
+          ini_.ReadInteger(kDrawingSection, kColourKey, defaults.Ink),
+          ini_.ReadInteger(kDrawingSection, kTextSizeKey, defaults.TextSize)};
+}
+
+void TDrawingStyleStore::Save(const MarkupStyle& style) {
+  const MarkupStyle stored = Load();
+  if (stored == style) return;
+  if (ini_.ReadOnly()) throw Error(L"Unable to write to " + ini_.FileName());
+  if (style.Width != stored.Width) ini_.WriteInteger(kDrawingSection, kLineWidthKey, style.Width);
+  if (style.Ink != stored.Ink) ini_.WriteInteger(kDrawingSection, kColourKey, style.Ink);
+  if (style.TextSize != stored.TextSize) ini_.WriteInteger(kDrawingSection, kTextSizeKey, style.TextSize);
+}

@@ -8,6 +8,7 @@
 #include "common/hotkey_text.h"
 #include "config/ini_file.h"
 #include "config/option_record.h"
+#include "markup/editor.h"
 
 // The program's own folder with its trailing backslash; set at start-up, cleared at exit.
 extern std::wstring AppPath;
@@ -22,6 +23,19 @@ class TIniStore {
 
  protected:
   std::unique_ptr<TIniFile> IniFile;
+};
+
+// The region overlay's drawing style, in its own section of Option.ini, apart from the options
+// dialog's keys: a file without it gives the defaults, and a key is written only when it changes.
+class TDrawingStyleStore {
+ public:
+  explicit TDrawingStyleStore(TIniFile& ini) : ini_(ini) {}
+  MarkupStyle Load() const;
+  // Raises "Unable to write to <file>" when a changed key cannot be written.
+  void Save(const MarkupStyle& style);
+
+ private:
+  TIniFile& ini_;
 };
 
 class TOptionStore : public TIniStore {
@@ -42,6 +56,9 @@ class TOptionStore : public TIniStore {
   // file (before anything is written) and at the first key that cannot be written, and "Unable to
   // create directory" for an empty default folder.
   void Save();
+
+  // The drawing style the region overlay starts with; the overlay's last choice is saved here.
+  TDrawingStyleStore DrawingStyle{*IniFile};
 };
 
 extern std::unique_ptr<TOptionStore> OptionStore;

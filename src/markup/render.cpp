@@ -149,13 +149,35 @@ void Pixelate(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, co
     }
 }
 
+RectF Shifted(RectF r, PointF origin) { return {r.Left - origin.X, r.Top - origin.Y, r.Right - origin.X, r.Bottom - origin.Y}; }
+
 }  // namespace
 
+RectF TextCaret(const Shape& text) {
+  const PointF at = text.Points.empty() ? PointF{} : text.Points.front();
+  const size_t lineStart = text.Text.rfind(L'\n') == std::wstring::npos ? 0 : text.Text.rfind(L'\n') + 1;
+  const auto lines = static_cast<double>(std::count(text.Text.begin(), text.Text.end(), L'\n'));
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+  cairo_t* cr = cairo_create(surface);
+  SetFont(cr, std::max(text.Width, 1.0), false);
+  cairo_font_extents_t font;
+  cairo_font_extents(cr, &font);
+  cairo_text_extents_t line{};
+  cairo_text_extents(cr, Utf8(text.Text.substr(lineStart)).c_str(), &line);
+  const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  const double height = ok ? font.height : text.Width * 1.25, left = at.X + (ok ? line.x_advance : 0);
+  const double top = at.Y + lines * height;
+  return {left, top, left + std::max(1.0, text.Width / 12), top + height};
+}
+
 void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
-                int32_t blockSize) {
+                int32_t blockSize, PointF origin) {
   if (width <= 0 || height <= 0) return;
   cairo_surface_t* surface = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height, stride);
   cairo_t* cr = cairo_create(surface);
+  cairo_translate(cr, -origin.X, -origin.Y);
   for (const auto& held : shapes) {
     const Shape& shape = *held;
     if (shape.Points.empty()) continue;
@@ -203,7 +225,7 @@ void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, 
       case ShapeKind::Step: DrawStep(cr, shape); break;
       case ShapeKind::Mosaic:
         cairo_surface_flush(surface);
-        Pixelate(pixels, width, height, stride, ShapeBounds(shape), std::max(blockSize, 1));
+        Pixelate(pixels, width, height, stride, Shifted(ShapeBounds(shape), origin), std::max(blockSize, 1));
         cairo_surface_mark_dirty(surface);
         break;
     }
@@ -213,6 +235,7 @@ void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, 
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
       cairo_destroy(cr);
       cr = cairo_create(surface);
+      cairo_translate(cr, -origin.X, -origin.Y);
     }
   }
   cairo_destroy(cr);

@@ -9,9 +9,12 @@
 // The pixels: 32 bits each (blue, green, red, unused), rows top-down, `stride` bytes apart (a
 // multiple of 4). Shapes are drawn bottom first; a mosaic takes the means of the pixels as they are
 // when it is reached, in blocks of `blockSize` pixels square (at least 1) from its top-left, so no
-// pixel inside it keeps its own colour.
+// pixel inside it keeps its own colour. The pixels' top-left stands at `origin` among the shapes.
 void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
-                int32_t blockSize);
+                int32_t blockSize, PointF origin = {});
+
+// Where the caret stands after a text's last character, as tall as its line.
+RectF TextCaret(const Shape& text);
 
 // The face text is drawn in: one with Chinese (cairo's Windows fonts do not fall back).
 inline constexpr char kTextFace[] = "Microsoft YaHei";

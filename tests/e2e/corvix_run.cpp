@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "app/resource.h"
+#include "common/image_files.h"
 
 namespace e2e {
 namespace {
@@ -198,6 +199,20 @@ HWND CorvixRun::WaitForSaveDialog() const {
     return dialog && FileNameField(dialog) && IsWindowVisible(FileNameField(dialog));
   });
   return dialog;
+}
+
+void SaveScreenshot(const std::filesystem::path& path) {
+  HDC screen = GetDC(nullptr);
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  ImageFileWriter().Save(bitmap, ImageFormat::Jpeg, path.wstring());
+  DeleteObject(bitmap);
 }
 
 HWND CorvixRun::WaitForOverlay() const {

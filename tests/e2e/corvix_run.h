@@ -38,6 +38,9 @@ size_t FilesIn(const std::filesystem::path& folder);
 // A whole file's bytes; empty when it cannot be read.
 std::string FileBytes(const std::filesystem::path& path);
 
+// The whole screen as a person sees it, written as a JPEG file by the program's own writer.
+void SaveScreenshot(const std::filesystem::path& path);
+
 class CorvixRun {
  public:
   // Makes <build>\e2e-runs\<test name>, empty, and copies Corvix.exe there. Start() runs it.

@@ -5,28 +5,12 @@
 
 #include <cstdio>
 
-#include "common/image_files.h"
 #include "corvix_run.h"
 #include "pattern_window.h"
 
 using namespace e2e;
 
 namespace {
-
-// A screenshot of the whole screen, written with Corvix's own JPEG writer.
-void Screenshot(const std::filesystem::path& path) {
-  HDC screen = GetDC(nullptr);
-  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  ImageFileWriter().Save(bitmap, ImageFormat::Jpeg, path.wstring());
-  DeleteObject(bitmap);
-}
 
 bool WaitForFiles(const std::filesystem::path& folder, size_t count) {
   return WaitFor([&] {
@@ -70,7 +54,7 @@ int main() {
   DragInMoveSizeLoop(box, {client.left + 48, client.top + 48}, {client.left + 300, client.top + 230},
                      {client.left + 40, client.top + 40, client.left + 302, client.top + 232});
   const std::filesystem::path shot = folder / L"overlay-screenshot.jpg";
-  Screenshot(shot);
+  SaveScreenshot(shot);
   DoubleClick(client.left + 120, client.top + 120);
   WaitForFiles(save, 3);
   Sleep(300);

@@ -1,0 +1,40 @@
+// The markup tool bar's buttons, where each stands and where the bar stands by the box.
+// Window-free; rectangles in pixels with exclusive Right and Bottom.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "capture/sizer_geometry.h"
+#include "markup/shapes.h"
+
+enum class BarCommand : uint8_t {
+  Rectangle, Ellipse, Arrow, Line, Pen, Marker, Text, Step, Mosaic,  // the tools, in ShapeKind's order
+  Undo, Redo, Copy, SaveAs, Done, Cancel,
+  Width, Ink, TextSize  // the second row; the button's Index says which
+};
+
+struct BarButton {
+  BarCommand Command;
+  int32_t Index = 0;  // the width, colour or text size in the second row
+  Rect Place;
+};
+
+// The tool a button chooses, if it is a tool's.
+std::optional<ShapeKind> ToolOf(BarCommand command);
+// The tooltip: the name and its key, "矩形 (R)".
+const wchar_t* ButtonTip(BarCommand command);
+
+// Sizes at 96 DPI.
+inline constexpr int32_t kBarButton = 28, kBarPadding = 4, kBarGroupGap = 8, kBarGap = 6;
+
+// The buttons at this scale (DPI / 96): the first row, and the second below it when there is a kind
+// of shape to style (text sizes instead of widths for text). The bar is as large as their union plus padding.
+std::vector<BarButton> LayOutBar(double scale, std::optional<ShapeKind> styled);
+Rect BarSize(const std::vector<BarButton>& buttons, double scale);
+
+// Where a bar of this size stands by the box: below its bottom edge, right-aligned; above where
+// there is no room below; inside the box at the screen's edge where there is room neither side.
+// Always within `screen`.
+Rect BarPlace(const Rect& box, int32_t width, int32_t height, const Rect& screen, int32_t gap);
