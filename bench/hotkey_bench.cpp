@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -512,6 +513,101 @@ void SnappingFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
   Poll([&] { return overlay && !IsWindow(overlay); });
 }
 
+// 200 shapes of every kind drawn with the mouse and keys on a box over most of the screen: a mouse
+// move while a shape is dragged, to the shape on the screen at its new place; and Enter to the file,
+// against the same box with no shapes.
+void MarkupFigures() {
+  CorvixRun corvix(CorvixRun::BinFolder().parent_path() / L"bench-markup");
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=0\r\nExitHint=0\r\nSavedTip=0\r\n");
+  if (!corvix.Start()) return;
+  FolderWatch save(corvix.Folder() / L"Save");
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  const RECT box{20, 20, width - 20, height - 80};
+  HDC screen = GetDC(nullptr);
+  const auto red = [&](int x, int y) {
+    const COLORREF c = GetPixel(screen, x, y);
+    return std::abs(GetRValue(c) - 230) < 10 && GetGValue(c) < 40 && GetBValue(c) < 40;
+  };
+  const auto open = [&] {
+    SendKeys(MOD_CONTROL, VK_F3);
+    HWND overlay = nullptr, placed = nullptr;
+    if (!Poll([&] { return (overlay = Overlay(corvix)) != nullptr; }) || !(placed = corvix.PlaceBox(overlay, {box.left, box.top})))
+      return false;
+    RECT at{};
+    GetWindowRect(placed, &at);
+    return DragInMoveSizeLoop(placed, {at.right - 2, at.bottom - 2}, {box.right - 2, box.bottom - 2}, box);
+  };
+  const auto drag = [](POINT from, POINT to) {
+    MouseButton(from.x, from.y, true);
+    MouseMoveTo((from.x + to.x) / 2, (from.y + to.y) / 2);
+    MouseMoveTo(to.x, to.y);
+    MouseButton(to.x, to.y, false);
+  };
+  // The measured rectangle stands alone in a strip below the others.
+  const RECT alone{box.left + 100, box.bottom - 110, box.left + 300, box.bottom - 40};
+  const auto drawShapes = [&] {
+    constexpr UINT kTools[] = {'R', 'E', 'A', 'L', 'P', 'M', 'B', 'N', 'T'};
+    const int cellWidth = (box.right - box.left - 40) / 20, cellHeight = (box.bottom - box.top - 160) / 10;
+    for (int i = 0; i < 200; ++i) {
+      const int left = box.left + 20 + i % 20 * cellWidth, top = box.top + 20 + i / 20 * cellHeight;
+      const UINT tool = kTools[i % 9];
+      SendKeys(0, tool);
+      if (tool == 'N') {
+        Click(left + cellWidth / 2, top + cellHeight / 2);
+      } else if (tool == 'T') {
+        Click(left + 4, top + 4);
+        SendKeys(0, 'A');
+        SendKeys(0, 'B');
+        SendKeys(0, VK_ESCAPE);
+      } else {
+        drag({left + 4, top + 4}, {left + cellWidth - 8, top + cellHeight - 8});
+      }
+      SendKeys(0, tool);  // put down
+    }
+    SendKeys(0, 'R');
+    drag({alone.left, alone.top}, {alone.right, alone.bottom});
+    SendKeys(0, 'R');
+    return Poll([&] { return red(alone.left + 50, alone.top); }, 60000);
+  };
+  std::vector<double> drags, withShapes, without;
+  int files = 0;
+  const auto accept = [&](std::vector<double>& times) {
+    const auto start = Clock::now();
+    SendKeys(0, VK_RETURN);
+    if (!save.WaitFor(Numbered(++files, L".bmp"))) return false;
+    times.push_back(Ms(Clock::now() - start));
+    return Poll([&] { return Overlay(corvix) == nullptr; });
+  };
+  bool ok = true;
+  for (int run = 0; ok && run < 5; ++run) {
+    ok = open();
+    if (!ok) std::fprintf(stderr, "markup: no box\n");
+    ok = ok && drawShapes();
+    if (!ok) std::fprintf(stderr, "markup: the shapes did not come: %06lx\n", GetPixel(screen, alone.left + 50, alone.top));
+    if (ok && run == 0) {
+      // Its left edge taken and moved right 2 pixels at a time: each move, the stroke's new
+      // right-most pixels turn red.
+      const int y = (alone.top + alone.bottom) / 2;
+      MouseButton(alone.left, y, true);
+      for (int step = 1; ok && step <= kRuns + 1; ++step) {
+        const auto start = Clock::now();
+        MouseMoveTo(alone.left + 2 * step, y);
+        ok = Poll([&] { return red(alone.left + 2 * step + 1, y); }, 3000);
+        if (!ok) std::fprintf(stderr, "markup: the dragged shape did not come to %ld\n", alone.left + 2 * step + 1);
+        if (step > 1) drags.push_back(Ms(Clock::now() - start));
+      }
+      MouseButton(alone.left + 2 * (kRuns + 1), y, false);
+    }
+    ok = ok && accept(withShapes) && open() && accept(without);
+    if (!ok) std::fprintf(stderr, "markup: no file or no second box\n");
+  }
+  ReleaseDC(nullptr, screen);
+  if (!ok) drags.assign(1, -1), withShapes.assign(1, -1), without.assign(1, -1);
+  Report("markup_drag_ms", drags);
+  Report("markup_accept_ms", withShapes, 5);
+  Report("markup_accept_plain_ms", without, 5);
+}
+
 void MemoryFigures(const CorvixRun& corvix);
 
 // Start-up, the overlay, idle cost and memory over captures, in one run of the program.
@@ -607,6 +703,10 @@ int main(int argc, char** argv) {
     MemoryFigures(corvix);
     return 0;
   }
+  if (argc > 1 && std::string_view(argv[1]) == "markup") {
+    MarkupFigures();
+    return 0;
+  }
   if (argc > 1 && std::string_view(argv[1]) == "overlay") {
     CorvixRun corvix(CorvixRun::BinFolder().parent_path() / L"bench-run");
     corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
@@ -621,6 +721,7 @@ int main(int argc, char** argv) {
   ClipboardFigures();
   CrowdedFolderFigures();
   ProgramFigures(desktop);
+  MarkupFigures();
   Report("exe_bytes", static_cast<double>(std::filesystem::file_size(CorvixRun::BinFolder() / L"Corvix.exe")));
   return 0;
 }

@@ -2,7 +2,7 @@
 # make bench: the image-file benchmark, then for a 1920x1080 and a 3840x2160 virtual screen the real
 # program's waits against their floors and against other capture tools, all measured in one run.
 # Prints one table; the figures also go to <build>/bench.csv. BENCH_QUICK=1 leaves out the image
-# table; BENCH_ONLY=memory (or clipboard, overlay, crowded) measures only those of the program's figures.
+# table; BENCH_ONLY=memory (or clipboard, overlay, crowded, markup) measures only those of the program's figures.
 set -euo pipefail
 build=$(realpath "$1")
 scripts=$(dirname "$(realpath "$0")")
@@ -163,6 +163,10 @@ ratio_row "  ratio to none open (target at most 1.1x)" overlay_windows_ms overla
 row "  floor with those windows open" overlay_windows_floor_ms
 ratio_row "  floor's ratio to none open" overlay_windows_floor_ms overlay_floor_ms
 row "  mouse move to the outline on the screen, ms" hover_outline_ms
+row "200 shapes: a mouse move dragging one (target 16 ms)" markup_drag_ms
+row "  Enter to the file with them" markup_accept_ms
+row "  same, no shapes" markup_accept_plain_ms
+ratio_row "  ratio (target at most 1.2x)" markup_accept_ms markup_accept_plain_ms 1.2
 row "scrot (JPEG 90)" scrot_ms
 ratio_row "  Corvix JPEG / scrot (target at most 1.0x)" jpeg_hotkey_ms scrot_ms 1.0
 row "maim (JPEG)" maim_ms

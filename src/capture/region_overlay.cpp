@@ -13,6 +13,7 @@
 #include "markup/render.h"
 #include "toolkit/controls.h"
 #include "toolkit/error.h"
+#include "toolkit/scope_exit.h"
 
 TRegionOverlay* RegionOverlay = nullptr;
 TSelectionBox* SelectionBox = nullptr;
@@ -109,7 +110,7 @@ void TRegionOverlay::AcceptSelection() {
   // The pixels the box shows: the frozen picture, never the screen (a window that came up above the
   // overlay since, a notification, stays out of it), with the shapes, from the same drawing. The
   // box's blue frame lies in its outermost pixels, as the overlay shows it.
-  Compose(inside);
+  Compose(inside);  // as the box shows it, not drawn once more
   WindowDc overlay(Handle());
   FSelectedBitmap.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
   if (!FSelectedBitmap) throw Error(L"Cannot make a picture of the marked region");
@@ -139,20 +140,49 @@ Rect TRegionOverlay::PictureRect(const Rect& box) const {
 void TRegionOverlay::Compose(const Rect& picture) {
   if (picture == FComposed || picture.Width() <= 0 || picture.Height() <= 0) return;
   FComposite.Resize(picture.Width(), picture.Height());
-  BitBlt(FComposite.Dc(), 0, 0, picture.Width(), picture.Height(), FFrozenDc.get(), picture.Left, picture.Top, SRCCOPY);
-  if (FEditor && !FEditor->Shapes().empty())
-    DrawShapes(FComposite.Pixels(), picture.Width(), picture.Height(), FComposite.Stride(), FEditor->Shapes(),
-               FEditor->BlockSize(), {static_cast<double>(picture.Left), static_cast<double>(picture.Top)});
   FComposed = picture;
+  FShown = FEditor ? FEditor->Shapes() : ShapeList{};
+  ComposePart(picture);
 }
 
-void TRegionOverlay::PaintInside(HDC dc, const Rect& place) {
+// The frozen picture and the shapes drawn again inside `part` of the composed rectangle.
+void TRegionOverlay::ComposePart(const Rect& part) {
+  const Rect& picture = FComposed;
+  BitBlt(FComposite.Dc(), part.Left - picture.Left, part.Top - picture.Top, part.Width(), part.Height(), FFrozenDc.get(),
+         part.Left, part.Top, SRCCOPY);
+  if (FShown.empty()) return;
+  const RectF clip{static_cast<double>(part.Left), static_cast<double>(part.Top), static_cast<double>(part.Right),
+                   static_cast<double>(part.Bottom)};
+  DrawShapes(FComposite.Pixels(), picture.Width(), picture.Height(), FComposite.Stride(), FShown, FEditor->BlockSize(),
+             {static_cast<double>(picture.Left), static_cast<double>(picture.Top)}, &clip);
+}
+
+// The chosen shape's grips and frame and the caret: drawn over the picture, never in it.
+RectF TRegionOverlay::MarksBounds() const {
+  RectF marks;
+  const double reach = Scale(3) + 3;
+  if (const auto bounds = FEditor->ChosenBounds())
+    marks = {bounds->Left - reach, bounds->Top - reach, bounds->Right + reach, bounds->Bottom + reach};
+  for (const PointF g : FEditor->ChosenGrips()) marks = Union(marks, {g.X - reach, g.Y - reach, g.X + reach, g.Y + reach});
+  if (FEditor->Typing()) {
+    const RectF caret = FEditor->Caret();
+    marks = Union(marks, {caret.Left - 2, caret.Top - 2, caret.Right + 2, caret.Bottom + 2});
+  }
+  return marks;
+}
+
+void TRegionOverlay::PaintInside(HDC dc, const Rect& place, const Rect& area) {
   if (!FEditor || FEditor->Shapes().empty()) return;  // the frozen picture the box shows is all there is
   const Rect picture = PictureRect(place);
   if (picture.Width() <= 0 || picture.Height() <= 0 || !FFrozenDc) return;
   Compose(picture);
-  BitBlt(dc, picture.Left - place.Left, picture.Top - place.Top, picture.Width(), picture.Height(), FComposite.Dc(), 0,
-         0, SRCCOPY);
+  // The part of the picture in the area being painted (box coordinates).
+  const Rect shown = Intersection({picture.Left - place.Left, picture.Top - place.Top, picture.Right - place.Left,
+                                   picture.Bottom - place.Top},
+                                  area);
+  if (shown.Width() > 0 && shown.Height() > 0)
+    BitBlt(dc, shown.Left, shown.Top, shown.Width(), shown.Height(), FComposite.Dc(), shown.Left + place.Left - picture.Left,
+           shown.Top + place.Top - picture.Top, SRCCOPY);
   const auto local = [&](double x, double y) { return POINT{static_cast<LONG>(std::lround(x)) - place.Left, static_cast<LONG>(std::lround(y)) - place.Top}; };
   ScopedSelect pen(dc, GetStockObject(DC_PEN));
   ScopedSelect brush(dc, GetStockObject(DC_BRUSH));
@@ -232,11 +262,33 @@ void TRegionOverlay::PlaceComposition(HWND box) {
   }
 }
 
+// Only what changed is drawn again: the shapes that differ from those in the picture (and every
+// mosaic they reach), and the marks over it.
 void TRegionOverlay::MarkupChanged() {
-  FComposed = {};
-  if (!FBox) return;
-  InvalidateRect(FBox->Handle(), nullptr, FALSE);
-  FollowBox(FBox->BoundsInOwner());
+  if (!FBox || !FEditor) return;
+  const Rect place = FBox->BoundsInOwner();
+  const RectF marks = MarksBounds();
+  RectF damage = Union(FMarks, marks);
+  FMarks = marks;
+  if (FComposed == PictureRect(place)) {
+    const ShapeList now = FEditor->Shapes();
+    const RectF changed = Damage(FShown, now);
+    FShown = now;
+    const Rect part = Intersection(FComposed, {static_cast<int32_t>(std::floor(changed.Left)), static_cast<int32_t>(std::floor(changed.Top)),
+                                               static_cast<int32_t>(std::ceil(changed.Right)), static_cast<int32_t>(std::ceil(changed.Bottom))});
+    if (part.Width() > 0 && part.Height() > 0) ComposePart(part);
+    damage = Union(damage, changed);
+  } else {
+    FComposed = {};
+    damage = {static_cast<double>(place.Left), static_cast<double>(place.Top), static_cast<double>(place.Right),
+              static_cast<double>(place.Bottom)};
+  }
+  if (damage.Right > damage.Left) {
+    const RECT inBox{static_cast<LONG>(std::floor(damage.Left)) - place.Left - 1, static_cast<LONG>(std::floor(damage.Top)) - place.Top - 1,
+                     static_cast<LONG>(std::ceil(damage.Right)) - place.Left + 1, static_cast<LONG>(std::ceil(damage.Bottom)) - place.Top + 1};
+    InvalidateRect(FBox->Handle(), &inBox, FALSE);
+  }
+  FollowBox(place);
   UpdateWindow(FBox->Handle());
 }
 
@@ -598,31 +650,35 @@ void TSelectionBox::WMMove() {
 void TSelectionBox::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(Handle(), &paint);
+  const ScopeExit end([&] { EndPaint(Handle(), &paint); });
   RECT client;
   GetClientRect(Handle(), &client);
-  const int width = client.right, height = client.bottom;
+  const RECT& area = paint.rcPaint;
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return;
   const Rect place = BoundsInOwner();
 
-  // Drawn off-screen and put on screen in one copy, so sizing and moving never flicker.
+  // Only what needs it is drawn, off-screen, and put on screen in one copy: a shape dragged over a
+  // large box repaints only round itself, and sizing and moving never flicker.
   UniqueMemoryDc buffer(CreateCompatibleDC(dc));
   UniqueBitmap canvas(CreateCompatibleBitmap(dc, width, height));
-  {
-    ScopedSelect keepCanvas(buffer.get(), canvas.get());
-    if (owner_.FrozenDc()) BitBlt(buffer.get(), 0, 0, width, height, owner_.FrozenDc(), place.Left, place.Top, SRCCOPY);
-    owner_.PaintInside(buffer.get(), place);
+  ScopedSelect keepCanvas(buffer.get(), canvas.get());
+  SetViewportOrgEx(buffer.get(), -area.left, -area.top, nullptr);  // drawn in box coordinates
+  if (owner_.FrozenDc())
+    BitBlt(buffer.get(), area.left, area.top, width, height, owner_.FrozenDc(), place.Left + area.left, place.Top + area.top,
+           SRCCOPY);
+  owner_.PaintInside(buffer.get(), place, {area.left, area.top, area.right, area.bottom});
 
-    ScopedSelect keepPen(buffer.get(), GetStockObject(DC_PEN));
-    ScopedSelect keepBrush(buffer.get(), GetStockObject(DC_BRUSH));
-    SetDCPenColor(buffer.get(), RGB(0, 0, 0));
-    SetDCBrushColor(buffer.get(), RGB(255, 255, 255));
-    for (const Rect& grip : FGrips) Rectangle(buffer.get(), grip.Left, grip.Top, grip.Right, grip.Bottom);
+  ScopedSelect keepPen(buffer.get(), GetStockObject(DC_PEN));
+  ScopedSelect keepBrush(buffer.get(), GetStockObject(DC_BRUSH));
+  SetDCPenColor(buffer.get(), RGB(0, 0, 0));
+  SetDCBrushColor(buffer.get(), RGB(255, 255, 255));
+  for (const Rect& grip : FGrips) Rectangle(buffer.get(), grip.Left, grip.Top, grip.Right, grip.Bottom);
+  FFrameRect = FrameRect(client.right, client.bottom);
+  DrawBoxFrame(buffer.get(), FFrameRect);
 
-    FFrameRect = FrameRect(width, height);
-    DrawBoxFrame(buffer.get(), FFrameRect);
-
-    BitBlt(dc, 0, 0, width, height, buffer.get(), 0, 0, SRCCOPY);
-  }
-  EndPaint(Handle(), &paint);
+  SetViewportOrgEx(buffer.get(), 0, 0, nullptr);
+  BitBlt(dc, area.left, area.top, width, height, buffer.get(), 0, 0, SRCCOPY);
 }
 
 

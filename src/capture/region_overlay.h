@@ -65,8 +65,8 @@ class TRegionOverlay : public TForm {
   void PlaceComposition(HWND box);
   // The box's inside: the frozen picture with the shapes on it, as the picture will be. Copies the
   // part inside `place`'s frame into `dc` at the box's coordinates, and draws the chosen shape's
-  // grips and the caret over it.
-  void PaintInside(HDC dc, const Rect& place);
+  // grips and the caret over it, within `area` (box coordinates).
+  void PaintInside(HDC dc, const Rect& place, const Rect& area);
 
  protected:
   const wchar_t* ClassName() const override { return L"TCustomSnapForm"; }
@@ -104,6 +104,8 @@ class TRegionOverlay : public TForm {
   Rect PictureRect(const Rect& box) const;
   // The frozen picture of that rectangle with the shapes drawn on it, made again only when stale.
   void Compose(const Rect& picture);
+  void ComposePart(const Rect& part);
+  RectF MarksBounds() const;
   void End(RegionEnding ending);
 
   Rect FDesktop;
@@ -128,6 +130,8 @@ class TRegionOverlay : public TForm {
   std::unique_ptr<TMarkupBar> FBar;
   TPixelCanvas FComposite;
   Rect FComposed;                // what FComposite holds, or empty when it is stale
+  ShapeList FShown;              // the shapes drawn in it
+  RectF FMarks;                  // where the grips and the caret were drawn over it
   RegionEnding FEnding = RegionEnding::Done;
 };
 

@@ -13,6 +13,12 @@ struct Rect {
   bool operator==(const Rect&) const = default;
 };
 
+// The part two rectangles share; empty (not necessarily all zero) when they do not meet.
+inline Rect Intersection(const Rect& a, const Rect& b) {
+  return {a.Left > b.Left ? a.Left : b.Left, a.Top > b.Top ? a.Top : b.Top, a.Right < b.Right ? a.Right : b.Right,
+          a.Bottom < b.Bottom ? a.Bottom : b.Bottom};
+}
+
 inline constexpr int32_t kGripSize = 5;
 inline constexpr int32_t kStartBoxSize = 10;
 

@@ -172,15 +172,73 @@ RectF TextCaret(const Shape& text) {
   return {left, top, left + std::max(1.0, text.Width / 12), top + height};
 }
 
+RectF Union(const RectF& a, const RectF& b) {
+  if (a.Right <= a.Left || a.Bottom <= a.Top) return b;
+  if (b.Right <= b.Left || b.Bottom <= b.Top) return a;
+  return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+}
+
+namespace {
+
+// A shape's bounds with room for what is only estimated: a text's lines as laid out.
+RectF ReachOf(const Shape& shape) {
+  const RectF r = ShapeBounds(shape);
+  const double margin = shape.Kind == ShapeKind::Text ? shape.Width + 2 : 0;
+  return {r.Left - margin, r.Top - margin, r.Right + margin, r.Bottom + margin};
+}
+
+}  // namespace
+
+RectF Damage(const ShapeList& before, const ShapeList& after) {
+  RectF damage;
+  for (size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
+    const bool inBefore = i < before.size(), inAfter = i < after.size();
+    if (inBefore && inAfter && (before[i] == after[i] || *before[i] == *after[i])) continue;
+    if (inBefore) damage = Union(damage, ReachOf(*before[i]));
+    if (inAfter) damage = Union(damage, ReachOf(*after[i]));
+  }
+  if (damage.Right <= damage.Left) return {};
+  damage = {std::floor(damage.Left) - 2, std::floor(damage.Top) - 2, std::ceil(damage.Right) + 2, std::ceil(damage.Bottom) + 2};
+  // Every mosaic the damage reaches, in both states, wholly: until no more are reached.
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const ShapeList* shapes : {&before, &after})
+      for (const auto& shape : *shapes) {
+        if (shape->Kind != ShapeKind::Mosaic) continue;
+        const RectF r = ShapeBounds(*shape);
+        const RectF whole{std::floor(r.Left), std::floor(r.Top), std::ceil(r.Right), std::ceil(r.Bottom)};
+        const bool reached = whole.Left < damage.Right && damage.Left < whole.Right && whole.Top < damage.Bottom &&
+                             damage.Top < whole.Bottom;
+        const RectF joined = Union(damage, whole);
+        if (reached && !(joined == damage)) {
+          damage = joined;
+          grew = true;
+        }
+      }
+  }
+  return damage;
+}
+
 void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
-                int32_t blockSize, PointF origin) {
+                int32_t blockSize, PointF origin, const RectF* clip) {
   if (width <= 0 || height <= 0) return;
   cairo_surface_t* surface = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height, stride);
   cairo_t* cr = cairo_create(surface);
-  cairo_translate(cr, -origin.X, -origin.Y);
+  const auto start = [&] {
+    cairo_translate(cr, -origin.X, -origin.Y);
+    if (!clip) return;
+    cairo_rectangle(cr, clip->Left, clip->Top, clip->Right - clip->Left, clip->Bottom - clip->Top);
+    cairo_clip(cr);
+  };
+  start();
   for (const auto& held : shapes) {
     const Shape& shape = *held;
     if (shape.Points.empty()) continue;
+    if (clip) {
+      const RectF r = ReachOf(shape);
+      if (r.Right + 2 <= clip->Left || clip->Right <= r.Left - 2 || r.Bottom + 2 <= clip->Top || clip->Bottom <= r.Top - 2)
+        continue;
+    }
     cairo_save(cr);
     SetInk(cr, shape.Ink);
     cairo_set_line_width(cr, shape.Width);
@@ -235,7 +293,7 @@ void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, 
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
       cairo_destroy(cr);
       cr = cairo_create(surface);
-      cairo_translate(cr, -origin.X, -origin.Y);
+      start();
     }
   }
   cairo_destroy(cr);

@@ -10,8 +10,17 @@
 // multiple of 4). Shapes are drawn bottom first; a mosaic takes the means of the pixels as they are
 // when it is reached, in blocks of `blockSize` pixels square (at least 1) from its top-left, so no
 // pixel inside it keeps its own colour. The pixels' top-left stands at `origin` among the shapes.
+// With a `clip`, only the pixels inside it are drawn, on pixels that hold the picture under the
+// shapes there; a mosaic that reaches into it must lie wholly inside it (see Damage).
 void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
-                int32_t blockSize, PointF origin = {});
+                int32_t blockSize, PointF origin = {}, const RectF* clip = nullptr);
+
+// What must be drawn again when the shapes change from `before` to `after`: the bounds of every
+// shape that differs, widened for anti-aliasing and to the whole of every mosaic it reaches (a
+// mosaic's blocks take the means of all their pixels). Empty (all zero) when nothing differs.
+RectF Damage(const ShapeList& before, const ShapeList& after);
+// The rectangle round both; an empty one adds nothing.
+RectF Union(const RectF& a, const RectF& b);
 
 // Where the caret stands after a text's last character, as tall as its line.
 RectF TextCaret(const Shape& text);

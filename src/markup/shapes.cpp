@@ -47,8 +47,10 @@ RectF ShapeBounds(const Shape& shape) {
   RectF r{shape.Points.front().X, shape.Points.front().Y, shape.Points.front().X, shape.Points.front().Y};
   for (const PointF p : shape.Points)
     r = {std::min(r.Left, p.X), std::min(r.Top, p.Y), std::max(r.Right, p.X), std::max(r.Bottom, p.Y)};
-  // An arrow's head reaches beyond the line by about three widths.
-  return Inflated(r, shape.Kind == ShapeKind::Arrow ? shape.Width * 3 : shape.Width / 2);
+  // An arrow's head reaches beyond the line by about three widths; a marker's square ends by up to
+  // half a width times the square root of two.
+  const double reach = shape.Kind == ShapeKind::Arrow ? shape.Width * 3 : shape.Kind == ShapeKind::Marker ? shape.Width * 0.75 : shape.Width / 2;
+  return Inflated(r, reach);
 }
 
 bool HitsShape(const Shape& shape, PointF p, double tolerance) {
