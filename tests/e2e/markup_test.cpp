@@ -111,11 +111,11 @@ TEST_F(MarkupTest, EachToolDrawsWhereTheMouseWentAndThePictureIsTheScreenElsewhe
   Click(450, 400);
   TypeUnicode(L"Hi 中文");
   PressKeys(0, VK_ESCAPE);
+  // Once Esc has ended the text, the text is chosen and the bar offers text sizes and colours.
   ASSERT_TRUE(WaitFor([&] {
-    for (int x = 450; x < 500; ++x)
-      if (Near(ScreenPixel(x, 412), kRed, 60)) return true;
-    return false;
-  })) << "no text on the screen";
+    const POINT red = BarButton(BarCommand::Ink, 0, ShapeKind::Text);
+    return Near(ScreenPixel(red.x, red.y), kRed, 0);
+  })) << "the bar does not style the text";
   SaveScreenshot(corvix_.Folder() / L"shapes.jpg");
   PressKeys(0, VK_RETURN);
 

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/resource.h"
+#include "capture/markup_bar_layout.h"
 #include "corvix_run.h"
 #include "dialogs/options_controls.h"
 
@@ -276,6 +277,16 @@ TEST(Options, AStartUnderASystemDpiOf144ScalesTheDialogAndTheOverlaysReadoutsByO
   RECT label{};
   GetClientRect(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr), &label);
   EXPECT_GE(label.bottom, 18 + 6) << "the label's text is not in an 18-pixel font";
+  RECT bar{};  // the drawing tool bar, half as large again
+  GetClientRect(FindWindowExW(overlay, nullptr, L"TMarkupBar", nullptr), &bar);
+  EXPECT_EQ(bar.bottom, BarSize(LayOutBar(1.5, std::nullopt), 1.5).Height());
+  EXPECT_EQ(bar.right, BarSize(LayOutBar(1.5, std::nullopt), 1.5).Width());
+  PressKeys(0, 'R');  // and its second row
+  EXPECT_TRUE(WaitFor([&] {
+    GetClientRect(FindWindowExW(overlay, nullptr, L"TMarkupBar", nullptr), &bar);
+    return bar.bottom == BarSize(LayOutBar(1.5, ShapeKind::Rectangle), 1.5).Height();
+  }));
+  SaveScreenshot(corvix.Folder() / L"bar-144.jpg");
   PressKeys(0, VK_ESCAPE);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(overlay); }));
 }
