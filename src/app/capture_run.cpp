@@ -37,6 +37,25 @@ void TCaptureRun::Run(const HotKeyRec& pressed) {
   }
 }
 
+void TCaptureRun::Copy(HBITMAP picture) {
+  try {
+    clipboard_.Put(picture);
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
+  }
+}
+
+void TCaptureRun::SaveAs(HBITMAP picture) {
+  if (running_) return;  // one Save dialog at a time
+  running_ = true;
+  const ScopeExit done([this] { running_ = false; });
+  try {
+    SaveThroughDialog(picture, AbsoluteFolder(OptionStore->Option.DefaultDir, AppPath));
+  } catch (const std::exception& error) {
+    Application.HandleException(error);
+  }
+}
+
 void TCaptureRun::ReleaseMemory() {
   clipboard_.RenderNow();
   ReleaseCapturePictures();
@@ -74,6 +93,10 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
     }
   }
   if (!picture) return;
+  if (ending == RegionEnding::Pin) {
+    if (OnPin) OnPin(picture, RegionCapture->Place());
+    return;
+  }
   if (ending == RegionEnding::Copy) {
     clipboard_.Put(picture);  // the clipboard alone, whatever the options say
     return;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "capture/sizer_geometry.h"
 #include "common/clipboard.h"
 #include "common/hotkey_text.h"
 #include "common/image_files.h"
@@ -30,6 +31,13 @@ class TCaptureRun {
   // The memory the last capture kept goes back to the system: the pictures, the encoders' buffers,
   // the clipboard's copy (its formats made first). Not while a press runs.
   void ReleaseMemory();
+
+  // A picture from elsewhere (a pin's): to the clipboard, or through the Save dialog in the default
+  // folder; an error is shown in the error box.
+  void Copy(HBITMAP picture);
+  void SaveAs(HBITMAP picture);
+  // Hears a region pinned to the screen: its picture and where it stood.
+  std::function<void(HBITMAP, const Rect&)> OnPin;
 
   // What this program last put on the clipboard; its window passes on the clipboard's messages.
   TClipboardPicture& Clipboard() { return clipboard_; }

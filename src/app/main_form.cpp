@@ -18,6 +18,7 @@
 #include "config/option_store.h"
 #include "dialogs/about_box.h"
 #include "dialogs/options_dialog.h"
+#include "pins/pin_geometry.h"
 #include "toolkit/error.h"
 #include "toolkit/scope_exit.h"
 #include "tray/shell_text.h"
@@ -53,8 +54,42 @@ int ShowSingle(Dialog*& open, const std::function<void(Dialog&)>& prepare = {}) 
 TMainForm::TMainForm()
     : OptionsAction(Actions.Add(IDA_OPTION, L"选项设置(&O)", [this] { ShowOptions(); })),
       AboutAction(Actions.Add(IDA_ABOUT, L"关于", [this] { ShowAbout(); })),
-      ExitAction(Actions.Add(IDA_EXIT, L"退出", [this] { ExitProgram(); })) {
-  TrayMenu.Items = {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}};
+      ExitAction(Actions.Add(IDA_EXIT, L"退出", [this] { ExitProgram(); })),
+      PinClipboardAction(Actions.Add(IDA_PIN_CLIPBOARD, L"贴图（剪贴板）", [this] { PinClipboard(); })),
+      ClosePinsAction(Actions.Add(IDA_CLOSE_PINS, L"关闭全部贴图", [this] {
+        if (FPins) FPins->CloseAll();
+      })) {
+  BuildTrayMenu();
+}
+
+// "关闭全部贴图" is there while there is a pin.
+void TMainForm::BuildTrayMenu() {
+  TrayMenu.Items = {{L"", &PinClipboardAction}};
+  if (FPins && FPins->Count() > 0) TrayMenu.Items.push_back({L"", &ClosePinsAction});
+  TrayMenu.Items.insert(TrayMenu.Items.end(), {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}});
+}
+
+// The clipboard's picture pinned at the middle of the monitor the cursor is on.
+void TMainForm::PinClipboard() {
+  UniqueBitmap picture;
+  if (OpenClipboard(Handle())) {
+    // The system makes a bitmap of a DIB on the clipboard.
+    if (HANDLE held = GetClipboardData(CF_BITMAP))
+      picture.reset(static_cast<HBITMAP>(CopyImage(held, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    CloseClipboard();
+  }
+  if (!picture) {
+    TrayIcon->ShowBalloon(kAppTitle, L"剪贴板中没有图片", TBalloonIconKind::bkInfo, 5);
+    return;
+  }
+  BITMAP size{};
+  GetObjectW(picture.get(), sizeof(size), &size);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  MONITORINFO monitor{sizeof(monitor)};
+  GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  FPins->Pin(std::move(picture), Centred({work.left, work.top, work.right, work.bottom}, size.bmWidth, size.bmHeight));
 }
 
 // The tray icon as the form stores it; it enters the notification area here, before FormCreate.
@@ -109,6 +144,12 @@ void TMainForm::SyncAutoRun() {
 
 void TMainForm::FormCreate() {
   FCapture = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
+  FPins = std::make_unique<TPinBoard>([this](HBITMAP picture) { FCapture->Copy(picture); },
+                                      [this](HBITMAP picture) { FCapture->SaveAs(picture); });
+  FPins->OnChanged = [this] { BuildTrayMenu(); };
+  FCapture->OnPin = [this](HBITMAP picture, const Rect& place) {
+    FPins->Pin(UniqueBitmap(static_cast<HBITMAP>(CopyImage(picture, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))), place);
+  };
   FHotKeys.SetWindow(Handle());
   FHotKeys.Register(OptionStore->HotKeys);
   WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);  // held keys let go on a lock
@@ -163,6 +204,7 @@ void TMainForm::SavedBalloonClick() const {
 
 void TMainForm::FormDestroy() {
   const ScopeExit freeComponents([this] {
+    FPins.reset();
     if (FCapture) FCapture->Clipboard().RenderNow();  // the PNG stays on the clipboard when the program ends
     WTSUnRegisterSessionNotification(Handle());
     FHotKeys.LetGo();

@@ -7,6 +7,7 @@
 
 #include "app/capture_run.h"
 #include "app/hot_keys.h"
+#include "pins/pin_board.h"
 #include "toolkit/actions.h"
 #include "toolkit/components.h"
 #include "toolkit/forms.h"
@@ -20,7 +21,9 @@ class TMainForm : public TForm {
   TAction& OptionsAction;
   TAction& AboutAction;
   TAction& ExitAction;
-  TPopupMenu TrayMenu;  // options, a separator, about, exit
+  TAction& PinClipboardAction;
+  TAction& ClosePinsAction;
+  TPopupMenu TrayMenu;  // pin the clipboard, (close the pins), options, a separator, about, exit
   std::unique_ptr<TTrayIcon> TrayIcon;
 
   void ShowOptions();
@@ -45,6 +48,8 @@ class TMainForm : public TForm {
   LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
   LRESULT WMTimer(WPARAM wParam, LPARAM lParam);
 
+  void BuildTrayMenu();
+  void PinClipboard();
   void ShowWelcome();
   // Word of an automatic save.
   void ShowSaved(const std::wstring& path);
@@ -55,6 +60,7 @@ class TMainForm : public TForm {
 
   THotKeys FHotKeys;
   std::unique_ptr<TCaptureRun> FCapture;  // made with the window
+  std::unique_ptr<TPinBoard> FPins;
   std::wstring FSavedShown;  // the file the balloon names, while a balloon of a save is the last one
 };
 

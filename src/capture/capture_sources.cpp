@@ -62,6 +62,8 @@ HBITMAP TRegionCapture::Capture() {
   DrawingStyle = overlay->DrawingStyle;
   if (result != mrOk) return nullptr;
   ending_ = overlay->Ending();
+  const Rect& inOverlay = overlay->SelectedRect();
+  place_ = {FRect.Left + inOverlay.Left, FRect.Top + inOverlay.Top, FRect.Left + inOverlay.Right, FRect.Top + inOverlay.Bottom};
   FBitmap.Assign(overlay->SelectedBitmap());
   return FBitmap.Handle();
 }

@@ -44,11 +44,14 @@ class TRegionCapture : public TScreenCapture {
   HBITMAP Capture() override;
   // How the last capture ended: where its picture goes.
   RegionEnding Ending() const { return ending_; }
+  // Where the last capture's picture stood on the screen.
+  const Rect& Place() const { return place_; }
   // The drawing style the overlay starts with, and as the user left it.
   MarkupStyle DrawingStyle;
 
  private:
   RegionEnding ending_ = RegionEnding::Done;
+  Rect place_;
 };
 
 class TActiveWindowCapture : public TCaptureSource {

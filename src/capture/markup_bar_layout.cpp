@@ -27,6 +27,7 @@ const wchar_t* ButtonTip(BarCommand command) {
     case BarCommand::Mosaic: return L"马赛克 (B)";
     case BarCommand::Undo: return L"撤销 (Ctrl+Z)";
     case BarCommand::Redo: return L"重做 (Ctrl+Y)";
+    case BarCommand::Pin: return L"钉在屏幕 (F3)";
     case BarCommand::Copy: return L"复制 (Ctrl+C)";
     case BarCommand::SaveAs: return L"另存为 (Ctrl+S)";
     case BarCommand::Done: return L"完成 (Enter)";
@@ -45,7 +46,7 @@ std::vector<BarButton> LayOutBar(double scale, std::optional<ShapeKind> styled) 
   };
   for (int c = 0; c <= static_cast<int>(BarCommand::Cancel); ++c) {
     const auto command = static_cast<BarCommand>(c);
-    if (command == BarCommand::Undo || command == BarCommand::Copy) x += gap;
+    if (command == BarCommand::Undo || command == BarCommand::Pin) x += gap;
     add(command, 0, pad);
   }
   if (!styled) return buttons;

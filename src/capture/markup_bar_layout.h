@@ -11,7 +11,7 @@
 
 enum class BarCommand : uint8_t {
   Rectangle, Ellipse, Arrow, Line, Pen, Marker, Text, Step, Mosaic,  // the tools, in ShapeKind's order
-  Undo, Redo, Copy, SaveAs, Done, Cancel,
+  Undo, Redo, Pin, Copy, SaveAs, Done, Cancel,
   Width, Ink, TextSize  // the second row; the button's Index says which
 };
 

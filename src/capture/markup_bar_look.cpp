@@ -109,6 +109,16 @@ void Icon(cairo_t* cr, const BarButton& button, double s) {
       cairo_restore(cr);
       break;
     }
+    case BarCommand::Pin:
+      // A push pin: its head, and the needle below.
+      cairo_arc(cr, m, a + s * 0.12, s * 0.13, 0, 2 * kPi);
+      cairo_fill(cr);
+      cairo_move_to(cr, a + s * 0.08, m);
+      cairo_line_to(cr, b - s * 0.08, m);
+      cairo_move_to(cr, m, a + s * 0.2);
+      cairo_line_to(cr, m, b + s * 0.05);
+      cairo_stroke(cr);
+      break;
     case BarCommand::Copy:
       cairo_rectangle(cr, a, a, s * 0.35, s * 0.4);
       cairo_stroke(cr);

@@ -1,6 +1,5 @@
 #include "capture/region_overlay.h"
 
-#include <imm.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -216,7 +215,6 @@ bool TRegionOverlay::MarkupPress(POINT at) {
   const PointF p{static_cast<double>(at.x), static_cast<double>(at.y)};
   const bool taken = FEditor->Press(p, PictureRect(FBox->BoundsInOwner()).Contains(at.x, at.y));
   MarkupChanged();
-  if (FEditor->Typing()) PlaceComposition(FBox->Handle());
   return taken;
 }
 
@@ -235,7 +233,6 @@ void TRegionOverlay::MarkupRelease() {
 void TRegionOverlay::BoxDoubleClicked(POINT at) {
   if (FEditor && FEditor->DoubleClick({static_cast<double>(at.x), static_cast<double>(at.y)})) {
     MarkupChanged();
-    PlaceComposition(FBox->Handle());
   } else if (Drawing()) {
     MarkupPress(at);
   } else {
@@ -247,19 +244,21 @@ void TRegionOverlay::FormChar(wchar_t c) {
   if (!Typing()) return;
   FEditor->Type(c);
   MarkupChanged();
-  PlaceComposition(FBox->Handle());
 }
 
+// The input method shows what is being composed at the system caret: an invisible one stands where
+// the text's caret is drawn.
 void TRegionOverlay::PlaceComposition(HWND box) {
-  if (!Typing()) return;
+  if (!Typing()) {
+    if (FCaretMade) DestroyCaret();
+    FCaretMade = false;
+    return;
+  }
   const RectF caret = FEditor->Caret();
   POINT at{static_cast<LONG>(std::lround(caret.Left)), static_cast<LONG>(std::lround(caret.Top))};
   MapWindowPoints(Handle(), box, &at, 1);
-  if (HIMC context = ImmGetContext(box)) {
-    COMPOSITIONFORM form{CFS_POINT, at, {}};
-    ImmSetCompositionWindow(context, &form);
-    ImmReleaseContext(box, context);
-  }
+  if (!FCaretMade) FCaretMade = CreateCaret(box, nullptr, 1, static_cast<int>(std::lround(caret.Bottom - caret.Top))) != FALSE;
+  SetCaretPos(at.x, at.y);
 }
 
 // Only what changed is drawn again: the shapes that differ from those in the picture (and every
@@ -289,6 +288,7 @@ void TRegionOverlay::MarkupChanged() {
     InvalidateRect(FBox->Handle(), &inBox, FALSE);
   }
   FollowBox(place);
+  PlaceComposition(FBox->Handle());
   UpdateWindow(FBox->Handle());
 }
 
@@ -315,6 +315,7 @@ void TRegionOverlay::BarPressed(const BarButton& button) {
   switch (button.Command) {
     case BarCommand::Undo: FEditor->Undo(); break;
     case BarCommand::Redo: FEditor->Redo(); break;
+    case BarCommand::Pin: End(RegionEnding::Pin); return;
     case BarCommand::Copy: End(RegionEnding::Copy); return;
     case BarCommand::SaveAs: End(RegionEnding::SaveAs); return;
     case BarCommand::Done: End(RegionEnding::Done); return;
@@ -380,6 +381,10 @@ bool TRegionOverlay::MarkupKey(int32_t key, bool control, bool shift) {
   }
   if (key == VK_DELETE) {
     if (FEditor->DeleteChosen()) MarkupChanged();
+    return true;
+  }
+  if (key == VK_F3) {
+    End(RegionEnding::Pin);
     return true;
   }
   static constexpr struct {
@@ -518,6 +523,16 @@ void TRegionOverlay::FormPaint() {
   if (FOutline.Width() > 0) {
     SetDCBrushColor(dc, kOutlineColour);
     for (const RECT& strip : OutlineStrips(FOutline)) FillRect(dc, &strip, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  }
+  // The box lets the overlay paint under it (a readout moved off it, say); what was painted there is
+  // painted over by the box again, its shapes and frame with it.
+  if (FBox) {
+    const Rect box = FBox->BoundsInOwner();
+    const Rect under = Intersection(box, {paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom});
+    if (under.Width() > 0 && under.Height() > 0) {
+      const RECT inBox{under.Left - box.Left, under.Top - box.Top, under.Right - box.Left, under.Bottom - box.Top};
+      InvalidateRect(FBox->Handle(), &inBox, FALSE);
+    }
   }
   EndPaint(Handle(), &paint);
 }

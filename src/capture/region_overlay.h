@@ -18,8 +18,8 @@
 class TSelectionBox;
 
 // How the overlay ended with a picture: as a plain acceptance (the options say where it goes), to
-// the clipboard alone, or through the Save dialog.
-enum class RegionEnding : uint8_t { Done, Copy, SaveAs };
+// the clipboard alone, through the Save dialog, or pinned to the screen where it stood.
+enum class RegionEnding : uint8_t { Done, Copy, SaveAs, Pin };
 
 class TRegionOverlay : public TForm {
  public:
@@ -61,7 +61,7 @@ class TRegionOverlay : public TForm {
   void FormChar(wchar_t c);
   bool Typing() const { return FEditor && FEditor->Typing(); }
   bool Drawing() const { return FEditor && FEditor->Tool(); }
-  // Puts the input method's window at the caret.
+  // Puts the input method's window at the caret while a text is typed.
   void PlaceComposition(HWND box);
   // The box's inside: the frozen picture with the shapes on it, as the picture will be. Copies the
   // part inside `place`'s frame into `dc` at the box's coordinates, and draws the chosen shape's
@@ -133,6 +133,7 @@ class TRegionOverlay : public TForm {
   ShapeList FShown;              // the shapes drawn in it
   RectF FMarks;                  // where the grips and the caret were drawn over it
   RegionEnding FEnding = RegionEnding::Done;
+  bool FCaretMade = false;       // the system caret the input method follows
 };
 
 // The selection box: a child of the overlay with eight grips. Sizing and moving are the system's

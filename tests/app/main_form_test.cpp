@@ -15,7 +15,7 @@ std::wstring EntryText(HMENU menu, UINT position) {
   return text;
 }
 
-TEST(MainForm, TheTrayMenuHoldsOptionsSeparatorAboutExitWithNoDefault) {
+TEST(MainForm, TheTrayMenuHoldsPinOptionsSeparatorAboutExitWithNoDefault) {
   TempFolder folder;
   AppPath = folder.WithBackslash();
   OptionStore = std::make_unique<TOptionStore>();
@@ -24,11 +24,12 @@ TEST(MainForm, TheTrayMenuHoldsOptionsSeparatorAboutExitWithNoDefault) {
   form->Create();
 
   const UniqueMenu menu = form->TrayMenu.Build();
-  ASSERT_EQ(GetMenuItemCount(menu.get()), 4);
-  EXPECT_EQ(EntryText(menu.get(), 0), L"选项设置(&O)");
-  EXPECT_TRUE(GetMenuState(menu.get(), 1, MF_BYPOSITION) & MF_SEPARATOR);
-  EXPECT_EQ(EntryText(menu.get(), 2), L"关于");
-  EXPECT_EQ(EntryText(menu.get(), 3), L"退出");
+  ASSERT_EQ(GetMenuItemCount(menu.get()), 5);
+  EXPECT_EQ(EntryText(menu.get(), 0), L"贴图（剪贴板）");
+  EXPECT_EQ(EntryText(menu.get(), 1), L"选项设置(&O)");
+  EXPECT_TRUE(GetMenuState(menu.get(), 2, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_EQ(EntryText(menu.get(), 3), L"关于");
+  EXPECT_EQ(EntryText(menu.get(), 4), L"退出");
   EXPECT_EQ(GetMenuDefaultItem(menu.get(), TRUE, 0), static_cast<UINT>(-1)) << "a double-click would run an entry";
   EXPECT_EQ(form->TrayIcon->PopupMenu, &form->TrayMenu);
   EXPECT_STREQ(form->TrayIcon->NotifyData().szTip, L"Corvix截屏助手");

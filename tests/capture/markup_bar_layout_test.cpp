@@ -25,14 +25,14 @@ TEST(MarkupBar, TheSecondRowFollowsWhatIsStyledAndEverythingScales) {
     return std::count_if(buttons.begin(), buttons.end(), [&](const BarButton& b) { return b.Command == command; });
   };
   const auto plain = LayOutBar(1, std::nullopt);
-  EXPECT_EQ(plain.size(), 15u);
-  EXPECT_EQ(BarSize(plain, 1), (Rect{0, 0, 4 + 15 * 28 + 2 * 8 + 4, 36}));
+  EXPECT_EQ(plain.size(), 16u);
+  EXPECT_EQ(BarSize(plain, 1), (Rect{0, 0, 4 + 16 * 28 + 2 * 8 + 4, 36}));
   const auto pen = LayOutBar(1, ShapeKind::Pen), text = LayOutBar(1, ShapeKind::Text);
   EXPECT_EQ(count(pen, BarCommand::Width), 3);
   EXPECT_EQ(count(pen, BarCommand::Ink), 10);
   EXPECT_EQ(count(text, BarCommand::TextSize), 3);
   EXPECT_EQ(count(text, BarCommand::Width), 0);
-  EXPECT_EQ(LayOutBar(1, ShapeKind::Mosaic).size(), 15u) << "a mosaic has no colour";
+  EXPECT_EQ(LayOutBar(1, ShapeKind::Mosaic).size(), 16u) << "a mosaic has no colour";
   EXPECT_EQ(BarSize(LayOutBar(1.5, ShapeKind::Pen), 1.5).Height(), 6 + 2 * 42 + 6);
   EXPECT_EQ(ToolOf(BarCommand::Marker), ShapeKind::Marker);
   EXPECT_FALSE(ToolOf(BarCommand::Undo));

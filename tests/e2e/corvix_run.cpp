@@ -221,8 +221,7 @@ HWND CorvixRun::WaitForOverlay() const {
   return overlay;
 }
 
-RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height,
-                           const std::function<void(const RECT&)>& beforeAccepting) const {
+RECT CorvixRun::SizeBox(HWND overlay, POINT corner, int width, int height) const {
   HWND box = PlaceBox(overlay, corner);
   if (!box) return {};
   RECT placed{};
@@ -230,6 +229,13 @@ RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height,
   const RECT marked{placed.left, placed.top, placed.left + width, placed.top + height};
   if (!DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked))
     return {};
+  return marked;
+}
+
+RECT CorvixRun::MarkRegion(HWND overlay, POINT corner, int width, int height,
+                           const std::function<void(const RECT&)>& beforeAccepting) const {
+  const RECT marked = SizeBox(overlay, corner, width, height);
+  if (IsRectEmpty(&marked)) return {};
   if (beforeAccepting) beforeAccepting(marked);
   DoubleClick((marked.left + marked.right) / 2, (marked.top + marked.bottom) / 2);
   return marked;

@@ -97,8 +97,10 @@ class CorvixRun {
   // Once the open overlay is in front, a press at `corner` and a short drag place the 10 x 10 box
   // there (over a window too): its window, or null (with what was seen on stderr).
   HWND PlaceBox(HWND overlay, POINT corner) const;
-  // Marks a region on the open overlay as a person does: PlaceBox, then the box's bottom-right grip
-  // is dragged until the box, frame included, is `width` x `height`, and a double-click inside
+  // PlaceBox, then the box's bottom-right grip dragged until the box, frame included, is `width` x
+  // `height`: the box's screen rectangle, or an empty one when it did not take that size.
+  RECT SizeBox(HWND overlay, POINT corner, int width, int height) const;
+  // Marks a region on the open overlay as a person does: SizeBox, then a double-click inside
   // accepts it. Returns the box's screen rectangle as accepted; an empty one when the box did not
   // come or did not take that size (the overlay is then still open). `beforeAccepting` runs once
   // the box has its size.

@@ -58,14 +58,7 @@ class MarkupTest : public testing::Test {
   RECT OpenRegion(POINT corner, int width, int height) {
     Press(kCtrlF3);
     overlay_ = corvix_.WaitForOverlay();
-    HWND box = overlay_ ? corvix_.PlaceBox(overlay_, corner) : nullptr;
-    if (!box) return {};
-    RECT placed{};
-    GetWindowRect(box, &placed);
-    const RECT marked{placed.left, placed.top, placed.left + width, placed.top + height};
-    if (!DragInMoveSizeLoop(box, {placed.right - 2, placed.bottom - 2}, {marked.right - 2, marked.bottom - 2}, marked))
-      return {};
-    return marked;
+    return overlay_ ? corvix_.SizeBox(overlay_, corner, width, height) : RECT{};
   }
   // The centre of a bar button on the screen.
   POINT BarButton(BarCommand command, int index, std::optional<ShapeKind> styled) const {
@@ -193,14 +186,18 @@ TEST_F(MarkupTest, UndoRedoMoveRestyleThenCopyAndSaveAs) {
   Click(yellow.x, yellow.y);
   EXPECT_TRUE(WaitFor([&] { return Near(ScreenPixel(280, 220), kYellow); })) << "the colour did not apply";
   SaveScreenshot(corvix_.Folder() / L"moved.jpg");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
   PressKeys(MOD_CONTROL, 'C');
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(overlay_); }));
-  ASSERT_TRUE(corvix_.Answers());
   HBITMAP copied = nullptr;
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  copied = static_cast<HBITMAP>(CopyImage(GetClipboardData(CF_BITMAP), IMAGE_BITMAP, 0, 0, 0));
-  CloseClipboard();
-  ASSERT_NE(copied, nullptr) << "no picture on the clipboard";
+  ASSERT_TRUE(WaitFor([&] {  // the picture goes on the clipboard once the overlay has closed
+    if (!OpenClipboard(nullptr)) return false;
+    copied = static_cast<HBITMAP>(CopyImage(GetClipboardData(CF_BITMAP), IMAGE_BITMAP, 0, 0, 0));
+    CloseClipboard();
+    return copied != nullptr;
+  })) << "no picture on the clipboard";
   HDC memory = CreateCompatibleDC(nullptr);
   SelectObject(memory, copied);
   const COLORREF moved = GetPixel(memory, 280 - region.left - kFrameInset, 220 - region.top - kFrameInset);

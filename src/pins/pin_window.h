@@ -1,0 +1,47 @@
+// A pin: a picture standing above every window, at its own pixels, until it is closed. It is
+// dragged by any point, zoomed with the wheel around the cursor, made see-through with Ctrl+wheel,
+// and has a menu of its own. Not in the taskbar or Alt+Tab; it does not take the focus as it comes.
+#pragma once
+
+#include <functional>
+
+#include "capture/sizer_geometry.h"
+#include "toolkit/forms.h"
+#include "toolkit/handles.h"
+
+// What a pin asks of its owner.
+struct PinCommands {
+  std::function<void(HBITMAP)> Copy;    // the picture to the clipboard
+  std::function<void(HBITMAP)> SaveAs;  // the picture through the Save dialog
+  std::function<void(class TPinWindow&)> Close;  // this pin to go (the owner frees it)
+  std::function<void()> CloseAll;
+};
+
+class TPinWindow : public TWinControl {
+ public:
+  // Takes the picture; `place` is where its pixels stand on the screen.
+  TPinWindow(UniqueBitmap picture, const Rect& place, PinCommands commands);
+  ~TPinWindow() override;
+
+  int32_t Zoom() const { return zoom_; }
+  int32_t Opacity() const { return opacity_; }
+  HBITMAP Picture() const { return picture_.get(); }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Paint();
+  void ZoomTo(int32_t zoom, POINT cursor);
+  void SetOpacity(int32_t opacity);
+  void KeyDown(WPARAM key);
+  void ShowMenu(POINT at);
+  Rect PicturePlace() const;
+
+  UniqueBitmap picture_;
+  UniqueMemoryDc pictureDc_;
+  HGDIOBJ pictureDcOld_ = nullptr;
+  int32_t width_, height_;
+  int32_t zoom_ = 100, opacity_ = 100;
+  PinCommands commands_;
+};

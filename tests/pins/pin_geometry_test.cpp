@@ -1,0 +1,35 @@
+// A pin's zoom and opacity steps and its place after a zoom.
+#include <gtest/gtest.h>
+
+#include "pins/pin_geometry.h"
+
+namespace {
+
+TEST(PinGeometry, TheWheelStepsThroughZoomsAndOpacitiesWithinTheirBounds) {
+  struct Case {
+    int32_t from, steps, zoom, opacity;
+  } cases[] = {
+      {100, 1, 110, 100}, {100, -1, 90, 90},  {100, -30, 10, 10}, {500, 1, 500, 100},
+      {10, -1, 10, 10},   {95, 1, 100, 100},  {95, -1, 90, 90},  {100, 0, 100, 100},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NextZoom(c.from, c.steps), c.zoom) << c.from << " by " << c.steps;
+    EXPECT_EQ(NextOpacity(c.from, c.steps), c.opacity) << c.from << " by " << c.steps;
+  }
+  // Zooming out and back in again ends at the picture's own pixels.
+  int32_t zoom = 100;
+  for (int i = 0; i < 5; ++i) zoom = NextZoom(zoom, -1);
+  for (int i = 0; i < 5; ++i) zoom = NextZoom(zoom, 1);
+  EXPECT_EQ(zoom, 100);
+}
+
+TEST(PinGeometry, AZoomKeepsThePointUnderTheCursorAndAPinIsCentred) {
+  // A 200 x 100 picture at 100 %, the cursor at its centre, zoomed to 200 %: it grows round it.
+  EXPECT_EQ(ZoomedPlace({100, 100, 300, 200}, 200, 100, 200, 200, 150), (Rect{0, 50, 400, 250}));
+  // At its top-left corner, that corner stays.
+  EXPECT_EQ(ZoomedPlace({100, 100, 300, 200}, 200, 100, 50, 100, 100), (Rect{100, 100, 200, 150}));
+  EXPECT_EQ(Zoomed(3, 10), 1) << "never smaller than a pixel";
+  EXPECT_EQ(Centred({0, 0, 1920, 1040}, 200, 100), (Rect{860, 470, 1060, 570}));
+}
+
+}  // namespace
