@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/resource.h"
 #include "common/image_encoding.h"
 #include "common/png_encoding.h"
 #include "corvix_run.h"
@@ -513,6 +514,42 @@ void SnappingFigures(const CorvixRun& corvix, DesktopPicture& desktop) {
   Poll([&] { return overlay && !IsWindow(overlay); });
 }
 
+// Ten pins of a 1920x1080 picture from the clipboard, opened and closed: the program's private
+// memory before, with them, and after (a pin holds one copy of its picture and frees it).
+void PinFigures(const CorvixRun& corvix) {
+  HDC screen = GetDC(nullptr);
+  HBITMAP picture = CreateCompatibleBitmap(screen, 1920, 1080);
+  ReleaseDC(nullptr, screen);
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  SetClipboardData(CF_BITMAP, picture);  // the clipboard's now
+  CloseClipboard();
+  const auto pins = [&] {
+    int count = 0;
+    for (HWND at = GetTopWindow(nullptr); at; at = GetWindow(at, GW_HWNDNEXT)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(at, &pid);
+      count += pid == corvix.Pid() && IsWindowVisible(at) && ClassName(at) == L"TCorvixPin";
+    }
+    return count;
+  };
+  // One pin first: the process then holds its own copy of the clipboard's picture (Wine keeps what
+  // a program read from the clipboard until the clipboard changes), which is not the pins'.
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
+  Poll([&] { return pins() == 1; });
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_CLOSE_PINS, 0);
+  Poll([&] { return pins() == 0; });
+  Sleep(1000);
+  Mark(corvix, L"memory_before_pins_kb");
+  for (int i = 0; i < 10; ++i) PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
+  const bool opened = Poll([&] { return pins() == 10; });
+  Mark(corvix, opened ? L"memory_with_10_pins_kb" : L"memory_with_10_pins_failed");
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_CLOSE_PINS, 0);
+  const bool closed = Poll([&] { return pins() == 0; });
+  Sleep(1000);
+  Mark(corvix, closed ? L"memory_after_pins_kb" : L"memory_after_pins_failed");
+}
+
 // 200 shapes of every kind drawn with the mouse and keys on a box over most of the screen: a mouse
 // move while a shape is dragged, to the shape on the screen at its new place; and Enter to the file,
 // against the same box with no shapes.
@@ -634,6 +671,7 @@ void ProgramFigures(DesktopPicture& desktop) {
   Sleep(30000);
   Mark(corvix, L"cpu_idle_end_ms");
   MemoryFigures(corvix);
+  PinFigures(corvix);
 }
 
 // Memory after 1 and 20 captures of each kind, and a while after the last of them (the program
@@ -701,6 +739,7 @@ int main(int argc, char** argv) {
     Sleep(500);
     Mark(corvix, L"memory_after_start_kb");
     MemoryFigures(corvix);
+    PinFigures(corvix);
     return 0;
   }
   if (argc > 1 && std::string_view(argv[1]) == "markup") {

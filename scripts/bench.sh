@@ -182,6 +182,9 @@ row "  5 s after the last of them, KB" memory_idle_after_screens_kb
 row "  after 1 region capture, KB" memory_after_1_region_kb
 row "  after 20 region captures, KB" memory_after_20_regions_kb
 row "  5 s after the last of them, KB" memory_idle_after_regions_kb
+row "  before 10 pins of 1920x1080, KB" memory_before_pins_kb
+row "  with them open, KB" memory_with_10_pins_kb
+row "  once closed (target within 2 MB of before), KB" memory_after_pins_kb
 row "Corvix.exe, bytes" exe_bytes
 row "desktop picture on the screen" desktop
 echo
