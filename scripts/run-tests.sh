@@ -26,12 +26,15 @@ export CORVIX_WINEDEBUG=${CORVIX_WINEDEBUG:--all,err+module,err+process,err+virt
 source "$scripts/wine-env"
 corvix_ensure_prefix
 # One Wine server for the whole run: every test program then starts in a fraction of a second.
-# Programs started alone first bring up Wine's services and its desktop: two test programs racing
-# to start them can hang one of them, at its start or on its way out. The desktop comes with the
-# first window, so the second is a test program that makes one.
 wineserver -p
 wine cmd /c exit 0 >/dev/null 2>&1
-wine "$build/win64/bin/corvix_tests.exe" --gtest_filter='FormsTest.APictureControlKeepsNoBitmapItWasGiven' >/dev/null 2>&1
+# Wine's desktop comes with a program's first window and goes a while after the last program
+# ends: two test programs racing to bring it up can hang one of them, at its start or on its way
+# out. So a test program that makes a window runs alone just before the Windows suite.
+bring_up_desktop() {
+  wine "$build/win64/bin/corvix_tests.exe" --gtest_filter='FormsTest.APictureControlKeepsNoBitmapItWasGiven' \
+    >/dev/null 2>&1
+}
 
 # A small drive for the disk-full tests: a 2 MB tmpfs as Wine's drive T:, where the machine allows
 # the mount; otherwise the tests say why they were skipped.
@@ -85,6 +88,7 @@ run_suite() { # <title> <build dir> [ctest options...]
 }
 
 run_suite "logic, native with ASan and UBSan" "$build/native" -j "$(nproc)"
+bring_up_desktop
 run_suite "Windows build, under Wine" "$build/win64" -LE e2e -j "$(nproc)"
 run_suite "end-to-end, Corvix.exe under Wine" "$build/win64" -L e2e
 
