@@ -222,19 +222,21 @@ bool MarkupEditor::DeleteChosen() {
   return true;
 }
 
-bool MarkupEditor::Undo() {
+// Before a step back or forth: the text typed is kept, what is in hand is dropped, nothing is chosen.
+void MarkupEditor::LetGo() {
   EndTyping();
   drag_ = DragKind::None;
   hand_.reset();
   chosen_ = -1;
+}
+
+bool MarkupEditor::Undo() {
+  LetGo();
   return history_.Undo();
 }
 
 bool MarkupEditor::Redo() {
-  EndTyping();
-  drag_ = DragKind::None;
-  hand_.reset();
-  chosen_ = -1;
+  LetGo();
   return history_.Redo();
 }
 

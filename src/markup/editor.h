@@ -81,6 +81,7 @@ class MarkupEditor {
   enum class DragKind : uint8_t { None, Draw, Move, Resize };
   Shape NewShape(ShapeKind kind, PointF at) const;
   Shape Styled(Shape shape) const;
+  void LetGo();
   double Reach() const { return 4 * scale_; }
 
   double scale_;
