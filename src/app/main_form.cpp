@@ -13,6 +13,7 @@
 #include "app/welcome_text.h"
 #include "common/app_title.h"
 #include "common/autorun.h"
+#include "common/clipboard.h"
 #include "common/system_error.h"
 #include "common/yes_no_question.h"
 #include "config/option_store.h"
@@ -71,15 +72,10 @@ void TMainForm::BuildTrayMenu() {
 
 // The clipboard's picture pinned at the middle of the monitor the cursor is on.
 void TMainForm::PinClipboard() {
-  UniqueBitmap picture;
-  if (OpenClipboard(Handle())) {
-    // The system makes a bitmap of a DIB on the clipboard.
-    if (HANDLE held = GetClipboardData(CF_BITMAP))
-      picture.reset(static_cast<HBITMAP>(CopyImage(held, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    CloseClipboard();
-  }
+  std::wstring problem;
+  UniqueBitmap picture = ReadClipboardPicture(Handle(), problem);
   if (!picture) {
-    TrayIcon->ShowBalloon(kAppTitle, L"剪贴板中没有图片", TBalloonIconKind::bkInfo, 5);
+    TrayIcon->ShowBalloon(kAppTitle, problem, TBalloonIconKind::bkInfo, 5);
     return;
   }
   BITMAP size{};

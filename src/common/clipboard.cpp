@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/bitmap_pixels.h"
+#include "common/png_decoding.h"
 #include "common/png_encoding.h"
 #include "common/system_error.h"
 #include "toolkit/error.h"
@@ -44,6 +45,47 @@ bool PutClipboardText(HWND owner, const std::wstring& text) {
   const ScopeExit close([] { CloseClipboard(); });
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.c_str());
   return EmptyClipboard() && SetClipboardBytes(CF_UNICODETEXT, {bytes, (text.size() + 1) * sizeof(wchar_t)});
+}
+
+namespace {
+
+// A "PNG" block decoded into a 32-bit top-down DIB section made for it.
+UniqueBitmap DecodeClipboardPng(HANDLE block, std::wstring& problem) {
+  const auto* bytes = static_cast<const uint8_t*>(GlobalLock(block));
+  if (!bytes) return {};
+  const ScopeExit unlock([block] { GlobalUnlock(block); });
+  UniqueBitmap made;
+  bool noMemory = false;
+  const PngRead read = DecodePngBgrx(bytes, GlobalSize(block), [&](int32_t width, int32_t height, int32_t) {
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB}};
+    void* rows = nullptr;
+    made.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &rows, nullptr, 0));
+    noMemory = !made;
+    return static_cast<uint8_t*>(rows);
+  });
+  if (read == PngRead::Ok) return made;
+  problem = noMemory ? L"内存不足，无法贴图" : read == PngRead::TooLarge ? L"剪贴板中的图片太大，无法贴图" : L"剪贴板中的图片无法读取";
+  return {};
+}
+
+}  // namespace
+
+UniqueBitmap ReadClipboardPicture(HWND owner, std::wstring& problem) {
+  if (!OpenClipboard(owner)) {
+    problem = L"剪贴板正被其他程序使用";
+    return {};
+  }
+  const ScopeExit close([] { CloseClipboard(); });
+  UniqueBitmap picture;
+  if (HANDLE bitmap = GetClipboardData(CF_BITMAP)) {
+    picture.reset(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!picture) problem = L"内存不足，无法贴图";
+  } else if (HANDLE png = GetClipboardData(PngFormat())) {
+    picture = DecodeClipboardPng(png, problem);
+  } else {
+    problem = L"剪贴板中没有图片";
+  }
+  return picture;
 }
 
 void TClipboardPicture::Put(HBITMAP bitmap) {

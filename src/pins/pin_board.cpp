@@ -17,7 +17,7 @@ TPinBoard::~TPinBoard() = default;
 
 void TPinBoard::Pin(UniqueBitmap picture, const Rect& place) {
   PinCommands commands{copy_, saveAs_, [this](TPinWindow& pin) { Close(pin); }, [this] { CloseAll(); }};
-  pins_.push_back(std::make_unique<TPinWindow>(std::move(picture), place, std::move(commands)));
+  pins_.push_back(std::make_shared<TPinWindow>(std::move(picture), place, std::move(commands)));
   if (OnChanged) OnChanged();
 }
 

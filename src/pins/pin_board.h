@@ -27,6 +27,6 @@ class TPinBoard : private TWinControl {
   void Close(TPinWindow& pin);
 
   std::function<void(HBITMAP)> copy_, saveAs_;
-  std::vector<std::unique_ptr<TPinWindow>> pins_;
-  std::vector<std::unique_ptr<TPinWindow>> closed_;  // hidden, freed once their message is over
+  std::vector<std::shared_ptr<TPinWindow>> pins_;
+  std::vector<std::shared_ptr<TPinWindow>> closed_;  // hidden, let go once their message is over
 };

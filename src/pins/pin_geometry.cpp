@@ -33,6 +33,8 @@ Rect ZoomedPlace(const Rect& place, int32_t pictureWidth, int32_t pictureHeight,
 }
 
 Rect Centred(const Rect& area, int32_t width, int32_t height) {
-  const int32_t left = area.Left + (area.Width() - width) / 2, top = area.Top + (area.Height() - height) / 2;
+  // One larger than the area starts at its top-left corner, where it can be taken and zoomed out.
+  const int32_t left = area.Left + std::max(0, (area.Width() - width) / 2);
+  const int32_t top = area.Top + std::max(0, (area.Height() - height) / 2);
   return {left, top, left + width, top + height};
 }

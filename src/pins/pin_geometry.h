@@ -21,5 +21,5 @@ int32_t Zoomed(int32_t pixels, int32_t zoom);
 Rect ZoomedPlace(const Rect& place, int32_t pictureWidth, int32_t pictureHeight, int32_t to, int32_t cursorX,
                  int32_t cursorY);
 
-// A picture this size centred on a monitor's work area.
+// A picture this size centred on a monitor's work area; one larger than it, from its top-left.
 Rect Centred(const Rect& area, int32_t width, int32_t height);

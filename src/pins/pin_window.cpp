@@ -71,6 +71,7 @@ void TPinWindow::SetOpacity(int32_t opacity) {
 }
 
 void TPinWindow::KeyDown(WPARAM key) {
+  const auto keep = weak_from_this().lock();  // through the Save dialog's loop
   const bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
   if (key == VK_ESCAPE) {
     commands_.Close(*this);
@@ -88,6 +89,7 @@ void TPinWindow::KeyDown(WPARAM key) {
 }
 
 void TPinWindow::ShowMenu(POINT at) {
+  const auto keep = weak_from_this().lock();  // through the menu's and the Save dialog's loops
   UniqueMenu opacity(CreatePopupMenu());
   for (const int percent : {100, 80, 60, 40})
     AppendMenuW(opacity.get(), MF_STRING | (percent == opacity_ ? MF_CHECKED : 0), kOpacity100 + (100 - percent),
@@ -139,6 +141,9 @@ LRESULT TPinWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_CLOSE: commands_.Close(*this); return 0;
+    // On a monitor of another DPI it keeps its own pixel size: the size the system suggests is not
+    // taken, only a zoom changes it.
+    case WM_DPICHANGED: return 0;
   }
   return TWinControl::HandleMessage(message, wParam, lParam);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "capture/sizer_geometry.h"
 #include "toolkit/forms.h"
@@ -17,7 +18,9 @@ struct PinCommands {
   std::function<void()> CloseAll;
 };
 
-class TPinWindow : public TWinControl {
+// Held by shared pointers: a pin closed during one of its own menus or Save dialogs lives until
+// that ends.
+class TPinWindow : public TWinControl, public std::enable_shared_from_this<TPinWindow> {
  public:
   // Takes the picture; `place` is where its pixels stand on the screen.
   TPinWindow(UniqueBitmap picture, const Rect& place, PinCommands commands);

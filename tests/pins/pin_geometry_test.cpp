@@ -30,6 +30,7 @@ TEST(PinGeometry, AZoomKeepsThePointUnderTheCursorAndAPinIsCentred) {
   EXPECT_EQ(ZoomedPlace({100, 100, 300, 200}, 200, 100, 50, 100, 100), (Rect{100, 100, 200, 150}));
   EXPECT_EQ(Zoomed(3, 10), 1) << "never smaller than a pixel";
   EXPECT_EQ(Centred({0, 0, 1920, 1040}, 200, 100), (Rect{860, 470, 1060, 570}));
+  EXPECT_EQ(Centred({-1920, 0, 0, 1040}, 3840, 100), (Rect{-1920, 470, 1920, 570})) << "larger: from the left";
 }
 
 }  // namespace
