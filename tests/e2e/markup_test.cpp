@@ -27,13 +27,6 @@ bool Near(COLORREF pixel, Colour c, int tolerance = 8) {
   return Near(bgr, c, tolerance);
 }
 
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
 void Drag(POINT from, POINT to) {
   MouseButton(from.x, from.y, true);
   MouseMoveTo((from.x + to.x) / 2, (from.y + to.y) / 2);

@@ -30,28 +30,9 @@ RECT Outer(HWND window) {
   return r;
 }
 
-// The screen's blue, green and red in a rectangle, row after row.
-std::vector<uint8_t> ScreenBgr(const RECT& r) {
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32}};
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  std::vector<uint8_t> bgr;
-  for (int i = 0; i < width * height; ++i) bgr.insert(bgr.end(), &static_cast<uint8_t*>(bits)[i * 4], &static_cast<uint8_t*>(bits)[i * 4 + 3]);
-  SelectObject(memory, old);
-  DeleteObject(dib);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return bgr;
-}
-
 // How many pixels of a picture (blue, green, red rows) differ from a saved file's, from (left, top).
-int WrongInFile(const ReadBmp& bmp, int left, int top, int width, const std::vector<uint8_t>& bgr) {
+int WrongInFile(const std::filesystem::path& path, int left, int top, int width, const std::vector<uint8_t>& bgr) {
+  const ReadBmp bmp(path);
   int wrong = 0;
   for (size_t i = 0; i < bgr.size() / 3; ++i) {
     const int x = left + static_cast<int>(i) % width, y = top + static_cast<int>(i) / width;
@@ -60,19 +41,12 @@ int WrongInFile(const ReadBmp& bmp, int left, int top, int width, const std::vec
   return wrong;
 }
 
-void Wheel(int clicks) {
-  INPUT input{INPUT_MOUSE};
-  input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-  input.mi.mouseData = static_cast<DWORD>(clicks * WHEEL_DELTA);
-  SendInput(1, &input, sizeof input);
-}
-
-bool MenuOpen(const CorvixRun& corvix) { return FindProcessWindow(corvix.Pid(), L"#32768", L"", true) != nullptr; }
-
-// The entry `down` steps from the top of the open menu, chosen at the keyboard.
-void ChooseEntry(int down) {
+// Once a menu of the program is open, the entry `down` steps from its top, chosen at the keyboard.
+bool ChooseEntry(const CorvixRun& corvix, int down) {
+  if (!WaitFor([&] { return FindProcessWindow(corvix.Pid(), L"#32768", L"", true) != nullptr; })) return false;
   for (int i = 0; i < down; ++i) PressKeys(0, VK_DOWN);
   PressKeys(0, VK_RETURN);
+  return true;
 }
 
 // F3 in the overlay pins the region where it stood, its exact pixels, without taking the focus from
@@ -83,8 +57,6 @@ TEST(Pins, ARegionPinnedStandsWhereItWasIsDraggedCapturedZoomedFadedCopiedAndClo
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=0\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
-  RECT inside{}, interior{};
-  std::vector<uint8_t> was;  // the pattern's pixels inside the frame line, as the pin must show them
   PatternWindow pattern(120, 120, 500, 400);
   ASSERT_TRUE(WaitFor([&] { return pattern.OnScreen(); }));
   Press(kCtrlF3);
@@ -92,14 +64,12 @@ TEST(Pins, ARegionPinnedStandsWhereItWasIsDraggedCapturedZoomedFadedCopiedAndClo
   ASSERT_NE(overlay, nullptr);
   const RECT box = corvix.SizeBox(overlay, {150, 150}, 300, 200);
   ASSERT_FALSE(IsRectEmpty(&box));
-  inside = {box.left + 5, box.top + 5, box.right - 5, box.bottom - 5};
-  interior = {inside.left + 1, inside.top + 1, inside.right - 1, inside.bottom - 1};
+  RECT inside{box.left + 5, box.top + 5, box.right - 5, box.bottom - 5};
+  RECT interior{inside.left + 1, inside.top + 1, inside.right - 1, inside.bottom - 1};
+  std::vector<uint8_t> was;  // the pattern's pixels inside the frame line, as the pin must show them
   const RECT client = pattern.Client();
   for (int y = interior.top; y < interior.bottom; ++y)
-    for (int x = interior.left; x < interior.right; ++x) {
-      const uint8_t* p = pattern.At(x - client.left, y - client.top);
-      was.insert(was.end(), {p[0], p[1], p[2]});
-    }
+    for (int x = interior.left; x < interior.right; ++x) was.insert(was.end(), pattern.At(x - client.left, y - client.top), pattern.At(x - client.left, y - client.top) + 3);
   PressKeys(0, VK_F3);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(overlay) && Pins(corvix).size() == 1; })) << "no pin";
   // The window worked in, an ordinary one; the pin stays above it.
@@ -107,8 +77,7 @@ TEST(Pins, ARegionPinnedStandsWhereItWasIsDraggedCapturedZoomedFadedCopiedAndClo
   pattern.BringToFront();
   const HWND pin = Pins(corvix).front();
   RECT outer = Outer(pin);
-  EXPECT_EQ(outer.left, inside.left - 1);
-  EXPECT_EQ(outer.bottom, inside.bottom + 1);
+  EXPECT_TRUE(outer.left == inside.left - 1 && outer.bottom == inside.bottom + 1);
   const LONG_PTR exStyle = GetWindowLongPtrW(pin, GWL_EXSTYLE);
   EXPECT_TRUE((exStyle & WS_EX_TOOLWINDOW) && (exStyle & WS_EX_TOPMOST) && !(exStyle & WS_EX_APPWINDOW));
   EXPECT_NE(GetForegroundWindow(), pin) << "the pin took the focus";
@@ -139,82 +108,45 @@ TEST(Pins, ARegionPinnedStandsWhereItWasIsDraggedCapturedZoomedFadedCopiedAndClo
   DoubleClick(middle.x, middle.y);
   const std::filesystem::path saved = corvix.Folder() / L"Save" / L"001.bmp";
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::is_regular_file(saved) && !IsWindowVisible(overlay); }));
-  const ReadBmp bmp(saved);
-  EXPECT_EQ(bmp.width, window.right - window.left + 2);
-  EXPECT_EQ(WrongInFile(bmp, interior.left - window.left + 1, interior.top - window.top + 1, interior.right - interior.left, was), 0)
+  EXPECT_EQ(WrongInFile(saved, interior.left - window.left + 1, interior.top - window.top + 1, interior.right - interior.left, was), 0)
       << "the window's picture does not hold the pin";
 
   Click(inside.left + 50, inside.top + 50);  // the pin in front, for the wheel and the keys
   ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == pin; }));
   Wheel(-1);
-  EXPECT_TRUE(WaitFor([&] {
-    outer = Outer(pin);
-    return outer.right - outer.left == 2 + (inside.right - inside.left) * 90 / 100;
-  })) << "the wheel did not zoom to 90 %";
+  EXPECT_TRUE(WaitFor([&] { return Outer(pin).right - Outer(pin).left == 2 + (inside.right - inside.left) * 90 / 100; }))
+      << "the wheel did not zoom to 90 %";
   Wheel(1);
   EXPECT_TRUE(WaitFor([&] {
     outer = Outer(pin);
     return outer.left == inside.left - 1 && outer.right == inside.right + 1 && ScreenBgr(interior) == was;
   })) << "zoomed back, the pin is not the exact picture where it was";
-  INPUT control[2] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}};  // Ctrl held for the wheel
-  control[0].ki.wVk = control[1].ki.wVk = VK_CONTROL;
-  control[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(1, &control[0], sizeof(INPUT));
-  Wheel(-2);
-  SendInput(1, &control[1], sizeof(INPUT));
+  Wheel(-2, true);
   BYTE alpha = 0;
-  DWORD flags = 0;
-  EXPECT_TRUE(WaitFor([&] { return GetLayeredWindowAttributes(pin, nullptr, &alpha, &flags) && alpha == 80 * 255 / 100; }))
+  EXPECT_TRUE(WaitFor([&] { return GetLayeredWindowAttributes(pin, nullptr, &alpha, nullptr) && alpha == 80 * 255 / 100; }))
       << "opacity " << static_cast<int>(alpha);
+  const DWORD clipboard = GetClipboardSequenceNumber();
   PressKeys(MOD_CONTROL, 'C');
-  BITMAP copied{};
-  EXPECT_TRUE(WaitFor([&] {
-    if (!OpenClipboard(nullptr)) return false;
-    HANDLE held = GetClipboardData(CF_BITMAP);
-    const bool read = held && GetObjectW(held, sizeof(copied), &copied);
-    CloseClipboard();
-    return read && copied.bmWidth == inside.right - inside.left;
-  })) << "Ctrl+C put no picture of the pin's size on the clipboard";
+  ASSERT_TRUE(WaitFor([&] { return GetClipboardSequenceNumber() != clipboard; })) << "Ctrl+C copied nothing";
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
-  ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 2; })) << "the copy was not pinned again";
+  ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 2; })) << "Ctrl+C's picture was not pinned again";
   const RECT again = Outer(Pins(corvix).front() == pin ? Pins(corvix).back() : Pins(corvix).front());
   EXPECT_EQ(again.right - again.left, inside.right - inside.left + 2);
   PressKeys(0, VK_ESCAPE);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(pin) && Pins(corvix).size() == 1; })) << "Esc did not close the pin";
 }
 
-// The tray menu's entry pins the clipboard's bitmap, centred; ten pins close at once with the menu's
-// "关闭全部贴图"; a PNG alone on the clipboard is pinned too, its right-click menu saves it and a
-// double-click closes it; with no picture on the clipboard, a balloon says so.
+// The tray menu's entry pins the clipboard's picture (here a PNG alone, as some programs copy one),
+// centred; ten pins close at once with the menu's "关闭全部贴图"; a pin's right-click menu saves it
+// and a double-click closes it; with no picture on the clipboard, a balloon says so.
 TEST(Pins, TheClipboardIsPinnedFromTheTrayTheMenusSaveAndCloseThemAndNoPictureIsSaid) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nDefaultImage=0\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 160, 90);
-  ReleaseDC(nullptr, screen);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  SetClipboardData(CF_BITMAP, bitmap);
-  CloseClipboard();
-  for (int i = 0; i < 10; ++i) PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
-  ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 10; })) << Pins(corvix).size() << " pins";
-  RECT outer = Outer(Pins(corvix).front());
-  EXPECT_EQ(outer.right - outer.left, 162);
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  MONITORINFO monitor{sizeof(monitor)};
-  GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
-  EXPECT_EQ((outer.left + outer.right) / 2, (monitor.rcWork.left + monitor.rcWork.right) / 2);
-  PostMessageW(corvix.NotifyWindow(), 0x0800, 1, WM_RBUTTONDOWN);  // the shell's word of a right press
-  ASSERT_TRUE(WaitFor([&] { return MenuOpen(corvix); })) << "no tray menu";
-  ChooseEntry(2);  // below "贴图（剪贴板）"
-  EXPECT_TRUE(WaitFor([&] { return Pins(corvix).empty(); })) << "关闭全部贴图 did not close the ten";
-
-  // A PNG alone, as some programs copy a picture.
   const TestPicture picture(120, 70, 32);
-  std::vector<uint8_t> png;
+  std::vector<uint8_t> png, bgr;
   ASSERT_EQ(EncodePng({120, 70, 32, picture.Pixels(), picture.Stride(), true}, png), 0);
+  for (int i = 0; i < 120 * 70; ++i) bgr.insert(bgr.end(), picture.Pixels() + i * 4, picture.Pixels() + i * 4 + 3);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, png.size());
   std::memcpy(GlobalLock(block), png.data(), png.size());
   GlobalUnlock(block);
@@ -222,26 +154,31 @@ TEST(Pins, TheClipboardIsPinnedFromTheTrayTheMenusSaveAndCloseThemAndNoPictureIs
   EmptyClipboard();
   SetClipboardData(RegisterClipboardFormatW(L"PNG"), block);
   CloseClipboard();
-  std::vector<uint8_t> bgr;
-  for (int y = 0; y < 70; ++y)
-    for (int x = 0; x < 120; ++x) bgr.insert(bgr.end(), picture.Pixels() + y * picture.Stride() + x * 4, picture.Pixels() + y * picture.Stride() + x * 4 + 3);
-  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
-  ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 1; })) << "the PNG was not pinned";
-  outer = Outer(Pins(corvix).front());
+  for (int i = 0; i < 10; ++i) PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
+  ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 10; })) << Pins(corvix).size() << " pins";
+  RECT outer = Outer(Pins(corvix).front());
   const RECT shown{outer.left + 1, outer.top + 1, outer.right - 1, outer.bottom - 1};
   EXPECT_TRUE(WaitFor([&] { return ScreenBgr(shown) == bgr; })) << "the pin does not show the PNG's pixels";
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  MONITORINFO monitor{sizeof(monitor)};
+  GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_EQ((outer.left + outer.right) / 2, (monitor.rcWork.left + monitor.rcWork.right) / 2);
+  PostMessageW(corvix.NotifyWindow(), 0x0800, 1, WM_RBUTTONDOWN);  // the shell's word of a right press
+  ASSERT_TRUE(ChooseEntry(corvix, 2)) << "no tray menu";  // below "贴图（剪贴板）"
+  EXPECT_TRUE(WaitFor([&] { return Pins(corvix).empty(); })) << "关闭全部贴图 did not close the ten";
+
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
+  ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 1; }));
   Click(outer.left + 30, outer.top + 30, MK_RBUTTON);
-  ASSERT_TRUE(WaitFor([&] { return MenuOpen(corvix); })) << "no menu on the pin";
-  ChooseEntry(2);  // "另存为..."
+  ASSERT_TRUE(ChooseEntry(corvix, 2)) << "no menu on the pin";  // "另存为..."
   HWND dialog = corvix.WaitForSaveDialog();
   ASSERT_NE(dialog, nullptr);
   const std::filesystem::path saved = corvix.Folder() / L"pin.bmp";
   SetWindowTextW(FileNameField(dialog), saved.c_str());
   PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::is_regular_file(saved) && !IsWindow(dialog); }));
-  const ReadBmp bmp(saved);
-  EXPECT_EQ(bmp.width, 120);
-  EXPECT_EQ(WrongInFile(bmp, 0, 0, 120, bgr), 0) << "the saved file is not the pin's picture";
+  EXPECT_EQ(WrongInFile(saved, 0, 0, 120, bgr), 0) << "the saved file is not the pin's picture";
   DoubleClick(outer.left + 20, outer.top + 20);
   EXPECT_TRUE(WaitFor([&] { return Pins(corvix).empty(); })) << "a double-click did not close the pin";
 

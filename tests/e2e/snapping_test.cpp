@@ -78,22 +78,8 @@ class TestWindows {
   std::thread thread_;
 };
 
-void Wheel(int clicks) {
-  INPUT input{INPUT_MOUSE};
-  input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-  input.mi.mouseData = static_cast<DWORD>(clicks * WHEEL_DELTA);
-  SendInput(1, &input, sizeof input);
-}
-
 std::wstring SizeOf(const RECT& r) {
   return std::to_wstring(r.right - r.left) + L" x " + std::to_wstring(r.bottom - r.top);
-}
-
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return colour;
 }
 
 std::wstring ClipboardText() {

@@ -274,6 +274,42 @@ void Click(int x, int y, UINT button) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
+void Wheel(int clicks, bool control) {
+  INPUT inputs[3] = {{INPUT_KEYBOARD}, {INPUT_MOUSE}, {INPUT_KEYBOARD}};
+  inputs[0].ki.wVk = inputs[2].ki.wVk = VK_CONTROL;
+  inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_WHEEL;
+  inputs[1].mi.mouseData = static_cast<DWORD>(clicks * WHEEL_DELTA);
+  if (control) SendInput(3, inputs, sizeof(INPUT));
+  else SendInput(1, &inputs[1], sizeof(INPUT));
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+std::vector<uint8_t> ScreenBgr(const RECT& r) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32}};
+  uint8_t* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  std::vector<uint8_t> bgr;
+  for (int i = 0; i < width * height; ++i) bgr.insert(bgr.end(), bits + i * 4, bits + i * 4 + 3);
+  SelectObject(memory, old);
+  DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return bgr;
+}
+
 void DoubleClick(int x, int y) {
   Click(x, y);
   Sleep(50);

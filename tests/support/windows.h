@@ -93,6 +93,12 @@ void Click(int x, int y, UINT button = MK_LBUTTON);
 void DoubleClick(int x, int y);
 // A click at the centre of a window.
 void ClickCentre(HWND window);
+// Wheel clicks away from the user (negative: towards), Ctrl held when asked.
+void Wheel(int clicks, bool control = false);
+
+// The screen's colour at a point, and its blue, green and red in a rectangle, row after row.
+COLORREF ScreenPixel(int x, int y);
+std::vector<uint8_t> ScreenBgr(const RECT& r);
 
 // Runs a program of the X side (xset, xdotool) through Wine's start and waits (bounded) for it to
 // end; false when it could not be started or did not end.
