@@ -3,11 +3,15 @@
 #include <windowsx.h>
 
 #include "pins/pin_geometry.h"
+#include "toolkit/controls.h"
 
 namespace {
 
 constexpr int kBorder = 1;  // a thin frame round the picture, so it reads as one
 constexpr COLORREF kBorderColour = RGB(90, 90, 90);
+constexpr UINT_PTR kReadoutTimer = 1;
+constexpr UINT kReadoutMs = 1000;
+constexpr int kReadoutFontPixels = 12;  // at 96 DPI
 enum MenuId : UINT { kCopy = 1, kSaveAs, kOriginalSize, kClose, kCloseAll, kOpacity100 = 100 };
 
 }  // namespace
@@ -24,6 +28,10 @@ TPinWindow::TPinWindow(UniqueBitmap picture, const Rect& place, PinCommands comm
                WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED, WS_POPUP, L"",
                {place.Left - kBorder, place.Top - kBorder, width_ + 2 * kBorder, height_ + 2 * kBorder}, nullptr);
   SetLayeredWindowAttributes(Handle(), 0, 255, LWA_ALPHA);
+  {
+    const DpiScope dpi(static_cast<int>(GetDpiForWindow(Handle())));
+    font_ = SongTiFont(kReadoutFontPixels);
+  }
   ShowWindow(Handle(), SW_SHOWNOACTIVATE);  // the window being worked in keeps the focus
 }
 
@@ -53,6 +61,17 @@ void TPinWindow::Paint() {
   }
   SetDCBrushColor(dc, kBorderColour);
   FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  if (!readout_.empty()) {
+    const ScopedSelect font(dc, font_.get());
+    SIZE text{};
+    GetTextExtentPoint32W(dc, readout_.c_str(), static_cast<int>(readout_.size()), &text);
+    RECT label{kBorder, kBorder, kBorder + text.cx + text.cy, kBorder + text.cy * 3 / 2};
+    SetDCBrushColor(dc, RGB(40, 40, 40));
+    FillRect(dc, &label, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    DrawTextW(dc, readout_.c_str(), static_cast<int>(readout_.size()), &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
   EndPaint(Handle(), &paint);
 }
 
@@ -62,12 +81,19 @@ void TPinWindow::ZoomTo(int32_t zoom, POINT cursor) {
   const Rect place = ZoomedPlace(PicturePlace(), width_, height_, zoom, cursor.x, cursor.y);
   SetWindowPos(Handle(), nullptr, place.Left - kBorder, place.Top - kBorder, place.Width() + 2 * kBorder,
                place.Height() + 2 * kBorder, SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(Handle(), nullptr, FALSE);
+  ShowReadout(std::to_wstring(zoom) + L" %");
 }
 
 void TPinWindow::SetOpacity(int32_t opacity) {
   opacity_ = opacity;
   SetLayeredWindowAttributes(Handle(), 0, static_cast<BYTE>(opacity * 255 / 100), LWA_ALPHA);
+  ShowReadout(L"不透明度 " + std::to_wstring(opacity) + L" %");
+}
+
+void TPinWindow::ShowReadout(std::wstring text) {
+  readout_ = std::move(text);
+  SetTimer(Handle(), kReadoutTimer, kReadoutMs, nullptr);  // a new change starts the moment again
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TPinWindow::KeyDown(WPARAM key) {
@@ -142,8 +168,17 @@ LRESULT TPinWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE: commands_.Close(*this); return 0;
     // On a monitor of another DPI it keeps its own pixel size: the size the system suggests is not
-    // taken, only a zoom changes it.
-    case WM_DPICHANGED: return 0;
+    // taken, only a zoom changes it. The readout's text follows the monitor.
+    case WM_DPICHANGED: {
+      const DpiScope dpi(LOWORD(wParam));
+      font_ = SongTiFont(kReadoutFontPixels);
+      return 0;
+    }
+    case WM_TIMER:
+      KillTimer(Handle(), kReadoutTimer);
+      readout_.clear();
+      InvalidateRect(Handle(), nullptr, FALSE);
+      return 0;
   }
   return TWinControl::HandleMessage(message, wParam, lParam);
 }

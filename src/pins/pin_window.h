@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "capture/sizer_geometry.h"
 #include "toolkit/forms.h"
@@ -37,6 +38,8 @@ class TPinWindow : public TWinControl, public std::enable_shared_from_this<TPinW
   void Paint();
   void ZoomTo(int32_t zoom, POINT cursor);
   void SetOpacity(int32_t opacity);
+  // Says the new zoom or opacity in the pin's corner for a moment.
+  void ShowReadout(std::wstring text);
   void KeyDown(WPARAM key);
   void ShowMenu(POINT at);
   Rect PicturePlace() const;
@@ -46,5 +49,7 @@ class TPinWindow : public TWinControl, public std::enable_shared_from_this<TPinW
   HGDIOBJ pictureDcOld_ = nullptr;
   int32_t width_, height_;
   int32_t zoom_ = 100, opacity_ = 100;
+  std::wstring readout_;  // empty: none shown
+  UniqueFont font_;
   PinCommands commands_;
 };

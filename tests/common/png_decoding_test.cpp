@@ -11,14 +11,14 @@ namespace {
 
 struct Decoded {
   PngRead read;
-  int32_t width = 0, height = 0, stride = 0;
+  int32_t stride = 0;
   std::vector<uint8_t> rows;
 };
 
 Decoded Decode(const std::vector<uint8_t>& file) {
   Decoded d;
-  d.read = DecodePngBgrx(file.data(), file.size(), [&](int32_t width, int32_t height, int32_t stride) {
-    d.width = width, d.height = height, d.stride = stride;
+  d.read = DecodePngBgrx(file.data(), file.size(), [&](int32_t, int32_t height, int32_t stride) {
+    d.stride = stride;
     d.rows.assign(static_cast<size_t>(stride) * height, 0xCD);
     return d.rows.data();
   });
@@ -38,20 +38,14 @@ std::vector<uint8_t> Written(int32_t width, int32_t height, uint32_t format, con
   return file;
 }
 
-// Colour, grey and see-through pictures come out as blue-green-red-255 rows, the see-through parts
-// laid on white.
-TEST(PngDecoding, EveryKindOfPictureComesOutAsPaddedBgrOnWhite) {
-  const Decoded colour = Decode(Written(3, 2, PNG_FORMAT_RGB, {10, 20, 30, 40, 50, 60, 70, 80, 90,  //
-                                                                1, 2, 3, 4, 5, 6, 7, 8, 9}));
+// Colour and see-through pictures come out as blue-green-red-255, the see-through parts laid on
+// white: opaque red, a wholly see-through pixel, half see-through black.
+TEST(PngDecoding, PicturesComeOutAsBgrxOnWhite) {
+  const Decoded colour = Decode(Written(2, 1, PNG_FORMAT_RGB, {10, 20, 30, 40, 50, 60}));
   ASSERT_EQ(colour.read, PngRead::Ok);
-  EXPECT_EQ(colour.stride, 12);
-  EXPECT_EQ(colour.rows, (std::vector<uint8_t>{30, 20, 10, 255, 60, 50, 40, 255, 90, 80, 70, 255,  //
-                                                3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255}));
-  const Decoded grey = Decode(Written(1, 1, PNG_FORMAT_GRAY, {77}));
-  EXPECT_EQ(grey.rows, (std::vector<uint8_t>{77, 77, 77, 255}));
-  // Opaque red, then a wholly see-through pixel, then half see-through black.
+  EXPECT_EQ(colour.stride, 8);
+  EXPECT_EQ(colour.rows, (std::vector<uint8_t>{30, 20, 10, 255, 60, 50, 40, 255}));
   const Decoded alpha = Decode(Written(3, 1, PNG_FORMAT_RGBA, {255, 0, 0, 255, 9, 9, 9, 0, 0, 0, 0, 128}));
-  ASSERT_EQ(alpha.read, PngRead::Ok);
   EXPECT_EQ(alpha.rows, (std::vector<uint8_t>{0, 0, 255, 255, 255, 255, 255, 255, 127, 127, 127, 255}));
 }
 
