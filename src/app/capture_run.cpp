@@ -45,12 +45,12 @@ void TCaptureRun::Copy(HBITMAP picture) {
   }
 }
 
-void TCaptureRun::SaveAs(HBITMAP picture) {
+void TCaptureRun::SaveAs(HBITMAP picture, HWND owner) {
   if (running_) return;  // one Save dialog at a time
   running_ = true;
   const ScopeExit done([this] { running_ = false; });
   try {
-    SaveThroughDialog(picture, AbsoluteFolder(OptionStore->Option.DefaultDir, AppPath));
+    SaveThroughDialog(picture, AbsoluteFolder(OptionStore->Option.DefaultDir, AppPath), owner);
   } catch (const std::exception& error) {
     Application.HandleException(error);
   }
@@ -107,9 +107,10 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
   // The clipboard first (a Save dialog cancelled later leaves the picture there); should it fail, the
   // file is still written and the clipboard's error comes after.
   std::optional<Error> clipboardError;
+  uint64_t put = 0;
   if (option.CopyToClipboard) {
     try {
-      clipboard_.Put(picture);
+      put = clipboard_.Put(picture);
     } catch (const Error& error) {
       clipboardError = error;
     }
@@ -119,10 +120,9 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
     if (search)
       SaveAutomatically(picture, *search);
     else
-      saved = SaveThroughDialog(picture, folder);
+      saved = SaveThroughDialog(picture, folder, owner_);
     // A PNG file's bytes are the clipboard's PNG too: the picture is encoded once.
-    if (saved && option.CopyToClipboard && !clipboardError && option.DefaultImage == ImageFormat::Png)
-      clipboard_.TakePng(files_.LastFile());
+    if (saved && put != 0 && option.DefaultImage == ImageFormat::Png) clipboard_.TakePng(put, files_.LastFile());
   } catch (const Error& saveError) {
     if (clipboardError) throw Error(saveError.Message() + L"\r\n\r\n" + clipboardError->Message());  // one box, both
     throw;
@@ -139,17 +139,17 @@ void TCaptureRun::SaveAutomatically(HBITMAP picture, AutoNameSearch& search) {
 
 // The dialog opens in the default folder, made first as an automatic save would make it (the system
 // would open a folder that does not exist yet somewhere else).
-bool TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder) {
+bool TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner) {
   const DefaultOptionRec& option = OptionStore->Option;
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
-  SetForegroundWindow(owner_);  // the dialog comes up in front
+  SetForegroundWindow(owner);  // the dialog comes up in front
   // The format's own entry, after "all files": the entries follow the table, where a format's place
   // is its value.
   saveDialog_.FilterIndex = static_cast<int>(option.DefaultImage) + 2;
   saveDialog_.DefaultExt = ImageExtension(option.DefaultImage);
   saveDialog_.InitialDir = folder;
   // The format follows DefaultImage alone, whatever name was typed.
-  if (!saveDialog_.Execute(owner_)) return false;
+  if (!saveDialog_.Execute(owner)) return false;
   files_.Save(picture, option.DefaultImage, saveDialog_.FileName);
   return true;
 }

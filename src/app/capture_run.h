@@ -33,9 +33,9 @@ class TCaptureRun {
   void ReleaseMemory();
 
   // A picture from elsewhere (a pin's): to the clipboard, or through the Save dialog in the default
-  // folder; an error is shown in the error box.
+  // folder, owned by `owner` (above it); an error is shown in the error box.
   void Copy(HBITMAP picture);
-  void SaveAs(HBITMAP picture);
+  void SaveAs(HBITMAP picture, HWND owner);
   // Hears a region pinned to the screen: its picture and where it stood.
   std::function<void(HBITMAP, const Rect&)> OnPin;
 
@@ -47,7 +47,7 @@ class TCaptureRun {
   void CaptureAndSave(const HotKeyRec& pressed);
   void SaveAutomatically(HBITMAP picture, AutoNameSearch& search);
   // True once the file is written; false when the dialog was cancelled.
-  bool SaveThroughDialog(HBITMAP picture, const std::wstring& folder);
+  bool SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner);
 
   HWND owner_;
   std::function<void(const std::wstring&)> saved_;

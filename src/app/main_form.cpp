@@ -57,7 +57,7 @@ TMainForm::TMainForm()
       AboutAction(Actions.Add(IDA_ABOUT, L"关于", [this] { ShowAbout(); })),
       ExitAction(Actions.Add(IDA_EXIT, L"退出", [this] { ExitProgram(); })),
       PinClipboardAction(Actions.Add(IDA_PIN_CLIPBOARD, L"贴图（剪贴板）", [this] { PinClipboard(); })),
-      ClosePinsAction(Actions.Add(IDA_CLOSE_PINS, L"关闭全部贴图", [this] {
+      ClosePinsAction(Actions.Add(IDA_CLOSE_PINS, kCloseAllPinsText, [this] {
         if (FPins) FPins->CloseAll();
       })) {
   BuildTrayMenu();
@@ -72,6 +72,7 @@ void TMainForm::BuildTrayMenu() {
 
 // The clipboard's picture pinned at the middle of the monitor the cursor is on.
 void TMainForm::PinClipboard() {
+  if (!FPins) return;
   std::wstring problem;
   UniqueBitmap picture = ReadClipboardPicture(Handle(), problem);
   if (!picture) {
@@ -141,10 +142,14 @@ void TMainForm::SyncAutoRun() {
 void TMainForm::FormCreate() {
   FCapture = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
   FPins = std::make_unique<TPinBoard>([this](HBITMAP picture) { FCapture->Copy(picture); },
-                                      [this](HBITMAP picture) { FCapture->SaveAs(picture); });
+                                      [this](HBITMAP picture, HWND owner) { FCapture->SaveAs(picture, owner); });
   FPins->OnChanged = [this] { BuildTrayMenu(); };
   FCapture->OnPin = [this](HBITMAP picture, const Rect& place) {
-    FPins->Pin(UniqueBitmap(static_cast<HBITMAP>(CopyImage(picture, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))), place);
+    UniqueBitmap copy(static_cast<HBITMAP>(CopyImage(picture, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (copy)
+      FPins->Pin(std::move(copy), place);
+    else
+      TrayIcon->ShowBalloon(kAppTitle, L"内存不足，无法贴图", TBalloonIconKind::bkError, 5);
   };
   FHotKeys.SetWindow(Handle());
   FHotKeys.Register(OptionStore->HotKeys);

@@ -49,46 +49,57 @@ bool PutClipboardText(HWND owner, const std::wstring& text) {
 
 namespace {
 
-// A "PNG" block decoded into a 32-bit top-down DIB section made for it.
-UniqueBitmap DecodeClipboardPng(HANDLE block, std::wstring& problem) {
-  const auto* bytes = static_cast<const uint8_t*>(GlobalLock(block));
-  if (!bytes) return {};
-  const ScopeExit unlock([block] { GlobalUnlock(block); });
+constexpr wchar_t kNoMemoryToPin[] = L"内存不足，无法贴图";
+
+// A PNG file decoded into a 32-bit DIB section made for it.
+UniqueBitmap DecodedPng(const std::vector<uint8_t>& png, std::wstring& problem) {
   UniqueBitmap made;
   bool noMemory = false;
-  const PngRead read = DecodePngBgrx(bytes, GlobalSize(block), [&](int32_t width, int32_t height, int32_t) {
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB}};
+  const PngRead read = DecodePngBgrx(png.data(), png.size(), [&](int32_t width, int32_t height, int32_t) {
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB}};
     void* rows = nullptr;
     made.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &rows, nullptr, 0));
     noMemory = !made;
     return static_cast<uint8_t*>(rows);
   });
   if (read == PngRead::Ok) return made;
-  problem = noMemory ? L"内存不足，无法贴图" : read == PngRead::TooLarge ? L"剪贴板中的图片太大，无法贴图" : L"剪贴板中的图片无法读取";
+  problem = noMemory ? kNoMemoryToPin : read == PngRead::TooLarge ? L"剪贴板中的图片太大，无法贴图" : L"剪贴板中的图片无法读取";
   return {};
 }
 
 }  // namespace
 
 UniqueBitmap ReadClipboardPicture(HWND owner, std::wstring& problem) {
-  if (!OpenClipboard(owner)) {
-    problem = L"剪贴板正被其他程序使用";
-    return {};
+  std::vector<uint8_t> png;
+  {
+    if (!OpenClipboard(owner)) {
+      problem = L"剪贴板正被其他程序使用";
+      return {};
+    }
+    const ScopeExit close([] { CloseClipboard(); });
+    if (HANDLE bitmap = GetClipboardData(CF_BITMAP)) {
+      UniqueBitmap picture(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+      if (!picture) problem = kNoMemoryToPin;
+      return picture;
+    }
+    HANDLE block = GetClipboardData(PngFormat());
+    const auto* bytes = block ? static_cast<const uint8_t*>(GlobalLock(block)) : nullptr;
+    if (!bytes) {
+      problem = L"剪贴板中没有图片";
+      return {};
+    }
+    const ScopeExit unlock([block] { GlobalUnlock(block); });
+    try {  // the bytes copied out: the clipboard is not held while they are decoded
+      png.assign(bytes, bytes + GlobalSize(block));
+    } catch (const std::bad_alloc&) {
+      problem = kNoMemoryToPin;
+      return {};
+    }
   }
-  const ScopeExit close([] { CloseClipboard(); });
-  UniqueBitmap picture;
-  if (HANDLE bitmap = GetClipboardData(CF_BITMAP)) {
-    picture.reset(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!picture) problem = L"内存不足，无法贴图";
-  } else if (HANDLE png = GetClipboardData(PngFormat())) {
-    picture = DecodeClipboardPng(png, problem);
-  } else {
-    problem = L"剪贴板中没有图片";
-  }
-  return picture;
+  return DecodedPng(png, problem);
 }
 
-void TClipboardPicture::Put(HBITMAP bitmap) {
+uint64_t TClipboardPicture::Put(HBITMAP bitmap) {
   // The rows are copied as they are (the quickest copy there is): the formats are made from them
   // later, off the capture's way. What the clipboard offers now stays until it is replaced.
   std::vector<uint8_t> rows;
@@ -126,12 +137,13 @@ void TClipboardPicture::Put(HBITMAP bitmap) {
   SetClipboardData(CF_DIB, nullptr);
   SetClipboardData(PngFormat(), nullptr);
   dibToMake_ = pngToMake_ = true;
+  return ++puts_;
 }
 
 // Without memory for the copy, the PNG is made from the pixels when asked for.
-void TClipboardPicture::TakePng(std::span<const uint8_t> png) {
+void TClipboardPicture::TakePng(uint64_t put, std::span<const uint8_t> png) {
   try {
-    if (pngToMake_) png_.assign(png.begin(), png.end());
+    if (pngToMake_ && put == puts_) png_.assign(png.begin(), png.end());
   } catch (const std::bad_alloc&) {
     png_.clear();
   }

@@ -33,9 +33,11 @@ class TClipboardPicture {
   // clipboard is waited for, about half a second at most. Raises "Cannot copy the picture to the
   // clipboard: another program is using it", or "Cannot copy the picture to the clipboard: " and
   // the system's reason (running out of memory included).
-  void Put(HBITMAP bitmap);
-  // The picture's PNG file as it was saved: the clipboard's PNG is these bytes, not made again.
-  void TakePng(std::span<const uint8_t> png);
+  // Returns the picture's number, which TakePng asks for.
+  uint64_t Put(HBITMAP bitmap);
+  // The PNG file saved of the picture `put` numbers: the clipboard's PNG is these bytes, not made
+  // again. Ignored once another picture was put (a pin copied while the Save dialog was open).
+  void TakePng(uint64_t put, std::span<const uint8_t> png);
 
   // WM_RENDERFORMAT: the clipboard is open for the program that asked.
   void Render(UINT format);
@@ -56,5 +58,6 @@ class TClipboardPicture {
   PixelView view_;               // of pixels_
   std::vector<uint8_t> png_;     // the saved file's, when it was a PNG
   bool dibToMake_ = false, pngToMake_ = false;
+  uint64_t puts_ = 0;  // how many pictures were put
   bool putting_ = false;  // Put empties the clipboard, which tells its owner: this program itself
 };

@@ -20,7 +20,7 @@ PngRead DecodePngBgrx(const uint8_t* file, size_t size,
     return PngRead::Broken;
   }
   // finish_read frees what begin_read took, whether it succeeds or not.
-  if (!png_image_finish_read(&image, nullptr, rows, stride, nullptr)) return PngRead::Broken;
+  if (!png_image_finish_read(&image, nullptr, rows, -stride, nullptr)) return PngRead::Broken;
   // Laid on white in sRGB, as paint programs and browsers mix (libpng's own mix is in linear light,
   // which makes half-transparent black a light grey).
   const size_t bytes = static_cast<size_t>(stride) * height;

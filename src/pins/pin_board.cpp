@@ -8,7 +8,7 @@ constexpr UINT kFreeClosed = WM_APP + 1;
 
 }  // namespace
 
-TPinBoard::TPinBoard(std::function<void(HBITMAP)> copy, std::function<void(HBITMAP)> saveAs)
+TPinBoard::TPinBoard(std::function<void(HBITMAP)> copy, std::function<void(HBITMAP, HWND)> saveAs)
     : copy_(std::move(copy)), saveAs_(std::move(saveAs)) {
   CreateHandle({L"TCorvixPinBoard"}, 0, 0, L"", {0, 0, 0, 0}, HWND_MESSAGE);
 }

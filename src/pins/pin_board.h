@@ -10,7 +10,7 @@
 class TPinBoard : private TWinControl {
  public:
   // `copy` and `saveAs` serve the pins' commands of those names.
-  TPinBoard(std::function<void(HBITMAP)> copy, std::function<void(HBITMAP)> saveAs);
+  TPinBoard(std::function<void(HBITMAP)> copy, std::function<void(HBITMAP, HWND)> saveAs);
   ~TPinBoard() override;
 
   // A pin of this picture whose pixels stand at `place` on the screen.
@@ -26,7 +26,8 @@ class TPinBoard : private TWinControl {
  private:
   void Close(TPinWindow& pin);
 
-  std::function<void(HBITMAP)> copy_, saveAs_;
+  std::function<void(HBITMAP)> copy_;
+  std::function<void(HBITMAP, HWND)> saveAs_;
   std::vector<std::shared_ptr<TPinWindow>> pins_;
   std::vector<std::shared_ptr<TPinWindow>> closed_;  // hidden, let go once their message is over
 };

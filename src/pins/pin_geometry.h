@@ -16,8 +16,8 @@ int32_t NextOpacity(int32_t opacity, int32_t wheelSteps);
 // The picture's size at a zoom (at least 1 x 1).
 int32_t Zoomed(int32_t pixels, int32_t zoom);
 
-// The pin's place after a zoom from `from` to `to`: the picture's point under `cursor` stays under
-// it. `place` is the pin's picture area on the screen.
+// The pin's place after a zoom to `to`: the picture's point under the cursor stays under it.
+// `place` is the pin's picture area on the screen now.
 Rect ZoomedPlace(const Rect& place, int32_t pictureWidth, int32_t pictureHeight, int32_t to, int32_t cursorX,
                  int32_t cursorY);
 

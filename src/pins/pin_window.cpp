@@ -29,7 +29,7 @@ TPinWindow::TPinWindow(UniqueBitmap picture, const Rect& place, PinCommands comm
                {place.Left - kBorder, place.Top - kBorder, width_ + 2 * kBorder, height_ + 2 * kBorder}, nullptr);
   SetLayeredWindowAttributes(Handle(), 0, 255, LWA_ALPHA);
   {
-    const DpiScope dpi(static_cast<int>(GetDpiForWindow(Handle())));
+    const DpiScope dpi(WindowDpi(Handle()));
     font_ = SongTiFont(kReadoutFontPixels);
   }
   ShowWindow(Handle(), SW_SHOWNOACTIVATE);  // the window being worked in keeps the focus
@@ -104,7 +104,7 @@ void TPinWindow::KeyDown(WPARAM key) {
   } else if (control && key == 'C') {
     commands_.Copy(picture_.get());
   } else if (control && key == 'S') {
-    commands_.SaveAs(picture_.get());
+    commands_.SaveAs(picture_.get(), Handle());
   } else if (key >= VK_LEFT && key <= VK_DOWN) {
     const int step = shift ? 10 : 1;
     RECT r;
@@ -127,14 +127,14 @@ void TPinWindow::ShowMenu(POINT at) {
   AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(opacity.get()), L"不透明度");
   AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu.get(), MF_STRING, kClose, L"关闭");
-  AppendMenuW(menu.get(), MF_STRING, kCloseAll, L"关闭全部贴图");
+  AppendMenuW(menu.get(), MF_STRING, kCloseAll, kCloseAllPinsText);
   SetForegroundWindow(Handle());  // the menu closes when the user clicks elsewhere
   const UINT chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
   // The submenu belongs to the menu now, which frees it.
   (void)opacity.release();
   switch (chosen) {
     case kCopy: commands_.Copy(picture_.get()); break;
-    case kSaveAs: commands_.SaveAs(picture_.get()); break;
+    case kSaveAs: commands_.SaveAs(picture_.get(), Handle()); break;
     case kOriginalSize: {
       const Rect place = PicturePlace();
       ZoomTo(100, {place.Left, place.Top});
@@ -159,7 +159,11 @@ LRESULT TPinWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCRBUTTONDOWN: return 0;  // not the system menu
     case WM_KEYDOWN: KeyDown(wParam); return 0;
     case WM_MOUSEWHEEL: {
-      const int steps = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+      // Touchpads and fine wheels send parts of a step: they add up.
+      wheelRest_ += GET_WHEEL_DELTA_WPARAM(wParam);
+      const int steps = wheelRest_ / WHEEL_DELTA;
+      wheelRest_ -= steps * WHEEL_DELTA;
+      if (steps == 0) return 0;
       if (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)
         SetOpacity(NextOpacity(opacity_, steps));
       else

@@ -11,10 +11,13 @@
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 
+// The command that closes every pin, in a pin's menu and the tray's.
+inline constexpr wchar_t kCloseAllPinsText[] = L"关闭全部贴图";
+
 // What a pin asks of its owner.
 struct PinCommands {
   std::function<void(HBITMAP)> Copy;    // the picture to the clipboard
-  std::function<void(HBITMAP)> SaveAs;  // the picture through the Save dialog
+  std::function<void(HBITMAP, HWND)> SaveAs;  // the picture through the Save dialog the pin owns
   std::function<void(class TPinWindow&)> Close;  // this pin to go (the owner frees it)
   std::function<void()> CloseAll;
 };
@@ -49,6 +52,7 @@ class TPinWindow : public TWinControl, public std::enable_shared_from_this<TPinW
   HGDIOBJ pictureDcOld_ = nullptr;
   int32_t width_, height_;
   int32_t zoom_ = 100, opacity_ = 100;
+  int wheelRest_ = 0;  // wheel movement short of a whole step
   std::wstring readout_;  // empty: none shown
   UniqueFont font_;
   PinCommands commands_;

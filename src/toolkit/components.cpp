@@ -30,9 +30,10 @@ UniqueMenu TPopupMenu::Build() const {
 
 void TPopupMenu::Popup(int x, int y) {
   const UniqueMenu menu = Build();
+  const std::vector<TMenuItem> shown = Items;  // the entries may change while the menu is open
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0,
                                                        Application.Handle(), nullptr));
-  if (chosen >= 1 && chosen <= Items.size()) Items[chosen - 1].Click();
+  if (chosen >= 1 && chosen <= shown.size()) shown[chosen - 1].Click();
 }
 
 TTimer::TTimer(std::function<void()> onTimer) : onTimer_(std::move(onTimer)) {

@@ -7,15 +7,12 @@ namespace {
 
 TEST(PinGeometry, TheWheelStepsThroughZoomsAndOpacitiesWithinTheirBounds) {
   struct Case {
-    int32_t from, steps, zoom, opacity;
-  } cases[] = {
-      {100, 1, 110, 100}, {100, -1, 90, 90},  {100, -30, 10, 10}, {500, 1, 500, 100},
-      {10, -1, 10, 10},   {95, 1, 100, 100},  {95, -1, 90, 90},  {100, 0, 100, 100},
+    int32_t from, steps, to;
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(NextZoom(c.from, c.steps), c.zoom) << c.from << " by " << c.steps;
-    EXPECT_EQ(NextOpacity(c.from, c.steps), c.opacity) << c.from << " by " << c.steps;
-  }
+  for (const Case& c : {Case{100, 1, 110}, {100, -1, 90}, {100, -30, 10}, {500, 1, 500}, {95, 1, 100}, {95, -1, 90}, {100, 0, 100}})
+    EXPECT_EQ(NextZoom(c.from, c.steps), c.to) << "zoom " << c.from << " by " << c.steps;
+  for (const Case& c : {Case{100, 1, 100}, {100, -2, 80}, {30, -5, 10}, {55, 1, 70}})
+    EXPECT_EQ(NextOpacity(c.from, c.steps), c.to) << "opacity " << c.from << " by " << c.steps;
 }
 
 TEST(PinGeometry, AZoomKeepsThePointUnderTheCursorAndAPinIsCentred) {
