@@ -70,13 +70,20 @@ void TMainForm::BuildTrayMenu() {
   TrayMenu.Items.insert(TrayMenu.Items.end(), {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}});
 }
 
+// Why nothing was pinned, in a balloon.
+void TMainForm::SayNotPinned(ClipboardMiss miss) {
+  static constexpr const wchar_t* kTexts[] = {L"", L"剪贴板正被其他程序使用", L"剪贴板中没有图片",
+                                              L"剪贴板中的图片无法读取", L"剪贴板中的图片太大，无法贴图", L"内存不足，无法贴图"};
+  TrayIcon->ShowBalloon(kAppTitle, kTexts[static_cast<size_t>(miss)], TBalloonIconKind::bkInfo, 5);
+}
+
 // The clipboard's picture pinned at the middle of the monitor the cursor is on.
 void TMainForm::PinClipboard() {
   if (!FPins) return;
-  std::wstring problem;
-  UniqueBitmap picture = ReadClipboardPicture(Handle(), problem);
+  ClipboardMiss miss = ClipboardMiss::None;
+  UniqueBitmap picture = ReadClipboardPicture(Handle(), miss);
   if (!picture) {
-    TrayIcon->ShowBalloon(kAppTitle, problem, TBalloonIconKind::bkInfo, 5);
+    SayNotPinned(miss);
     return;
   }
   BITMAP size{};
@@ -149,7 +156,7 @@ void TMainForm::FormCreate() {
     if (copy)
       FPins->Pin(std::move(copy), place);
     else
-      TrayIcon->ShowBalloon(kAppTitle, L"内存不足，无法贴图", TBalloonIconKind::bkError, 5);
+      SayNotPinned(ClipboardMiss::NoMemory);
   };
   FHotKeys.SetWindow(Handle());
   FHotKeys.Register(OptionStore->HotKeys);

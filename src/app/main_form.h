@@ -50,6 +50,7 @@ class TMainForm : public TForm {
 
   void BuildTrayMenu();
   void PinClipboard();
+  void SayNotPinned(ClipboardMiss miss);
   void ShowWelcome();
   // Word of an automatic save.
   void ShowSaved(const std::wstring& path);

@@ -49,10 +49,8 @@ bool PutClipboardText(HWND owner, const std::wstring& text) {
 
 namespace {
 
-constexpr wchar_t kNoMemoryToPin[] = L"内存不足，无法贴图";
-
 // A PNG file decoded into a 32-bit DIB section made for it.
-UniqueBitmap DecodedPng(const std::vector<uint8_t>& png, std::wstring& problem) {
+UniqueBitmap DecodedPng(const std::vector<uint8_t>& png, ClipboardMiss& miss) {
   UniqueBitmap made;
   bool noMemory = false;
   const PngRead read = DecodePngBgrx(png.data(), png.size(), [&](int32_t width, int32_t height, int32_t) {
@@ -63,40 +61,40 @@ UniqueBitmap DecodedPng(const std::vector<uint8_t>& png, std::wstring& problem) 
     return static_cast<uint8_t*>(rows);
   });
   if (read == PngRead::Ok) return made;
-  problem = noMemory ? kNoMemoryToPin : read == PngRead::TooLarge ? L"剪贴板中的图片太大，无法贴图" : L"剪贴板中的图片无法读取";
+  miss = noMemory ? ClipboardMiss::NoMemory : read == PngRead::TooLarge ? ClipboardMiss::TooLarge : ClipboardMiss::Unreadable;
   return {};
 }
 
 }  // namespace
 
-UniqueBitmap ReadClipboardPicture(HWND owner, std::wstring& problem) {
+UniqueBitmap ReadClipboardPicture(HWND owner, ClipboardMiss& miss) {
   std::vector<uint8_t> png;
   {
     if (!OpenClipboard(owner)) {
-      problem = L"剪贴板正被其他程序使用";
+      miss = ClipboardMiss::Held;
       return {};
     }
     const ScopeExit close([] { CloseClipboard(); });
     if (HANDLE bitmap = GetClipboardData(CF_BITMAP)) {
       UniqueBitmap picture(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-      if (!picture) problem = kNoMemoryToPin;
+      if (!picture) miss = ClipboardMiss::NoMemory;
       return picture;
     }
     HANDLE block = GetClipboardData(PngFormat());
     const auto* bytes = block ? static_cast<const uint8_t*>(GlobalLock(block)) : nullptr;
     if (!bytes) {
-      problem = L"剪贴板中没有图片";
+      miss = ClipboardMiss::NoPicture;
       return {};
     }
     const ScopeExit unlock([block] { GlobalUnlock(block); });
     try {  // the bytes copied out: the clipboard is not held while they are decoded
       png.assign(bytes, bytes + GlobalSize(block));
     } catch (const std::bad_alloc&) {
-      problem = kNoMemoryToPin;
+      miss = ClipboardMiss::NoMemory;
       return {};
     }
   }
-  return DecodedPng(png, problem);
+  return DecodedPng(png, miss);
 }
 
 uint64_t TClipboardPicture::Put(HBITMAP bitmap) {

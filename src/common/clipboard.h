@@ -14,10 +14,12 @@
 // Unicode text on the clipboard in place of what was there; false when another program holds it.
 bool PutClipboardText(HWND owner, const std::wstring& text);
 
+// Why the clipboard gave no picture.
+enum class ClipboardMiss { None, Held, NoPicture, Unreadable, TooLarge, NoMemory };
+
 // The picture on the clipboard as a DIB section of its own: the clipboard's bitmap (the system
-// makes one of a DIB), else its "PNG". Null when there is none; `problem` then says why, in the
-// user's words.
-UniqueBitmap ReadClipboardPicture(HWND owner, std::wstring& problem);
+// makes one of a DIB), else its "PNG". Null when there is none; `miss` then says why.
+UniqueBitmap ReadClipboardPicture(HWND owner, ClipboardMiss& miss);
 
 // What the program put on the clipboard: each picture offered as a 24-bit CF_DIB (what every
 // program pastes) and as "PNG" (for the programs that prefer it), each made only when a program
