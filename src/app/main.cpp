@@ -7,7 +7,7 @@
 #include "app/main_form.h"
 #include "app/single_instance.h"
 #include "capture/capture_sources.h"
-#include "capture/markup_bar_look.h"
+#include "markup/markup_bar_look.h"
 #include "common/app_title.h"
 #include "config/option_store.h"
 #include "dialogs/dialog_images.h"

@@ -1,7 +1,7 @@
 #include "capture/capture_sources.h"
 
-#include "capture/region_overlay.h"
-#include "capture/window_list.h"
+#include "overlay/region_overlay.h"
+#include "overlay/window_list.h"
 #include "toolkit/scope_exit.h"
 
 std::unique_ptr<TScreenCapture> ScreenCapture;

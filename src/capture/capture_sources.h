@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "capture/capture_picture.h"
-#include "capture/region_overlay.h"
-#include "capture/sizer_geometry.h"
+#include "overlay/region_overlay.h"
+#include "overlay/box_geometry.h"
 
 class TCaptureSource {
  public:

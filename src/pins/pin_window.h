@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "capture/sizer_geometry.h"
+#include "overlay/box_geometry.h"
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "capture/region_overlay.h"
+#include "overlay/region_overlay.h"
 #include "toolkit/scope_exit.h"
 
 #include "support/windows.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "capture/markup_bar_layout.h"
+#include "markup/markup_bar_layout.h"
 #include "corvix_run.h"
 #include "markup/editor.h"
 #include "pattern_window.h"

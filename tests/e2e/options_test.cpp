@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "app/resource.h"
-#include "capture/markup_bar_layout.h"
+#include "markup/markup_bar_layout.h"
 #include "corvix_run.h"
 #include "dialogs/options_controls.h"
 

@@ -1,4 +1,4 @@
-#include "capture/sizer_geometry.h"
+#include "overlay/box_geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include <array>
 #include <memory>
 
-#include "capture/markup_bar.h"
-#include "capture/overlay_readouts.h"
-#include "capture/sizer_geometry.h"
-#include "capture/snap_targets.h"
-#include "capture/window_list.h"
+#include "markup/markup_bar.h"
+#include "overlay/readouts.h"
+#include "overlay/box_geometry.h"
+#include "overlay/snap_targets.h"
+#include "overlay/window_list.h"
 #include "toolkit/forms.h"
 #include "markup/editor.h"
 #include "toolkit/handles.h"

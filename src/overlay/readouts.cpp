@@ -1,8 +1,8 @@
-#include "capture/overlay_readouts.h"
+#include "overlay/readouts.h"
 
 #include <string>
 
-#include "capture/overlay_readouts_geometry.h"
+#include "overlay/readouts_geometry.h"
 #include "toolkit/controls.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "capture/window_list.h"
+#include "overlay/window_list.h"
 
 #include <atomic>
 #include <condition_variable>

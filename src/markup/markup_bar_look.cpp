@@ -1,4 +1,4 @@
-#include "capture/markup_bar_look.h"
+#include "markup/markup_bar_look.h"
 
 #include <cairo.h>
 

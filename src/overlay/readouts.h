@@ -3,7 +3,7 @@
 // the magnifier shows the pixels under the cursor enlarged, with the cursor's desktop coordinates.
 #pragma once
 
-#include "capture/sizer_geometry.h"
+#include "overlay/box_geometry.h"
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "capture/sizer_geometry.h"
+#include "overlay/box_geometry.h"
 
 struct SnapWindow {
   Rect Bounds;           // already clipped to its parent and to the desktop

@@ -1,4 +1,4 @@
-#include "capture/markup_bar_layout.h"
+#include "markup/markup_bar_layout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/markup_bar_layout.h"
+#include "markup/markup_bar_layout.h"
 #include "markup/editor.h"
 
 struct BarState {

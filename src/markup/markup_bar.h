@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "capture/markup_bar_look.h"
+#include "markup/markup_bar_look.h"
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 #include "toolkit/pixel_canvas.h"

@@ -1,4 +1,4 @@
-#include "capture/snap_targets.h"
+#include "overlay/snap_targets.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "capture/sizer_geometry.h"
+#include "overlay/box_geometry.h"
 #include "markup/shapes.h"
 
 enum class BarCommand : uint8_t {

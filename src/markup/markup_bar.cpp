@@ -1,4 +1,4 @@
-#include "capture/markup_bar.h"
+#include "markup/markup_bar.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "capture/sizer_geometry.h"
-#include "capture/snap_targets.h"
+#include "overlay/box_geometry.h"
+#include "overlay/snap_targets.h"
 
 // A window's rectangle as the user sees it. On Windows 10 and 11 GetWindowRect includes invisible
 // resize borders; the desktop window manager's frame bounds do not. False when it cannot be read.

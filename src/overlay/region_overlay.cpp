@@ -1,4 +1,4 @@
-#include "capture/region_overlay.h"
+#include "overlay/region_overlay.h"
 
 #include <windowsx.h>
 

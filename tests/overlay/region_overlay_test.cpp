@@ -1,5 +1,5 @@
 // The region overlay under Wine, driven with real mouse and key input from a helper thread.
-#include "capture/region_overlay.h"
+#include "overlay/region_overlay.h"
 
 #include <gtest/gtest.h>
 

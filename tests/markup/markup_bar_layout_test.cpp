@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "capture/markup_bar_layout.h"
+#include "markup/markup_bar_layout.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The selection box: for any box size and point, the hit test names a grip only where that grip
 // lies, and the frame and the selected region stay inside the box.
-#include "capture/sizer_geometry.h"
+#include "overlay/box_geometry.h"
 #include "fuzz_support.h"
 
 #include <algorithm>

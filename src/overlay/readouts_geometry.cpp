@@ -1,4 +1,4 @@
-#include "capture/overlay_readouts_geometry.h"
+#include "overlay/readouts_geometry.h"
 
 #include <algorithm>
 
