@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "overlay/box_geometry.h"
+#include "common/rect.h"
 #include "common/clipboard.h"
 #include "common/hotkey_text.h"
 #include "common/image_files.h"

@@ -8,7 +8,7 @@
 #include "common/hotkey_text.h"
 #include "config/ini_file.h"
 #include "config/option_record.h"
-#include "markup/editor.h"
+#include "markup/markup_style.h"
 
 // The program's own folder with its trailing backslash; set at start-up, cleared at exit.
 extern std::wstring AppPath;

@@ -12,8 +12,7 @@ bool IsStroke(ShapeKind kind) { return kind == ShapeKind::Pen || kind == ShapeKi
 
 // The corners of the rectangle round the points, clockwise from the top-left.
 std::array<PointF, 4> CornersOf(const std::vector<PointF>& points) {
-  RectF r{points[0].X, points[0].Y, points[0].X, points[0].Y};
-  for (const PointF p : points) r = {std::min(r.Left, p.X), std::min(r.Top, p.Y), std::max(r.Right, p.X), std::max(r.Bottom, p.Y)};
+  const RectF r = Enclosing(points);
   return {{{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}};
 }
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "overlay/box_geometry.h"
+#include "common/rect.h"
 #include "markup/shapes.h"
 
 enum class BarCommand : uint8_t {

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 void Rgb(cairo_t* cr, int red, int green, int blue) { cairo_set_source_rgb(cr, red / 255.0, green / 255.0, blue / 255.0); }
 
 bool Chosen(const BarButton& button, const BarState& state) {

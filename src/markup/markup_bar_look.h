@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "markup/markup_bar_layout.h"
-#include "markup/editor.h"
+#include "markup/markup_style.h"
+#include "markup/shapes.h"
 
 struct BarState {
   std::optional<ShapeKind> Tool;

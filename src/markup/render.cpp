@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 void SetInk(cairo_t* cr, Colour ink, double alpha = 1) {
   cairo_set_source_rgba(cr, ink.Red / 255.0, ink.Green / 255.0, ink.Blue / 255.0, alpha);
 }
@@ -172,12 +170,6 @@ RectF TextCaret(const Shape& text) {
   return {left, top, left + std::max(1.0, text.Width / 12), top + height};
 }
 
-RectF Union(const RectF& a, const RectF& b) {
-  if (a.Right <= a.Left || a.Bottom <= a.Top) return b;
-  if (b.Right <= b.Left || b.Bottom <= b.Top) return a;
-  return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
-}
-
 namespace {
 
 // A shape's bounds with room for what is only estimated: a text's lines as laid out.
@@ -194,8 +186,8 @@ RectF Damage(const ShapeList& before, const ShapeList& after) {
   for (size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
     const bool inBefore = i < before.size(), inAfter = i < after.size();
     if (inBefore && inAfter && (before[i] == after[i] || *before[i] == *after[i])) continue;
-    if (inBefore) damage = Union(damage, ReachOf(*before[i]));
-    if (inAfter) damage = Union(damage, ReachOf(*after[i]));
+    if (inBefore) damage = Enclosing(damage, ReachOf(*before[i]));
+    if (inAfter) damage = Enclosing(damage, ReachOf(*after[i]));
   }
   if (damage.Right <= damage.Left) return {};
   damage = {std::floor(damage.Left) - 2, std::floor(damage.Top) - 2, std::ceil(damage.Right) + 2, std::ceil(damage.Bottom) + 2};
@@ -209,7 +201,7 @@ RectF Damage(const ShapeList& before, const ShapeList& after) {
         const RectF whole{std::floor(r.Left), std::floor(r.Top), std::ceil(r.Right), std::ceil(r.Bottom)};
         const bool reached = whole.Left < damage.Right && damage.Left < whole.Right && whole.Top < damage.Bottom &&
                              damage.Top < whole.Bottom;
-        const RectF joined = Union(damage, whole);
+        const RectF joined = Enclosing(damage, whole);
         if (reached && !(joined == damage)) {
           damage = joined;
           grew = true;

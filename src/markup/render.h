@@ -19,8 +19,6 @@ void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, 
 // shape that differs, widened for anti-aliasing and to the whole of every mosaic it reaches (a
 // mosaic's blocks take the means of all their pixels). Empty (all zero) when nothing differs.
 RectF Damage(const ShapeList& before, const ShapeList& after);
-// The rectangle round both; an empty one adds nothing.
-RectF Union(const RectF& a, const RectF& b);
 
 // Where the caret stands after a text's last character, as tall as its line.
 RectF TextCaret(const Shape& text);

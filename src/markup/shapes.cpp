@@ -1,6 +1,7 @@
 #include "markup/shapes.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -11,12 +12,8 @@ double DistanceToSegment(PointF p, PointF a, PointF b) {
   return std::hypot(p.X - (a.X + t * dx), p.Y - (a.Y + t * dy));
 }
 
-RectF Corners(const Shape& shape) {
-  const PointF a = shape.Points.front(), b = shape.Points.back();
-  return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
-}
-
-RectF Inflated(RectF r, double by) { return {r.Left - by, r.Top - by, r.Right + by, r.Bottom + by}; }
+// The rectangle between a box's two corners.
+RectF Corners(const Shape& shape) { return Enclosing(std::array{shape.Points.front(), shape.Points.back()}); }
 
 }  // namespace
 
@@ -28,7 +25,8 @@ RectF ShapeBounds(const Shape& shape) {
       return {c.X - shape.Width, c.Y - shape.Width, c.X + shape.Width, c.Y + shape.Width};
     }
     case ShapeKind::Text: {
-      // An estimate until it is laid out: a line per text line, half the height a character.
+      // An estimate until it is laid out: a line per text line, each character as wide as the text is
+      // high.
       const PointF at = shape.Points.front();
       size_t lines = 1, longest = 0, current = 0;
       for (const wchar_t c : shape.Text) {
@@ -44,9 +42,7 @@ RectF ShapeBounds(const Shape& shape) {
     case ShapeKind::Mosaic: return Corners(shape);
     default: break;
   }
-  RectF r{shape.Points.front().X, shape.Points.front().Y, shape.Points.front().X, shape.Points.front().Y};
-  for (const PointF p : shape.Points)
-    r = {std::min(r.Left, p.X), std::min(r.Top, p.Y), std::max(r.Right, p.X), std::max(r.Bottom, p.Y)};
+  const RectF r = Enclosing(shape.Points);
   // An arrow's head reaches beyond the line by about three widths; a marker's square ends by up to
   // half a width times the square root of two.
   const double reach = shape.Kind == ShapeKind::Arrow ? shape.Width * 3 : shape.Kind == ShapeKind::Marker ? shape.Width * 0.75 : shape.Width / 2;
@@ -90,7 +86,7 @@ void MoveShape(Shape& shape, double dx, double dy) {
 PointF ConstrainedEnd(ShapeKind kind, PointF start, PointF end) {
   const double dx = end.X - start.X, dy = end.Y - start.Y;
   if (kind == ShapeKind::Line || kind == ShapeKind::Arrow) {
-    constexpr double kStep = 3.14159265358979323846 / 4;
+    constexpr double kStep = kPi / 4;
     const double angle = std::round(std::atan2(dy, dx) / kStep) * kStep, length = std::hypot(dx, dy);
     return {start.X + length * std::cos(angle), start.Y + length * std::sin(angle)};
   }

@@ -7,23 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "markup/geometry.h"
+#include "markup/markup_style.h"
+
 enum class ShapeKind : uint8_t { Rectangle, Ellipse, Arrow, Line, Pen, Marker, Text, Step, Mosaic };
-
-struct PointF {
-  double X = 0, Y = 0;
-  bool operator==(const PointF&) const = default;
-};
-
-struct RectF {
-  double Left = 0, Top = 0, Right = 0, Bottom = 0;
-  bool Contains(PointF p) const { return Left <= p.X && p.X <= Right && Top <= p.Y && p.Y <= Bottom; }
-  bool operator==(const RectF&) const = default;
-};
-
-struct Colour {
-  uint8_t Red = 0, Green = 0, Blue = 0;
-  bool operator==(const Colour&) const = default;
-};
 
 struct Shape {
   ShapeKind Kind = ShapeKind::Rectangle;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "overlay/box_geometry.h"
+#include "common/rect.h"
 
 // The size the accepted picture will have, as the label shows it: "200 x 160".
 std::wstring SizeLabelText(int32_t width, int32_t height);

@@ -162,10 +162,10 @@ RectF TRegionOverlay::MarksBounds() const {
   const double reach = Scale(3) + 3;
   if (const auto bounds = FEditor->ChosenBounds())
     marks = {bounds->Left - reach, bounds->Top - reach, bounds->Right + reach, bounds->Bottom + reach};
-  for (const PointF g : FEditor->ChosenGrips()) marks = Union(marks, {g.X - reach, g.Y - reach, g.X + reach, g.Y + reach});
+  for (const PointF g : FEditor->ChosenGrips()) marks = Enclosing(marks, {g.X - reach, g.Y - reach, g.X + reach, g.Y + reach});
   if (FEditor->Typing()) {
     const RectF caret = FEditor->Caret();
-    marks = Union(marks, {caret.Left - 2, caret.Top - 2, caret.Right + 2, caret.Bottom + 2});
+    marks = Enclosing(marks, {caret.Left - 2, caret.Top - 2, caret.Right + 2, caret.Bottom + 2});
   }
   return marks;
 }
@@ -267,7 +267,7 @@ void TRegionOverlay::MarkupChanged() {
   if (!FBox || !FEditor) return;
   const Rect place = FBox->BoundsInOwner();
   const RectF marks = MarksBounds();
-  RectF damage = Union(FMarks, marks);
+  RectF damage = Enclosing(FMarks, marks);
   FMarks = marks;
   if (FComposed == PictureRect(place)) {
     const ShapeList now = FEditor->Shapes();
@@ -276,7 +276,7 @@ void TRegionOverlay::MarkupChanged() {
     const Rect part = Intersection(FComposed, {static_cast<int32_t>(std::floor(changed.Left)), static_cast<int32_t>(std::floor(changed.Top)),
                                                static_cast<int32_t>(std::ceil(changed.Right)), static_cast<int32_t>(std::ceil(changed.Bottom))});
     if (part.Width() > 0 && part.Height() > 0) ComposePart(part);
-    damage = Union(damage, changed);
+    damage = Enclosing(damage, changed);
   } else {
     FComposed = {};
     damage = {static_cast<double>(place.Left), static_cast<double>(place.Top), static_cast<double>(place.Right),

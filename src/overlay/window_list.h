@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "overlay/box_geometry.h"
+#include "common/rect.h"
 #include "overlay/snap_targets.h"
 
 // A window's rectangle as the user sees it. On Windows 10 and 11 GetWindowRect includes invisible

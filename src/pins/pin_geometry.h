@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "overlay/box_geometry.h"
+#include "common/rect.h"
 
 // Zoom in per cent of the picture's own pixels, from 10 to 500; the wheel moves one step. 100 is
 // always a step, so zooming back gives the exact picture.

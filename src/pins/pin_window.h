@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "overlay/box_geometry.h"
+#include "common/rect.h"
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 

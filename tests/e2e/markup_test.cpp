@@ -8,7 +8,7 @@
 
 #include "markup/markup_bar_layout.h"
 #include "corvix_run.h"
-#include "markup/editor.h"
+#include "markup/markup_style.h"
 #include "pattern_window.h"
 #include "support/read_bmp.h"
 
