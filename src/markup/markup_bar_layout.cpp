@@ -36,6 +36,24 @@ const wchar_t* ButtonTip(BarCommand command) {
   }
 }
 
+std::optional<BarCommand> KeyCommand(int32_t key, bool control, bool shift) {
+  if (control) {
+    switch (key) {
+      case 'Z': return shift ? BarCommand::Redo : BarCommand::Undo;
+      case 'Y': return BarCommand::Redo;
+      case 'C': return BarCommand::Copy;
+      case 'S': return BarCommand::SaveAs;
+      default: return std::nullopt;
+    }
+  }
+  constexpr int32_t kVkF3 = 0x72;
+  if (key == kVkF3) return BarCommand::Pin;
+  constexpr char kToolKeys[] = "REALPMTNB";  // in the tools' order
+  for (int32_t tool = 0; tool <= static_cast<int32_t>(BarCommand::Mosaic); ++tool)
+    if (key == kToolKeys[tool]) return static_cast<BarCommand>(tool);
+  return std::nullopt;
+}
+
 std::vector<BarButton> LayOutBar(double scale, std::optional<ShapeKind> styled) {
   const int32_t size = Px(kBarButton, scale), pad = Px(kBarPadding, scale), gap = Px(kBarGroupGap, scale);
   std::vector<BarButton> buttons;

@@ -25,6 +25,9 @@ struct BarButton {
 std::optional<ShapeKind> ToolOf(BarCommand command);
 // The tooltip: the name and its key, "矩形 (R)".
 const wchar_t* ButtonTip(BarCommand command);
+// The command a key gives (`key` a virtual-key code), as the tooltips name them: a tool's letter,
+// Ctrl+Z (Ctrl+Shift+Z and Ctrl+Y redo), Ctrl+C, Ctrl+S, F3. Enter and Esc are the overlay's own.
+std::optional<BarCommand> KeyCommand(int32_t key, bool control, bool shift);
 
 // Sizes at 96 DPI.
 inline constexpr int32_t kBarButton = 28, kBarPadding = 4, kBarGroupGap = 8, kBarGap = 6;

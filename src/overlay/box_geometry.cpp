@@ -50,3 +50,9 @@ Rect KeyedBox(const Rect& box, int32_t key, bool shift, bool control, const Rect
   const int32_t y = std::clamp(box.Top + dy, std::min(bounds.Top, box.Top), std::max(bounds.Bottom - box.Height(), box.Top));
   return {x, y, x + box.Width(), y + box.Height()};
 }
+
+Rect PictureRect(const Rect& box, int32_t desktopWidth, int32_t desktopHeight) {
+  const Rect framed = SelectionInside(box);
+  return {std::max(framed.Left, 0), std::max(framed.Top, 0), std::min(framed.Right, desktopWidth),
+          std::min(framed.Bottom, desktopHeight)};
+}

@@ -36,3 +36,7 @@ inline constexpr int32_t kVkLeft = 0x25, kVkUp = 0x26, kVkRight = 0x27, kVkDown 
 // edge moves instead (Left and Up shrink, Right and Down grow), never below kStartBoxSize. It stays
 // within `bounds`. Other keys leave it as it is.
 Rect KeyedBox(const Rect& box, int32_t key, bool shift, bool control, const Rect& bounds);
+
+// The rectangle the picture of a box is taken from: its frame line and what lies inside it, within
+// a desktop of this size (a box round a window at the desktop's edge reaches past it).
+Rect PictureRect(const Rect& box, int32_t desktopWidth, int32_t desktopHeight);

@@ -2,14 +2,15 @@
 
 #include <string>
 
+#include "common/clipboard.h"
+#include "overlay/overlay_look.h"
 #include "overlay/readouts_geometry.h"
 #include "toolkit/controls.h"
 
 namespace {
 
 constexpr DWORD kReadoutStyle = WS_CHILD | WS_CLIPSIBLINGS;
-constexpr COLORREF kPanel = RGB(32, 32, 32), kInk = RGB(255, 255, 255), kCrossHair = RGB(0, 120, 215),
-                   kEdge = RGB(160, 160, 160);
+constexpr COLORREF kPanel = RGB(32, 32, 32), kInk = RGB(255, 255, 255), kEdge = RGB(160, 160, 160);
 // The magnifier: kCells x kCells pixels around the cursor, each kZoom x kZoom, above two lines of
 // text, the cursor's point and its colour (at 96 DPI).
 constexpr int kCells = 15, kZoom = 8, kTextLine = 18;
@@ -135,17 +136,19 @@ std::wstring TMagnifier::ColourShown() const {
   return ColourText(GetRValue(colour), GetGValue(colour), GetBValue(colour), hex_);
 }
 
-void TMagnifier::SwitchColourForm() {
-  hex_ = !hex_;
-  InvalidateRect(Handle(), nullptr, FALSE);
-}
-
 constexpr UINT_PTR kCopiedTimer = 1;
 
-void TMagnifier::SayCopied() {
-  copied_ = true;
-  SetTimer(Handle(), kCopiedTimer, 1200, nullptr);
-  InvalidateRect(Handle(), nullptr, FALSE);
+void TMagnifier::PickColour(WPARAM key, bool control, bool repeat) {
+  if (repeat) return;
+  if (key == VK_SHIFT) {
+    hex_ = !hex_;
+    InvalidateRect(Handle(), nullptr, FALSE);
+  }
+  if (key == 'C' && !control && Shown() && PutClipboardText(overlay_, ColourShown())) {
+    copied_ = true;
+    SetTimer(Handle(), kCopiedTimer, 1200, nullptr);
+    InvalidateRect(Handle(), nullptr, FALSE);
+  }
 }
 
 LRESULT TMagnifier::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -167,7 +170,7 @@ void TMagnifier::Paint(HDC dc, RECT client) {
   StretchBlt(dc, 1, 1, lens_, lens_, picture_, cursor_.x - half, cursor_.y - half, kCells, kCells, SRCCOPY);
   // The cross-hair: the centre pixel's row and column, and a frame round the centre pixel.
   const int centre = 1 + half * zoom_;
-  SetDCPenColor(dc, kCrossHair);
+  SetDCPenColor(dc, kOverlayAccent);
   ScopedSelect pen(dc, GetStockObject(DC_PEN));
   ScopedSelect hollow(dc, GetStockObject(NULL_BRUSH));
   const int mid = centre + zoom_ / 2;

@@ -1,7 +1,10 @@
 // The overlay's two readouts: child windows over the frozen picture that take no clicks and are
 // never part of an accepted picture. The size label says how large the picture of the box will be;
-// the magnifier shows the pixels under the cursor enlarged, with the cursor's desktop coordinates.
+// the magnifier shows the pixels under the cursor enlarged, with the cursor's desktop coordinates
+// and the colour there, which it copies as text.
 #pragma once
+
+#include <string>
 
 #include "overlay/box_geometry.h"
 #include "toolkit/forms.h"
@@ -47,12 +50,12 @@ class TMagnifier : public TReadout {
   // Beside the cursor at this overlay client point, showing the pixels around it.
   void Follow(int x, int y);
   bool Shown() const { return IsWindowVisible(Handle()) != FALSE; }
-  // The colour under the cursor in hexadecimal or decimal: Shift switches.
-  void SwitchColourForm();
+  // The colour picker's keys (`repeat`: a key held down): Shift switches the colour between
+  // hexadecimal and decimal; C copies it as text, and says "已复制" for a moment in its place, while
+  // the magnifier shows.
+  void PickColour(WPARAM key, bool control, bool repeat);
   // The colour under the cursor, as shown.
   std::wstring ColourShown() const;
-  // Says "已复制" for a moment in place of the colour.
-  void SayCopied();
 
  protected:
   void Paint(HDC dc, RECT client) override;

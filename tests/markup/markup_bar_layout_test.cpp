@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "markup/markup_bar_layout.h"
 
@@ -36,6 +37,23 @@ TEST(MarkupBar, TheSecondRowFollowsWhatIsStyledAndEverythingScales) {
   EXPECT_EQ(BarSize(LayOutBar(1.5, ShapeKind::Pen), 1.5).Height(), 6 + 2 * 42 + 6);
   EXPECT_EQ(ToolOf(BarCommand::Marker), ShapeKind::Marker);
   EXPECT_FALSE(ToolOf(BarCommand::Undo));
+}
+
+// Each tooltip names the key that gives its command: a letter, Ctrl and a letter, or F3; Enter and
+// Esc are the overlay's own.
+TEST(MarkupBar, EveryKeyATooltipNamesGivesItsCommand) {
+  for (int c = 0; c <= static_cast<int>(BarCommand::Cancel); ++c) {
+    const auto command = static_cast<BarCommand>(c);
+    const std::wstring tip = ButtonTip(command);
+    const std::wstring key = tip.substr(tip.find(L'(') + 1, tip.size() - tip.find(L'(') - 2);
+    if (key == L"Enter" || key == L"Esc") continue;
+    const bool control = key.starts_with(L"Ctrl+");
+    const int32_t code = key == L"F3" ? 0x72 : key.back();
+    EXPECT_EQ(KeyCommand(code, control, false), command) << c;
+    EXPECT_FALSE(KeyCommand(code, !control, false) == command) << c << ": without or with Ctrl too";
+  }
+  EXPECT_EQ(KeyCommand('Z', true, true), BarCommand::Redo);
+  EXPECT_FALSE(KeyCommand('X', false, false));
 }
 
 }  // namespace

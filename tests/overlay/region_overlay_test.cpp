@@ -73,10 +73,10 @@ class OverlayTest : public testing::Test {
     EXPECT_TRUE(endedByScript) << "the script's input did not end the overlay; it was closed from outside";
     for (HWND child = GetWindow(form->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
       run.boxes += ClassName(child) == L"TSizerControl";
-    if (SelectionBox) run.box = SelectionBox->BoundsInOwner();
+    if (form->Box()) run.box = form->Box()->BoundsInOwner();
     if (run.result == mrOk) ReadSelection(form->SelectedBitmap(), run);
     form->Destroy();
-    EXPECT_EQ(SelectionBox, nullptr) << "the box outlived its overlay";
+    EXPECT_EQ(form->Box(), nullptr) << "the box outlived its overlay";
     return run;
   }
 
@@ -99,12 +99,15 @@ class OverlayTest : public testing::Test {
   HBITMAP frozen_ = nullptr;
 };
 
+// The live overlay's box, for the scripts.
+const TSelectionBox* SelectionBox() { return RegionOverlay ? RegionOverlay->Box() : nullptr; }
+
 // A box at (200, 150) grown to 162 x 122 by its bottom-right grip; false when it was not. (Scripts
 // run on a thread of their own: they note what happened, the test checks it.)
 bool PlaceAndGrow() {
   Click(200, 150);
-  return WaitFor([] { return SelectionBox != nullptr && IsWindowVisible(SelectionBox->Handle()); }) &&
-         DragInMoveSizeLoop(SelectionBox->Handle(), {208, 158}, {360, 270}, {200, 150, 362, 272});
+  return WaitFor([] { return SelectionBox() != nullptr && IsWindowVisible(SelectionBox()->Handle()); }) &&
+         DragInMoveSizeLoop(SelectionBox()->Handle(), {208, 158}, {360, 270}, {200, 150, 362, 272});
 }
 
 TEST_F(OverlayTest, EscAtOnceCancels) {
@@ -131,11 +134,11 @@ TEST_F(OverlayTest, AGripDragResizesAndAnInsideDragMovesWithoutResizing) {
   bool grew = false, wasMoved = false;
   const OverlayRun run = Run([&] {
     if ((grew = PlaceAndGrow())) {
-      grown = SelectionBox->BoundsInOwner();
+      grown = SelectionBox()->BoundsInOwner();
       const int x = grown.Left + grown.Width() / 2, y = grown.Top + grown.Height() / 2;
-      wasMoved = DragInMoveSizeLoop(SelectionBox->Handle(), {x, y}, {x + 100, y + 60},
+      wasMoved = DragInMoveSizeLoop(SelectionBox()->Handle(), {x, y}, {x + 100, y + 60},
                                     {grown.Left + 100, grown.Top + 60, grown.Right + 100, grown.Bottom + 60});
-      moved = SelectionBox->BoundsInOwner();
+      moved = SelectionBox()->BoundsInOwner();
     }
     PressKeys(0, VK_ESCAPE);
   });
@@ -156,7 +159,7 @@ TEST_F(OverlayTest, ADoubleClickOnAGripDoesNotAccept) {
   bool grew = false;
   const OverlayRun run = Run([&] {
     if ((grew = PlaceAndGrow())) {
-      const Rect box = SelectionBox->BoundsInOwner();
+      const Rect box = SelectionBox()->BoundsInOwner();
       DoubleClick(box.Right - 2, box.Bottom - 2);
     }
     PressKeys(0, VK_ESCAPE);
@@ -191,7 +194,7 @@ TEST_P(OverlayAcceptTest, ADoubleClickAcceptsTheFramedRegionAsShown) {
       PressKeys(0, VK_ESCAPE);
       return;
     }
-    box = SelectionBox->BoundsInOwner();
+    box = SelectionBox()->BoundsInOwner();
     const int x = GetParam().dx >= 0 ? box.Left + GetParam().dx : box.Right + GetParam().dx;
     const int y = GetParam().dy >= 0 ? box.Top + GetParam().dy : box.Bottom + GetParam().dy;
     DoubleClick(x, y);
