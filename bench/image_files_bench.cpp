@@ -1,8 +1,8 @@
 // How long writing a capture costs, against the floor measured in the same run:
-//   JPEG: ImageFileWriter::Save against libjpeg-turbo alone encoding the same pixels in memory;
-//   PNG:  ImageFileWriter::Save against libpng at its defaults encoding the same pixels in memory, and
+//   JPEG: TImageFileWriter::Save against libjpeg-turbo alone encoding the same pixels in memory;
+//   PNG:  TImageFileWriter::Save against libpng at its defaults encoding the same pixels in memory, and
 //         the file's size against libpng's;
-//   BMP:  ImageFileWriter::Save against a plain copy of the file's bytes plus writing them.
+//   BMP:  TImageFileWriter::Save against a plain copy of the file's bytes plus writing them.
 // The pictures are realistic desktops (text, flat areas, a photo), from CORVIX_DESKTOPS (default:
 // the shared data folder beside the repository); a synthetic picture stands in when they are missing.
 // Prints Google Benchmark's table, then the ratios.
@@ -82,14 +82,14 @@ Capture& CaptureFor(int width, int height) {
 void SaveJpeg(benchmark::State& state) {
   Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::wstring path = (Folder() / L"bench.jpg").wstring();
-  ImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
+  TImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
   for (auto _ : state) writer.Save(capture.bitmap, ImageFormat::Jpeg, path);
 }
 
 void SaveJpegFromDibSection(benchmark::State& state) {
   Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::wstring path = (Folder() / L"bench.jpg").wstring();
-  ImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
+  TImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
   for (auto _ : state) writer.Save(capture.section, ImageFormat::Jpeg, path);
 }
 
@@ -126,7 +126,7 @@ void LibjpegAlone(benchmark::State& state) {
 void SavePng(benchmark::State& state) {
   Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::filesystem::path path = Folder() / L"bench.png";
-  ImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
+  TImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
   for (auto _ : state) writer.Save(capture.section, ImageFormat::Png, path.wstring());
   state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
 }
@@ -163,7 +163,7 @@ void LibpngDefault(benchmark::State& state) {
 void SaveBmp(benchmark::State& state) {
   Capture& capture = CaptureFor(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const std::wstring path = (Folder() / L"bench.bmp").wstring();
-  ImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
+  TImageFileWriter writer;  // its memory reused from one picture to the next, as a capture run keeps it
   for (auto _ : state) writer.Save(capture.bitmap, ImageFormat::Bmp, path);
 }
 

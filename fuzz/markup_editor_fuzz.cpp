@@ -14,7 +14,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
-  MarkupEditor editor(data.ConsumeFloatingPointInRange<double>(1, 3));
+  TMarkupEditor editor(data.ConsumeFloatingPointInRange<double>(1, 3));
   const auto point = [&] {
     return PointF{data.ConsumeFloatingPointInRange<double>(-20, 100), data.ConsumeFloatingPointInRange<double>(-20, 80)};
   };

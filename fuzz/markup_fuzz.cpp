@@ -14,7 +14,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
-  MarkupHistory history;
+  TMarkupHistory history;
   std::vector<ShapeList> seen{history.Shapes()};  // the states in order, up to the current one
   size_t current = 0;
   while (data.remaining_bytes() > 0) {

@@ -68,7 +68,7 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
   const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);  // a relative one is the program folder's
   // An automatic name is looked for while the picture is taken; a region's once it is marked, in the
   // folder as it is then.
-  std::optional<AutoNameSearch> search;
+  std::optional<TAutoNameSearch> search;
   const auto searchName = [&] {
     if (option.AutoSave && !search) search.emplace(folder, option.DefaultFormat, ImageExtension(option.DefaultImage));
   };
@@ -131,7 +131,7 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
 }
 
 // The picture under the name the search finds; the balloon names the file.
-void TCaptureRun::SaveAutomatically(HBITMAP picture, AutoNameSearch& search) {
+void TCaptureRun::SaveAutomatically(HBITMAP picture, TAutoNameSearch& search) {
   const DefaultOptionRec& option = OptionStore->Option;
   const std::wstring path = files_.SaveAuto(picture, option.DefaultImage, search);
   if (option.SavedTip && ImageFormatIndex(option.DefaultImage) >= 0 && saved_) saved_(path);

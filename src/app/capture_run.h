@@ -45,7 +45,7 @@ class TCaptureRun {
  private:
   // Raises on failure.
   void CaptureAndSave(const HotKeyRec& pressed);
-  void SaveAutomatically(HBITMAP picture, AutoNameSearch& search);
+  void SaveAutomatically(HBITMAP picture, TAutoNameSearch& search);
   // True once the file is written; false when the dialog was cancelled.
   bool SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner);
 
@@ -53,6 +53,6 @@ class TCaptureRun {
   std::function<void(const std::wstring&)> saved_;
   TClipboardPicture clipboard_;
   TSaveDialog saveDialog_;
-  ImageFileWriter files_;
+  TImageFileWriter files_;
   bool running_ = false;
 };

@@ -10,7 +10,7 @@ int64_t Since(uint32_t since, uint32_t time) { return static_cast<int32_t>(time 
 
 }  // namespace
 
-bool HeldKeys::Press(const HotKeyRec& keys, uint32_t time) {
+bool THeldKeys::Press(const HotKeyRec& keys, uint32_t time) {
   const auto held = std::find_if(held_.begin(), held_.end(), [&](const Held& h) { return h.keys == keys; });
   if (held == held_.end()) return true;
   if (Since(held->lastSeen, time) > kLongestRepeatGapMs) {
@@ -21,7 +21,7 @@ bool HeldKeys::Press(const HotKeyRec& keys, uint32_t time) {
   return false;
 }
 
-void HeldKeys::Hold(const HotKeyRec& keys, uint32_t time) {
+void THeldKeys::Hold(const HotKeyRec& keys, uint32_t time) {
   const auto held = std::find_if(held_.begin(), held_.end(), [&](const Held& h) { return h.keys == keys; });
   if (held != held_.end())
     held->lastSeen = time;
@@ -29,6 +29,6 @@ void HeldKeys::Hold(const HotKeyRec& keys, uint32_t time) {
     held_.push_back({keys, time});
 }
 
-void HeldKeys::Released(int32_t virtualKey) {
+void THeldKeys::Released(int32_t virtualKey) {
   std::erase_if(held_, [&](const Held& h) { return h.keys.Key == virtualKey; });
 }

@@ -11,7 +11,7 @@
 // repeats (1 s on Windows, 660 ms under X by default) with room to spare.
 inline constexpr uint32_t kLongestRepeatGapMs = 1250;
 
-class HeldKeys {
+class THeldKeys {
  public:
   // A press of a combination at `time` (milliseconds, as message times run): false when it is the
   // repeat of a combination held since its capture, true when it is a new press. A press that

@@ -69,7 +69,7 @@ std::optional<HotKeyRec> THotKeys::Pressed(LPARAM lParam) {
 
 // The keyboard is watched from now until the key is up. The watch is put on anew each time, since
 // the system takes one away without a word when this thread was busy past its time-out; a release
-// that no watch saw is made up for by HeldKeys, which takes a press long after the last repeat as
+// that no watch saw is made up for by THeldKeys, which takes a press long after the last repeat as
 // new.
 void THotKeys::HoldUntilReleased(const HotKeyRec& pressed) {
   if (!IsKeyDown(pressed.Key)) return;
@@ -101,7 +101,7 @@ void THotKeys::StopWatching() {
   if (watching == this) watching = nullptr;
 }
 
-void THotKeys::LetGo() {
+void THotKeys::ForgetHeldKeys() {
   held_.Clear();
   StopWatching();
 }

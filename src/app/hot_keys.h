@@ -42,8 +42,8 @@ class THotKeys {
   // The message the window passes back to StopWatching (never from inside the watch itself).
   static constexpr UINT kStopWatchingMessage = WM_APP + 1;
   void StopWatching();
-  // Every latch let go: keys let go on the lock screen go unseen.
-  void LetGo();
+  // Forgets every combination held down: keys released on the lock screen go unseen.
+  void ForgetHeldKeys();
 
  private:
   static LRESULT CALLBACK WatchKeys(int code, WPARAM message, LPARAM data);
@@ -53,6 +53,6 @@ class THotKeys {
   bool registered_ = false;
   std::array<bool, 3> taken_{};
   std::array<int32_t, 3> ids_{};  // slot i: the atom that names it, less 0xC000
-  HeldKeys held_;                 // the combinations held down since their capture, until released
+  THeldKeys held_;                 // the combinations held down since their capture, until released
   HHOOK watch_ = nullptr;         // on the keyboard while a hot key is held down
 };

@@ -58,7 +58,7 @@ TMainForm::TMainForm()
       ExitAction(Actions.Add(IDA_EXIT, L"退出", [this] { ExitProgram(); })),
       PinClipboardAction(Actions.Add(IDA_PIN_CLIPBOARD, L"贴图（剪贴板）", [this] { PinClipboard(); })),
       ClosePinsAction(Actions.Add(IDA_CLOSE_PINS, kCloseAllPinsText, [this] {
-        if (FPins) FPins->CloseAll();
+        if (pins_) pins_->CloseAll();
       })) {
   BuildTrayMenu();
 }
@@ -66,7 +66,7 @@ TMainForm::TMainForm()
 // "关闭全部贴图" is there while there is a pin.
 void TMainForm::BuildTrayMenu() {
   TrayMenu.Items = {{L"", &PinClipboardAction}};
-  if (FPins && FPins->Count() > 0) TrayMenu.Items.push_back({L"", &ClosePinsAction});
+  if (pins_ && pins_->Count() > 0) TrayMenu.Items.push_back({L"", &ClosePinsAction});
   TrayMenu.Items.insert(TrayMenu.Items.end(), {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}});
 }
 
@@ -79,7 +79,7 @@ void TMainForm::SayNotPinned(ClipboardMiss miss) {
 
 // The clipboard's picture pinned at the middle of the monitor the cursor is on.
 void TMainForm::PinClipboard() {
-  if (!FPins) return;
+  if (!pins_) return;
   ClipboardMiss miss = ClipboardMiss::None;
   UniqueBitmap picture = ReadClipboardPicture(Handle(), miss);
   if (!picture) {
@@ -93,7 +93,7 @@ void TMainForm::PinClipboard() {
   MONITORINFO monitor{sizeof(monitor)};
   GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
   const RECT& work = monitor.rcWork;
-  FPins->Pin(std::move(picture), Centred({work.left, work.top, work.right, work.bottom}, size.bmWidth, size.bmHeight));
+  pins_->Pin(std::move(picture), Centred({work.left, work.top, work.right, work.bottom}, size.bmWidth, size.bmHeight));
 }
 
 // The tray icon as the form stores it; it enters the notification area here, before FormCreate.
@@ -116,16 +116,16 @@ void TMainForm::ShowOptions() {
     ShowSingle(OptionsDialog);
     return;
   }
-  FHotKeys.Unregister();
+  hotKeys_.Unregister();
   const auto registerAgain = [this] {
-    if (Application.Terminated() || FHotKeys.Registered()) return false;
-    FHotKeys.Register(OptionStore->HotKeys);
-    return FHotKeys.Taken() != std::array<bool, 3>{};
+    if (Application.Terminated() || hotKeys_.Registered()) return false;
+    hotKeys_.Register(OptionStore->HotKeys);
+    return hotKeys_.Taken() != std::array<bool, 3>{};
   };
   try {
     ShowSingle<TOptionsDialog>(OptionsDialog, [this](TOptionsDialog& dialog) {
       dialog.OnTryHotKeys = [this](const std::array<HotKeyRec, 3>& keys) {
-        return FHotKeys.Try(keys, OptionStore->HotKeys);
+        return hotKeys_.Try(keys, OptionStore->HotKeys);
       };
     });
   } catch (...) {
@@ -147,19 +147,19 @@ void TMainForm::SyncAutoRun() {
 }
 
 void TMainForm::FormCreate() {
-  FCapture = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
-  FPins = std::make_unique<TPinBoard>([this](HBITMAP picture) { FCapture->Copy(picture); },
-                                      [this](HBITMAP picture, HWND owner) { FCapture->SaveAs(picture, owner); });
-  FPins->OnChanged = [this] { BuildTrayMenu(); };
-  FCapture->OnPin = [this](HBITMAP picture, const Rect& place) {
+  capture_ = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
+  pins_ = std::make_unique<TPinBoard>([this](HBITMAP picture) { capture_->Copy(picture); },
+                                      [this](HBITMAP picture, HWND owner) { capture_->SaveAs(picture, owner); });
+  pins_->OnChanged = [this] { BuildTrayMenu(); };
+  capture_->OnPin = [this](HBITMAP picture, const Rect& place) {
     UniqueBitmap copy(static_cast<HBITMAP>(CopyImage(picture, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (copy)
-      FPins->Pin(std::move(copy), place);
+      pins_->Pin(std::move(copy), place);
     else
       SayNotPinned(ClipboardMiss::NoMemory);
   };
-  FHotKeys.SetWindow(Handle());
-  FHotKeys.Register(OptionStore->HotKeys);
+  hotKeys_.SetWindow(Handle());
+  hotKeys_.Register(OptionStore->HotKeys);
   WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);  // held keys let go on a lock
   // A later start of a lesser integrity reaches an elevated one too.
   ChangeWindowMessageFilterEx(Handle(), ShowWelcomeMessage(), MSGFLT_ALLOW, nullptr);
@@ -177,16 +177,16 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::ShowWelcome() {
-  FSavedShown.clear();
+  savedShown_.clear();
   const DefaultOptionRec& option = OptionStore->Option;
-  TrayIcon->ShowBalloon(kAppTitle, WelcomeText(option.KeyScreen, option.KeyActiveWnd, option.KeyCustom, FHotKeys.Taken()),
+  TrayIcon->ShowBalloon(kAppTitle, WelcomeText(option.KeyScreen, option.KeyActiveWnd, option.KeyCustom, hotKeys_.Taken()),
                         TBalloonIconKind::bkInfo, 60);
 }
 
 // Word of an automatic save: the file's full path, for a few seconds. A path too long for the
 // balloon loses folders from its middle, never the file's name.
 void TMainForm::ShowSaved(const std::wstring& path) {
-  FSavedShown = path;
+  savedShown_ = path;
   const std::wstring prefix = L"已保存 ";
   std::wstring shown(kBalloonTextChars, L'\0');
   if (!PathCompactPathExW(shown.data(), path.c_str(), static_cast<UINT>(kBalloonTextChars - prefix.size()), 0))
@@ -197,8 +197,8 @@ void TMainForm::ShowSaved(const std::wstring& path) {
 
 // The balloon of a save, clicked: the folder in Explorer, the file selected.
 void TMainForm::SavedBalloonClick() const {
-  if (FSavedShown.empty()) return;
-  const std::wstring arguments = L"/select,\"" + FSavedShown + L"\"";
+  if (savedShown_.empty()) return;
+  const std::wstring arguments = L"/select,\"" + savedShown_ + L"\"";
   SHELLEXECUTEINFOW run{sizeof run};
   run.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
   run.lpVerb = L"open";
@@ -206,16 +206,16 @@ void TMainForm::SavedBalloonClick() const {
   run.lpParameters = arguments.c_str();
   run.nShow = SW_SHOWNORMAL;
   if (!ShellExecuteExW(&run))  // its error is the thread's last error, unlike ShellExecute's
-    Application.HandleException(Error(L"Cannot show \"" + FSavedShown + L"\" in Explorer. " +
+    Application.HandleException(Error(L"Cannot show \"" + savedShown_ + L"\" in Explorer. " +
                                       SysErrorMessage(static_cast<DWORD>(GetLastError()))));
 }
 
 void TMainForm::FormDestroy() {
   const ScopeExit freeComponents([this] {
-    FPins.reset();
-    if (FCapture) FCapture->Clipboard().RenderNow();  // the PNG stays on the clipboard when the program ends
+    pins_.reset();
+    if (capture_) capture_->Clipboard().RenderNow();  // the PNG stays on the clipboard when the program ends
     WTSUnRegisterSessionNotification(Handle());
-    FHotKeys.LetGo();
+    hotKeys_.ForgetHeldKeys();
     TrayIcon.reset();
   });
   ReleaseSystemState();
@@ -226,7 +226,7 @@ void TMainForm::FormDestroy() {
 // does no harm.
 void TMainForm::ReleaseSystemState() {
   const ScopeExit rest([this] {
-    FHotKeys.Unregister();
+    hotKeys_.Unregister();
     if (TrayIcon) TrayIcon->SetIconVisible(false);
   });
   SyncAutoRun();
@@ -268,11 +268,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:         return WMCommand(wParam, lParam);
     case WM_HOTKEY:          return WMHotKey(wParam, lParam);
     case WM_TIMER:           return WMTimer(wParam, lParam);
-    case THotKeys::kStopWatchingMessage: FHotKeys.StopWatching(); return 0;
-    case WM_WTSSESSION_CHANGE: FHotKeys.LetGo(); return 0;  // keys let go on the lock screen go unseen
-    case WM_RENDERFORMAT:    if (FCapture) FCapture->Clipboard().Render(static_cast<UINT>(wParam)); return 0;
-    case WM_RENDERALLFORMATS: if (FCapture) FCapture->Clipboard().RenderNow(); return 0;
-    case WM_DESTROYCLIPBOARD: if (FCapture) FCapture->Clipboard().Emptied(); return 0;
+    case THotKeys::kStopWatchingMessage: hotKeys_.StopWatching(); return 0;
+    case WM_WTSSESSION_CHANGE: hotKeys_.ForgetHeldKeys(); return 0;  // keys let go on the lock screen go unseen
+    case WM_RENDERFORMAT:    if (capture_) capture_->Clipboard().Render(static_cast<UINT>(wParam)); return 0;
+    case WM_RENDERALLFORMATS: if (capture_) capture_->Clipboard().RenderNow(); return 0;
+    case WM_DESTROYCLIPBOARD: if (capture_) capture_->Clipboard().Emptied(); return 0;
     case WM_CLOSE:           Hide(); return 0;  // the system's close request only hides
   }
   return TForm::HandleMessage(message, wParam, lParam);
@@ -308,15 +308,15 @@ LRESULT TMainForm::WMCommand(WPARAM wParam, LPARAM lParam) {
 // A hot-key press: captured and saved by the capture run. Presses while one runs are dropped, and so
 // are the keyboard's repeats of a combination held down.
 LRESULT TMainForm::WMHotKey(WPARAM, LPARAM lParam) {
-  if (!FCapture || FCapture->Running()) return 0;
-  const std::optional<HotKeyRec> pressed = FHotKeys.Pressed(lParam);
+  if (!capture_ || capture_->Running()) return 0;
+  const std::optional<HotKeyRec> pressed = hotKeys_.Pressed(lParam);
   if (!pressed) return 0;
   const ScopeExit done([&] {
     if (!Handle()) return;  // the session ended meanwhile
-    FHotKeys.HoldUntilReleased(*pressed);
+    hotKeys_.HoldUntilReleased(*pressed);
     SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
   });
-  FCapture->Run(*pressed);
+  capture_->Run(*pressed);
   return 0;
 }
 
@@ -324,8 +324,8 @@ LRESULT TMainForm::WMHotKey(WPARAM, LPARAM lParam) {
 // once it is done.
 LRESULT TMainForm::WMTimer(WPARAM wParam, LPARAM lParam) {
   if (wParam != kReleaseMemoryTimer) return TForm::HandleMessage(WM_TIMER, wParam, lParam);
-  if (FCapture->Running()) return 0;
+  if (capture_->Running()) return 0;
   KillTimer(Handle(), kReleaseMemoryTimer);
-  FCapture->ReleaseMemory();
+  capture_->ReleaseMemory();
   return 0;
 }

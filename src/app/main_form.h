@@ -59,10 +59,10 @@ class TMainForm : public TForm {
   void EndSession();
   void ReleaseSystemState();
 
-  THotKeys FHotKeys;
-  std::unique_ptr<TCaptureRun> FCapture;  // made with the window
-  std::unique_ptr<TPinBoard> FPins;
-  std::wstring FSavedShown;  // the file the balloon names, while a balloon of a save is the last one
+  THotKeys hotKeys_;
+  std::unique_ptr<TCaptureRun> capture_;  // made with the window
+  std::unique_ptr<TPinBoard> pins_;
+  std::wstring savedShown_;  // the file the balloon names, while a balloon of a save is the last one
 };
 
 // Close marks kept in the form's Tag (0, the start: a close request only hides).

@@ -8,13 +8,13 @@ std::unique_ptr<TScreenCapture> ScreenCapture;
 std::unique_ptr<TActiveWindowCapture> ActiveWindowCapture;
 std::unique_ptr<TRegionCapture> RegionCapture;
 
-TCaptureSource::TCaptureSource() : FScreenDC(GetDC(nullptr)) {}
+TCaptureSource::TCaptureSource() : screenDc_(GetDC(nullptr)) {}
 
-TCaptureSource::~TCaptureSource() { ReleaseDC(nullptr, FScreenDC); }
+TCaptureSource::~TCaptureSource() { ReleaseDC(nullptr, screenDc_); }
 
 void TCaptureSource::CaptureRect(const Rect& rect) {
-  FBitmap.SetSize(rect.Width(), rect.Height());
-  FBitmap.CopyFrom(FScreenDC, rect.Left, rect.Top);
+  picture_.SetSize(rect.Width(), rect.Height());
+  picture_.CopyFrom(screenDc_, rect.Left, rect.Top);
 }
 
 DesktopRectSource DesktopRect = VirtualDesktop;
@@ -24,13 +24,13 @@ Rect VirtualDesktop() {
   return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-TScreenCapture::TScreenCapture() { FRect = DesktopRect(); }
+TScreenCapture::TScreenCapture() { rect_ = DesktopRect(); }
 
 // The desktop as it is now: monitors and resolutions change while the program runs.
 HBITMAP TScreenCapture::Capture() {
-  FRect = DesktopRect();
-  CaptureRect(FRect);
-  return FBitmap.Handle();
+  rect_ = DesktopRect();
+  CaptureRect(rect_);
+  return picture_.Handle();
 }
 
 HBITMAP TActiveWindowCapture::Capture() {
@@ -38,19 +38,19 @@ HBITMAP TActiveWindowCapture::Capture() {
   RECT outer;
   if (!window || !VisibleWindowRect(window, outer) || outer.right <= outer.left || outer.bottom <= outer.top)
     return nullptr;
-  FRect = {outer.left, outer.top, outer.right, outer.bottom};
-  CaptureRect(FRect);
-  return FBitmap.Handle();
+  rect_ = {outer.left, outer.top, outer.right, outer.bottom};
+  CaptureRect(rect_);
+  return picture_.Handle();
 }
 
 HBITMAP TRegionCapture::Capture() {
   // The desktop as it stood at the key press, before the overlay covers it, and its windows, listed
   // beside the copy.
-  FRect = DesktopRect();
-  auto windows = std::make_unique<TWindowListing>(FRect);
-  CaptureRect(FRect);
+  rect_ = DesktopRect();
+  auto windows = std::make_unique<TWindowListing>(rect_);
+  CaptureRect(rect_);
   // The overlay covers exactly the rectangle the picture was taken from.
-  auto overlay = std::make_unique<TRegionOverlay>(FRect);
+  auto overlay = std::make_unique<TRegionOverlay>(rect_);
   overlay->SnapTo(std::move(windows));
   overlay->DrawingStyle = DrawingStyle;
   ending_ = RegionEnding::Done;
@@ -58,14 +58,14 @@ HBITMAP TRegionCapture::Capture() {
   overlay->Create();
   RegionOverlay = overlay.get();
 
-  const int result = overlay->ShowFrozen(FBitmap.Handle());
+  const int result = overlay->ShowFrozen(picture_.Handle());
   DrawingStyle = overlay->DrawingStyle;
   if (result != mrOk) return nullptr;
   ending_ = overlay->Ending();
   const Rect& inOverlay = overlay->SelectedRect();
-  place_ = {FRect.Left + inOverlay.Left, FRect.Top + inOverlay.Top, FRect.Left + inOverlay.Right, FRect.Top + inOverlay.Bottom};
-  FBitmap.Assign(overlay->SelectedBitmap());
-  return FBitmap.Handle();
+  place_ = {rect_.Left + inOverlay.Left, rect_.Top + inOverlay.Top, rect_.Left + inOverlay.Right, rect_.Top + inOverlay.Bottom};
+  picture_.Assign(overlay->SelectedBitmap());
+  return picture_.Handle();
 }
 
 void CreateCaptureSources() {

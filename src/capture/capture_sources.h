@@ -24,12 +24,12 @@ class TCaptureSource {
   // for nothing.
   virtual HBITMAP Capture() = 0;
   // Gives the picture's memory back, between captures.
-  void ReleasePicture() { FBitmap.Release(); }
+  void ReleasePicture() { picture_.Release(); }
 
  protected:
-  TCapturePicture FBitmap;
-  HDC FScreenDC = nullptr;
-  Rect FRect;
+  TCapturePicture picture_;
+  HDC screenDc_ = nullptr;
+  Rect rect_;
 };
 
 class TScreenCapture : public TCaptureSource {

@@ -74,7 +74,7 @@ std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pat
   return *name;
 }
 
-AutoNameSearch::AutoNameSearch(std::wstring folder, std::wstring pattern, std::wstring extension)
+TAutoNameSearch::TAutoNameSearch(std::wstring folder, std::wstring pattern, std::wstring extension)
     : folder_(std::move(folder)), pattern_(std::move(pattern)), extension_(std::move(extension)) {
   const auto search = [this] { return Again(); };
   try {
@@ -84,7 +84,7 @@ AutoNameSearch::AutoNameSearch(std::wstring folder, std::wstring pattern, std::w
   }
 }
 
-bool ImageFileWriter::Encode(HBITMAP bitmap, ImageFormat format) {
+bool TImageFileWriter::Encode(HBITMAP bitmap, ImageFormat format) {
   switch (format) {
     case ImageFormat::Bmp:
       BitmapBmpFile(bitmap, file_);
@@ -104,12 +104,12 @@ bool ImageFileWriter::Encode(HBITMAP bitmap, ImageFormat format) {
   return false;
 }
 
-void ImageFileWriter::Save(HBITMAP bitmap, ImageFormat format, const std::wstring& path) {
+void TImageFileWriter::Save(HBITMAP bitmap, ImageFormat format, const std::wstring& path) {
   MakeFolderOf(path);
   if (Encode(bitmap, format)) WriteWholeFile(path, file_.data(), file_.size());
 }
 
-std::wstring ImageFileWriter::SaveAuto(HBITMAP bitmap, ImageFormat format, AutoNameSearch& search) {
+std::wstring TImageFileWriter::SaveAuto(HBITMAP bitmap, ImageFormat format, TAutoNameSearch& search) {
   const bool encoded = Encode(bitmap, format);  // while the search runs
   std::wstring path = search.Name();
   MakeFolderOf(path);
@@ -122,7 +122,7 @@ std::wstring ImageFileWriter::SaveAuto(HBITMAP bitmap, ImageFormat format, AutoN
   return path;
 }
 
-void ImageFileWriter::Release() {
+void TImageFileWriter::Release() {
   std::vector<uint8_t>().swap(pixels_);
   std::vector<uint8_t>().swap(file_);
 }

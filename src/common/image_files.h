@@ -21,11 +21,11 @@ std::wstring GetAutoFileName(const std::wstring& folder, const std::wstring& pat
 
 // GetAutoFileName's search on a thread of its own, begun when made: listing a folder of thousands of
 // files takes about as long as taking and encoding a picture, and the two overlap.
-class AutoNameSearch {
+class TAutoNameSearch {
  public:
-  AutoNameSearch(std::wstring folder, std::wstring pattern, std::wstring extension);
-  AutoNameSearch(const AutoNameSearch&) = delete;
-  AutoNameSearch& operator=(const AutoNameSearch&) = delete;
+  TAutoNameSearch(std::wstring folder, std::wstring pattern, std::wstring extension);
+  TAutoNameSearch(const TAutoNameSearch&) = delete;
+  TAutoNameSearch& operator=(const TAutoNameSearch&) = delete;
 
   // The name found, waited for (once); raises what GetAutoFileName raised.
   std::wstring Name() { return found_.get(); }
@@ -39,7 +39,7 @@ class AutoNameSearch {
 
 // Writes pictures as image files. It owns the memory encoding takes and keeps it from one picture to
 // the next, so back-to-back captures allocate nothing once it has grown; Release gives it back.
-class ImageFileWriter {
+class TImageFileWriter {
  public:
   // Writes a bitmap to `path`: BMP at the bitmap's own colour depth, JPEG or PNG; a format outside
   // the table writes nothing. The folder is made with its parents. The file appears whole or not at
@@ -49,7 +49,7 @@ class ImageFileWriter {
   // An automatic save: the picture under the name the search finds, written as Save writes it but
   // never over a file; a name another program takes meanwhile is looked for again. Returns the
   // path; raises as the two do.
-  std::wstring SaveAuto(HBITMAP bitmap, ImageFormat format, AutoNameSearch& search);
+  std::wstring SaveAuto(HBITMAP bitmap, ImageFormat format, TAutoNameSearch& search);
 
   // The bytes of the file the last save wrote. They are the writer's: they hold until its next save
   // or Release.

@@ -12,7 +12,7 @@ std::unique_ptr<TOptionStore> OptionStore;
 void SetAppPath() { AppPath = ExtractFilePath(ProgramFileName()); }
 
 TIniStore::TIniStore(const std::wstring& fileName)
-    : IniFile(std::make_unique<TIniFile>(AppPath + fileName)) {}
+    : iniFile_(std::make_unique<TIniFile>(AppPath + fileName)) {}
 
 TOptionStore::TOptionStore() : TIniStore(L"Option.ini") {
   // The base cannot call the derived Load; the order stays: bind the file, load, decode.
@@ -23,7 +23,7 @@ TOptionStore::TOptionStore() : TIniStore(L"Option.ini") {
 void TOptionStore::Load() {
   namespace K = OptionKeys;
   const DefaultOptionRec defaults = DefaultOptions(AppPath);
-  const TIniFile& ini = *IniFile;
+  const TIniFile& ini = *iniFile_;
   Option.AutoRun = ini.ReadBool(K::Section, K::AutoRun, defaults.AutoRun);
   Option.Minimize = ini.ReadBool(K::Section, K::Minimize, defaults.Minimize);
   Option.AutoSave = ini.ReadBool(K::Section, K::AutoSave, defaults.AutoSave);
@@ -53,7 +53,7 @@ void TOptionStore::DecodeHotKeys() {
 
 void TOptionStore::Save() {
   namespace K = OptionKeys;
-  TIniFile& ini = *IniFile;
+  TIniFile& ini = *iniFile_;
   // A file the user marked read-only stays exactly as it is.
   if (ini.ReadOnly()) throw Error(L"Unable to write to " + ini.FileName());
   // Nothing the user sets is lost: a folder name outside the ANSI code page makes the file Unicode

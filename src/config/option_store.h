@@ -22,7 +22,7 @@ class TIniStore {
   virtual void Load() = 0;
 
  protected:
-  std::unique_ptr<TIniFile> IniFile;
+  std::unique_ptr<TIniFile> iniFile_;
 };
 
 // The region overlay's drawing style, in its own section of Option.ini, apart from the options
@@ -51,14 +51,14 @@ class TOptionStore : public TIniStore {
   // Takes a new record and decodes its hot keys; writes nothing.
   void SetOptions(const DefaultOptionRec& option);
   void DecodeHotKeys();
-  // Writes the ten keys (Option.ini turns UTF-16 while a value does not fit the ANSI code page),
+  // Writes the twelve keys (Option.ini turns UTF-16 while a value does not fit the ANSI code page),
   // then makes sure the default folder exists. Raises "Unable to write to <file>" for a read-only
   // file (before anything is written) and at the first key that cannot be written, and "Unable to
   // create directory" for an empty default folder.
   void Save();
 
   // The drawing style the region overlay starts with; the overlay's last choice is saved here.
-  TDrawingStyleStore DrawingStyle{*IniFile};
+  TDrawingStyleStore DrawingStyle{*iniFile_};
 };
 
 extern std::unique_ptr<TOptionStore> OptionStore;

@@ -49,7 +49,7 @@ void TModalDialog::FormKeyDown(WPARAM key) {
     const bool pushButton = lstrcmpiW(className, L"Button") == 0 &&
                             (GetWindowLongW(focus, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
     // A focused push button takes Enter as its own click.
-    if (focus && (focus == KeepsEnter || pushButton)) return;
+    if (focus && (focus == keepsEnter_ || pushButton)) return;
     ModalResult = mrOk;
   } else if (key == VK_ESCAPE) {
     ModalResult = mrCancel;
@@ -109,7 +109,7 @@ void TModalDialog::Relayout() {
   // Each control's owner, if any, sees its window go (WM_NCDESTROY) and lets go of it; then the
   // fonts they used can go too.
   while (HWND child = GetWindow(Handle(), GW_CHILD)) DestroyWindow(child);
-  KeepsEnter = nullptr;
+  keepsEnter_ = nullptr;
   font_ = SongTiFont(12);
   MakeFonts();
   Loaded();

@@ -31,7 +31,7 @@ class TModalDialog : public TForm {
   virtual void Relayout();
 
   // A control of the dialog with Tag -1 keeps Enter for itself.
-  HWND KeepsEnter = nullptr;
+  HWND keepsEnter_ = nullptr;
 
  private:
   void WMDpiChanged(int dpi, const RECT& suggested);

@@ -55,25 +55,25 @@ Shape ResizedShape(const Shape& shape, int32_t grip, PointF to) {
   return resized;
 }
 
-MarkupEditor::MarkupEditor(double scale, MarkupStyle style) : scale_(scale), style_(style) {
+TMarkupEditor::TMarkupEditor(double scale, MarkupStyle style) : scale_(scale), style_(style) {
   style_.Width = std::clamp(style_.Width, 0, static_cast<int32_t>(kLineWidths.size()) - 1);
   style_.Ink = std::clamp(style_.Ink, 0, static_cast<int32_t>(kPalette.size()) - 1);
   style_.TextSize = std::clamp(style_.TextSize, 0, static_cast<int32_t>(kTextSizes.size()) - 1);
 }
 
-std::optional<ShapeKind> MarkupEditor::StyledKind() const {
+std::optional<ShapeKind> TMarkupEditor::StyledKind() const {
   if (tool_) return tool_;
   if (hand_ && typing_) return ShapeKind::Text;
   if (chosen_ >= 0) return history_.Shapes()[static_cast<size_t>(chosen_)]->Kind;
   return std::nullopt;
 }
 
-void MarkupEditor::ChooseTool(std::optional<ShapeKind> tool) {
+void TMarkupEditor::ChooseTool(std::optional<ShapeKind> tool) {
   EndTyping();
   tool_ = tool;
 }
 
-Shape MarkupEditor::Styled(Shape shape) const {
+Shape TMarkupEditor::Styled(Shape shape) const {
   shape.Ink = kPalette[static_cast<size_t>(style_.Ink)];
   const double width = kLineWidths[static_cast<size_t>(style_.Width)];
   switch (shape.Kind) {
@@ -86,7 +86,7 @@ Shape MarkupEditor::Styled(Shape shape) const {
   return shape;
 }
 
-Shape MarkupEditor::NewShape(ShapeKind kind, PointF at) const {
+Shape TMarkupEditor::NewShape(ShapeKind kind, PointF at) const {
   Shape shape;
   shape.Kind = kind;
   shape.Points = {at};
@@ -95,8 +95,8 @@ Shape MarkupEditor::NewShape(ShapeKind kind, PointF at) const {
   return Styled(shape);
 }
 
-void MarkupEditor::SetStyle(const MarkupStyle& style) {
-  style_ = MarkupEditor(scale_, style).style_;
+void TMarkupEditor::SetStyle(const MarkupStyle& style) {
+  style_ = TMarkupEditor(scale_, style).style_;
   if (hand_ && typing_) {
     hand_ = Styled(*hand_);
   } else if (chosen_ >= 0 && !Dragging()) {
@@ -104,7 +104,7 @@ void MarkupEditor::SetStyle(const MarkupStyle& style) {
   }
 }
 
-bool MarkupEditor::Press(PointF p, bool inside) {
+bool TMarkupEditor::Press(PointF p, bool inside) {
   EndTyping();
   if (Dragging()) Release();
   pressAt_ = p;
@@ -140,7 +140,7 @@ bool MarkupEditor::Press(PointF p, bool inside) {
   return true;
 }
 
-void MarkupEditor::Drag(PointF p, bool shift) {
+void TMarkupEditor::Drag(PointF p, bool shift) {
   if (!hand_) return;
   switch (drag_) {
     case DragKind::Draw:
@@ -159,7 +159,7 @@ void MarkupEditor::Drag(PointF p, bool shift) {
   }
 }
 
-void MarkupEditor::Release() {
+void TMarkupEditor::Release() {
   if (drag_ == DragKind::Draw && hand_ && WorthKeeping(*hand_)) {
     history_.Add(std::move(*hand_));
     chosen_ = static_cast<int32_t>(history_.Shapes().size()) - 1;
@@ -170,7 +170,7 @@ void MarkupEditor::Release() {
   drag_ = DragKind::None;
 }
 
-bool MarkupEditor::DoubleClick(PointF p) {
+bool TMarkupEditor::DoubleClick(PointF p) {
   EndTyping();
   if (Dragging()) Release();
   const int32_t hit = history_.ShapeAt(p, Reach());
@@ -181,7 +181,7 @@ bool MarkupEditor::DoubleClick(PointF p) {
   return true;
 }
 
-void MarkupEditor::Type(wchar_t c) {
+void TMarkupEditor::Type(wchar_t c) {
   if (!typing_) return;
   std::wstring& text = hand_->Text;
   if (c == L'\b') {
@@ -194,7 +194,7 @@ void MarkupEditor::Type(wchar_t c) {
   }
 }
 
-void MarkupEditor::EndTyping() {
+void TMarkupEditor::EndTyping() {
   if (!typing_) return;
   typing_ = false;
   Shape text = std::move(*hand_);
@@ -212,9 +212,9 @@ void MarkupEditor::EndTyping() {
   }
 }
 
-RectF MarkupEditor::Caret() const { return typing_ ? TextCaret(*hand_) : RectF{}; }
+RectF TMarkupEditor::Caret() const { return typing_ ? TextCaret(*hand_) : RectF{}; }
 
-bool MarkupEditor::DeleteChosen() {
+bool TMarkupEditor::DeleteChosen() {
   if (chosen_ < 0 || Dragging() || typing_) return false;
   history_.Remove(static_cast<size_t>(chosen_));
   chosen_ = -1;
@@ -222,24 +222,24 @@ bool MarkupEditor::DeleteChosen() {
 }
 
 // Before a step back or forth: the text typed is kept, what is in hand is dropped, nothing is chosen.
-void MarkupEditor::LetGo() {
+void TMarkupEditor::DropInHand() {
   EndTyping();
   drag_ = DragKind::None;
   hand_.reset();
   chosen_ = -1;
 }
 
-bool MarkupEditor::Undo() {
-  LetGo();
+bool TMarkupEditor::Undo() {
+  DropInHand();
   return history_.Undo();
 }
 
-bool MarkupEditor::Redo() {
-  LetGo();
+bool TMarkupEditor::Redo() {
+  DropInHand();
   return history_.Redo();
 }
 
-ShapeList MarkupEditor::Shapes() const {
+ShapeList TMarkupEditor::Shapes() const {
   ShapeList shapes = history_.Shapes();
   if (!hand_) return shapes;
   auto held = std::make_shared<const Shape>(*hand_);
@@ -250,17 +250,17 @@ ShapeList MarkupEditor::Shapes() const {
   return shapes;
 }
 
-std::optional<RectF> MarkupEditor::ChosenBounds() const {
+std::optional<RectF> TMarkupEditor::ChosenBounds() const {
   if (hand_ && drag_ != DragKind::Draw) return ShapeBounds(*hand_);
   if (chosen_ >= 0) return ShapeBounds(*history_.Shapes()[static_cast<size_t>(chosen_)]);
   return std::nullopt;
 }
 
-std::vector<PointF> MarkupEditor::ChosenGrips() const {
+std::vector<PointF> TMarkupEditor::ChosenGrips() const {
   if (typing_) return {};
   if (hand_ && drag_ != DragKind::Draw) return ShapeGrips(*hand_);
   if (chosen_ >= 0) return ShapeGrips(*history_.Shapes()[static_cast<size_t>(chosen_)]);
   return {};
 }
 
-int32_t MarkupEditor::BlockSize() const { return std::max(kMosaicBlock, static_cast<int32_t>(std::lround(kMosaicBlock * scale_))); }
+int32_t TMarkupEditor::BlockSize() const { return std::max(kMosaicBlock, static_cast<int32_t>(std::lround(kMosaicBlock * scale_))); }

@@ -9,10 +9,10 @@
 #include "markup/history.h"
 #include "markup/markup_style.h"
 
-class MarkupEditor {
+class TMarkupEditor {
  public:
   // `scale` is the monitor's DPI over 96: widths, text sizes, mosaic blocks and reach grow with it.
-  explicit MarkupEditor(double scale = 1, MarkupStyle style = {});
+  explicit TMarkupEditor(double scale = 1, MarkupStyle style = {});
 
   // The tool drawing with a press, or none (the box moves). Text being typed is finished first.
   std::optional<ShapeKind> Tool() const { return tool_; }
@@ -53,19 +53,19 @@ class MarkupEditor {
   std::optional<RectF> ChosenBounds() const;
   std::vector<PointF> ChosenGrips() const;
   int32_t BlockSize() const;
-  const MarkupHistory& History() const { return history_; }
+  const TMarkupHistory& History() const { return history_; }
 
  private:
   enum class DragKind : uint8_t { None, Draw, Move, Resize };
   Shape NewShape(ShapeKind kind, PointF at) const;
   Shape Styled(Shape shape) const;
-  void LetGo();
+  void DropInHand();
   double Reach() const { return 4 * scale_; }
 
   double scale_;
   MarkupStyle style_;
   std::optional<ShapeKind> tool_;
-  MarkupHistory history_;
+  TMarkupHistory history_;
   int32_t chosen_ = -1;      // the chosen shape's index, or -1
   // The shape in hand: drawn, moved, resized or typed; it replaces the chosen one, or is new.
   std::optional<Shape> hand_;

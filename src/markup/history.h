@@ -11,7 +11,7 @@
 // a shape once made never changes.
 using ShapeList = std::vector<std::shared_ptr<const Shape>>;
 
-class MarkupHistory {
+class TMarkupHistory {
  public:
   const ShapeList& Shapes() const { return states_[current_]; }
 

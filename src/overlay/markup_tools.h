@@ -16,7 +16,7 @@ class TMarkupTools {
   // hears the bar's buttons.
   TMarkupTools(HWND overlay, double scale, const MarkupStyle& style, std::function<void(const BarButton&)> pressed);
 
-  const MarkupEditor& Editor() const { return editor_; }
+  const TMarkupEditor& Editor() const { return editor_; }
   const MarkupStyle& Style() const { return editor_.Style(); }
   bool ToolChosen() const { return editor_.Tool().has_value(); }
   bool Typing() const { return editor_.Typing(); }
@@ -43,6 +43,6 @@ class TMarkupTools {
   void Follow(const Rect& box);
 
  private:
-  MarkupEditor editor_;
+  TMarkupEditor editor_;
   TMarkupBar bar_;
 };

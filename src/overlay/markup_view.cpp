@@ -16,7 +16,7 @@ Rect Outside(const RectF& r) {
 
 }  // namespace
 
-TMarkupView::TMarkupView(const TFrozenPicture& frozen, const MarkupEditor& editor, int32_t desktopWidth, int32_t desktopHeight)
+TMarkupView::TMarkupView(const TFrozenPicture& frozen, const TMarkupEditor& editor, int32_t desktopWidth, int32_t desktopHeight)
     : frozen_(frozen), editor_(editor), desktopWidth_(desktopWidth), desktopHeight_(desktopHeight) {}
 
 const TPixelCanvas& TMarkupView::Composed(const Rect& picture) {

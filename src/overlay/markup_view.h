@@ -14,7 +14,7 @@
 class TMarkupView {
  public:
   // Shows `editor`'s shapes on `frozen`, over a desktop of this size.
-  TMarkupView(const TFrozenPicture& frozen, const MarkupEditor& editor, int32_t desktopWidth, int32_t desktopHeight);
+  TMarkupView(const TFrozenPicture& frozen, const TMarkupEditor& editor, int32_t desktopWidth, int32_t desktopHeight);
 
   // The rectangle the picture of a box at `place` is taken from.
   Rect PictureRect(const Rect& place) const { return ::PictureRect(place, desktopWidth_, desktopHeight_); }
@@ -35,7 +35,7 @@ class TMarkupView {
   void PaintMarks(HDC dc, const Rect& place) const;
 
   const TFrozenPicture& frozen_;
-  const MarkupEditor& editor_;
+  const TMarkupEditor& editor_;
   int32_t desktopWidth_, desktopHeight_;
   TPixelCanvas composite_;
   Rect composed_;          // what composite_ holds, or empty when it is stale

@@ -85,9 +85,11 @@ void TRegionOverlay::PlaceBox(const Rect& place) {
   if (magnifier_) magnifier_->Hide();
   POINT at{place.Left, place.Top};
   ClientToScreen(Handle(), &at);
-  tools_ = std::make_unique<TMarkupTools>(Handle(), MonitorDpi(at) / 96.0, DrawingStyle,
-                                          [this](const BarButton& button) { RunCommand(button.Command, button.Index); });
-  view_ = std::make_unique<TMarkupView>(frozen_, tools_->Editor(), desktop_.Width(), desktop_.Height());
+  auto tools = std::make_unique<TMarkupTools>(Handle(), MonitorDpi(at) / 96.0, DrawingStyle,
+                                             [this](const BarButton& button) { RunCommand(button.Command, button.Index); });
+  // The view goes before the tools it shows (made again after an error further on, say).
+  view_ = std::make_unique<TMarkupView>(frozen_, tools->Editor(), desktop_.Width(), desktop_.Height());
+  tools_ = std::move(tools);
   sizeLabel_ = std::make_unique<TSizeLabel>(Handle());
   // The box comes last, where it belongs at once, and its readouts with it: whoever sees it sees
   // them too.

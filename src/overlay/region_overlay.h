@@ -93,7 +93,8 @@ class TRegionOverlay : public TForm, private TBoxOwner {
   TWindowSnapper snapper_;
   std::unique_ptr<TSizeLabel> sizeLabel_;
   std::unique_ptr<TMagnifier> magnifier_;
-  // Once there is a box.
+  // With the box: whenever there is one, there are tools and a view (FormDestroy lets them go
+  // first, and only the box's own callbacks may come after).
   std::unique_ptr<TMarkupTools> tools_;
   std::unique_ptr<TMarkupView> view_;
   std::unique_ptr<TSelectionBox> box_;

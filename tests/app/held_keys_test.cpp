@@ -7,8 +7,8 @@ namespace {
 constexpr HotKeyRec kCtrlF1{2, 0x70}, kCtrlF3{2, 0x72};
 constexpr uint32_t kLate = kLongestRepeatGapMs + 1;
 
-TEST(HeldKeys, RepeatsTakeNothingUntilTheKeyIsUpOrNoRepeatCouldComeSoLate) {
-  HeldKeys held;
+TEST(THeldKeys, RepeatsTakeNothingUntilTheKeyIsUpOrNoRepeatCouldComeSoLate) {
+  THeldKeys held;
   EXPECT_TRUE(held.Press(kCtrlF1, 1000));
   held.Hold(kCtrlF1, 5000);  // a long capture: the repeats queued meanwhile are handled after it
   EXPECT_FALSE(held.Press(kCtrlF1, 1700));

@@ -13,15 +13,15 @@ namespace {
 using testsupport::WindowText;
 
 // Holds keys down in this thread's keyboard state, as GetKeyState will see them, until destroyed.
-class HeldKeys {
+class THeldKeys {
  public:
-  explicit HeldKeys(std::initializer_list<int> keys) {
+  explicit THeldKeys(std::initializer_list<int> keys) {
     GetKeyboardState(saved_);
     BYTE state[256] = {};
     for (int key : keys) state[key] = 0x80;
     SetKeyboardState(state);
   }
-  ~HeldKeys() { SetKeyboardState(saved_); }
+  ~THeldKeys() { SetKeyboardState(saved_); }
 
  private:
   BYTE saved_[256] = {};
@@ -40,36 +40,36 @@ class HotKeyFieldTest : public testing::Test {
 
 TEST_F(HotKeyFieldTest, PressedKeysTextReadsTheThreadsKeyboardState) {
   {
-    HeldKeys held{VK_SHIFT, VK_CONTROL, VK_F5};
+    THeldKeys held{VK_SHIFT, VK_CONTROL, VK_F5};
     EXPECT_EQ(PressedKeysText(), L"CTRL+SHIFT+F5");
   }
   {
-    HeldKeys held{'A', 'B'};
+    THeldKeys held{'A', 'B'};
     EXPECT_EQ(PressedKeysText(), L"A+B");
   }
-  HeldKeys none{};
+  THeldKeys none{};
   EXPECT_EQ(PressedKeysText(), L"");
 }
 
 TEST_F(HotKeyFieldTest, ShowPressedKeysReplacesTheFieldWithTheHeldCombination) {
   {
-    HeldKeys held{VK_CONTROL, VK_SHIFT, VK_F5};
+    THeldKeys held{VK_CONTROL, VK_SHIFT, VK_F5};
     ShowPressedKeys(edit_, VK_F5);
     EXPECT_EQ(WindowText(edit_), L"CTRL+SHIFT+F5");
   }
   {
-    HeldKeys held{VK_MENU, 'A', 'Q'};
+    THeldKeys held{VK_MENU, 'A', 'Q'};
     ShowPressedKeys(edit_, 'Q');
     EXPECT_EQ(WindowText(edit_), L"ALT+Q");
   }
   {
-    HeldKeys held{VK_SHIFT};
+    THeldKeys held{VK_SHIFT};
     ShowPressedKeys(edit_, VK_SHIFT);
     EXPECT_EQ(WindowText(edit_), L"SHIFT");
   }
   for (int key : {VK_SPACE, VK_BACK, VK_DELETE}) {
     SetWindowTextW(edit_, L"CTRL+F1");
-    HeldKeys held{key};
+    THeldKeys held{key};
     ShowPressedKeys(edit_, key);
     EXPECT_EQ(WindowText(edit_), L"") << "key " << key;
   }

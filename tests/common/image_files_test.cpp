@@ -89,7 +89,7 @@ TEST_P(ImageFileTest, BmpHoldsTheBitmapsOwnDepthAndExactRows) {
   const ImageCase c = GetParam();
   const TestBitmap bitmap(c.width, c.height, c.bits);
   const std::filesystem::path path = folder_.Path() / L"picture.jpg";  // the format, not the name, decides
-  ImageFileWriter().Save(bitmap.Handle(), ImageFormat::Bmp, path.wstring());
+  TImageFileWriter().Save(bitmap.Handle(), ImageFormat::Bmp, path.wstring());
 
   const std::vector<uint8_t> file = ReadFile(path);
   ASSERT_GE(file.size(), 54u);
@@ -120,7 +120,7 @@ TEST_P(JpegFileTest, JpegDecodesToTheBitmapWithinJpegTolerance) {
   const ImageCase c = GetParam();
   const TestBitmap bitmap(c.width, c.height, c.bits);
   const std::filesystem::path path = folder_.Path() / L"picture.bmp";
-  ImageFileWriter().Save(bitmap.Handle(), ImageFormat::Jpeg, path.wstring());
+  TImageFileWriter().Save(bitmap.Handle(), ImageFormat::Jpeg, path.wstring());
 
   const DecodedJpeg jpeg = DecodeJpeg(ReadFile(path));
   ASSERT_EQ(jpeg.width, c.width);
@@ -141,7 +141,7 @@ TEST_P(PngFileTest, PngDecodesToExactlyTheBitmap) {
   const ImageCase c = GetParam();
   const TestBitmap bitmap(c.width, c.height, c.bits);
   const std::filesystem::path path = folder_.Path() / L"picture.jpg";  // the format, not the name, decides
-  ImageFileWriter().Save(bitmap.Handle(), ImageFormat::Png, path.wstring());
+  TImageFileWriter().Save(bitmap.Handle(), ImageFormat::Png, path.wstring());
 
   const DecodedPng png = DecodePng(ReadFile(path));
   ASSERT_TRUE(png.ok);
@@ -183,9 +183,9 @@ class SaveTest : public testing::Test {
 
 TEST_F(SaveTest, TheFolderIsMadeWithItsParentsAndOtherFormatsWriteNothing) {
   const std::filesystem::path deep = folder_.Path() / L"截图" / L"b" / L"c";
-  ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, (deep / L"001.jpg").wstring());
+  TImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, (deep / L"001.jpg").wstring());
   EXPECT_TRUE(std::filesystem::is_regular_file(deep / L"001.jpg"));
-  ImageFileWriter().Save(bitmap_.Handle(), ImageFormat{3}, (deep / L"002").wstring());
+  TImageFileWriter().Save(bitmap_.Handle(), ImageFormat{3}, (deep / L"002").wstring());
   EXPECT_FALSE(std::filesystem::exists(deep / L"002"));
 }
 
@@ -198,8 +198,8 @@ TEST_F(SaveTest, AScreenCompatibleBitmapComesOutTopSideUp) {
   SetDIBits(screen, bitmap, 0, 23, picture.Pixels(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   const std::filesystem::path jpegPath = folder_.Path() / L"ddb.jpg", bmpPath = folder_.Path() / L"ddb.bmp";
-  ImageFileWriter().Save(bitmap, ImageFormat::Jpeg, jpegPath.wstring());
-  ImageFileWriter().Save(bitmap, ImageFormat::Bmp, bmpPath.wstring());
+  TImageFileWriter().Save(bitmap, ImageFormat::Jpeg, jpegPath.wstring());
+  TImageFileWriter().Save(bitmap, ImageFormat::Bmp, bmpPath.wstring());
   DeleteObject(bitmap);
 
   const DecodedJpeg jpeg = DecodeJpeg(ReadFile(jpegPath));
@@ -221,7 +221,7 @@ TEST_F(SaveTest, AScreenCompatibleBitmapComesOutTopSideUp) {
 TEST_F(SaveTest, AnExistingFileIsReplaced) {
   const std::filesystem::path path = folder_.Path() / L"shot.bmp";
   Touch(path, "old content");
-  ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Bmp, path.wstring());
+  TImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Bmp, path.wstring());
   EXPECT_EQ(ReadFile(path)[0], 'B');
 }
 
@@ -244,7 +244,7 @@ TEST_F(SaveTest, APictureWhosePixelsCannotBeReadGivesTheErrorAndWritesNothing) {
   for (const ImageFormatRow& format : kImageFormats) {
     const std::filesystem::path path = folder_.Path() / (std::wstring(L"x") + format.Extension);
     try {
-      ImageFileWriter().Save(gone, format.Format, path.wstring());
+      TImageFileWriter().Save(gone, format.Format, path.wstring());
       ADD_FAILURE() << "no error for format " << static_cast<int>(format.Format);
     } catch (const Error& error) {
       EXPECT_EQ(error.Message(), L"Cannot read the picture's pixels");
@@ -256,7 +256,7 @@ TEST_F(SaveTest, APictureWhosePixelsCannotBeReadGivesTheErrorAndWritesNothing) {
 TEST_F(SaveTest, AFolderThatIsAFileGivesTheErrorAndLeavesNothing) {
   Touch(folder_.Path() / L"notafolder");
   const std::wstring path = (folder_.Path() / L"notafolder" / L"001.jpg").wstring();
-  ExpectCannotCreate([&] { ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path); }, path);
+  ExpectCannotCreate([&] { TImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path); }, path);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1);
 }
 
@@ -267,7 +267,7 @@ TEST_F(SaveTest, AFailedWriteKeepsTheFileThatWasThere) {
     // Another program holds the file open and shares nothing.
     HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ExpectCannotCreate([&] { ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path.wstring()); }, path.wstring());
+    ExpectCannotCreate([&] { TImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path.wstring()); }, path.wstring());
     CloseHandle(held);
   }
   const std::vector<uint8_t> content = ReadFile(path);
@@ -280,7 +280,7 @@ TEST_F(SaveTest, AFolderStandingAtTheNameGivesTheError) {
   std::filesystem::create_directory(path);
   EXPECT_EQ(GetAutoFileName(folder_.Path().wstring(), L"000", L".jpg"), (folder_.Path() / L"002.jpg").wstring())
       << "a folder takes the name";
-  ExpectCannotCreate([&] { ImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path.wstring()); }, path.wstring());
+  ExpectCannotCreate([&] { TImageFileWriter().Save(bitmap_.Handle(), ImageFormat::Jpeg, path.wstring()); }, path.wstring());
   EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
@@ -312,7 +312,7 @@ TEST_F(AutoNameTest, SavesInARowTakeTheNextNamesAndChangesMadeMeanwhileCount) {
   const std::wstring base = folder_.Path().wstring() + L"\\";
   const auto saveNext = [&] {
     const std::wstring name = Next(L"000", L".jpg");
-    ImageFileWriter().Save(bitmap.Handle(), ImageFormat::Jpeg, name);
+    TImageFileWriter().Save(bitmap.Handle(), ImageFormat::Jpeg, name);
     return name;
   };
   EXPECT_EQ(saveNext(), base + L"001.jpg");
@@ -334,8 +334,8 @@ TEST_F(AutoNameTest, AnAutomaticSaveNeverReplacesAFile) {
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "precious");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1) << "a temporary file was left";
   TestBitmap bitmap(4, 3, 32);
-  AutoNameSearch search(folder_.Path().wstring(), L"000", L".jpg");
-  EXPECT_EQ(ImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, search),
+  TAutoNameSearch search(folder_.Path().wstring(), L"000", L".jpg");
+  EXPECT_EQ(TImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, search),
             (folder_.Path() / L"002.jpg").wstring());
 }
 
@@ -357,15 +357,15 @@ TEST_F(AutoNameTest, APictureWithoutNumberAppendsOneInsteadOfOverwriting) {
 // (whether the listing saw it or the write found it taken), and the search's error is the save's.
 TEST_F(AutoNameTest, TheSearchBesideTheEncodingKeepsALaterFileAndRaisesItsError) {
   TestBitmap bitmap(4, 3, 32);
-  AutoNameSearch search(folder_.Path().wstring(), L"000", L".jpg");
+  TAutoNameSearch search(folder_.Path().wstring(), L"000", L".jpg");
   Touch(folder_.Path() / L"001.jpg", "came meanwhile");
-  EXPECT_EQ(ImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, search), (folder_.Path() / L"002.jpg").wstring());
+  EXPECT_EQ(TImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, search), (folder_.Path() / L"002.jpg").wstring());
   const std::vector<uint8_t> kept = ReadFile(folder_.Path() / L"001.jpg");
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "came meanwhile");
 
-  AutoNameSearch tooLong(folder_.Path().wstring(), std::wstring(225, L'0'), L".jpg");
+  TAutoNameSearch tooLong(folder_.Path().wstring(), std::wstring(225, L'0'), L".jpg");
   try {
-    ImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, tooLong);
+    TImageFileWriter().SaveAuto(bitmap.Handle(), ImageFormat::Jpeg, tooLong);
     FAIL() << "no error";
   } catch (const Error& error) {
     EXPECT_EQ(error.Message(), L"Format string too long");

@@ -211,7 +211,7 @@ void SaveScreenshot(const std::filesystem::path& path) {
   SelectObject(memory, old);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  ImageFileWriter().Save(bitmap, ImageFormat::Jpeg, path.wstring());
+  TImageFileWriter().Save(bitmap, ImageFormat::Jpeg, path.wstring());
   DeleteObject(bitmap);
 }
 

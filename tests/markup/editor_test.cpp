@@ -5,20 +5,20 @@
 
 namespace {
 
-size_t Count(const MarkupEditor& editor) { return editor.History().Shapes().size(); }
-const Shape& Last(const MarkupEditor& editor) { return *editor.History().Shapes().back(); }
+size_t Count(const TMarkupEditor& editor) { return editor.History().Shapes().size(); }
+const Shape& Last(const TMarkupEditor& editor) { return *editor.History().Shapes().back(); }
 
-void DragWith(MarkupEditor& editor, PointF from, PointF to, bool shift = false) {
+void DragWith(TMarkupEditor& editor, PointF from, PointF to, bool shift = false) {
   editor.Press(from, true);
   editor.Drag({(from.X + to.X) / 2, (from.Y + to.Y) / 2}, shift);
   editor.Drag(to, shift);
   editor.Release();
 }
 
-TEST(MarkupEditor, EachDragToolDrawsOneChosenShapeAndAClickDrawsNothing) {
+TEST(TMarkupEditor, EachDragToolDrawsOneChosenShapeAndAClickDrawsNothing) {
   for (const ShapeKind kind : {ShapeKind::Rectangle, ShapeKind::Ellipse, ShapeKind::Arrow, ShapeKind::Line,
                                ShapeKind::Pen, ShapeKind::Marker, ShapeKind::Mosaic}) {
-    MarkupEditor editor(1.5);
+    TMarkupEditor editor(1.5);
     editor.ChooseTool(kind);
     DragWith(editor, {10, 10}, {90, 50});
     ASSERT_EQ(Count(editor), 1u) << static_cast<int>(kind);
@@ -30,7 +30,7 @@ TEST(MarkupEditor, EachDragToolDrawsOneChosenShapeAndAClickDrawsNothing) {
     editor.Release();
     EXPECT_EQ(Count(editor), kind == ShapeKind::Pen || kind == ShapeKind::Marker ? 2u : 1u);
   }
-  MarkupEditor editor;
+  TMarkupEditor editor;
   editor.ChooseTool(ShapeKind::Rectangle);
   EXPECT_FALSE(editor.Press({5, 5}, false)) << "a press outside the picture draws";
   DragWith(editor, {0, 0}, {40, 10}, true);
@@ -38,8 +38,8 @@ TEST(MarkupEditor, EachDragToolDrawsOneChosenShapeAndAClickDrawsNothing) {
   EXPECT_DOUBLE_EQ(Last(editor).Width, kLineWidths[1]);
 }
 
-TEST(MarkupEditor, AShapeIsChosenMovedResizedRestyledAndDeletedEachAsOneStep) {
-  MarkupEditor editor;
+TEST(TMarkupEditor, AShapeIsChosenMovedResizedRestyledAndDeletedEachAsOneStep) {
+  TMarkupEditor editor;
   editor.ChooseTool(ShapeKind::Rectangle);
   DragWith(editor, {10, 10}, {60, 40});
   editor.ChooseTool(std::nullopt);
@@ -59,11 +59,11 @@ TEST(MarkupEditor, AShapeIsChosenMovedResizedRestyledAndDeletedEachAsOneStep) {
   EXPECT_FALSE(editor.Undo());
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(editor.Redo());
   EXPECT_EQ(Count(editor), 0u);
-  EXPECT_EQ(MarkupEditor(1, {7, -3, 99}).Style(), (MarkupStyle{2, 0, 2})) << "a stored style out of range";
+  EXPECT_EQ(TMarkupEditor(1, {7, -3, 99}).Style(), (MarkupStyle{2, 0, 2})) << "a stored style out of range";
 }
 
-TEST(MarkupEditor, TextIsTypedEditedAgainAndDroppedWhenEmpty) {
-  MarkupEditor editor;
+TEST(TMarkupEditor, TextIsTypedEditedAgainAndDroppedWhenEmpty) {
+  TMarkupEditor editor;
   editor.ChooseTool(ShapeKind::Text);
   ASSERT_TRUE(editor.Press({10, 10}, true));
   for (const wchar_t c : std::wstring(L"ab\r中\U0001F600")) editor.Type(c);
@@ -83,8 +83,8 @@ TEST(MarkupEditor, TextIsTypedEditedAgainAndDroppedWhenEmpty) {
   EXPECT_EQ(Last(editor).Text, L"ab\n中");
 }
 
-TEST(MarkupEditor, StepsCountOnFromTheHighest) {
-  MarkupEditor editor;
+TEST(TMarkupEditor, StepsCountOnFromTheHighest) {
+  TMarkupEditor editor;
   editor.ChooseTool(ShapeKind::Step);
   for (const double x : {20.0, 80.0, 140.0}) {
     editor.Press({x, 20}, true);

@@ -53,7 +53,7 @@ TEST(Markup, ShiftHoldsSquaresAndLinesAtMultiplesOf45Degrees) {
 }
 
 TEST(Markup, EveryChangeUndoesAndRedoesAndANewChangeDropsWhatWasUndone) {
-  MarkupHistory history;
+  TMarkupHistory history;
   history.Add(Make(ShapeKind::Step, {{10, 10}}));
   Shape moved = *history.Shapes()[0];
   MoveShape(moved, 5, 5);
@@ -88,7 +88,7 @@ std::vector<uint8_t> Picture() {
 
 TEST(Markup, ShapesAreDrawnIntoThePictureAndAMosaicLeavesNoPixelItsOwn) {
   std::vector<uint8_t> pixels = Picture();
-  MarkupHistory history;
+  TMarkupHistory history;
   history.Add(Make(ShapeKind::Rectangle, {{5, 5}, {25, 25}}, 2));
   Shape marker = Make(ShapeKind::Marker, {{28, 20}, {34, 20}}, 6);
   marker.Ink = {255, 255, 0};
@@ -120,7 +120,7 @@ TEST(Markup, TextAndAStepsNumberAreDrawn) {
   text.Text = L"中A\nB";
   Shape step = Make(ShapeKind::Step, {{45, 20}}, 12);
   step.Number = 7;
-  MarkupHistory history;
+  TMarkupHistory history;
   history.Add(text);
   history.Add(step);
   DrawShapes(pixels.data(), 60, 40, 60 * 4, history.Shapes(), 10);
