@@ -9,7 +9,7 @@
 
 #include "capture/capture_picture.h"
 #include "overlay/region_overlay.h"
-#include "overlay/box_geometry.h"
+#include "common/rect.h"
 
 class TCaptureSource {
  public:
