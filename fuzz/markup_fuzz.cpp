@@ -1,9 +1,11 @@
 // Random shapes and changes through the markup history: undo and redo walk the states back and
-// forth exactly, a change drops what was undone, and every state draws onto a small picture with
-// the pixels outside the picture untouched (the sanitizers watch the drawing).
+// forth exactly, a change drops what was undone, a picture drawn again only where each step changed
+// it is byte for byte the picture drawn whole, and every state draws onto a small picture with the
+// pixels outside the picture untouched (the sanitizers watch the drawing).
 #include "fuzz_support.h"
 #include "markup/history.h"
 #include "markup/render.h"
+#include "support/markup_redraw.h"
 
 #include <vector>
 
@@ -17,6 +19,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   TMarkupHistory history;
   std::vector<ShapeList> seen{history.Shapes()};  // the states in order, up to the current one
   size_t current = 0;
+  // The picture as the overlay keeps it: drawn again only round each step's damage.
+  constexpr int kWidth = 64, kHeight = 48;
+  const PointF origin{-8, -6};
+  std::vector<uint8_t> under(static_cast<size_t>(kWidth) * kHeight * 4);
+  for (size_t i = 0; i < under.size(); ++i) under[i] = static_cast<uint8_t>(i * 37 % 251);
+  std::vector<uint8_t> shown = under;
+  ShapeList drawn;
+  const auto follow = [&] {
+    RedrawChange(shown, under, kWidth, kHeight, drawn, history.Shapes(), 7, origin);
+    drawn = history.Shapes();
+    std::vector<uint8_t> whole = under;
+    DrawShapes(whole.data(), kWidth, kHeight, kWidth * 4, drawn, 7, origin);
+    FUZZ_CHECK(whole == shown);
+  };
   while (data.remaining_bytes() > 0) {
     const uint8_t op = data.ConsumeIntegralInRange<uint8_t>(0, 5);
     const size_t count = history.Shapes().size();
@@ -42,26 +58,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       FUZZ_CHECK(history.Undo() == (current > 0));
       if (current > 0) --current;
       FUZZ_CHECK(history.Shapes() == seen[current]);
+      follow();
       continue;
     } else if (op == 4) {
       FUZZ_CHECK(history.Redo() == (current + 1 < seen.size()));
       if (current + 1 < seen.size()) ++current;
       FUZZ_CHECK(history.Shapes() == seen[current]);
+      follow();
       continue;
     } else {
       history.ShapeAt({data.ConsumeFloatingPointInRange<double>(-60, 120), data.ConsumeFloatingPointInRange<double>(-60, 120)}, 3);
       continue;
     }
-    // A change (when it changed anything): it is the newest state, and nothing is left to redo.
+    // A change, when it changed anything, is the newest state and leaves nothing to redo; one that
+    // changed nothing (an index out of range, a shape replaced by its equal) leaves the history alone.
     if (history.Shapes() != seen[current]) {
       seen.resize(current + 1);
       seen.push_back(history.Shapes());
       ++current;
+      FUZZ_CHECK(!history.CanRedo());
     }
-    FUZZ_CHECK(!history.CanRedo());
+    FUZZ_CHECK(history.CanRedo() == (current + 1 < seen.size()));
+    follow();
   }
   // The picture sits inside a larger buffer whose margin must stay as it was.
-  constexpr int kWidth = 64, kHeight = 48, kStride = 80 * 4, kRows = 52;
+  constexpr int kStride = 80 * 4, kRows = 52;
   std::vector<uint8_t> buffer(static_cast<size_t>(kStride) * kRows, 0x5A);
   DrawShapes(buffer.data() + 2 * kStride, kWidth, kHeight, kStride, history.Shapes(), 10);
   for (int row = 0; row < kRows; ++row)

@@ -53,6 +53,8 @@ class TMarkupEditor {
   std::optional<RectF> ChosenBounds() const;
   std::vector<PointF> ChosenGrips() const;
   int32_t BlockSize() const;
+  // The monitor's DPI over 96, as made with.
+  double Scale() const { return scale_; }
   const TMarkupHistory& History() const { return history_; }
 
  private:

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -104,13 +105,15 @@ void DrawText(cairo_t* cr, const Shape& shape) {
   }
 }
 
+double StepNumberSize(double radius, const std::string& number) { return radius * (number.size() > 2 ? 0.9 : 1.2); }
+
 void DrawStep(cairo_t* cr, const Shape& shape) {
   const PointF c = shape.Points.front();
   cairo_arc(cr, c.X, c.Y, shape.Width, 0, 2 * kPi);
   cairo_fill(cr);
   if (shape.Width < 2) return;  // no room for a number
   const std::string number = std::to_string(shape.Number);
-  SetFont(cr, shape.Width * (number.size() > 2 ? 0.9 : 1.2), true);
+  SetFont(cr, StepNumberSize(shape.Width, number), true);
   cairo_text_extents_t extent;
   cairo_text_extents(cr, number.c_str(), &extent);
   cairo_set_source_rgb(cr, 1, 1, 1);
@@ -149,35 +152,90 @@ void Pixelate(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, co
 
 RectF Shifted(RectF r, PointF origin) { return {r.Left - origin.X, r.Top - origin.Y, r.Right - origin.X, r.Bottom - origin.Y}; }
 
+// A drawing context on one pixel, for measuring text.
+class TMeasure {
+ public:
+  TMeasure() : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1)), cr_(cairo_create(surface_)) {}
+  ~TMeasure() {
+    cairo_destroy(cr_);
+    cairo_surface_destroy(surface_);
+  }
+  TMeasure(const TMeasure&) = delete;
+  TMeasure& operator=(const TMeasure&) = delete;
+  cairo_t* Cr() const { return cr_; }
+  bool Ok() const { return cairo_status(cr_) == CAIRO_STATUS_SUCCESS; }
+
+ private:
+  cairo_surface_t* surface_;
+  cairo_t* cr_;
+};
+
 }  // namespace
 
 RectF TextCaret(const Shape& text) {
   const PointF at = text.Points.empty() ? PointF{} : text.Points.front();
   const size_t lineStart = text.Text.rfind(L'\n') == std::wstring::npos ? 0 : text.Text.rfind(L'\n') + 1;
   const auto lines = static_cast<double>(std::count(text.Text.begin(), text.Text.end(), L'\n'));
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
-  cairo_t* cr = cairo_create(surface);
-  SetFont(cr, std::max(text.Width, 1.0), false);
+  const TMeasure measure;
+  SetFont(measure.Cr(), std::max(text.Width, 1.0), false);
   cairo_font_extents_t font;
-  cairo_font_extents(cr, &font);
+  cairo_font_extents(measure.Cr(), &font);
   cairo_text_extents_t line{};
-  cairo_text_extents(cr, Utf8(text.Text.substr(lineStart)).c_str(), &line);
-  const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
-  cairo_destroy(cr);
-  cairo_surface_destroy(surface);
+  cairo_text_extents(measure.Cr(), Utf8(text.Text.substr(lineStart)).c_str(), &line);
+  const bool ok = measure.Ok();
   const double height = ok ? font.height : text.Width * 1.25, left = at.X + (ok ? line.x_advance : 0);
   const double top = at.Y + lines * height;
   return {left, top, left + std::max(1.0, text.Width / 12), top + height};
 }
 
+RectF MeasuredBounds(const Shape& shape) {
+  const PointF at = shape.Points.empty() ? PointF{} : shape.Points.front();
+  const TMeasure measure;
+  cairo_t* cr = measure.Cr();
+  cairo_text_extents_t ink{};
+  if (shape.Kind == ShapeKind::Step) {
+    const RectF circle{at.X - shape.Width, at.Y - shape.Width, at.X + shape.Width, at.Y + shape.Width};
+    if (shape.Width < 2) return circle;
+    // The number stands centred on the circle; a long one reaches past it.
+    const std::string number = std::to_string(shape.Number);
+    SetFont(cr, StepNumberSize(shape.Width, number), true);
+    cairo_text_extents(cr, number.c_str(), &ink);
+    if (!measure.Ok()) return circle;
+    return Enclosing(circle, {at.X - ink.width / 2, at.Y - ink.height / 2, at.X + ink.width / 2, at.Y + ink.height / 2});
+  }
+  if (shape.Width < 1) return {at.X, at.Y, at.X, at.Y};  // drawn as nothing
+  SetFont(cr, shape.Width, false);
+  cairo_font_extents_t font;
+  cairo_font_extents(cr, &font);
+  // Each line's advance and ink, below the one before, as DrawText sets them.
+  RectF bounds;
+  size_t start = 0;
+  for (int line = 0; start <= shape.Text.size(); ++line) {
+    const size_t end = std::min(shape.Text.find(L'\n', start), shape.Text.size());
+    cairo_text_extents(cr, Utf8(shape.Text.substr(start, end - start)).c_str(), &ink);
+    const double top = at.Y + line * font.height, baseline = top + font.ascent;
+    bounds = Enclosing(bounds, {at.X, top, at.X + std::max(ink.x_advance, 1.0), top + font.height});
+    if (ink.width > 0) bounds = Enclosing(bounds, {at.X + ink.x_bearing, baseline + ink.y_bearing, at.X + ink.x_bearing + ink.width,
+                                                   baseline + ink.y_bearing + ink.height});
+    start = end + 1;
+  }
+  if (!measure.Ok()) return {at.X, at.Y, at.X + shape.Width * static_cast<double>(shape.Text.size()), at.Y + shape.Width * 1.25};
+  return bounds;
+}
+
 namespace {
 
-// A shape's bounds with room for what is only estimated: a text's lines as laid out.
-RectF ReachOf(const Shape& shape) {
-  const RectF r = ShapeBounds(shape);
-  const double margin = shape.Kind == ShapeKind::Text ? shape.Width + 2 : 0;
-  return {r.Left - margin, r.Top - margin, r.Right + margin, r.Bottom + margin};
+// The pixels a shape may touch: its bounds with room for anti-aliasing and a font's hinting.
+RectF ReachOf(const Shape& shape) { return Inflated(ShapeBounds(shape), 1); }
+
+// Those pixels among a picture's whose top-left stands at `origin`.
+Rect PixelsOf(const Shape& shape, PointF origin) {
+  const RectF r = ReachOf(shape);
+  return {static_cast<int32_t>(std::floor(r.Left - origin.X)), static_cast<int32_t>(std::floor(r.Top - origin.Y)),
+          static_cast<int32_t>(std::ceil(r.Right - origin.X)), static_cast<int32_t>(std::ceil(r.Bottom - origin.Y))};
 }
+
+bool Meet(const Rect& a, const Rect& b) { return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom; }
 
 }  // namespace
 
@@ -211,27 +269,44 @@ RectF Damage(const ShapeList& before, const ShapeList& after) {
   return damage;
 }
 
+Rect RedrawArea(const ShapeList& shapes, PointF origin, int32_t width, int32_t height, const Rect& part) {
+  Rect area = part;
+  for (const auto& shape : shapes) {
+    if (shape->Points.empty()) continue;
+    const Rect pixels = PixelsOf(*shape, origin);
+    if (Meet(pixels, part))
+      area = {std::min(area.Left, pixels.Left), std::min(area.Top, pixels.Top), std::max(area.Right, pixels.Right),
+              std::max(area.Bottom, pixels.Bottom)};
+  }
+  return Intersection(area, {0, 0, width, height});
+}
+
+void RedrawPart(uint8_t* pixels, int32_t stride, const ShapeList& shapes, int32_t blockSize, PointF origin,
+                const Rect& part, uint8_t* scratch, int32_t scratchStride, const Rect& area) {
+  if (part.Width() <= 0 || part.Height() <= 0) return;
+  ShapeList reaching;
+  for (const auto& shape : shapes)
+    if (!shape->Points.empty() && Meet(PixelsOf(*shape, origin), part)) reaching.push_back(shape);
+  DrawShapes(scratch, area.Width(), area.Height(), scratchStride, reaching, blockSize,
+             {origin.X + area.Left, origin.Y + area.Top});
+  for (int32_t y = part.Top; y < part.Bottom; ++y)
+    std::memcpy(pixels + static_cast<size_t>(y) * stride + static_cast<size_t>(part.Left) * 4,
+                scratch + static_cast<size_t>(y - area.Top) * scratchStride + static_cast<size_t>(part.Left - area.Left) * 4,
+                static_cast<size_t>(part.Width()) * 4);
+}
+
 void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
-                int32_t blockSize, PointF origin, const RectF* clip) {
+                int32_t blockSize, PointF origin) {
   if (width <= 0 || height <= 0) return;
   cairo_surface_t* surface = cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, width, height, stride);
   cairo_t* cr = cairo_create(surface);
-  const auto start = [&] {
-    cairo_translate(cr, -origin.X, -origin.Y);
-    if (!clip) return;
-    cairo_rectangle(cr, clip->Left, clip->Top, clip->Right - clip->Left, clip->Bottom - clip->Top);
-    cairo_clip(cr);
-  };
+  const auto start = [&] { cairo_translate(cr, -origin.X, -origin.Y); };
   start();
   for (const auto& held : shapes) {
     const Shape& shape = *held;
     if (shape.Points.empty()) continue;
-    if (clip) {
-      const RectF r = ReachOf(shape);
-      if (r.Right + 2 <= clip->Left || clip->Right <= r.Left - 2 || r.Bottom + 2 <= clip->Top || clip->Bottom <= r.Top - 2)
-        continue;
-    }
     cairo_save(cr);
+    cairo_new_path(cr);  // a text leaves a current point, which an arc would join with a line
     SetInk(cr, shape.Ink);
     cairo_set_line_width(cr, shape.Width);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "markup/render.h"
+
 namespace {
 
 double DistanceToSegment(PointF p, PointF a, PointF b) {
@@ -20,32 +22,17 @@ RectF Corners(const Shape& shape) { return Enclosing(std::array{shape.Points.fro
 RectF ShapeBounds(const Shape& shape) {
   if (shape.Points.empty()) return {};
   switch (shape.Kind) {
-    case ShapeKind::Step: {
-      const PointF c = shape.Points.front();
-      return {c.X - shape.Width, c.Y - shape.Width, c.X + shape.Width, c.Y + shape.Width};
-    }
-    case ShapeKind::Text: {
-      // An estimate until it is laid out: a line per text line, each character as wide as the text is
-      // high.
-      const PointF at = shape.Points.front();
-      size_t lines = 1, longest = 0, current = 0;
-      for (const wchar_t c : shape.Text) {
-        if (c == L'\n') {
-          ++lines;
-          current = 0;
-        } else {
-          longest = std::max(longest, ++current);
-        }
-      }
-      return {at.X, at.Y, at.X + static_cast<double>(longest) * shape.Width, at.Y + static_cast<double>(lines) * shape.Width * 1.25};
-    }
+    case ShapeKind::Step:
+    case ShapeKind::Text: return MeasuredBounds(shape);  // as the font draws them
     case ShapeKind::Mosaic: return Corners(shape);
     default: break;
   }
   const RectF r = Enclosing(shape.Points);
-  // An arrow's head reaches beyond the line by about three widths; a marker's square ends by up to
-  // half a width times the square root of two.
-  const double reach = shape.Kind == ShapeKind::Arrow ? shape.Width * 3 : shape.Kind == ShapeKind::Marker ? shape.Width * 0.75 : shape.Width / 2;
+  // An arrow's head reaches beside the line by up to 0.45 of its length (at most three widths and
+  // six pixels); a marker's square ends by up to half a width times the square root of two.
+  const double reach = shape.Kind == ShapeKind::Arrow    ? std::max(shape.Width * 3, shape.Width * 1.35 + 2.7)
+                       : shape.Kind == ShapeKind::Marker ? shape.Width * 0.75
+                                                         : shape.Width / 2;
   return Inflated(r, reach);
 }
 

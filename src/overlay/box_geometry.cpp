@@ -56,3 +56,9 @@ Rect PictureRect(const Rect& box, int32_t desktopWidth, int32_t desktopHeight) {
   return {std::max(framed.Left, 0), std::max(framed.Top, 0), std::min(framed.Right, desktopWidth),
           std::min(framed.Bottom, desktopHeight)};
 }
+
+Rect DraggedBox(int32_t pressX, int32_t pressY, int32_t cursorX, int32_t cursorY) {
+  const int32_t left = std::min(pressX, cursorX), top = std::min(pressY, cursorY);
+  return {left, top, std::max(std::max(pressX, cursorX), left + kStartBoxSize),
+          std::max(std::max(pressY, cursorY), top + kStartBoxSize)};
+}

@@ -37,6 +37,10 @@ inline constexpr int32_t kVkLeft = 0x25, kVkUp = 0x26, kVkRight = 0x27, kVkDown 
 // within `bounds`. Other keys leave it as it is.
 Rect KeyedBox(const Rect& box, int32_t key, bool shift, bool control, const Rect& bounds);
 
+// The box a drag draws from the press to the cursor, in whichever direction, never smaller than
+// the start box.
+Rect DraggedBox(int32_t pressX, int32_t pressY, int32_t cursorX, int32_t cursorY);
+
 // The rectangle the picture of a box is taken from: its frame line and what lies inside it, within
 // a desktop of this size (a box round a window at the desktop's edge reaches past it).
 Rect PictureRect(const Rect& box, int32_t desktopWidth, int32_t desktopHeight);

@@ -5,7 +5,6 @@
 
 #include "markup/render.h"
 #include "overlay/overlay_look.h"
-#include "toolkit/controls.h"
 
 namespace {
 
@@ -29,24 +28,32 @@ void TMarkupView::Compose(const Rect& picture) {
   composite_.Resize(picture.Width(), picture.Height());
   composed_ = picture;
   shown_ = editor_.Shapes();
-  ComposePart(picture);
+  frozen_.CopyTo(composite_.Dc(), 0, 0, picture);
+  DrawShapes(composite_.Pixels(), picture.Width(), picture.Height(), composite_.Stride(), shown_, editor_.BlockSize(),
+             {static_cast<double>(picture.Left), static_cast<double>(picture.Top)});
 }
 
-// The frozen picture and the shapes drawn again inside `part` of the composed rectangle.
+// The frozen picture and the shapes drawn again inside `part` of the composed rectangle, as drawing
+// it whole would give them.
 void TMarkupView::ComposePart(const Rect& part) {
   const Rect& picture = composed_;
-  frozen_.CopyTo(composite_.Dc(), part.Left - picture.Left, part.Top - picture.Top, part);
-  if (shown_.empty()) return;
-  const RectF clip{static_cast<double>(part.Left), static_cast<double>(part.Top), static_cast<double>(part.Right),
-                   static_cast<double>(part.Bottom)};
-  DrawShapes(composite_.Pixels(), picture.Width(), picture.Height(), composite_.Stride(), shown_, editor_.BlockSize(),
-             {static_cast<double>(picture.Left), static_cast<double>(picture.Top)}, &clip);
+  const PointF origin{static_cast<double>(picture.Left), static_cast<double>(picture.Top)};
+  const Rect local{part.Left - picture.Left, part.Top - picture.Top, part.Right - picture.Left, part.Bottom - picture.Top};
+  const Rect area = RedrawArea(shown_, origin, picture.Width(), picture.Height(), local);
+  scratch_.Resize(area.Width(), area.Height());
+  frozen_.CopyTo(scratch_.Dc(), 0, 0,
+                 {area.Left + picture.Left, area.Top + picture.Top, area.Right + picture.Left, area.Bottom + picture.Top});
+  RedrawPart(composite_.Pixels(), composite_.Stride(), shown_, editor_.BlockSize(), origin, local, scratch_.Pixels(),
+             scratch_.Stride(), area);
 }
+
+// Half a grip's side: at the DPI of the box's monitor, where the editor reaches for grips.
+int TMarkupView::GripHalf() const { return static_cast<int>(std::lround(3 * editor_.Scale())); }
 
 // The chosen shape's grips and frame and the caret: drawn over the picture, never in it.
 RectF TMarkupView::MarksBounds() const {
   RectF marks;
-  const double reach = Scale(3) + 3;
+  const double reach = GripHalf() + 3;
   if (const auto bounds = editor_.ChosenBounds()) marks = Inflated(*bounds, reach);
   for (const PointF g : editor_.ChosenGrips()) marks = Enclosing(marks, Inflated({g.X, g.Y, g.X, g.Y}, reach));
   if (editor_.Typing()) marks = Enclosing(marks, Inflated(editor_.Caret(), 2));
@@ -87,7 +94,7 @@ void TMarkupView::PaintMarks(HDC dc, const Rect& place) const {
       Rectangle(dc, a.x, a.y, b.x, b.y);
     }
   }
-  const int half = Scale(3);
+  const int half = GripHalf();
   for (const PointF g : grips) {
     const POINT at = local(g.X, g.Y);
     Rectangle(dc, at.x - half, at.y - half, at.x + half + 1, at.y + half + 1);

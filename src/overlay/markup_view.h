@@ -31,6 +31,7 @@ class TMarkupView {
  private:
   void Compose(const Rect& picture);
   void ComposePart(const Rect& part);
+  int GripHalf() const;
   RectF MarksBounds() const;
   void PaintMarks(HDC dc, const Rect& place) const;
 
@@ -38,6 +39,7 @@ class TMarkupView {
   const TMarkupEditor& editor_;
   int32_t desktopWidth_, desktopHeight_;
   TPixelCanvas composite_;
+  TPixelCanvas scratch_;   // a part drawn again, and the shapes that reach it
   Rect composed_;          // what composite_ holds, or empty when it is stale
   ShapeList shown_;        // the shapes drawn in it
   RectF marks_;            // where the grips and the caret were drawn over it

@@ -51,17 +51,25 @@ void TRegionOverlay::FormDestroy() {
 // ---- Before the box
 
 void TRegionOverlay::MousePressed(int x, int y) {
-  if (box_) return;
-  if (const auto place = snapper_.Press(x, y)) PlaceBox(*place);
+  if (!box_) snapper_.Press(x, y);
 }
 
 void TRegionOverlay::MouseReleased() {
+  const bool dragged = snapper_.Dragging();
   if (const auto place = snapper_.Release()) PlaceBox(*place);
+  if (dragged && magnifier_) magnifier_->Hide();
 }
 
 void TRegionOverlay::MouseMoved(int x, int y) {
   if (snapper_.Pressing()) {
-    if (const auto place = snapper_.DragTo(x, y)) PlaceBox(*place);
+    // A drag draws the box, the magnifier at the cursor.
+    if (const auto place = snapper_.DragTo(x, y)) {
+      if (box_)
+        box_->MoveTo(*place);
+      else
+        PlaceBox(*place);
+      if (magnifier_) magnifier_->Follow(x, y);
+    }
     return;
   }
   if (box_) return;
@@ -196,14 +204,14 @@ void TRegionOverlay::BoxReleased() {
 }
 
 // Edits a text again; elsewhere a tool takes it as a press, and with no tool the box is accepted.
-void TRegionOverlay::BoxDoubleClicked(POINT at) {
+bool TRegionOverlay::BoxDoubleClicked(POINT at) {
   if (tools_ && tools_->EditTextAt(at)) {
     MarkupChanged();
-  } else if (ToolChosen()) {
-    BoxPressed(at);
-  } else {
-    AcceptSelection();
+    return false;
   }
+  if (ToolChosen()) return BoxPressed(at);
+  AcceptSelection();
+  return false;
 }
 
 void TRegionOverlay::BoxChar(wchar_t c) {

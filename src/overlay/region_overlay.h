@@ -80,7 +80,7 @@ class TRegionOverlay : public TForm, private TBoxOwner {
   bool BoxPressed(POINT at) override;
   void BoxDragged(POINT at) override;
   void BoxReleased() override;
-  void BoxDoubleClicked(POINT at) override;
+  bool BoxDoubleClicked(POINT at) override;
   void BoxKeyDown(WPARAM key, LPARAM flags) override { FormKeyDown(key, flags); }
   void BoxChar(wchar_t c) override;
   void BoxComposing() override;

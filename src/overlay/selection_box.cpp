@@ -32,8 +32,11 @@ void TSelectionBox::MoveByKey(int32_t key, bool shift, bool control) {
   const Rect box = BoundsInOwner();
   RECT client;
   GetClientRect(overlay_, &client);
-  const Rect next = KeyedBox(box, key, shift, control, {0, 0, client.right, client.bottom});
-  if (next != box) MoveWindow(Handle(), next.Left, next.Top, next.Width(), next.Height(), TRUE);
+  MoveTo(KeyedBox(box, key, shift, control, {0, 0, client.right, client.bottom}));
+}
+
+void TSelectionBox::MoveTo(const Rect& place) {
+  if (place != BoundsInOwner()) MoveWindow(Handle(), place.Left, place.Top, place.Width(), place.Height(), TRUE);
 }
 
 void TSelectionBox::Invalidate(const Rect& area) {
@@ -51,7 +54,7 @@ LRESULT TSelectionBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONUP:     if (GetCapture() == Handle()) ReleaseCapture(); return 0;
     case WM_CAPTURECHANGED: owner_.BoxReleased(); return 0;
     case WM_MOVE:          WMMove(); return 0;
-    case WM_LBUTTONDBLCLK: owner_.BoxDoubleClicked(InOwner(lParam)); return 0;
+    case WM_LBUTTONDBLCLK: WMLButtonDblClk(InOwner(lParam)); return 0;
     case WM_CHAR:          owner_.BoxChar(static_cast<wchar_t>(wParam)); return 0;
     case WM_IME_STARTCOMPOSITION: owner_.BoxComposing(); break;
     case WM_PAINT:         Paint(); return 0;
@@ -99,6 +102,11 @@ void TSelectionBox::WMLButtonDown(POINT at) {
   // The system's move loop: the box follows the pointer until the button is released.
   SendMessageW(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+// A double-click that draws is a press too: its drag and release are the drawing's.
+void TSelectionBox::WMLButtonDblClk(POINT at) {
+  if (owner_.BoxDoubleClicked(at) && !owner_.Typing()) SetCapture(Handle());
 }
 
 // The rectangle the system's loop proposes: documented in screen coordinates, given for a child

@@ -22,7 +22,8 @@ class TBoxOwner {
   virtual bool BoxPressed(POINT at) = 0;
   virtual void BoxDragged(POINT at) = 0;
   virtual void BoxReleased() = 0;
-  virtual void BoxDoubleClicked(POINT at) = 0;
+  // A double-click: true when the drawing takes it as a press, as BoxPressed.
+  virtual bool BoxDoubleClicked(POINT at) = 0;
   // The overlay sees every key the box has.
   virtual void BoxKeyDown(WPARAM key, LPARAM flags) = 0;
   virtual void BoxChar(wchar_t c) = 0;
@@ -44,6 +45,8 @@ class TSelectionBox : public TWinControl {
   Rect BoundsInOwner() const;
   // Moves or sizes the box by an arrow key, within the overlay; other keys leave it.
   void MoveByKey(int32_t key, bool shift, bool control);
+  // Stands at `place` (overlay client coordinates), as a drag draws it.
+  void MoveTo(const Rect& place);
   // Paints `area` (box coordinates) again once the box is next painted.
   void Invalidate(const Rect& area);
 
@@ -56,6 +59,7 @@ class TSelectionBox : public TWinControl {
   void WMSize(int width, int height);
   POINT InOwner(LPARAM lParam) const;
   void WMLButtonDown(POINT at);
+  void WMLButtonDblClk(POINT at);
   void WMMove();
   void WMMovingOrSizing(RECT* proposed, bool sizing);
   void Paint();

@@ -50,35 +50,38 @@ void TWindowSnapper::Hover(int x, int y) {
 
 void TWindowSnapper::Wheel(int delta) {
   if (pressing_ || chain_.empty()) return;
-  levelsUp_ = std::clamp(levelsUp_ + (delta > 0 ? 1 : -1), 0, static_cast<int32_t>(chain_.size()) - 1);
+  const int32_t steps = wheel_.Add(delta);
+  if (steps == 0) return;
+  levelsUp_ = std::clamp(levelsUp_ + steps, 0, static_cast<int32_t>(chain_.size()) - 1);
   Outline(windows_[static_cast<size_t>(SnapTarget(chain_, levelsUp_))].Bounds);
 }
 
-std::optional<Rect> TWindowSnapper::Press(int x, int y) {
-  if (pressing_) return std::nullopt;
-  if (outline_.Width() <= 0) return StartBoxAt({x, y});
+void TWindowSnapper::Press(int x, int y) {
+  if (pressing_) return;
+  Hover(x, y);
   pressing_ = true;
+  dragging_ = false;
   pressAt_ = {x, y};
   SetCapture(overlay_);
-  return std::nullopt;
 }
 
 std::optional<Rect> TWindowSnapper::DragTo(int x, int y) {
-  // Moved further than a click may: a box is drawn from the press, as without snapping.
-  if (!pressing_ || IsClick(x - pressAt_.x, y - pressAt_.y, GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)))
+  if (!pressing_) return std::nullopt;
+  if (!dragging_ && IsClick(x - pressAt_.x, y - pressAt_.y, GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)))
     return std::nullopt;
-  pressing_ = false;
-  ReleaseCapture();
-  return StartBoxAt(pressAt_);
+  dragging_ = true;
+  return DraggedBox(pressAt_.x, pressAt_.y, x, y);
 }
 
 // A click takes the outlined window: the box's frame line just outside it, so that inside the line
 // the picture holds every pixel of it.
 std::optional<Rect> TWindowSnapper::Release() {
   if (!pressing_) return std::nullopt;
-  pressing_ = false;
+  const bool dragged = dragging_;
+  pressing_ = dragging_ = false;
   ReleaseCapture();
-  return BoxAround(outline_);
+  if (dragged) return std::nullopt;
+  return outline_.Width() > 0 ? BoxAround(outline_) : StartBoxAt(pressAt_);
 }
 
 // Only the strips of the old and the new outline are painted again, at once: it follows the

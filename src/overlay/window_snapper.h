@@ -1,7 +1,7 @@
 // Snapping to windows, before the box is placed: the windows listed beside the copy of the screen,
 // the chain of them under the cursor, the wheel up and down that chain, the outline of the one it
-// stands on, and a press there that ends as a click (the window taken) or a drag (a box drawn from
-// the press).
+// stands on, and a press that ends as a click (the outlined window taken, or a small box where none
+// is) or a drag (the box drawn from the press to the cursor).
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/wheel_steps.h"
 #include "overlay/snap_targets.h"
 #include "overlay/window_list.h"
 
@@ -29,15 +30,18 @@ class TWindowSnapper {
   // The cursor stands at this overlay client point.
   void Hover(int x, int y);
   void Wheel(int delta);
-  // A press: the box to place at once where no window is outlined (the start box at the press), or
-  // nothing while it waits to see a click or a drag.
-  std::optional<Rect> Press(int x, int y);
+  // A press, which outlines what lies under it (a pen or a touch comes without a move first); it
+  // waits to see a click or a drag.
+  void Press(int x, int y);
   bool Pressing() const { return pressing_; }
-  // While pressing: once the cursor went further than a click may, the start box at the press.
+  bool Dragging() const { return dragging_; }
+  // While the button is down: nothing as long as it may be a click; then, at every move, the box
+  // from the press to the cursor.
   std::optional<Rect> DragTo(int x, int y);
-  // The end of a press that stayed a click: the box round the outlined window.
+  // The button is up: a click gives the box round the outlined window, or the start box at the
+  // press where none is; a drag ends with the box where it was drawn.
   std::optional<Rect> Release();
-  void CaptureLost() { pressing_ = false; }
+  void CaptureLost() { pressing_ = dragging_ = false; }
 
   // The overlay paints: the outline over the picture.
   void Paint(HDC dc);
@@ -55,8 +59,10 @@ class TWindowSnapper {
   SnapWindows windows_;          // what the listing has given so far
   std::vector<int32_t> chain_;   // the windows under the cursor, outermost first
   int32_t levelsUp_ = 0;         // wheel turns towards the whole window
+  TWheelSteps wheel_;
   Rect outline_;                 // empty when nothing is outlined
   bool stopped_ = false;
-  bool pressing_ = false;        // a press on an outlined window, not yet a click or a drag
+  bool pressing_ = false;        // the button is down
+  bool dragging_ = false;        // and has gone further than a click
   POINT pressAt_{};
 };

@@ -159,10 +159,7 @@ LRESULT TPinWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCRBUTTONDOWN: return 0;  // not the system menu
     case WM_KEYDOWN: KeyDown(wParam); return 0;
     case WM_MOUSEWHEEL: {
-      // Touchpads and fine wheels send parts of a step: they add up.
-      wheelRest_ += GET_WHEEL_DELTA_WPARAM(wParam);
-      const int steps = wheelRest_ / WHEEL_DELTA;
-      wheelRest_ -= steps * WHEEL_DELTA;
+      const int steps = wheel_.Add(GET_WHEEL_DELTA_WPARAM(wParam));
       if (steps == 0) return 0;
       if (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)
         SetOpacity(NextOpacity(opacity_, steps));

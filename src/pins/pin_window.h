@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/rect.h"
+#include "common/wheel_steps.h"
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 
@@ -52,7 +53,7 @@ class TPinWindow : public TWinControl, public std::enable_shared_from_this<TPinW
   HGDIOBJ pictureDcOld_ = nullptr;
   int32_t width_, height_;
   int32_t zoom_ = 100, opacity_ = 100;
-  int wheelRest_ = 0;  // wheel movement short of a whole step
+  TWheelSteps wheel_;
   std::wstring readout_;  // empty: none shown
   UniqueFont font_;
   PinCommands commands_;

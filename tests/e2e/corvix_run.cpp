@@ -249,13 +249,19 @@ HWND CorvixRun::PlaceBox(HWND overlay, POINT corner) const {
                  ClassName(GetForegroundWindow()).c_str());
     return nullptr;
   }
-  // Pressed and dragged a little, so that a window under the point is not taken whole: the box is
-  // placed where the press was, as on the bare desktop.
+  // Pressed and dragged a little, so that a window under the point is not taken whole: the drag
+  // draws the box from the press, as small as a box can be. It is placed once the drag has ended
+  // (the overlay lets the mouse go).
   MouseButton(corner.x, corner.y, true);
   MouseMoveTo(corner.x + 8, corner.y + 8);
   MouseButton(corner.x + 8, corner.y + 8, false);
   HWND box = nullptr;
-  if (!WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box); })) {
+  const DWORD overlayThread = GetWindowThreadProcessId(overlay, nullptr);
+  const auto dragEnded = [&] {
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(overlayThread, &info) && info.hwndCapture == nullptr;
+  };
+  if (!WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) && IsWindowVisible(box) && dragEnded(); })) {
     RECT shown{};
     GetWindowRect(overlay, &shown);
     GUITHREADINFO thread{sizeof thread};

@@ -148,6 +148,10 @@ TEST_F(SnappingTest, HoverOutlinesTheControlTheWheelGoesUpCCopiesItsColourAndACl
   PressKeys(0, VK_SHIFT);
   PressKeys(0, 'C');
   EXPECT_TRUE(WaitFor([] { return ClipboardText() == L"RGB(200, 60, 60)"; })) << ClipboardText();
+  // A touchpad's parts of a click add up to one level, which a click back down undoes.
+  for (int part = 0; part < 3; ++part) WheelBy(WHEEL_DELTA / 3);
+  Wheel(-1);
+  EXPECT_EQ(HoverLabel(overlay, inControl.x, inControl.y, SizeOf(control)), SizeOf(control)) << "each part went up a level";
   Wheel(1);
   EXPECT_EQ(HoverLabel(overlay, inControl.x, inControl.y, SizeOf(panel)), SizeOf(panel));
   Wheel(5);
@@ -191,7 +195,8 @@ TEST_F(SnappingTest, HoverOutlinesTheControlTheWheelGoesUpCCopiesItsColourAndACl
 
 // Only what the screen showed is outlined: a topmost window over the one below, never a
 // click-through layer over everything, a minimised or a hidden window; a window partly off the
-// desktop is clipped to it, and one that closes once the overlay is up stays as it was.
+// desktop is clipped to it, and one that closes once the overlay is up stays as it was. A press
+// takes the window under it.
 TEST_F(SnappingTest, OnlyWhatTheScreenShowedIsOutlinedAsItWas) {
   const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
   TestWindows windows({{{200, 150, 700, 500}, RGB(90, 90, 200)},                           // 0 below
@@ -213,6 +218,15 @@ TEST_F(SnappingTest, OnlyWhatTheScreenShowedIsOutlinedAsItWas) {
   EXPECT_EQ(HoverLabel(overlay, 870, 350, L""), L"") << "the hidden window";
   EXPECT_EQ(HoverLabel(overlay, width - 50, 550, L"100 x 100"), L"100 x 100") << "clipped to the desktop";
   EXPECT_EQ(HoverLabel(overlay, 890, 500, SizeOf(closing)), SizeOf(closing)) << "the window closed since";
+  // A press with no move before it (a pen, a touch) takes the window under it, not the one outlined.
+  PostMessageW(overlay, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(350, 280));
+  PostMessageW(overlay, WM_LBUTTONUP, 0, MAKELPARAM(350, 280));
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) != nullptr; }));
+  RECT boxRect;
+  GetWindowRect(box, &boxRect);
+  EXPECT_EQ(boxRect.left, topmost.left - 6) << "the press took the window outlined before it";
+  EXPECT_EQ(boxRect.bottom, topmost.bottom + 6);
   PressKeys(0, VK_ESCAPE);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(overlay); }));
 }

@@ -179,6 +179,46 @@ TEST_F(OverlayTest, ADoubleClickOnATenByTenBoxIsIgnoredTheBoxStays) {
   EXPECT_EQ(run.boxes, 1);
 }
 
+// A drag on the frozen picture draws the box from the press to the cursor while the button is down,
+// the size label naming its picture and the magnifier at the cursor; the box then stays, and a
+// double-click with a drawing tool draws with the drag that follows it.
+TEST_F(OverlayTest, ADragDrawsTheBoxAndADoubleClickWithAToolDrawsItsDrag) {
+  bool followed = false, labelled = false, magnified = false, stayed = false;
+  Rect box;
+  const OverlayRun run = Run([&] {
+    HWND overlay = RegionOverlay->Handle();
+    const auto shown = [&](const wchar_t* readout) {
+      HWND window = FindWindowExW(overlay, nullptr, readout, nullptr);
+      return window && IsWindowVisible(window);
+    };
+    MouseButton(200, 150, true);
+    MouseMoveTo(260, 190);
+    MouseMoveTo(400, 300);
+    followed = WaitFor([] { return SelectionBox() && SelectionBox()->BoundsInOwner() == Rect{200, 150, 400, 300}; });
+    labelled = WaitFor([&] { return shown(L"TSizeLabel") && WindowText(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr)) == L"190 x 140"; });
+    magnified = shown(L"TMagnifier");
+    MouseButton(400, 300, false);
+    stayed = WaitFor([&] { return !shown(L"TMagnifier"); }) && SelectionBox()->BoundsInOwner() == Rect{200, 150, 400, 300};
+    box = SelectionBox()->BoundsInOwner();
+    PressKeys(0, 'R');
+    MouseButton(250, 200, true);
+    MouseButton(250, 200, false);
+    MouseButton(250, 200, true);  // the double-click's press
+    MouseMoveTo(280, 220);
+    MouseMoveTo(300, 240);
+    MouseButton(300, 240, false);
+    PressKeys(0, VK_RETURN);
+  });
+  EXPECT_TRUE(followed) << "the box did not follow the drag";
+  EXPECT_TRUE(labelled) << "the size label did not name the box's picture";
+  EXPECT_TRUE(magnified) << "no magnifier while drawing the box";
+  EXPECT_TRUE(stayed) << "the box did not stay where it was drawn, or the magnifier stayed";
+  ASSERT_EQ(run.result, mrOk);
+  // The rectangle's right edge where the drag ended, in the picture inside the frame line.
+  const Bgr edge = run.At(300 - box.Left - 5, 220 - box.Top - 5);
+  EXPECT_TRUE(edge.r > 200 && edge.g < 80) << "the double-click's drag drew nothing";
+}
+
 struct AcceptCase {
   const char* name;
   int dx, dy;  // where the double-click lands, from the box's top-left (negative: from its far side)

@@ -274,12 +274,14 @@ void Click(int x, int y, UINT button) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
-void Wheel(int clicks, bool control) {
+void Wheel(int clicks, bool control) { WheelBy(clicks * WHEEL_DELTA, control); }
+
+void WheelBy(int delta, bool control) {
   INPUT inputs[3] = {{INPUT_KEYBOARD}, {INPUT_MOUSE}, {INPUT_KEYBOARD}};
   inputs[0].ki.wVk = inputs[2].ki.wVk = VK_CONTROL;
   inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
   inputs[1].mi.dwFlags = MOUSEEVENTF_WHEEL;
-  inputs[1].mi.mouseData = static_cast<DWORD>(clicks * WHEEL_DELTA);
+  inputs[1].mi.mouseData = static_cast<DWORD>(delta);
   if (control) SendInput(3, inputs, sizeof(INPUT));
   else SendInput(1, &inputs[1], sizeof(INPUT));
 }

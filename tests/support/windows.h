@@ -95,6 +95,8 @@ void DoubleClick(int x, int y);
 void ClickCentre(HWND window);
 // Wheel clicks away from the user (negative: towards), Ctrl held when asked.
 void Wheel(int clicks, bool control = false);
+// A turn of `delta` (a click is WHEEL_DELTA), as a touchpad sends parts of a click.
+void WheelBy(int delta, bool control = false);
 
 // The screen's colour at a point, and its blue, green and red in a rectangle, row after row.
 COLORREF ScreenPixel(int x, int y);
