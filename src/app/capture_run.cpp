@@ -46,9 +46,6 @@ void TCaptureRun::Copy(HBITMAP picture) {
 }
 
 void TCaptureRun::SaveAs(HBITMAP picture, HWND owner) {
-  if (running_) return;  // one Save dialog at a time
-  running_ = true;
-  const ScopeExit done([this] { running_ = false; });
   try {
     SaveThroughDialog(picture, AbsoluteFolder(OptionStore->Option.DefaultDir, AppPath), owner);
   } catch (const std::exception& error) {
@@ -143,13 +140,17 @@ bool TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder,
   const DefaultOptionRec& option = OptionStore->Option;
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
   SetForegroundWindow(owner);  // the dialog comes up in front
+  // A dialog of its own each time: a pin's may open while a capture's is open, and the other way
+  // round. The name accepted last is offered again.
+  TSaveDialog dialog = saveDialog_;
   // The format's own entry, after "all files": the entries follow the table, where a format's place
   // is its value.
-  saveDialog_.FilterIndex = static_cast<int>(option.DefaultImage) + 2;
-  saveDialog_.DefaultExt = ImageExtension(option.DefaultImage);
-  saveDialog_.InitialDir = folder;
+  dialog.FilterIndex = static_cast<int>(option.DefaultImage) + 2;
+  dialog.DefaultExt = ImageExtension(option.DefaultImage);
+  dialog.InitialDir = folder;
   // The format follows DefaultImage alone, whatever name was typed.
-  if (!saveDialog_.Execute(owner)) return false;
-  files_.Save(picture, option.DefaultImage, saveDialog_.FileName);
+  if (!dialog.Execute(owner)) return false;
+  saveDialog_.FileName = dialog.FileName;
+  files_.Save(picture, option.DefaultImage, dialog.FileName);
   return true;
 }

@@ -24,7 +24,7 @@ class TCaptureRun {
 
   // True while a press is carried through (its overlay or Save dialog runs the message loop) or its
   // error is shown: other presses are dropped meanwhile, or each would open another error box
-  // inside the last.
+  // inside the last. A pin's Save dialog holds no press up.
   bool Running() const { return running_; }
   // Carries the press through; an error is shown in the error box.
   void Run(const HotKeyRec& pressed);
@@ -33,7 +33,8 @@ class TCaptureRun {
   void ReleaseMemory();
 
   // A picture from elsewhere (a pin's): to the clipboard, or through the Save dialog in the default
-  // folder, owned by `owner` (above it); an error is shown in the error box.
+  // folder, owned by `owner` (above it); an error is shown in the error box. Either works while a
+  // capture's dialog or error box is open.
   void Copy(HBITMAP picture);
   void SaveAs(HBITMAP picture, HWND owner);
   // Hears a region pinned to the screen: its picture and where it stood.

@@ -39,29 +39,32 @@ bool WriteWholeFile(const std::wstring& path, const uint8_t* data, size_t size, 
     UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) throw CannotCreateFile(path, GetLastError());
+    const auto fail = [&](DWORD code) {
+      file.reset();
+      DeleteFileW(temporary.c_str());
+      return CannotCreateFile(path, code ? code : ERROR_DISK_FULL);
+    };
     while (size > 0) {
       const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
       DWORD written = 0;
-      if (!WriteFile(file.get(), data, chunk, &written, nullptr) || written != chunk) {
-        const DWORD code = GetLastError();
-        file.reset();
-        DeleteFileW(temporary.c_str());
-        throw CannotCreateFile(path, code ? code : ERROR_DISK_FULL);
-      }
+      if (!WriteFile(file.get(), data, chunk, &written, nullptr) || written != chunk) throw fail(GetLastError());
       data += chunk;
       size -= chunk;
     }
+    // On the disk before it takes the name: a power cut after the rename must not leave an empty
+    // file where the old one was.
+    if (!FlushFileBuffers(file.get())) throw fail(GetLastError());
   }
   // A file replaced keeps its attributes and security, which ReplaceFile carries over; a folder
   // is never replaced.
   const bool replaced = replace && FileExists(path);
   if (replaced ? !ReplaceWith(path, temporary)
-               : !MoveFileExW(temporary.c_str(), path.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
+               : !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0))) {
     const DWORD code = GetLastError();
     // A replacement that failed once the old file was gone leaves the new one only under its
     // temporary name: it is moved into place, or kept there.
     if (replaced && (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) {
-      if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+      if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
       throw CannotCreateFile(path, GetLastError());
     }
     DeleteFileW(temporary.c_str());

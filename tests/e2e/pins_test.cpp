@@ -166,5 +166,53 @@ TEST(Pins, TheClipboardIsPinnedFromTheTrayTheMenusSaveAndCloseThemAndNoPictureIs
   EXPECT_TRUE(Pins(corvix).empty()) << "a pin of nothing";
 }
 
+// A pin's Save dialog and a capture's hold each other up in no way: a hot key captures while a pin's
+// dialog is open, and a pin's Ctrl+S opens its dialog while a capture's is open.
+TEST(Pins, APinsSaveDialogAndACapturesOpenBesideEachOther) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=0\r\nExitHint=0\r\n");
+  ASSERT_TRUE(corvix.Start());
+  std::vector<uint8_t> png;
+  const std::vector<uint8_t> grey(100 * 80 * 4, 128);
+  ASSERT_EQ(EncodePng({100, 80, 32, grey.data(), 400, true}, png), 0);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, png.size());
+  std::memcpy(GlobalLock(block), png.data(), png.size());
+  GlobalUnlock(block);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  SetClipboardData(RegisterClipboardFormatW(L"PNG"), block);
+  CloseClipboard();
+  PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
+  ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 1; }));
+  const RECT pin = Outer(Pins(corvix).front());
+  const auto dialogs = [&] {
+    std::vector<HWND> open;
+    for (HWND at = GetTopWindow(nullptr); at; at = GetWindow(at, GW_HWNDNEXT)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(at, &pid);
+      if (pid == corvix.Pid() && IsWindowVisible(at) && ClassName(at) == L"#32770") open.push_back(at);
+    }
+    return open;
+  };
+  const auto saveFromPin = [&] {
+    Click(pin.left + 30, pin.top + 30);
+    return WaitFor([&] { return GetForegroundWindow() == Pins(corvix).front(); }) && (PressKeys(MOD_CONTROL, 'S'), true);
+  };
+  const auto cancelAll = [&] {
+    for (HWND dialog : dialogs()) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return WaitFor([&] { return dialogs().empty(); });
+  };
+  ASSERT_TRUE(saveFromPin());
+  ASSERT_TRUE(WaitFor([&] { return dialogs().size() == 1; })) << "no Save dialog on the pin";
+  Press(kCtrlF1);
+  EXPECT_TRUE(WaitFor([&] { return dialogs().size() == 2; })) << "the hot key was dropped while the pin's dialog was open";
+  ASSERT_TRUE(cancelAll());
+  Press(kCtrlF1);
+  ASSERT_TRUE(WaitFor([&] { return dialogs().size() == 1; })) << "no Save dialog for the capture";
+  ASSERT_TRUE(saveFromPin());
+  EXPECT_TRUE(WaitFor([&] { return dialogs().size() == 2; })) << "the pin's Ctrl+S did nothing while the capture's dialog was open";
+  EXPECT_TRUE(cancelAll());
+}
+
 }  // namespace
 }  // namespace e2e

@@ -31,6 +31,8 @@ TEST(Markup, AShapeIsTouchedAlongItsGeometry) {
   const Shape ring = Make(ShapeKind::Ellipse, {{0, 0}, {100, 100}});
   const Shape stroke = Make(ShapeKind::Pen, {{0, 0}, {50, 0}, {50, 50}});
   const Shape mosaic = Make(ShapeKind::Mosaic, {{20, 20}, {40, 40}});
+  Shape text = Make(ShapeKind::Text, {{100, 100}}, 20);  // as wide as the font draws it, not 4 x 20
+  text.Text = L"iiii";
   struct Case {
     const Shape& shape;
     PointF at;
@@ -39,6 +41,7 @@ TEST(Markup, AShapeIsTouchedAlongItsGeometry) {
       {box, {10, 30}, true},  {box, {60, 58}, true},    {box, {60, 35}, false}, {box, {130, 35}, false},
       {ring, {50, 1}, true},  {ring, {85, 85}, true},   {ring, {50, 50}, false}, {stroke, {50, 25}, true},
       {stroke, {25, 3}, true}, {stroke, {25, 25}, false}, {mosaic, {30, 30}, true}, {mosaic, {50, 30}, false},
+      {text, {104, 110}, true}, {text, {150, 110}, false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(HitsShape(c.shape, c.at, 2), c.touched) << static_cast<int>(c.shape.Kind) << " at " << c.at.X << ", " << c.at.Y;
