@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make run. With a display: starts Corvix.exe under Wine from a folder of its own (build/run), so
 # Option.ini and the saved pictures land there; Ctrl+C stops it. Without one: a short
-# demonstration on a virtual screen: the three hot keys pressed, the files written listed.
+# demonstration on a virtual screen: the three hot keys pressed, a window taken with a click, a
+# rectangle drawn on a region, a region pinned, the files written listed.
 set -euo pipefail
 build=$(realpath "$1")
 scripts=$(dirname "$(realpath "$0")")
@@ -9,7 +10,7 @@ scripts=$(dirname "$(realpath "$0")")
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display is set: Corvix shows its work on a virtual screen (Xvfb) and stops by itself."
   "$scripts/wine-run" "$build/win64/bin/corvix_demo.exe"
-  echo "On this machine the pictures are in $build/run-demo/Save, the screenshot in $build/run-demo."
+  echo "On this machine the pictures are in $build/run-demo/Save, the screenshots in $build/run-demo."
   exit 0
 fi
 
