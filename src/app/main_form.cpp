@@ -31,6 +31,8 @@ namespace {
 // A few seconds after the last capture its memory goes back to the system: a tray program waits
 // most of the day. Back-to-back captures keep reusing it.
 constexpr UINT_PTR kReleaseMemoryTimer = 1;
+// A PNG from the clipboard is decoded.
+constexpr UINT kPngDecodedMessage = THotKeys::kStopWatchingMessage + 1;
 constexpr UINT kReleaseMemoryAfterMs = 3000;
 
 // Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
@@ -77,15 +79,31 @@ void TMainForm::SayNotPinned(ClipboardMiss miss) {
   TrayIcon->ShowBalloon(kAppTitle, kTexts[static_cast<size_t>(miss)], TBalloonIconKind::bkInfo, 5);
 }
 
-// The clipboard's picture pinned at the middle of the monitor the cursor is on.
+// The clipboard's picture pinned: a bitmap at once, a PNG once it is decoded.
 void TMainForm::PinClipboard() {
   if (!pins_) return;
   ClipboardMiss miss = ClipboardMiss::None;
-  UniqueBitmap picture = ReadClipboardPicture(Handle(), miss);
-  if (!picture) {
+  ClipboardRead read = ReadClipboardPicture(Handle(), miss);
+  if (read.Bitmap)
+    PinAtCursor(std::move(read.Bitmap));
+  else if (!read.Png.empty())
+    decoding_->Start(std::move(read.Png));
+  else
     SayNotPinned(miss);
-    return;
+}
+
+void TMainForm::PinDecoded() {
+  for (auto& [picture, miss] : decoding_->Take()) {
+    if (!pins_) return;
+    if (picture)
+      PinAtCursor(std::move(picture));
+    else
+      SayNotPinned(miss);
   }
+}
+
+// At the middle of the monitor the cursor is on.
+void TMainForm::PinAtCursor(UniqueBitmap picture) {
   BITMAP size{};
   GetObjectW(picture.get(), sizeof(size), &size);
   POINT cursor{};
@@ -148,6 +166,7 @@ void TMainForm::SyncAutoRun() {
 
 void TMainForm::FormCreate() {
   capture_ = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
+  decoding_ = std::make_unique<TClipboardDecoding>(Handle(), kPngDecodedMessage);
   pins_ = std::make_unique<TPinBoard>([this](HBITMAP picture) { capture_->Copy(picture); },
                                       [this](HBITMAP picture, HWND owner) { capture_->SaveAs(picture, owner); });
   pins_->OnChanged = [this] { BuildTrayMenu(); };
@@ -212,6 +231,7 @@ void TMainForm::SavedBalloonClick() const {
 
 void TMainForm::FormDestroy() {
   const ScopeExit freeComponents([this] {
+    decoding_.reset();
     pins_.reset();
     if (capture_) capture_->Clipboard().RenderNow();  // the PNG stays on the clipboard when the program ends
     WTSUnRegisterSessionNotification(Handle());
@@ -269,6 +289,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:          return WMHotKey(wParam, lParam);
     case WM_TIMER:           return WMTimer(wParam, lParam);
     case THotKeys::kStopWatchingMessage: hotKeys_.StopWatching(); return 0;
+    case kPngDecodedMessage: if (decoding_) PinDecoded(); return 0;
     case WM_WTSSESSION_CHANGE: hotKeys_.ForgetHeldKeys(); return 0;  // keys let go on the lock screen go unseen
     case WM_RENDERFORMAT:    if (capture_) capture_->Clipboard().Render(static_cast<UINT>(wParam)); return 0;
     case WM_RENDERALLFORMATS: if (capture_) capture_->Clipboard().RenderNow(); return 0;

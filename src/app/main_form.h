@@ -7,6 +7,7 @@
 
 #include "app/capture_run.h"
 #include "app/hot_keys.h"
+#include "pins/clipboard_decoding.h"
 #include "pins/pin_board.h"
 #include "toolkit/actions.h"
 #include "toolkit/components.h"
@@ -50,6 +51,8 @@ class TMainForm : public TForm {
 
   void BuildTrayMenu();
   void PinClipboard();
+  void PinDecoded();
+  void PinAtCursor(UniqueBitmap picture);
   void SayNotPinned(ClipboardMiss miss);
   void ShowWelcome();
   // Word of an automatic save.
@@ -62,6 +65,7 @@ class TMainForm : public TForm {
   THotKeys hotKeys_;
   std::unique_ptr<TCaptureRun> capture_;  // made with the window
   std::unique_ptr<TPinBoard> pins_;
+  std::unique_ptr<TClipboardDecoding> decoding_;  // the clipboard's PNGs, for pins
   std::wstring savedShown_;  // the file the balloon names, while a balloon of a save is the last one
 };
 

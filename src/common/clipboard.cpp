@@ -47,10 +47,7 @@ bool PutClipboardText(HWND owner, const std::wstring& text) {
   return EmptyClipboard() && SetClipboardBytes(CF_UNICODETEXT, {bytes, (text.size() + 1) * sizeof(wchar_t)});
 }
 
-namespace {
-
-// A PNG file decoded into a 32-bit DIB section made for it.
-UniqueBitmap DecodedPng(const std::vector<uint8_t>& png, ClipboardMiss& miss) {
+UniqueBitmap DecodeClipboardPng(const std::vector<uint8_t>& png, ClipboardMiss& miss) {
   UniqueBitmap made;
   bool noMemory = false;
   const PngRead read = DecodePngBgrx(png.data(), png.size(), [&](int32_t width, int32_t height, int32_t) {
@@ -65,36 +62,31 @@ UniqueBitmap DecodedPng(const std::vector<uint8_t>& png, ClipboardMiss& miss) {
   return {};
 }
 
-}  // namespace
-
-UniqueBitmap ReadClipboardPicture(HWND owner, ClipboardMiss& miss) {
-  std::vector<uint8_t> png;
-  {
-    if (!OpenClipboard(owner)) {
-      miss = ClipboardMiss::Held;
-      return {};
-    }
-    const ScopeExit close([] { CloseClipboard(); });
-    if (HANDLE bitmap = GetClipboardData(CF_BITMAP)) {
-      UniqueBitmap picture(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-      if (!picture) miss = ClipboardMiss::NoMemory;
-      return picture;
-    }
-    HANDLE block = GetClipboardData(PngFormat());
-    const auto* bytes = block ? static_cast<const uint8_t*>(GlobalLock(block)) : nullptr;
-    if (!bytes) {
-      miss = ClipboardMiss::NoPicture;
-      return {};
-    }
-    const ScopeExit unlock([block] { GlobalUnlock(block); });
-    try {  // the bytes copied out: the clipboard is not held while they are decoded
-      png.assign(bytes, bytes + GlobalSize(block));
-    } catch (const std::bad_alloc&) {
-      miss = ClipboardMiss::NoMemory;
-      return {};
-    }
+ClipboardRead ReadClipboardPicture(HWND owner, ClipboardMiss& miss) {
+  ClipboardRead read;
+  if (!OpenClipboard(owner)) {
+    miss = ClipboardMiss::Held;
+    return read;
   }
-  return DecodedPng(png, miss);
+  const ScopeExit close([] { CloseClipboard(); });
+  if (HANDLE bitmap = GetClipboardData(CF_BITMAP)) {
+    read.Bitmap.reset(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!read.Bitmap) miss = ClipboardMiss::NoMemory;
+    return read;
+  }
+  HANDLE block = GetClipboardData(PngFormat());
+  const auto* bytes = block ? static_cast<const uint8_t*>(GlobalLock(block)) : nullptr;
+  if (!bytes) {
+    miss = ClipboardMiss::NoPicture;
+    return read;
+  }
+  const ScopeExit unlock([block] { GlobalUnlock(block); });
+  try {  // the bytes copied out: the clipboard is not held while they are decoded
+    read.Png.assign(bytes, bytes + GlobalSize(block));
+  } catch (const std::bad_alloc&) {
+    miss = ClipboardMiss::NoMemory;
+  }
+  return read;
 }
 
 uint64_t TClipboardPicture::Put(HBITMAP bitmap) {

@@ -17,9 +17,16 @@ bool PutClipboardText(HWND owner, const std::wstring& text);
 // Why the clipboard gave no picture.
 enum class ClipboardMiss { None, Held, NoPicture, Unreadable, TooLarge, NoMemory };
 
-// The picture on the clipboard as a DIB section of its own: the clipboard's bitmap (the system
-// makes one of a DIB), else its "PNG". Null when there is none; `miss` then says why.
-UniqueBitmap ReadClipboardPicture(HWND owner, ClipboardMiss& miss);
+// The picture on the clipboard: a DIB section of its own of the clipboard's bitmap (the system makes
+// one of a DIB), else the bytes of its "PNG", to decode with DecodeClipboardPng. Neither when there
+// is none; `miss` then says why.
+struct ClipboardRead {
+  UniqueBitmap Bitmap;
+  std::vector<uint8_t> Png;
+};
+ClipboardRead ReadClipboardPicture(HWND owner, ClipboardMiss& miss);
+// A PNG as a 32-bit DIB section of its own, on any thread; null when it cannot be, `miss` saying why.
+UniqueBitmap DecodeClipboardPng(const std::vector<uint8_t>& png, ClipboardMiss& miss);
 
 // What the program put on the clipboard: each picture offered as a 24-bit CF_DIB (what every
 // program pastes) and as "PNG" (for the programs that prefer it), each made only when a program
