@@ -6,6 +6,7 @@
 
 #include "config/option_store.h"
 #include "support/temp_folder.h"
+#include "support/windows.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ std::wstring EntryText(HMENU menu, UINT position) {
   return text;
 }
 
+// 关闭全部贴图 stands below 贴图（剪贴板） exactly while a pin is open.
 TEST(MainForm, TheTrayMenuHoldsPinOptionsSeparatorAboutExitWithNoDefault) {
   TempFolder folder;
   AppPath = folder.WithBackslash();
@@ -34,6 +36,26 @@ TEST(MainForm, TheTrayMenuHoldsPinOptionsSeparatorAboutExitWithNoDefault) {
   EXPECT_EQ(form->TrayIcon->PopupMenu, &form->TrayMenu);
   EXPECT_STREQ(form->TrayIcon->NotifyData().szTip, L"Corvix截屏助手");
   EXPECT_EQ(form->TrayIcon->NotifyData().uTimeout, 60000u);
+
+  {  // a bitmap on the clipboard, pinned from the menu
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 30);
+    ReleaseDC(nullptr, screen);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_BITMAP, bitmap);
+    CloseClipboard();
+  }
+  form->PinClipboardAction.OnExecute();
+  const auto entries = [&] { return GetMenuItemCount(form->TrayMenu.Build().get()); };
+  ASSERT_EQ(entries(), 6) << "no 关闭全部贴图 while a pin is open";
+  EXPECT_EQ(EntryText(form->TrayMenu.Build().get(), 1), L"关闭全部贴图");
+  form->ClosePinsAction.OnExecute();
+  const bool gone = testsupport::WaitFor([&] {
+    Application.ProcessMessages();
+    return entries() == 5;
+  });
+  EXPECT_TRUE(gone) << "关闭全部贴图 stayed once the pins were closed";
 
   form->Destroy();
   OptionStore.reset();

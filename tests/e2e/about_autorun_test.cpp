@@ -4,6 +4,7 @@
 #include "app/resource.h"
 #include "corvix_run.h"
 #include "dialogs/options_controls.h"
+#include "toolkit/scope_exit.h"
 
 namespace e2e {
 namespace {
@@ -147,18 +148,29 @@ TEST(OneInstance, ASecondStartWelcomesAgainThroughTheFirstAndEnds) {
 }
 
 // A second start while the first asks whether to exit: the first, ending, does not take the
-// welcome; once it is gone the second runs. (The pause gives a second start that wrongly takes the
-// first's answer the time to do so and end: it shows that fault only when the start gets that far
-// within it. A sound program passes whatever the timing.)
+// welcome; once it is gone the second runs. The question is answered only once the first has
+// answered the second's request (a hook on its thread says so), so a second start that wrongly
+// took that answer would have ended by then.
 TEST(OneInstance, ASecondStartWhileTheFirstEndsRunsItself) {
   CorvixRun first;
   ASSERT_TRUE(first.Start());
   PostMessageW(first.MainForm(), WM_COMMAND, IDA_EXIT, 0);
   const MessageBoxView question = WaitForMessageBox(first.Pid());
   ASSERT_NE(question.Handle, nullptr) << "no exit question";
+  const HMODULE library = LoadLibraryW((CorvixRun::BinFolder() / L"corvix_answer_hold.dll").c_str());
+  ASSERT_NE(library, nullptr) << "no corvix_answer_hold.dll";
+  const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(library, "WelcomeAskedHook")));
+  HANDLE asked = CreateEventW(nullptr, TRUE, FALSE, L"CorvixTestWelcomeAsked");
+  HHOOK watch = hook ? SetWindowsHookExW(WH_CALLWNDPROCRET, hook, library, GetThreadId(first.MainThread())) : nullptr;
+  const ScopeExit release([&] {
+    if (watch) UnhookWindowsHookEx(watch);
+    CloseHandle(asked);
+    FreeLibrary(library);
+  });
+  ASSERT_TRUE(watch && asked) << "the first's answers cannot be watched (error " << GetLastError() << ")";
   CorvixRun second(first.Folder().parent_path() / (first.Folder().filename().wstring() + L" second"));
   ASSERT_TRUE(second.Launch());
-  WaitForSingleObject(second.Process(), 2000);
+  ASSERT_EQ(WaitForSingleObject(asked, 10000), WAIT_OBJECT_0) << "the second start never asked the first";
   Answer(question, IDYES);
   ASSERT_TRUE(first.WaitForExit()) << "the first did not end";
   EXPECT_TRUE(second.WaitUntilStarted()) << "nothing runs: the second start " << (second.IsRunning() ? "did not start" : "ended");

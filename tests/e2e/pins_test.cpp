@@ -110,6 +110,9 @@ TEST(Pins, ARegionPinnedStandsWhereItWasIsDraggedZoomedFadedCopiedAndClosed) {
   ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 2; })) << "Ctrl+C's picture was not pinned again";
   const RECT again = Outer(Pins(corvix).front() == pin ? Pins(corvix).back() : Pins(corvix).front());
   EXPECT_EQ(again.right - again.left, inside.right - inside.left + 2);
+  // Its own frame, then the picture's frame line, then the region's pixels, the right way up.
+  const RECT againInterior{again.left + 2, again.top + 2, again.right - 2, again.bottom - 2};
+  EXPECT_TRUE(WaitFor([&] { return ScreenBgr(againInterior) == was; })) << "Ctrl+C's picture is not the pin's";
   PressKeys(0, VK_ESCAPE);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(pin) && Pins(corvix).size() == 1; })) << "Esc did not close the pin";
 }

@@ -165,22 +165,15 @@ TEST_F(OverlayReadouts, TheMagnifierFollowsTheCursorAndTheLabelNamesTheBoxSize) 
 }
 
 // A box as tall as the screen leaves the label no room above or below it: it stands inside the
-// box at the screen's top, over a pattern there, and the accepted picture holds the pattern, not
-// the label.
-TEST_F(OverlayReadouts, WithNoRoomOutsideTheLabelStandsInsideTheBoxAndNotInThePicture) {
-  const PatternWindow top(600, 0, 300, 200);
+// box at the screen's top. (The picture comes from the frozen copy, which no readout is drawn in.)
+TEST_F(OverlayReadouts, WithNoRoomOutsideTheLabelStandsInsideTheBox) {
   HWND overlay = OpenOverlay();
   ASSERT_NE(overlay, nullptr);
-  const RECT marked = corvix.MarkRegion(overlay, {610, 0}, 151, GetSystemMetrics(SM_CYSCREEN), [&](const RECT& box) {
-    const RECT tag = ScreenRect(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr));
-    EXPECT_TRUE(tag.top == box.top && tag.left == box.left && tag.bottom > tag.top) << "the label is not inside the box";
-  });
+  const RECT marked = corvix.SizeBox(overlay, {610, 0}, 151, GetSystemMetrics(SM_CYSCREEN));
   ASSERT_FALSE(IsRectEmpty(&marked)) << "the box did not take the dragged size";
-  const std::filesystem::path file = corvix.Folder() / L"Save" / L"001.png";
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(file); }));
-  const DecodedPng png = ReadPng(file);
-  ASSERT_TRUE(png.ok);
-  EXPECT_EQ(Mismatches(png, top, {marked.left + 5, marked.top + 5}, 1), 0) << "the label is in the picture";
+  const RECT tag = ScreenRect(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr));
+  EXPECT_TRUE(tag.top == marked.top && tag.left == marked.left && tag.bottom > tag.top) << "the label is not inside the box";
+  PressKeys(0, VK_ESCAPE);
 }
 
 }  // namespace

@@ -21,20 +21,40 @@ TEST(MarkupBar, TheBarStandsBelowTheBoxThenAboveThenInside) {
   for (const Case& c : cases) EXPECT_EQ(BarPlace(c.box, 200, 40, screen, 6), c.want) << c.box.Left << "," << c.box.Top;
 }
 
+// Whatever is styled, at any scale: every button once, none over another, all inside the bar, the
+// second row below the first with the choices of what is styled (text sizes for text, none for a
+// mosaic, which has no colour), every size grown with the scale.
 TEST(MarkupBar, TheSecondRowFollowsWhatIsStyledAndEverythingScales) {
   const auto count = [](const std::vector<BarButton>& buttons, BarCommand command) {
-    return std::count_if(buttons.begin(), buttons.end(), [&](const BarButton& b) { return b.Command == command; });
+    return static_cast<size_t>(
+        std::count_if(buttons.begin(), buttons.end(), [&](const BarButton& b) { return b.Command == command; }));
   };
-  const auto plain = LayOutBar(1, std::nullopt);
-  EXPECT_EQ(plain.size(), 16u);
-  EXPECT_EQ(BarSize(plain, 1), (Rect{0, 0, 4 + 16 * 28 + 2 * 8 + 4, 36}));
-  const auto pen = LayOutBar(1, ShapeKind::Pen), text = LayOutBar(1, ShapeKind::Text);
-  EXPECT_EQ(count(pen, BarCommand::Width), 3);
-  EXPECT_EQ(count(pen, BarCommand::Ink), 10);
-  EXPECT_EQ(count(text, BarCommand::TextSize), 3);
-  EXPECT_EQ(count(text, BarCommand::Width), 0);
-  EXPECT_EQ(LayOutBar(1, ShapeKind::Mosaic).size(), 16u) << "a mosaic has no colour";
-  EXPECT_EQ(BarSize(LayOutBar(1.5, ShapeKind::Pen), 1.5).Height(), 6 + 2 * 42 + 6);
+  for (const double scale : {1.0, 1.5, 2.0})
+    for (const auto styled : {std::optional<ShapeKind>{}, std::optional{ShapeKind::Pen}, std::optional{ShapeKind::Text},
+                              std::optional{ShapeKind::Mosaic}}) {
+      const auto buttons = LayOutBar(scale, styled);
+      const Rect bar = BarSize(buttons, scale);
+      for (size_t i = 0; i < buttons.size(); ++i) {
+        EXPECT_EQ(Intersection(buttons[i].Place, bar), buttons[i].Place) << "a button outside the bar";
+        for (size_t j = i + 1; j < buttons.size(); ++j) {
+          const Rect both = Intersection(buttons[i].Place, buttons[j].Place);
+          EXPECT_TRUE(both.Width() <= 0 || both.Height() <= 0) << "buttons " << i << " and " << j << " overlap";
+        }
+      }
+      for (int c = 0; c <= static_cast<int>(BarCommand::Cancel); ++c) EXPECT_EQ(count(buttons, static_cast<BarCommand>(c)), 1u);
+      const bool text = styled == ShapeKind::Text, lines = styled && !text && styled != ShapeKind::Mosaic;
+      EXPECT_EQ(count(buttons, BarCommand::Width), lines ? kLineWidths.size() : 0);
+      EXPECT_EQ(count(buttons, BarCommand::Ink), lines || text ? kPalette.size() : 0);
+      EXPECT_EQ(count(buttons, BarCommand::TextSize), text ? kTextSizes.size() : 0);
+      for (const BarButton& b : buttons) {
+        if (b.Command >= BarCommand::Width) {
+          EXPECT_GE(b.Place.Top, buttons.front().Place.Bottom) << "not below the first row";
+        }
+      }
+      const auto unscaled = LayOutBar(1, styled);
+      EXPECT_NEAR(buttons.back().Place.Right, unscaled.back().Place.Right * scale, 2 * scale);
+      EXPECT_NEAR(bar.Height(), BarSize(unscaled, 1).Height() * scale, 2 * scale);
+    }
   EXPECT_EQ(ToolOf(BarCommand::Marker), ShapeKind::Marker);
   EXPECT_FALSE(ToolOf(BarCommand::Undo));
 }
