@@ -209,6 +209,8 @@ TEST_F(SnappingTest, OnlyWhatTheScreenShowedIsOutlinedAsItWas) {
   const RECT below = windows.Outer(0), topmost = windows.Outer(1), closing = windows.Outer(6);
   HWND overlay = OpenOverlay();
   ASSERT_NE(overlay, nullptr);
+  // Listed first (the outline shows it), then closed.
+  ASSERT_EQ(HoverLabel(overlay, 890, 500, SizeOf(closing)), SizeOf(closing)) << "the window to close was not listed";
   PostMessageW(windows[6], WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(windows[6]); }));
 

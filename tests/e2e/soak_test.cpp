@@ -1,6 +1,8 @@
-// A long run: 500 captures of the three kinds, one after another, with automatic names. Every one
-// must give its own valid file, the program's resources must stay flat once it is warm, and a few
-// seconds after the last capture its memory is back within 2 MB of where it was before the first.
+// A long run: 500 captures of the three kinds, one after another, with automatic names; of the
+// regions, a third are taken plain, a third with a rectangle and an arrow drawn on them, and a third
+// are pinned to the screen and the pin closed again with Esc. Every capture but a pin must give its own
+// valid file, the program's resources must stay flat once it is warm, and a few seconds after the
+// last capture its memory is back within 2 MB of where it was before the first.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -46,7 +48,7 @@ std::filesystem::path Numbered(const std::filesystem::path& folder, int n) {
   return folder / name;
 }
 
-TEST(Soak, FiveHundredCapturesOfEveryKindGiveFiveHundredFilesAndFlatResources) {
+TEST(Soak, FiveHundredCapturesOfEveryKindDrawnOnAndPinnedGiveTheirFilesAndFlatResources) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
@@ -58,43 +60,69 @@ TEST(Soak, FiveHundredCapturesOfEveryKindGiveFiveHundredFilesAndFlatResources) {
   RECT region{};  // the box of the latest region capture, in screen coordinates
 
   Resources warm;
-  std::vector<SIZE> regionSizes(kCaptures + 1);  // what each region capture accepted
+  std::vector<SIZE> fileSizes{{}};  // what each file must hold, by its number
+  const auto pin = [&] { return FindProcessWindow(corvix.Pid(), L"TCorvixPin", L"", true); };
   for (int n = 1; n <= kCaptures; ++n) {
+    const int regions = n / 3;  // the region captures before this one
+    bool pinned = false;
     switch (n % 3) {
       case 1:
         Press(kCtrlF1);
+        fileSizes.push_back({GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
         break;
       case 2:
         pattern.BringToFront();
         Press(kCtrlF2);
+        fileSizes.push_back({outer.right - outer.left, outer.bottom - outer.top});
         break;
       case 0: {
         Press(kCtrlF3);
         HWND overlay = corvix.WaitForOverlay();
         ASSERT_NE(overlay, nullptr) << "capture " << n;
-        region = corvix.MarkRegion(overlay, {client.left + 20, client.top + 20}, 102, 72);
+        region = corvix.SizeBox(overlay, {client.left + 20, client.top + 20}, 102, 72);
         ASSERT_FALSE(IsRectEmpty(&region)) << "capture " << n << ": the box did not take the dragged size";
-        regionSizes[n] = {region.right - region.left - 10, region.bottom - region.top - 10};
+        if (regions % 3 == 1) {  // a rectangle and an arrow on it, then Enter
+          for (const UINT tool : {'R', 'A'}) {
+            PressKeys(0, tool);
+            MouseButton(region.left + 20, region.top + 20, true);
+            MouseMoveTo(region.left + 50, region.top + 35);
+            MouseButton(region.left + 80, region.top + 50, false);
+          }
+          PressKeys(0, VK_RETURN);
+        } else if (regions % 3 == 2) {  // pinned; the pin clicked to the front and closed with Esc
+          PressKeys(0, VK_F3);
+          HWND shown = nullptr;
+          ASSERT_TRUE(WaitFor([&] { return (shown = pin()) != nullptr; })) << "capture " << n << ": no pin";
+          RECT at{};
+          GetWindowRect(shown, &at);
+          Click((at.left + at.right) / 2, (at.top + at.bottom) / 2);
+          ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == shown; })) << "capture " << n << ": the pin is not in front";
+          PressKeys(0, VK_ESCAPE);
+          ASSERT_TRUE(WaitFor([&] { return pin() == nullptr; })) << "capture " << n << ": the pin did not close";
+          pinned = true;
+        } else {
+          DoubleClick((region.left + region.right) / 2, (region.top + region.bottom) / 2);
+        }
+        if (!pinned) fileSizes.push_back({region.right - region.left - 10, region.bottom - region.top - 10});
         break;
       }
     }
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(Numbered(save, n)); }))
+    const int file = static_cast<int>(fileSizes.size()) - 1;
+    ASSERT_TRUE(pinned || WaitFor([&] { return std::filesystem::exists(Numbered(save, file)); }))
         << "no file for capture " << n << "; region " << region.left << "," << region.top << "-" << region.right << ","
         << region.bottom << ", overlay " << (FindProcessWindow(corvix.Pid(), L"TCustomSnapForm", L"", true) ? "open" : "gone");
     if (n == kWarm) warm = Read(corvix);
   }
   const Resources end = Read(corvix);
 
-  // 500 files, each a whole picture of its kind.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(save), {}), kCaptures);
+  // A file for every capture but the pins, each a whole picture of its kind.
+  const int files = static_cast<int>(fileSizes.size()) - 1;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(save), {}), files);
   int invalid = 0;
-  for (int n = 1; n <= kCaptures; ++n) {
+  for (int n = 1; n <= files; ++n) {
     const std::string bytes = FileBytes(Numbered(save, n));
     const DecodedJpeg jpeg = DecodeJpeg(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-    const SIZE want = n % 3 == 1   ? SIZE{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)}
-                      : n % 3 == 2 ? SIZE{outer.right - outer.left, outer.bottom - outer.top}
-                                   : regionSizes[n];
-    invalid += jpeg.width != want.cx || jpeg.height != want.cy;
+    invalid += jpeg.width != fileSizes[n].cx || jpeg.height != fileSizes[n].cy;
   }
   EXPECT_EQ(invalid, 0) << "files that are not the picture of their capture";
 

@@ -59,7 +59,6 @@ class OverlayTest : public testing::Test {
     bool ready = false, endedByScript = false;
     std::thread person([&] {
       ready = WaitFor([&] { return form->Visible() && GetForegroundWindow() == form->Handle(); }, 5s);
-      Sleep(200);
       user();
       endedByScript = WaitFor([&] { return form->ModalResult != mrNone; }, 5s);
       if (!endedByScript) {
@@ -119,9 +118,8 @@ TEST_F(OverlayTest, EscAtOnceCancels) {
 TEST_F(OverlayTest, AnyButtonPlacesOneTenByTenBoxAtThePressAndEscCancels) {
   const OverlayRun run = Run([] {
     Click(300, 200, MK_RBUTTON);
-    Sleep(200);
-    Click(600, 500);  // a second press places no second box
-    Sleep(200);
+    WaitFor([] { return SelectionBox() != nullptr; });
+    Click(600, 500);  // a second press places no second box; input is taken in order, Esc after it
     PressKeys(0, VK_ESCAPE);
   });
   EXPECT_EQ(run.result, mrCancel);
@@ -171,7 +169,7 @@ TEST_F(OverlayTest, ADoubleClickOnAGripDoesNotAccept) {
 TEST_F(OverlayTest, ADoubleClickOnATenByTenBoxIsIgnoredTheBoxStays) {
   const OverlayRun run = Run([] {
     Click(300, 200);
-    Sleep(200);
+    WaitFor([] { return SelectionBox() != nullptr && IsWindowVisible(SelectionBox()->Handle()); });
     DoubleClick(305, 205);
     PressKeys(0, VK_ESCAPE);
   });
