@@ -72,9 +72,11 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
   // Matched by the keys, not by the id.
   TCaptureSource* const sources[] = {ScreenCapture.get(), ActiveWindowCapture.get(), RegionCapture.get()};
   HBITMAP picture = nullptr;
+  TCaptureSource* source = nullptr;
   RegionEnding ending = RegionEnding::Done;
   for (size_t slot = 0; slot < 3; ++slot) {
     if (!(OptionStore->HotKeys[slot] == pressed)) continue;
+    source = sources[slot];
     if (sources[slot] != RegionCapture.get()) {
       searchName();
       picture = sources[slot]->Capture();
@@ -107,11 +109,16 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
   uint64_t put = 0;
   if (option.CopyToClipboard) {
     try {
-      put = clipboard_.Put(picture);
+      put = clipboard_.Put(picture, true);
     } catch (const Error& error) {
       clipboardError = error;
     }
   }
+  // No copy of the pixels on the capture's way: the clipboard reads the source's own picture, and
+  // keeps it once it is saved; the next capture makes one anew.
+  const ScopeExit handOver([&] {
+    if (put != 0) clipboard_.Keep(put, source->TakePicture());
+  });
   try {
     bool saved = true;
     if (search)

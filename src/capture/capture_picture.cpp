@@ -43,6 +43,11 @@ void TCapturePicture::Release() {
   width_ = height_ = 0;
 }
 
+UniqueBitmap TCapturePicture::Take() {
+  width_ = height_ = 0;
+  return std::move(bitmap_);
+}
+
 void TCapturePicture::Assign(HBITMAP other) {
   BITMAP shape{};
   if (!other || !GetObjectW(other, sizeof shape, &shape)) throw Error(L"The marked region has no picture");

@@ -24,6 +24,8 @@ class TCapturePicture {
   void Assign(HBITMAP other);
   // Gives the picture's memory back; the next SetSize makes it anew.
   void Release();
+  // Hands the picture over to a new owner; the next SetSize makes it anew.
+  UniqueBitmap Take();
 
  private:
   UniqueMemoryDc dc_;

@@ -25,6 +25,8 @@ class TCaptureSource {
   virtual HBITMAP Capture() = 0;
   // Gives the picture's memory back, between captures.
   void ReleasePicture() { picture_.Release(); }
+  // Hands the picture of the last capture over: the next capture makes one anew.
+  UniqueBitmap TakePicture() { return picture_.Take(); }
 
  protected:
   TCapturePicture picture_;

@@ -89,14 +89,14 @@ ClipboardRead ReadClipboardPicture(HWND owner, ClipboardMiss& miss) {
   return read;
 }
 
-uint64_t TClipboardPicture::Put(HBITMAP bitmap) {
+uint64_t TClipboardPicture::Put(HBITMAP bitmap, bool borrowed) {
   // The rows are copied as they are (the quickest copy there is): the formats are made from them
   // later, off the capture's way. What the clipboard offers now stays until it is replaced.
   std::vector<uint8_t> rows;
   PixelView view;
   try {
     view = BitmapPixels(bitmap, rows);
-    if (view.Pixels != rows.data()) {  // the bitmap's own: copied, since the next capture draws on it
+    if (view.Pixels != rows.data() && !borrowed) {  // the bitmap's own: copied, since the next capture draws on it
       rows.assign(view.Pixels, view.Pixels + view.Stride * static_cast<size_t>(view.Height));
       view.Pixels = rows.data();
     }
@@ -128,6 +128,10 @@ uint64_t TClipboardPicture::Put(HBITMAP bitmap) {
   SetClipboardData(PngFormat(), nullptr);
   dibToMake_ = pngToMake_ = true;
   return ++puts_;
+}
+
+void TClipboardPicture::Keep(uint64_t put, UniqueBitmap bitmap) {
+  if (put == puts_ && (dibToMake_ || pngToMake_)) kept_ = std::move(bitmap);
 }
 
 // Without memory for the copy, the PNG is made from the pixels when asked for.
@@ -178,6 +182,7 @@ void TClipboardPicture::RenderNow() {
 void TClipboardPicture::Forget() {
   std::vector<uint8_t>().swap(pixels_);
   std::vector<uint8_t>().swap(png_);
+  kept_.reset();
   view_ = {};
   dibToMake_ = pngToMake_ = false;
 }

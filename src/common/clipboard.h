@@ -42,8 +42,12 @@ class TClipboardPicture {
   // clipboard is waited for, about half a second at most. Raises "Cannot copy the picture to the
   // clipboard: another program is using it", or "Cannot copy the picture to the clipboard: " and
   // the system's reason (running out of memory included).
-  // Returns the picture's number, which TakePng asks for.
-  uint64_t Put(HBITMAP bitmap);
+  // Returns the picture's number, which TakePng and Keep ask for. A `borrowed` picture's pixels are
+  // read where they lie, not copied: nothing may draw on it until its owner hands it over with Keep.
+  uint64_t Put(HBITMAP bitmap, bool borrowed = false);
+  // The picture `put` numbers, put borrowed, is the clipboard's own from now on; it goes at once when
+  // its formats are made or another picture was put.
+  void Keep(uint64_t put, UniqueBitmap bitmap);
   // The PNG file saved of the picture `put` numbers: the clipboard's PNG is these bytes, not made
   // again. Ignored once another picture was put (a pin copied while the Save dialog was open).
   void TakePng(uint64_t put, std::span<const uint8_t> png);
@@ -64,7 +68,8 @@ class TClipboardPicture {
   void Forget();
   HWND owner_;
   std::vector<uint8_t> pixels_;  // a copy of the picture's rows, while a format is still to be made
-  PixelView view_;               // of pixels_
+  UniqueBitmap kept_;            // or the picture itself, put borrowed and kept
+  PixelView view_;               // of pixels_, kept_ or the borrowed picture
   std::vector<uint8_t> png_;     // the saved file's, when it was a PNG
   bool dibToMake_ = false, pngToMake_ = false;
   uint64_t puts_ = 0;  // how many pictures were put

@@ -108,7 +108,9 @@ TEST(Pins, ARegionPinnedStandsWhereItWasIsDraggedZoomedFadedCopiedAndClosed) {
   ASSERT_TRUE(WaitFor([&] { return GetClipboardSequenceNumber() != clipboard; })) << "Ctrl+C copied nothing";
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
   ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 2; })) << "Ctrl+C's picture was not pinned again";
-  const RECT again = Outer(Pins(corvix).front() == pin ? Pins(corvix).back() : Pins(corvix).front());
+  const std::vector<HWND> both = Pins(corvix);  // read once: the z-order may change between two reads
+  ASSERT_EQ(both.size(), 2u);
+  const RECT again = Outer(both.front() == pin ? both.back() : both.front());
   EXPECT_EQ(again.right - again.left, inside.right - inside.left + 2);
   // Its own frame, then the picture's frame line, then the region's pixels, the right way up.
   const RECT againInterior{again.left + 2, again.top + 2, again.right - 2, again.bottom - 2};
@@ -227,7 +229,8 @@ TEST(Pins, APinsSaveDialogAndACapturesOpenBesideEachOther) {
   CloseClipboard();
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
   ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 1; }));
-  const RECT pin = Outer(Pins(corvix).front());
+  const HWND pinned = Pins(corvix).front();
+  const RECT pin = Outer(pinned);
   const auto dialogs = [&] {
     std::vector<HWND> open;
     for (HWND at = GetTopWindow(nullptr); at; at = GetWindow(at, GW_HWNDNEXT)) {
@@ -239,7 +242,7 @@ TEST(Pins, APinsSaveDialogAndACapturesOpenBesideEachOther) {
   };
   const auto saveFromPin = [&] {
     Click(pin.left + 30, pin.top + 30);
-    return WaitFor([&] { return GetForegroundWindow() == Pins(corvix).front(); }) && (PressKeys(MOD_CONTROL, 'S'), true);
+    return WaitFor([&] { return GetForegroundWindow() == pinned; }) && (PressKeys(MOD_CONTROL, 'S'), true);
   };
   const auto cancelAll = [&] {
     for (HWND dialog : dialogs()) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
