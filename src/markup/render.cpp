@@ -281,6 +281,14 @@ Rect RedrawArea(const ShapeList& shapes, PointF origin, int32_t width, int32_t h
   return Intersection(area, {0, 0, width, height});
 }
 
+Rect DamagedPart(const RectF& damage, PointF origin, int32_t width, int32_t height) {
+  if (damage.Empty()) return {};
+  return Intersection({0, 0, width, height}, {static_cast<int32_t>(std::floor(damage.Left - origin.X)),
+                                              static_cast<int32_t>(std::floor(damage.Top - origin.Y)),
+                                              static_cast<int32_t>(std::ceil(damage.Right - origin.X)),
+                                              static_cast<int32_t>(std::ceil(damage.Bottom - origin.Y))});
+}
+
 void RedrawPart(uint8_t* pixels, int32_t stride, const ShapeList& shapes, int32_t blockSize, PointF origin,
                 const Rect& part, uint8_t* scratch, int32_t scratchStride, const Rect& area) {
   if (part.Width() <= 0 || part.Height() <= 0) return;

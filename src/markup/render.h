@@ -26,6 +26,8 @@ RectF Damage(const ShapeList& before, const ShapeList& after);
 // top-left at `origin` among the shapes); a mosaic that reaches the part lies wholly inside it (see
 // Damage).
 Rect RedrawArea(const ShapeList& shapes, PointF origin, int32_t width, int32_t height, const Rect& part);
+// The part of the picture a damage (see Damage) covers.
+Rect DamagedPart(const RectF& damage, PointF origin, int32_t width, int32_t height);
 // `scratch` holds the picture as it is under the shapes in `area`; it is drawn on.
 void RedrawPart(uint8_t* pixels, int32_t stride, const ShapeList& shapes, int32_t blockSize, PointF origin,
                 const Rect& part, uint8_t* scratch, int32_t scratchStride, const Rect& area);

@@ -33,12 +33,13 @@ void TMarkupView::Compose(const Rect& picture) {
              {static_cast<double>(picture.Left), static_cast<double>(picture.Top)});
 }
 
-// The frozen picture and the shapes drawn again inside `part` of the composed rectangle, as drawing
-// it whole would give them.
-void TMarkupView::ComposePart(const Rect& part) {
+// The frozen picture and the shapes drawn again where `damage` covers the composed rectangle, as
+// drawing it whole would give them.
+void TMarkupView::ComposePart(const RectF& damage) {
   const Rect& picture = composed_;
   const PointF origin{static_cast<double>(picture.Left), static_cast<double>(picture.Top)};
-  const Rect local{part.Left - picture.Left, part.Top - picture.Top, part.Right - picture.Left, part.Bottom - picture.Top};
+  const Rect local = DamagedPart(damage, origin, picture.Width(), picture.Height());
+  if (local.Width() <= 0 || local.Height() <= 0) return;
   const Rect area = RedrawArea(shown_, origin, picture.Width(), picture.Height(), local);
   scratch_.Resize(area.Width(), area.Height());
   frozen_.CopyTo(scratch_.Dc(), 0, 0,
@@ -118,8 +119,7 @@ Rect TMarkupView::Changed(const Rect& place) {
     const ShapeList now = editor_.Shapes();
     const RectF changed = Damage(shown_, now);
     shown_ = now;
-    const Rect part = Intersection(composed_, Outside(changed));
-    if (part.Width() > 0 && part.Height() > 0) ComposePart(part);
+    ComposePart(changed);
     damage = Enclosing(damage, changed);
   } else {
     composed_ = {};

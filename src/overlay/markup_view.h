@@ -30,7 +30,7 @@ class TMarkupView {
 
  private:
   void Compose(const Rect& picture);
-  void ComposePart(const Rect& part);
+  void ComposePart(const RectF& damage);
   int GripHalf() const;
   RectF MarksBounds() const;
   void PaintMarks(HDC dc, const Rect& place) const;

@@ -14,14 +14,28 @@
 namespace e2e {
 namespace {
 
-std::vector<HWND> Pins(const CorvixRun& corvix) {
-  std::vector<HWND> pins;
+// The program's shown top-level windows of a class: its pins, its dialogs.
+std::vector<HWND> Shown(const CorvixRun& corvix, const wchar_t* className) {
+  std::vector<HWND> shown;
   for (HWND at = GetTopWindow(nullptr); at; at = GetWindow(at, GW_HWNDNEXT)) {
     DWORD pid = 0;
     GetWindowThreadProcessId(at, &pid);
-    if (pid == corvix.Pid() && IsWindowVisible(at) && ClassName(at) == L"TCorvixPin") pins.push_back(at);
+    if (pid == corvix.Pid() && IsWindowVisible(at) && ClassName(at) == className) shown.push_back(at);
   }
-  return pins;
+  return shown;
+}
+
+std::vector<HWND> Pins(const CorvixRun& corvix) { return Shown(corvix, L"TCorvixPin"); }
+
+// A PNG alone on the clipboard, as some programs copy a picture.
+bool PutPngOnClipboard(const std::vector<uint8_t>& png) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, png.size());
+  std::memcpy(GlobalLock(block), png.data(), png.size());
+  GlobalUnlock(block);
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  SetClipboardData(RegisterClipboardFormatW(L"PNG"), block);
+  return CloseClipboard() != FALSE;
 }
 
 RECT Outer(HWND window) {
@@ -130,13 +144,7 @@ TEST(Pins, TheClipboardIsPinnedFromTheTrayTheMenusSaveAndCloseThemAndNoPictureIs
   std::vector<uint8_t> png, bgr;
   ASSERT_EQ(EncodePng({120, 70, 32, picture.Pixels(), picture.Stride(), true}, png), 0);
   for (int i = 0; i < 120 * 70; ++i) bgr.insert(bgr.end(), picture.Pixels() + i * 4, picture.Pixels() + i * 4 + 3);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, png.size());
-  std::memcpy(GlobalLock(block), png.data(), png.size());
-  GlobalUnlock(block);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  SetClipboardData(RegisterClipboardFormatW(L"PNG"), block);
-  CloseClipboard();
+  ASSERT_TRUE(PutPngOnClipboard(png));
   for (int i = 0; i < 10; ++i) PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
   ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 10; })) << Pins(corvix).size() << " pins";
   RECT outer = Outer(Pins(corvix).front());
@@ -197,13 +205,7 @@ TEST(Pins, AHugeClipboardPngIsDecodedWhileTheHotKeysWork) {
     png_write_end(writer, info);
     png_destroy_write_struct(&writer, &info);
   }
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, png.size());
-  std::memcpy(GlobalLock(block), png.data(), png.size());
-  GlobalUnlock(block);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  SetClipboardData(RegisterClipboardFormatW(L"PNG"), block);
-  CloseClipboard();
+  ASSERT_TRUE(PutPngOnClipboard(png));
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
   Press(kCtrlF1);
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::is_regular_file(corvix.Folder() / L"Save" / L"001.jpg"); }));
@@ -220,26 +222,12 @@ TEST(Pins, APinsSaveDialogAndACapturesOpenBesideEachOther) {
   std::vector<uint8_t> png;
   const std::vector<uint8_t> grey(100 * 80 * 4, 128);
   ASSERT_EQ(EncodePng({100, 80, 32, grey.data(), 400, true}, png), 0);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, png.size());
-  std::memcpy(GlobalLock(block), png.data(), png.size());
-  GlobalUnlock(block);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  SetClipboardData(RegisterClipboardFormatW(L"PNG"), block);
-  CloseClipboard();
+  ASSERT_TRUE(PutPngOnClipboard(png));
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
   ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 1; }));
   const HWND pinned = Pins(corvix).front();
   const RECT pin = Outer(pinned);
-  const auto dialogs = [&] {
-    std::vector<HWND> open;
-    for (HWND at = GetTopWindow(nullptr); at; at = GetWindow(at, GW_HWNDNEXT)) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(at, &pid);
-      if (pid == corvix.Pid() && IsWindowVisible(at) && ClassName(at) == L"#32770") open.push_back(at);
-    }
-    return open;
-  };
+  const auto dialogs = [&] { return Shown(corvix, L"#32770"); };
   const auto saveFromPin = [&] {
     Click(pin.left + 30, pin.top + 30);
     return WaitFor([&] { return GetForegroundWindow() == pinned; }) && (PressKeys(MOD_CONTROL, 'S'), true);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -11,12 +10,8 @@
 
 inline void RedrawChange(std::vector<uint8_t>& pixels, const std::vector<uint8_t>& under, int32_t width, int32_t height,
                          const ShapeList& before, const ShapeList& after, int32_t blockSize, PointF origin) {
-  const RectF damage = Damage(before, after);
-  const Rect part = Intersection({0, 0, width, height}, {static_cast<int32_t>(std::floor(damage.Left - origin.X)),
-                                                         static_cast<int32_t>(std::floor(damage.Top - origin.Y)),
-                                                         static_cast<int32_t>(std::ceil(damage.Right - origin.X)),
-                                                         static_cast<int32_t>(std::ceil(damage.Bottom - origin.Y))});
-  if (damage.Empty() || part.Width() <= 0 || part.Height() <= 0) return;
+  const Rect part = DamagedPart(Damage(before, after), origin, width, height);
+  if (part.Width() <= 0 || part.Height() <= 0) return;
   const Rect area = RedrawArea(after, origin, width, height, part);
   std::vector<uint8_t> scratch(static_cast<size_t>(area.Width()) * area.Height() * 4);
   for (int32_t y = area.Top; y < area.Bottom; ++y)
