@@ -92,7 +92,9 @@ void TMainForm::PinClipboard() {
     SayNotPinned(miss);
 }
 
+// Not while a capture runs (its overlay runs this loop too): it is asked again once it is done.
 void TMainForm::PinDecoded() {
+  if (capture_ && capture_->Running()) return;
   for (auto& [picture, miss] : decoding_->Take()) {
     if (!pins_) return;
     if (picture)
@@ -336,6 +338,7 @@ LRESULT TMainForm::WMHotKey(WPARAM, LPARAM lParam) {
     if (!Handle()) return;  // the session ended meanwhile
     hotKeys_.HoldUntilReleased(*pressed);
     SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
+    PostMessageW(Handle(), kPngDecodedMessage, 0, 0);  // a picture decoded meanwhile
   });
   capture_->Run(*pressed);
   return 0;

@@ -269,18 +269,9 @@ RectF Damage(const ShapeList& before, const ShapeList& after) {
   return damage;
 }
 
-Rect RedrawArea(const ShapeList& shapes, PointF origin, int32_t width, int32_t height, const Rect& part) {
-  Rect area = part;
-  for (const auto& shape : shapes) {
-    if (shape->Points.empty()) continue;
-    const Rect pixels = PixelsOf(*shape, origin);
-    if (Meet(pixels, part))
-      area = {std::min(area.Left, pixels.Left), std::min(area.Top, pixels.Top), std::max(area.Right, pixels.Right),
-              std::max(area.Bottom, pixels.Bottom)};
-  }
-  return Intersection(area, {0, 0, width, height});
-}
+namespace {
 
+// The part of the picture a damage covers.
 Rect DamagedPart(const RectF& damage, PointF origin, int32_t width, int32_t height) {
   if (damage.Empty()) return {};
   return Intersection({0, 0, width, height}, {static_cast<int32_t>(std::floor(damage.Left - origin.X)),
@@ -289,17 +280,36 @@ Rect DamagedPart(const RectF& damage, PointF origin, int32_t width, int32_t heig
                                               static_cast<int32_t>(std::ceil(damage.Bottom - origin.Y))});
 }
 
-void RedrawPart(uint8_t* pixels, int32_t stride, const ShapeList& shapes, int32_t blockSize, PointF origin,
-                const Rect& part, uint8_t* scratch, int32_t scratchStride, const Rect& area) {
+}  // namespace
+
+void RedrawDamage(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
+                  int32_t blockSize, PointF origin, const RectF& damage, const ScratchFor& scratch) {
+  const Rect part = DamagedPart(damage, origin, width, height);
   if (part.Width() <= 0 || part.Height() <= 0) return;
+  // The part and every shape that reaches it, within the picture: cut at the picture's edges as
+  // the whole drawing is, and at no other.
   ShapeList reaching;
-  for (const auto& shape : shapes)
-    if (!shape->Points.empty() && Meet(PixelsOf(*shape, origin), part)) reaching.push_back(shape);
-  DrawShapes(scratch, area.Width(), area.Height(), scratchStride, reaching, blockSize,
-             {origin.X + area.Left, origin.Y + area.Top});
+  Rect area = part;
+  bool text = false;
+  for (const auto& shape : shapes) {
+    if (shape->Points.empty()) continue;
+    const Rect reach = PixelsOf(*shape, origin);
+    if (!Meet(reach, part)) continue;
+    reaching.push_back(shape);
+    text = text || shape->Kind == ShapeKind::Text || shape->Kind == ShapeKind::Step;
+    area = {std::min(area.Left, reach.Left), std::min(area.Top, reach.Top), std::max(area.Right, reach.Right),
+            std::max(area.Bottom, reach.Bottom)};
+  }
+  // The font engine rounds where a glyph lands, and not the same way everywhere: with a text or a
+  // step's number among them, the shapes are drawn from the picture's own top-left.
+  if (text) area.Left = area.Top = 0;
+  area = Intersection(area, {0, 0, width, height});
+  int32_t scratchStride = 0;
+  uint8_t* under = scratch(area, scratchStride);
+  DrawShapes(under, area.Width(), area.Height(), scratchStride, reaching, blockSize, {origin.X + area.Left, origin.Y + area.Top});
   for (int32_t y = part.Top; y < part.Bottom; ++y)
     std::memcpy(pixels + static_cast<size_t>(y) * stride + static_cast<size_t>(part.Left) * 4,
-                scratch + static_cast<size_t>(y - area.Top) * scratchStride + static_cast<size_t>(part.Left - area.Left) * 4,
+                under + static_cast<size_t>(y - area.Top) * scratchStride + static_cast<size_t>(part.Left - area.Left) * 4,
                 static_cast<size_t>(part.Width()) * 4);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "common/rect.h"
 #include "markup/history.h"
@@ -19,18 +20,16 @@ void DrawShapes(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, 
 // mosaic's blocks take the means of all their pixels). Empty (all zero) when nothing differs.
 RectF Damage(const ShapeList& before, const ShapeList& after);
 
-// Drawing again only a part of a picture drawn whole, byte for byte as drawing it whole again
-// would. A shape is never clipped (the drawing library rasterises a clipped shape differently): every
-// shape that reaches the part is drawn whole on a scratch picture of the area RedrawArea gives, and
-// the part is copied back. `part` and `area` are pixels of the picture (`width` x `height`, its
-// top-left at `origin` among the shapes); a mosaic that reaches the part lies wholly inside it (see
-// Damage).
-Rect RedrawArea(const ShapeList& shapes, PointF origin, int32_t width, int32_t height, const Rect& part);
-// The part of the picture a damage (see Damage) covers.
-Rect DamagedPart(const RectF& damage, PointF origin, int32_t width, int32_t height);
-// `scratch` holds the picture as it is under the shapes in `area`; it is drawn on.
-void RedrawPart(uint8_t* pixels, int32_t stride, const ShapeList& shapes, int32_t blockSize, PointF origin,
-                const Rect& part, uint8_t* scratch, int32_t scratchStride, const Rect& area);
+// Draws again where `damage` (see Damage) covers a picture drawn whole before, byte for byte as
+// drawing it whole again would, whatever the order of editing. No shape is clipped (the drawing
+// library rasterises a clipped shape differently): every shape that reaches the damaged part is
+// drawn whole on a scratch picture of an area round it, and the part is copied back. `scratch`
+// gives the scratch picture for an area of the picture (its pixels, and their stride in `stride`),
+// holding the picture as it is under the shapes there. The picture's top-left stands at `origin`
+// among the shapes, in whole pixels.
+using ScratchFor = std::function<uint8_t*(const Rect& area, int32_t& stride)>;
+void RedrawDamage(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, const ShapeList& shapes,
+                  int32_t blockSize, PointF origin, const RectF& damage, const ScratchFor& scratch);
 
 // The rectangle a text's lines or a step's circle and number cover, as they are drawn.
 RectF MeasuredBounds(const Shape& shape);

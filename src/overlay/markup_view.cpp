@@ -36,16 +36,21 @@ void TMarkupView::Compose(const Rect& picture) {
 // The frozen picture and the shapes drawn again where `damage` covers the composed rectangle, as
 // drawing it whole would give them.
 void TMarkupView::ComposePart(const RectF& damage) {
-  const Rect& picture = composed_;
-  const PointF origin{static_cast<double>(picture.Left), static_cast<double>(picture.Top)};
-  const Rect local = DamagedPart(damage, origin, picture.Width(), picture.Height());
-  if (local.Width() <= 0 || local.Height() <= 0) return;
-  const Rect area = RedrawArea(shown_, origin, picture.Width(), picture.Height(), local);
-  scratch_.Resize(area.Width(), area.Height());
-  frozen_.CopyTo(scratch_.Dc(), 0, 0,
-                 {area.Left + picture.Left, area.Top + picture.Top, area.Right + picture.Left, area.Bottom + picture.Top});
-  RedrawPart(composite_.Pixels(), composite_.Stride(), shown_, editor_.BlockSize(), origin, local, scratch_.Pixels(),
-             scratch_.Stride(), area);
+  const Rect picture = composed_;
+  composed_ = {};  // stale, should the drawing fail
+  RedrawDamage(composite_.Pixels(), picture.Width(), picture.Height(), composite_.Stride(), shown_, editor_.BlockSize(),
+               {static_cast<double>(picture.Left), static_cast<double>(picture.Top)}, damage,
+               [&](const Rect& area, int32_t& stride) {
+                 // It only grows: a drag asks for about the same area at every move.
+                 if (area.Width() > scratch_.Width() || area.Height() > scratch_.Height())
+                   scratch_.Resize(std::max(area.Width(), scratch_.Width()), std::max(area.Height(), scratch_.Height()));
+                 frozen_.CopyTo(scratch_.Dc(), 0, 0,
+                                {area.Left + picture.Left, area.Top + picture.Top, area.Right + picture.Left,
+                                 area.Bottom + picture.Top});
+                 stride = scratch_.Stride();
+                 return scratch_.Pixels();
+               });
+  composed_ = picture;
 }
 
 // Half a grip's side: at the DPI of the box's monitor, where the editor reaches for grips.

@@ -50,13 +50,21 @@ void TRegionOverlay::FormDestroy() {
 
 // ---- Before the box
 
-void TRegionOverlay::MousePressed(int x, int y) {
-  if (!box_) snapper_.Press(x, y);
+void TRegionOverlay::MousePressed(int x, int y, UINT button) {
+  if (!box_) snapper_.Press(x, y, button);
 }
 
-void TRegionOverlay::MouseReleased() {
+void TRegionOverlay::MouseReleased(int x, int y, UINT upFor) {
+  if (snapper_.Dragging()) MouseMoved(x, y);  // the box ends where the button came up
   const bool dragged = snapper_.Dragging();
-  if (const auto place = snapper_.Release()) PlaceBox(*place);
+  if (const auto place = snapper_.Release(upFor)) PlaceBox(*place);
+  if (dragged && !snapper_.Dragging() && magnifier_) magnifier_->Hide();
+}
+
+// Taken away mid-drag (another window came up, say): the box stays as drawn.
+void TRegionOverlay::MouseCaptureLost() {
+  const bool dragged = snapper_.Dragging();
+  snapper_.CaptureLost();
   if (dragged && magnifier_) magnifier_->Hide();
 }
 
@@ -289,13 +297,14 @@ LRESULT TRegionOverlay::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_KEYDOWN:     FormKeyDown(wParam, lParam); return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: MousePressed(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MBUTTONDOWN: MousePressed(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), message); return 0;
+    // Each button's up message follows its down message.
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP:   MouseReleased(); return 0;
+    case WM_MBUTTONUP:   MouseReleased(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), message - 1); return 0;
     case WM_MOUSEMOVE:   MouseMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_MOUSEWHEEL:  if (!box_) snapper_.Wheel(GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
-    case WM_CAPTURECHANGED: snapper_.CaptureLost(); return 0;
+    case WM_CAPTURECHANGED: MouseCaptureLost(); return 0;
     case WM_TIMER:       snapper_.Timer(wParam); return 0;
   }
   return TForm::HandleMessage(message, wParam, lParam);

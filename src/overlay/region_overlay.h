@@ -56,8 +56,10 @@ class TRegionOverlay : public TForm, private TBoxOwner {
  private:
   void FormPaint();
   // Before the box: the mouse on the frozen picture.
-  void MousePressed(int x, int y);
-  void MouseReleased();
+  // `button` is the press's message (WM_LBUTTONDOWN...); `upFor` the press a release ends.
+  void MousePressed(int x, int y, UINT button);
+  void MouseReleased(int x, int y, UINT upFor);
+  void MouseCaptureLost();
   void MouseMoved(int x, int y);
   void WindowOutlined(const Rect& outline);
   // The box placed here, with the drawing tools and the readouts.

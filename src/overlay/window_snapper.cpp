@@ -56,12 +56,13 @@ void TWindowSnapper::Wheel(int delta) {
   Outline(windows_[static_cast<size_t>(SnapTarget(chain_, levelsUp_))].Bounds);
 }
 
-void TWindowSnapper::Press(int x, int y) {
+void TWindowSnapper::Press(int x, int y, UINT button) {
   if (pressing_) return;
   Hover(x, y);
   pressing_ = true;
   dragging_ = false;
   pressAt_ = {x, y};
+  button_ = button;
   SetCapture(overlay_);
 }
 
@@ -75,8 +76,8 @@ std::optional<Rect> TWindowSnapper::DragTo(int x, int y) {
 
 // A click takes the outlined window: the box's frame line just outside it, so that inside the line
 // the picture holds every pixel of it.
-std::optional<Rect> TWindowSnapper::Release() {
-  if (!pressing_) return std::nullopt;
+std::optional<Rect> TWindowSnapper::Release(UINT button) {
+  if (!pressing_ || button != button_) return std::nullopt;
   const bool dragged = dragging_;
   pressing_ = dragging_ = false;
   ReleaseCapture();

@@ -32,15 +32,15 @@ class TWindowSnapper {
   void Wheel(int delta);
   // A press, which outlines what lies under it (a pen or a touch comes without a move first); it
   // waits to see a click or a drag.
-  void Press(int x, int y);
+  void Press(int x, int y, UINT button);
   bool Pressing() const { return pressing_; }
   bool Dragging() const { return dragging_; }
   // While the button is down: nothing as long as it may be a click; then, at every move, the box
   // from the press to the cursor.
   std::optional<Rect> DragTo(int x, int y);
-  // The button is up: a click gives the box round the outlined window, or the start box at the
-  // press where none is; a drag ends with the box where it was drawn.
-  std::optional<Rect> Release();
+  // The button that pressed is up: a click gives the box round the outlined window, or the start box
+  // at the press where none is; a drag ends with the box where it was drawn.
+  std::optional<Rect> Release(UINT button);
   void CaptureLost() { pressing_ = dragging_ = false; }
 
   // The overlay paints: the outline over the picture.
@@ -65,4 +65,5 @@ class TWindowSnapper {
   bool pressing_ = false;        // the button is down
   bool dragging_ = false;        // and has gone further than a click
   POINT pressAt_{};
+  UINT button_ = 0;              // WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN
 };

@@ -85,9 +85,9 @@ int main() {
     WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) != nullptr; });
   }
   RECT drawn{};
-  if (box) GetWindowRect(box, &drawn);
-  Step("the box stands where it was drawn",
-       box && drawn.left == client.left + 40 && drawn.bottom == client.top + 230);
+  Step("the box stands where it was drawn", box && WaitFor([&] {
+    return GetWindowRect(box, &drawn) && drawn.left == client.left + 40 && drawn.bottom == client.top + 230;
+  }));
   if (box) {
     PressKeys(0, 'R');
     Drag({client.left + 80, client.top + 80}, {client.left + 200, client.top + 160});

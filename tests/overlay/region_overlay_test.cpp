@@ -194,7 +194,7 @@ TEST_F(OverlayTest, ADragDrawsTheBoxAndADoubleClickWithAToolDrawsItsDrag) {
     MouseMoveTo(400, 300);
     followed = WaitFor([] { return SelectionBox() && SelectionBox()->BoundsInOwner() == Rect{200, 150, 400, 300}; });
     labelled = WaitFor([&] { return shown(L"TSizeLabel") && WindowText(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr)) == L"190 x 140"; });
-    magnified = shown(L"TMagnifier");
+    magnified = WaitFor([&] { return shown(L"TMagnifier"); });
     MouseButton(400, 300, false);
     stayed = WaitFor([&] { return !shown(L"TMagnifier"); }) && SelectionBox()->BoundsInOwner() == Rect{200, 150, 400, 300};
     box = SelectionBox()->BoundsInOwner();
