@@ -226,6 +226,8 @@ TEST(Pins, APinsSaveDialogAndACapturesOpenBesideEachOther) {
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);
   ASSERT_TRUE(WaitFor([&] { return Pins(corvix).size() == 1; }));
   const RECT pin = Outer(Pins(corvix).front());
+  // On the screen (its grey frame shows) before it is clicked: a click before lands beneath.
+  ASSERT_TRUE(WaitFor([&] { return ScreenPixel(pin.left, pin.top + 10) == RGB(90, 90, 90); }));
   const auto dialogs = [&] {  // Save dialogs, not error boxes
     std::vector<HWND> open = Shown(corvix, L"#32770");
     std::erase_if(open, [](HWND dialog) { return FileNameField(dialog) == nullptr; });
@@ -245,7 +247,10 @@ TEST(Pins, APinsSaveDialogAndACapturesOpenBesideEachOther) {
   EXPECT_TRUE(WaitFor([&] { return dialogs().size() == 2; })) << "the hot key was dropped while the pin's dialog was open";
   ASSERT_TRUE(cancelAll());
   Press(kCtrlF1);
-  ASSERT_TRUE(WaitFor([&] { return dialogs().size() == 1; })) << "no Save dialog for the capture";
+  ASSERT_TRUE(WaitFor([&] {  // up and in front before the pin is clicked
+    const std::vector<HWND> open = dialogs();
+    return open.size() == 1 && GetForegroundWindow() == open.front();
+  })) << "no Save dialog for the capture";
   ASSERT_TRUE(saveFromPin());
   EXPECT_TRUE(WaitFor([&] { return dialogs().size() == 2; })) << "the pin's 另存为... did nothing while the capture's dialog was open";
   EXPECT_TRUE(cancelAll());

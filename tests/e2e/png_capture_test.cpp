@@ -171,8 +171,11 @@ TEST_F(OverlayReadouts, WithNoRoomOutsideTheLabelStandsInsideTheBox) {
   ASSERT_NE(overlay, nullptr);
   const RECT marked = corvix.SizeBox(overlay, {610, 0}, 151, GetSystemMetrics(SM_CYSCREEN));
   ASSERT_FALSE(IsRectEmpty(&marked)) << "the box did not take the dragged size";
-  const RECT tag = ScreenRect(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr));
-  EXPECT_TRUE(tag.top == marked.top && tag.left == marked.left && tag.bottom > tag.top) << "the label is not inside the box";
+  RECT tag{};  // it follows once the box stands
+  EXPECT_TRUE(WaitFor([&] {
+    tag = ScreenRect(FindWindowExW(overlay, nullptr, L"TSizeLabel", nullptr));
+    return tag.top == marked.top && tag.left == marked.left && tag.bottom > tag.top;
+  })) << "the label is not inside the box: " << tag.left << "," << tag.top;
   PressKeys(0, VK_ESCAPE);
 }
 
