@@ -55,10 +55,12 @@ void TRegionOverlay::MousePressed(int x, int y, UINT button) {
 }
 
 void TRegionOverlay::MouseReleased(int x, int y, UINT upFor) {
-  if (snapper_.Dragging()) MouseMoved(x, y);  // the box ends where the button came up
-  const bool dragged = snapper_.Dragging();
+  if (!snapper_.EndsPress(upFor)) return;
+  if (snapper_.Dragging()) {
+    MouseMoved(x, y);  // the box ends where the button came up
+    if (magnifier_) magnifier_->Hide();  // before the mouse is let go: the drag is over
+  }
   if (const auto place = snapper_.Release(upFor)) PlaceBox(*place);
-  if (dragged && !snapper_.Dragging() && magnifier_) magnifier_->Hide();
 }
 
 // Taken away mid-drag (another window came up, say): the box stays as drawn.

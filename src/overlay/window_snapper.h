@@ -35,6 +35,8 @@ class TWindowSnapper {
   void Press(int x, int y, UINT button);
   bool Pressing() const { return pressing_; }
   bool Dragging() const { return dragging_; }
+  // Whether a release of this button (its WM_xBUTTONDOWN) ends the press.
+  bool EndsPress(UINT button) const { return pressing_ && button == button_; }
   // While the button is down: nothing as long as it may be a click; then, at every move, the box
   // from the press to the cursor.
   std::optional<Rect> DragTo(int x, int y);
