@@ -189,6 +189,11 @@ TEST_F(OverlayTest, ADragDrawsTheBoxAndADoubleClickWithAToolDrawsItsDrag) {
       HWND window = FindWindowExW(overlay, nullptr, readout, nullptr);
       return window && IsWindowVisible(window);
     };
+    MouseMoveTo(200, 150);  // the pointer settled first: late reports of a jump would pull it back
+    WaitFor([] {
+      POINT at{};
+      return GetCursorPos(&at) && at.x == 200 && at.y == 150;
+    });
     MouseButton(200, 150, true);
     MouseMoveTo(260, 190);
     MouseMoveTo(400, 300);

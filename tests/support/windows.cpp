@@ -254,12 +254,21 @@ DWORD ButtonFlag(UINT button, bool down) {
   }
 }
 
+// Wine merges a mouse move into the last one queued for the window's thread even when that thread
+// has already taken it and is handling it: the newer point is then lost, and with no move after it
+// the window never learns where the pointer stopped. So a move goes after a wheel turn of no
+// distance, which no move merges into and which turns nothing.
+void SendUnmerged(const INPUT& event) {
+  INPUT inputs[2] = {};
+  inputs[0].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_WHEEL;
+  inputs[1] = event;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
 }  // namespace
 
-void MouseMoveTo(int x, int y) {
-  INPUT input = MouseAt(x, y, 0);
-  SendInput(1, &input, sizeof input);
-}
+void MouseMoveTo(int x, int y) { SendUnmerged(MouseAt(x, y, 0)); }
 
 // A press or release carries its own point rather than going where the pointer is: under Wine, the
 // pointer also follows moves that the X server reports late (the crossing events of earlier
@@ -343,14 +352,7 @@ bool RunUnix(const std::wstring& commandLine) {
 }
 
 void MoveInMoveSizeLoop(int x, int y, bool release) {
-  // Wine merges a mouse move into the last one queued even when the loop has already taken that
-  // one, and the newer point is lost. So each move, and the release, follows a wheel turn of no
-  // distance, which no move merges into and the loop passes over.
-  INPUT inputs[2] = {};
-  inputs[0].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_WHEEL;
-  inputs[1] = MouseAt(x, y, release ? MOUSEEVENTF_LEFTUP : 0);
-  SendInput(2, inputs, sizeof(INPUT));
+  SendUnmerged(MouseAt(x, y, release ? MOUSEEVENTF_LEFTUP : 0));  // the loop passes over the wheel turn
 }
 
 bool DragInMoveSizeLoop(HWND window, POINT from, POINT to, const RECT& expected) {

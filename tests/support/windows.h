@@ -86,7 +86,8 @@ void PressKeys(UINT modifiers, UINT key, bool release = true);
 // would add its own delay to every press.
 void SendKeys(UINT modifiers, UINT key);
 
-// The mouse, through SendInput, in screen coordinates of the primary monitor.
+// The mouse, through SendInput, in screen coordinates of the primary monitor. A move is never lost
+// in a move before it (see windows.cpp).
 void MouseMoveTo(int x, int y);
 void MouseButton(int x, int y, bool down, UINT button = MK_LBUTTON);
 void Click(int x, int y, UINT button = MK_LBUTTON);
