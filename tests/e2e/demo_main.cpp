@@ -38,6 +38,15 @@ void Drag(POINT from, POINT to) {
   MouseButton(to.x, to.y, false);
 }
 
+// The box of a new region overlay, drawn with a drag; null when either did not come.
+HWND DrawBox(const CorvixRun& corvix, POINT from, POINT to) {
+  HWND overlay = OpenOverlay(corvix), box = nullptr;
+  if (!overlay) return nullptr;
+  Drag(from, to);
+  WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) != nullptr; });
+  return box;
+}
+
 }  // namespace
 
 int main() {
@@ -78,12 +87,7 @@ int main() {
   Step("003.jpg written", WaitFor([&] { return FilesIn(save) >= 3; }));
 
   std::printf("Ctrl+F3, a region drawn with the mouse, a rectangle drawn on it (R), Enter\n");
-  overlay = OpenOverlay(corvix);
-  box = nullptr;
-  if (overlay) {
-    Drag({client.left + 40, client.top + 40}, {client.left + 300, client.top + 230});
-    WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) != nullptr; });
-  }
+  box = DrawBox(corvix, {client.left + 40, client.top + 40}, {client.left + 300, client.top + 230});
   RECT drawn{};
   Step("the box stands where it was drawn", box && WaitFor([&] {
     return GetWindowRect(box, &drawn) && drawn.left == client.left + 40 && drawn.bottom == client.top + 230;
@@ -99,13 +103,8 @@ int main() {
   Step("004.jpg written", WaitFor([&] { return FilesIn(save) >= 4; }));
 
   std::printf("Ctrl+F3, a region drawn, pinned to the screen (F3)\n");
-  overlay = OpenOverlay(corvix);
-  box = nullptr;
-  if (overlay) {
-    Drag({client.left + 60, client.top + 60}, {client.left + 260, client.top + 200});
-    WaitFor([&] { return (box = FindWindowExW(overlay, nullptr, L"TSizerControl", nullptr)) != nullptr; });
-    if (box) PressKeys(0, VK_F3);
-  }
+  box = DrawBox(corvix, {client.left + 60, client.top + 60}, {client.left + 260, client.top + 200});
+  if (box) PressKeys(0, VK_F3);
   HWND pin = nullptr;
   Step("a pin stands where the region was",
        WaitFor([&] { return (pin = FindProcessWindow(corvix.Pid(), L"TCorvixPin", L"", true)) != nullptr; }));
