@@ -7,26 +7,46 @@
 
 TCapturePicture::TCapturePicture() : dc_(CreateCompatibleDC(nullptr)) {}
 
+namespace {
+
+[[noreturn]] void ThrowNoPicture(int width, int height) {
+  const DWORD code = GetLastError();
+  throw Error(L"Cannot make a picture of " + std::to_wstring(width) + L" x " + std::to_wstring(height) + L" pixels. " +
+              SysErrorMessage(code ? code : ERROR_NOT_ENOUGH_MEMORY));
+}
+
+}  // namespace
+
+UniqueBitmap NewDibSection(int width, int height, int bits, void** pixels) {
+  // Bottom-up rows, the one order every system reports back faithfully (Wine calls top-down
+  // sections bottom-up too); the JPEG encoder reads them in place either way.
+  BITMAPINFOHEADER header{sizeof header, width, height, 1, static_cast<WORD>(bits), BI_RGB};
+  void* section = nullptr;
+  WindowDc screen(nullptr);
+  UniqueBitmap bitmap(CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &section, nullptr, 0));
+  if (!bitmap) ThrowNoPicture(width, height);
+  if (pixels) *pixels = section;
+  return bitmap;
+}
+
 void TCapturePicture::SetSize(int width, int height) {
   if (bitmap_ && width == width_ && height == height_) return;
+  width_ = height_ = 0;
+  bitmap_.reset();
   WindowDc screen(nullptr);
   const int bits = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
   if (bits == 24 || bits == 32) {
-    // Bottom-up rows, the one order every system reports back faithfully (Wine calls top-down
-    // sections bottom-up too); the JPEG encoder reads them in place either way.
-    BITMAPINFOHEADER header{sizeof header, width, height, 1, static_cast<WORD>(bits), BI_RGB};
-    void* pixels = nullptr;
-    bitmap_.reset(CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &pixels,
-                                   nullptr, 0));
+    bitmap_ = NewDibSection(width, height, bits);
   } else {
     bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
+    if (!bitmap_) ThrowNoPicture(width, height);
   }
-  if (!bitmap_) {
-    const DWORD code = GetLastError();
-    width_ = height_ = 0;
-    throw Error(L"Cannot make a picture of " + std::to_wstring(width) + L" x " + std::to_wstring(height) +
-                L" pixels. " + SysErrorMessage(code ? code : ERROR_NOT_ENOUGH_MEMORY));
-  }
+  width_ = width;
+  height_ = height;
+}
+
+void TCapturePicture::Adopt(UniqueBitmap bitmap, int width, int height) {
+  bitmap_ = std::move(bitmap);
   width_ = width;
   height_ = height;
 }

@@ -26,9 +26,15 @@ class TCapturePicture {
   void Release();
   // Hands the picture over to a new owner; the next SetSize makes it anew.
   UniqueBitmap Take();
+  // Takes a picture made elsewhere as its own.
+  void Adopt(UniqueBitmap bitmap, int width, int height);
 
  private:
   UniqueMemoryDc dc_;
   UniqueBitmap bitmap_;
   int width_ = 0, height_ = 0;
 };
+
+// A bottom-up DIB section of this size at 24 or 32 bits, its pixels at `pixels`. Raises "Cannot
+// make a picture of W x H pixels. <system error>" when the system gives none.
+UniqueBitmap NewDibSection(int width, int height, int bits, void** pixels = nullptr);

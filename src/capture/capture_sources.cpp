@@ -2,6 +2,7 @@
 
 #include "overlay/region_overlay.h"
 #include "overlay/window_list.h"
+#include "scrolling/scroll_capture.h"
 #include "toolkit/scope_exit.h"
 
 std::unique_ptr<TScreenCapture> ScreenCapture;
@@ -64,6 +65,19 @@ HBITMAP TRegionCapture::Capture() {
   ending_ = overlay->Ending();
   const Rect& inOverlay = overlay->SelectedRect();
   place_ = {rect_.Left + inOverlay.Left, rect_.Top + inOverlay.Top, rect_.Left + inOverlay.Right, rect_.Top + inOverlay.Bottom};
+  if (ending_ == RegionEnding::Scroll) {
+    // The frozen picture goes; the region is read while it scrolls, and its long picture is taken
+    // as an accepted region's.
+    overlay->Destroy();
+    picture_.Release();
+    UniqueBitmap longPicture = RunScrollCapture(place_);
+    ending_ = RegionEnding::Done;
+    if (!longPicture) return nullptr;
+    BITMAP shape{};
+    GetObjectW(longPicture.get(), sizeof shape, &shape);
+    picture_.Adopt(std::move(longPicture), shape.bmWidth, shape.bmHeight);
+    return picture_.Handle();
+  }
   picture_.Assign(overlay->SelectedBitmap());
   return picture_.Handle();
 }

@@ -117,6 +117,15 @@ void Icon(cairo_t* cr, const BarButton& button, double s) {
       cairo_line_to(cr, m, b + s * 0.05);
       cairo_stroke(cr);
       break;
+    case BarCommand::Scroll:
+      // A page taller than the frame round it, an arrow down its middle.
+      cairo_rectangle(cr, a, a + s * 0.08, b - a, b - a - s * 0.16);
+      cairo_stroke(cr);
+      cairo_move_to(cr, m, s * 0.12);
+      cairo_line_to(cr, m, b + s * 0.02);
+      cairo_stroke(cr);
+      ArrowHead(cr, m, s * 0.9, kPi / 2, s * 0.2);
+      break;
     case BarCommand::Copy:
       cairo_rectangle(cr, a, a, s * 0.35, s * 0.4);
       cairo_stroke(cr);

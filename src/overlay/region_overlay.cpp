@@ -156,6 +156,7 @@ void TRegionOverlay::RunCommand(BarCommand command, int32_t index) {
   if (!tools_) return;
   switch (command) {
     case BarCommand::Pin: End(RegionEnding::Pin); return;
+    case BarCommand::Scroll: StartScrolling(); return;
     case BarCommand::Copy: End(RegionEnding::Copy); return;
     case BarCommand::SaveAs: End(RegionEnding::SaveAs); return;
     case BarCommand::Done: End(RegionEnding::Done); return;
@@ -263,6 +264,17 @@ void TRegionOverlay::AcceptSelection() {
     DrawBoxFrame(target.get(), {framed.Left - inside.Left, framed.Top - inside.Top, framed.Right - inside.Left,
                                 framed.Bottom - inside.Top});
   }
+  ModalResult = mrOk;
+}
+
+void TRegionOverlay::StartScrolling() {
+  if (!box_) return;
+  const Rect framed = SelectionInside(box_->BoundsInOwner());
+  const Rect inside = Intersection({framed.Left + 1, framed.Top + 1, framed.Right - 1, framed.Bottom - 1},
+                                   {0, 0, desktop_.Width(), desktop_.Height()});
+  if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the frame line yet
+  selectedRect_ = inside;
+  ending_ = RegionEnding::Scroll;
   ModalResult = mrOk;
 }
 

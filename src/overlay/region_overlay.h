@@ -20,8 +20,9 @@
 #include "toolkit/handles.h"
 
 // How the overlay ended with a picture: as a plain acceptance (the options say where it goes), to
-// the clipboard alone, through the Save dialog, or pinned to the screen where it stood.
-enum class RegionEnding : uint8_t { Done, Copy, SaveAs, Pin };
+// the clipboard alone, through the Save dialog, or pinned to the screen where it stood. Or with a
+// region to scroll through (SelectedRect, inside the frame line; no picture yet).
+enum class RegionEnding : uint8_t { Done, Copy, SaveAs, Pin, Scroll };
 
 class TRegionOverlay : public TForm, private TBoxOwner {
  public:
@@ -74,6 +75,8 @@ class TRegionOverlay : public TForm, private TBoxOwner {
   // nothing inside its band is left as it is, for the user to make it bigger.
   void AcceptSelection();
   void End(RegionEnding ending);
+  // Ends with the region inside the box's frame line, to be read while it scrolls.
+  void StartScrolling();
 
   // The box's events.
   void BoxChanging(const Rect& proposed, bool sizing) override;

@@ -1,0 +1,261 @@
+#include "scrolling/long_picture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr int32_t kBlockRows = 256;
+// A spot that changes in place: at most this many rows in one run (a caret, an animated icon).
+constexpr int32_t kSpotRows = 48;
+// A read overlaps the picture by at least this many rows to be placed.
+constexpr int32_t kMinOverlap = 8;
+// Changed rows a placement tolerates at most: two spots, and a quarter of the overlap.
+constexpr int32_t kMaxChangedRows = 2 * kSpotRows;
+// Rows that say where a read lies: the first this many of its distinctive rows found in the
+// picture, each found at most this many times there (a row that repeats says little).
+constexpr int32_t kMaxAnchors = 24;
+constexpr size_t kMaxAnchorHits = 16;
+// What the picture may hold: 32,768 rows at 1920 wide, fewer for wider reads, and no more rows
+// than the file formats take.
+constexpr int64_t kMaxPixels = 1920LL * 32768;
+constexpr int32_t kMaxRows = 65000;
+
+int32_t SpotWidth(int32_t width) { return std::clamp(width / 4, 8, 96); }
+
+bool Uniform(const uint32_t* row, int32_t width) {
+  return std::all_of(row + 1, row + width, [&](uint32_t pixel) { return pixel == row[0]; });
+}
+
+}  // namespace
+
+uint64_t RowHash(const uint32_t* row, int32_t width) {
+  // Two lanes of two pixels each, so the multiplications overlap.
+  constexpr uint64_t kMix = 0x9FB21C651E98DF25ULL;
+  uint64_t a = 0x9E3779B97F4A7C15ULL ^ static_cast<uint64_t>(width), b = 0xC2B2AE3D27D4EB4FULL;
+  int32_t x = 0;
+  for (; x + 4 <= width; x += 4) {
+    uint64_t u, v;
+    std::memcpy(&u, row + x, 8);
+    std::memcpy(&v, row + x + 2, 8);
+    a = (a ^ u) * kMix;
+    a ^= a >> 29;
+    b = (b ^ v) * kMix;
+    b ^= b >> 29;
+  }
+  for (; x < width; ++x) a = ((a ^ row[x]) * kMix) ^ (a >> 31);
+  uint64_t h = (a ^ (b * 0xD6E8FEB86659FD93ULL)) * kMix;
+  return h ^ (h >> 32);
+}
+
+bool RowsAlike(const uint32_t* a, const uint32_t* b, int32_t width) {
+  int32_t first = 0;
+  while (first < width && a[first] == b[first]) ++first;
+  if (first == width) return true;
+  int32_t last = width - 1;
+  while (a[last] == b[last]) --last;
+  return last - first < SpotWidth(width);
+}
+
+int32_t TLongPicture::MaxRowsFor(int32_t width) {
+  return static_cast<int32_t>(std::min<int64_t>(kMaxRows, kMaxPixels / std::max(width, 1)));
+}
+
+TLongPicture::TLongPicture(int32_t width, int32_t height, int32_t maxRows)
+    : width_(width), height_(height), maxRows_(std::max(maxRows, height)) {}
+
+int32_t TLongPicture::Height() const {
+  if (!started_) return 0;
+  if (bodyHashes_.empty()) return height_;
+  return static_cast<int32_t>(bodyHashes_.size()) + tailRows_;
+}
+
+const uint32_t* TLongPicture::Row(int32_t y) const {
+  if (bodyHashes_.empty()) return previous_.Row(y, width_);  // the first read, as it stands
+  const auto body = static_cast<int32_t>(bodyHashes_.size());
+  if (y < body) return BodyRow(y);
+  return tail_.data() + static_cast<size_t>(y - body) * width_;
+}
+
+uint32_t* TLongPicture::BodyRow(int32_t y) {
+  return blocks_[static_cast<size_t>(y / kBlockRows)].get() + static_cast<size_t>(y % kBlockRows) * width_;
+}
+
+const uint32_t* TLongPicture::BodyRow(int32_t y) const {
+  return blocks_[static_cast<size_t>(y / kBlockRows)].get() + static_cast<size_t>(y % kBlockRows) * width_;
+}
+
+void TLongPicture::Take(const uint32_t* pixels, std::ptrdiff_t stride, Read& into) const {
+  into.Pixels.resize(static_cast<size_t>(width_) * height_);
+  into.Hashes.resize(static_cast<size_t>(height_));
+  for (int32_t y = 0; y < height_; ++y) {
+    const uint32_t* row = pixels + y * stride;
+    std::memcpy(into.Pixels.data() + static_cast<size_t>(y) * width_, row, static_cast<size_t>(width_) * 4);
+    into.Hashes[static_cast<size_t>(y)] = RowHash(row, width_);
+  }
+}
+
+ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
+  if (full_) return ReadResult::Full;
+  if (!started_) {
+    Take(pixels, stride, previous_);
+    started_ = true;
+    return ReadResult::Started;
+  }
+  Take(pixels, stride, current_);
+  if (current_.Hashes == previous_.Hashes && current_.Pixels == previous_.Pixels) return ReadResult::Unchanged;
+  const int32_t top = TopBand(), bottom = height_ - BottomBand(top);
+  if (bottom - top < kMinOverlap) {  // a spot changed, nothing moved
+    std::swap(previous_, current_);
+    return ReadResult::Unchanged;
+  }
+  if (bodyHashes_.empty()) {
+    // The first read that moved tells the bands: the picture starts as the read before it, less
+    // its bottom band, which follows whatever is added.
+    AppendBody(previous_, 0, bottom);
+    SetTail(previous_, bottom);
+  }
+  int32_t shift = 0;
+  const bool placed = Place(top, bottom, shift);
+  std::swap(previous_, current_);
+  if (!placed) return ReadResult::Lost;
+  if (shift <= lastShift_) return ReadResult::Inside;
+
+  const Read& read = previous_;
+  const auto body = static_cast<int32_t>(bodyHashes_.size());
+  const int32_t end = body - shift;  // the read's row where the body ends
+  // The rows below the body up to the bottom band join it; the band, or whatever of the read lies
+  // below the body's end, is the new tail.
+  const int32_t tailFrom = std::max(end, bottom);
+  int32_t take = tailFrom - end;
+  const int32_t room = maxRows_ - body - (height_ - tailFrom);
+  if (take > room) {
+    take = std::max(room, 0);
+    full_ = true;
+  }
+  AppendBody(read, end, end + take);
+  SetTail(read, tailFrom);
+  lastShift_ = shift;
+  return full_ ? ReadResult::Full : ReadResult::Grew;
+}
+
+bool TLongPicture::BandRow(int32_t y) const {
+  const size_t row = static_cast<size_t>(y);
+  return current_.Hashes[row] == previous_.Hashes[row] &&
+         std::memcmp(current_.Row(y, width_), previous_.Row(y, width_), static_cast<size_t>(width_) * 4) == 0;
+}
+
+// The rows from the top that stayed as they were; one run of rows changed in a spot may lie among
+// them (a blinking caret in a header's search box), as long as unchanged rows follow it.
+int32_t TLongPicture::TopBand() const {
+  int32_t y = 0;
+  bool spotSeen = false;
+  while (y < height_) {
+    if (BandRow(y)) {
+      ++y;
+      continue;
+    }
+    if (spotSeen) break;
+    int32_t end = y;
+    while (end < height_ && end - y <= kSpotRows && !BandRow(end) &&
+           RowsAlike(current_.Row(end, width_), previous_.Row(end, width_), width_))
+      ++end;
+    if (end == y || end - y > kSpotRows || (end < height_ && !BandRow(end))) break;
+    spotSeen = true;
+    y = end;
+  }
+  return y;
+}
+
+int32_t TLongPicture::BottomBand(int32_t top) const {
+  int32_t y = height_;  // rows [y, height_) are the band
+  bool spotSeen = false;
+  while (y > top) {
+    if (BandRow(y - 1)) {
+      --y;
+      continue;
+    }
+    if (spotSeen) break;
+    int32_t start = y;
+    while (start > top && y - start <= kSpotRows && !BandRow(start - 1) &&
+           RowsAlike(current_.Row(start - 1, width_), previous_.Row(start - 1, width_), width_))
+      --start;
+    if (start == y || y - start > kSpotRows || (start > top && !BandRow(start - 1))) break;
+    spotSeen = true;
+    y = start;
+  }
+  return height_ - y;
+}
+
+bool TLongPicture::SameRow(const uint32_t* read, uint64_t readHash, int32_t bodyRow) const {
+  return bodyHashes_[static_cast<size_t>(bodyRow)] == readHash &&
+         std::memcmp(read, BodyRow(bodyRow), static_cast<size_t>(width_) * 4) == 0;
+}
+
+// Every row of the read's middle that the body holds at this shift is the body's, or differs from
+// it in a spot; few rows differ, and enough overlap.
+bool TLongPicture::Fits(int32_t shift, int32_t top, int32_t bottom) const {
+  const auto body = static_cast<int32_t>(bodyHashes_.size());
+  const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
+  if (to - from < kMinOverlap) return false;
+  int32_t changed = 0;
+  for (int32_t y = from; y < to; ++y) {
+    const uint32_t* row = current_.Row(y, width_);
+    if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], y + shift)) continue;
+    if (!RowsAlike(row, BodyRow(y + shift), width_) || ++changed > kMaxChangedRows) return false;
+  }
+  return changed * 4 <= to - from;
+}
+
+// Candidate places come from the middle's distinctive rows (not blank, not repeated within the
+// read, found in the body a few times at most), top first: scrolling down, the top of the middle
+// is what the body already holds. Every candidate is checked whole; one must fit, and only one.
+bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
+  std::unordered_map<uint64_t, int32_t> inRead;
+  for (int32_t y = top; y < bottom; ++y) ++inRead[current_.Hashes[static_cast<size_t>(y)]];
+  std::vector<int32_t> tried;
+  int32_t found = 0, anchors = 0;
+  for (int32_t y = top; y < bottom && anchors < kMaxAnchors; ++y) {
+    const uint64_t hash = current_.Hashes[static_cast<size_t>(y)];
+    if (inRead[hash] != 1) continue;
+    const auto hits = rowsOfHash_.find(hash);
+    if (hits == rowsOfHash_.end() || hits->second.size() > kMaxAnchorHits) continue;
+    if (Uniform(current_.Row(y, width_), width_)) continue;
+    ++anchors;
+    for (const int32_t at : hits->second) {
+      const int32_t candidate = at - y;
+      if (std::find(tried.begin(), tried.end(), candidate) != tried.end()) continue;
+      tried.push_back(candidate);
+      if (!Fits(candidate, top, bottom)) continue;
+      if (++found > 1) return false;  // two places: not certain
+      shift = candidate;
+    }
+  }
+  return found == 1;
+}
+
+void TLongPicture::MoveTo(uint32_t* pixels, std::ptrdiff_t stride) {
+  const int32_t height = Height();
+  for (int32_t y = 0; y < height; ++y) {
+    std::memcpy(pixels + y * stride, Row(y), static_cast<size_t>(width_) * 4);
+    if (!bodyHashes_.empty() && y % kBlockRows == kBlockRows - 1) blocks_[static_cast<size_t>(y / kBlockRows)].reset();
+  }
+  *this = TLongPicture(width_, height_, maxRows_);
+}
+
+void TLongPicture::AppendBody(const Read& read, int32_t from, int32_t to) {
+  for (int32_t y = from; y < to; ++y) {
+    const auto at = static_cast<int32_t>(bodyHashes_.size());
+    if (at % kBlockRows == 0) blocks_.push_back(std::make_unique<uint32_t[]>(static_cast<size_t>(kBlockRows) * width_));
+    std::memcpy(BodyRow(at), read.Row(y, width_), static_cast<size_t>(width_) * 4);
+    const uint64_t hash = read.Hashes[static_cast<size_t>(y)];
+    bodyHashes_.push_back(hash);
+    rowsOfHash_[hash].push_back(at);
+  }
+}
+
+void TLongPicture::SetTail(const Read& read, int32_t from) {
+  tailRows_ = height_ - from;
+  tail_.assign(read.Row(from, width_), read.Row(from, width_) + static_cast<size_t>(tailRows_) * width_);
+}

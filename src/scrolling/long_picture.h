@@ -1,0 +1,86 @@
+// A long picture stitched from reads of a region whose content scrolls vertically. Window-free.
+//
+// Each read is placed by matching its rows against the picture so far (row hashes find candidate
+// places, the rows themselves confirm them), and only the rows below the picture's end are added.
+// A band at the top or bottom of the region that stays while the rest scrolls (a sticky header, a
+// toolbar, an input box) is told apart by comparing each read with the one before: the top band
+// enters the picture once with the first read, the bottom band is always the latest read's, at the
+// picture's end. A read that cannot be placed with certainty is left out; a small change in place
+// (a caret, an animated icon) does not stop the match.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+enum class ReadResult : uint8_t {
+  Started,    // the first read: the picture is that read
+  Unchanged,  // nothing moved (a spot changed in place at most)
+  Grew,       // rows were added
+  Inside,     // placed within the picture (scrolled back up): nothing to add
+  Lost,       // could not be placed with certainty (scrolled too far in one step, or all changed)
+  Full,       // the picture is as tall as it may grow
+};
+
+class TLongPicture {
+ public:
+  // Reads are `width` x `height` pixels; the picture grows to at most `maxRows` rows.
+  TLongPicture(int32_t width, int32_t height, int32_t maxRows);
+
+  // Adds a read: 32-bit pixels, top row first, `stride` pixels from one row to the next.
+  ReadResult Add(const uint32_t* pixels, std::ptrdiff_t stride);
+
+  int32_t Width() const { return width_; }
+  // The rows so far, the bottom band included; 0 before the first read.
+  int32_t Height() const;
+  const uint32_t* Row(int32_t y) const;
+  bool Full() const { return full_; }
+  // Copies every row out, top row first, `stride` pixels apart, giving the memory back as it goes:
+  // the picture is empty after.
+  void MoveTo(uint32_t* pixels, std::ptrdiff_t stride);
+  // The rows the picture may hold at most for reads this wide: at least 30,000 at 1920 wide.
+  static int32_t MaxRowsFor(int32_t width);
+
+ private:
+  // The read as it stands and the one before; `hashes` one per row.
+  struct Read {
+    std::vector<uint32_t> Pixels;
+    std::vector<uint64_t> Hashes;
+    const uint32_t* Row(int32_t y, int32_t width) const { return Pixels.data() + static_cast<size_t>(y) * width; }
+  };
+
+  void Take(const uint32_t* pixels, std::ptrdiff_t stride, Read& into) const;
+  // The rows at the top and at the bottom that the read shares with the one before.
+  int32_t TopBand() const;
+  int32_t BottomBand(int32_t top) const;
+  bool BandRow(int32_t y) const;
+  // Where the read's middle rows [top, bottom) lie in the picture: body row = read row + shift.
+  // False when there is no such place or more than one.
+  bool Place(int32_t top, int32_t bottom, int32_t& shift) const;
+  bool Fits(int32_t shift, int32_t top, int32_t bottom) const;
+  bool SameRow(const uint32_t* read, uint64_t readHash, int32_t bodyRow) const;
+  void AppendBody(const Read& read, int32_t from, int32_t to);
+  void SetTail(const Read& read, int32_t from);
+  uint32_t* BodyRow(int32_t y);
+  const uint32_t* BodyRow(int32_t y) const;
+
+  int32_t width_, height_, maxRows_;
+  Read current_, previous_;
+  bool started_ = false, full_ = false;
+  // The body: every row placed so far, in blocks; one hash per row, and the rows of each hash.
+  std::vector<std::unique_ptr<uint32_t[]>> blocks_;
+  std::vector<uint64_t> bodyHashes_;
+  std::unordered_map<uint64_t, std::vector<int32_t>> rowsOfHash_;
+  // The bottom band and anything below the body in the last read that added rows.
+  std::vector<uint32_t> tail_;
+  int32_t tailRows_ = 0;
+  // The shift of the last read that added rows; a read at a smaller one lies above it.
+  int32_t lastShift_ = 0;
+};
+
+// Whether two rows of `width` pixels differ at most in one spot (a caret, an icon) or not at all.
+bool RowsAlike(const uint32_t* a, const uint32_t* b, int32_t width);
+// The row's hash: equal rows have equal hashes.
+uint64_t RowHash(const uint32_t* row, int32_t width);

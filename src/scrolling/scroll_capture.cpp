@@ -1,0 +1,206 @@
+#include "scrolling/scroll_capture.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "capture/capture_picture.h"
+#include "overlay/overlay_look.h"
+#include "scrolling/auto_scroll.h"
+#include "scrolling/long_picture.h"
+#include "scrolling/scroll_panel.h"
+#include "toolkit/controls.h"
+#include "toolkit/error.h"
+#include "toolkit/forms.h"
+#include "toolkit/scope_exit.h"
+
+namespace {
+
+constexpr UINT kReadMilliseconds = 30;
+constexpr UINT_PTR kReadTimer = 1;
+constexpr int kDoneKey = 1, kCancelKey = 2;
+constexpr int kFrameLine = 2;  // pixels, just outside the region
+
+constexpr wchar_t kTooFast[] = L"滚动太快，请往回滚一点";
+constexpr wchar_t kFull[] = L"长图已满，可点完成";
+constexpr wchar_t kBottom[] = L"已滚动到底部";
+
+// One side of the line round the region: above everything, seen by no read of the region, and
+// the mouse goes through it to the window below.
+class TFrameLine : public TWinControl {
+ public:
+  explicit TFrameLine(const Rect& place) {
+    static const HBRUSH accent = CreateSolidBrush(kOverlayAccent);
+    CreateHandle({L"TScrollFrameLine", 0, IDC_ARROW, accent},
+                 WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, WS_POPUP, L"",
+                 {place.Left, place.Top, place.Width(), place.Height()}, nullptr);
+    SetLayeredWindowAttributes(Handle(), 0, 255, LWA_ALPHA);
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+  }
+  ~TFrameLine() override { DestroyWindow(Handle()); }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_NCHITTEST) return HTTRANSPARENT;
+    return TWinControl::HandleMessage(message, wParam, lParam);
+  }
+};
+
+// Holds a hot key of the window while it lives.
+class ScopedHotKey {
+ public:
+  ScopedHotKey(HWND window, int id, UINT key) : window_(window), id_(id), held_(RegisterHotKey(window, id, MOD_NOREPEAT, key)) {}
+  ~ScopedHotKey() {
+    if (held_) UnregisterHotKey(window_, id_);
+  }
+  ScopedHotKey(const ScopedHotKey&) = delete;
+  ScopedHotKey& operator=(const ScopedHotKey&) = delete;
+
+ private:
+  HWND window_;
+  int id_;
+  bool held_;
+};
+
+class TScrollSession {
+ public:
+  explicit TScrollSession(const Rect& region) : region_(region), picture_(region.Width(), region.Height(), TLongPicture::MaxRowsFor(region.Width())) {}
+
+  UniqueBitmap Run();
+
+ private:
+  void Read();
+  void Command(PanelCommand command);
+  void SendWheelStep();
+  UniqueBitmap LongPicture();
+
+  Rect region_;
+  TLongPicture picture_;
+  TAutoScroll autoScroll_;
+  std::unique_ptr<TScrollPanel> panel_;
+  WindowDc screen_{nullptr};
+  UniqueMemoryDc readDc_;
+  UniqueBitmap readBitmap_;
+  uint32_t* readPixels_ = nullptr;
+  enum class Ending : uint8_t { None, Done, Cancel } ending_ = Ending::None;
+};
+
+POINT Middle(const Rect& region) { return {region.Left + region.Width() / 2, region.Top + region.Height() / 2}; }
+
+UniqueBitmap TScrollSession::Run() {
+  // Pins and the like stay still while it runs, as they do under the overlay.
+  DisabledThreadWindows others;
+  void* bits = nullptr;
+  readBitmap_ = NewDibSection(region_.Width(), region_.Height(), 32, &bits);
+  readPixels_ = static_cast<uint32_t*>(bits);
+  readDc_.reset(CreateCompatibleDC(screen_.get()));
+  ScopedSelect keep(readDc_.get(), readBitmap_.get());
+
+  const int k = kFrameLine;
+  const Rect r = region_;
+  std::array<std::unique_ptr<TFrameLine>, 4> frame = {
+      std::make_unique<TFrameLine>(Rect{r.Left - k, r.Top - k, r.Right + k, r.Top}),
+      std::make_unique<TFrameLine>(Rect{r.Left - k, r.Bottom, r.Right + k, r.Bottom + k}),
+      std::make_unique<TFrameLine>(Rect{r.Left - k, r.Top, r.Left, r.Bottom}),
+      std::make_unique<TFrameLine>(Rect{r.Right, r.Top, r.Right + k, r.Bottom})};
+  panel_ = std::make_unique<TScrollPanel>(region_, [this](PanelCommand command) { Command(command); });
+  const ScopeExit freePanel([this] { panel_->Destroy(); });
+  panel_->Create();
+  panel_->ShowInactive();
+  // The window being scrolled has the keyboard, as it had before the overlay came.
+  if (HWND under = WindowFromPoint(Middle(region_))) SetForegroundWindow(GetAncestor(under, GA_ROOT));
+
+  const ScopedHotKey done(panel_->Handle(), kDoneKey, VK_RETURN), cancel(panel_->Handle(), kCancelKey, VK_ESCAPE);
+  Read();
+  SetTimer(panel_->Handle(), kReadTimer, kReadMilliseconds, nullptr);
+  MSG message;
+  while (ending_ == Ending::None) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      Application.Terminate();
+      PostQuitMessage(0);  // the outer loop ends too
+      return {};
+    }
+    if (message.hwnd == panel_->Handle() && message.message == WM_TIMER && message.wParam == kReadTimer) {
+      Read();
+      continue;
+    }
+    if (message.hwnd == panel_->Handle() && message.message == WM_HOTKEY) {
+      Command(message.wParam == kDoneKey ? PanelCommand::Done : PanelCommand::Cancel);
+      continue;
+    }
+    if (panel_->TakesClick(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  KillTimer(panel_->Handle(), kReadTimer);
+  if (ending_ == Ending::Cancel) return {};
+  return LongPicture();
+}
+
+void TScrollSession::Read() {
+  if (!BitBlt(readDc_.get(), 0, 0, region_.Width(), region_.Height(), screen_.get(), region_.Left, region_.Top, SRCCOPY))
+    return;  // the screen cannot be read now (a secure desktop, say): the next read tries again
+  GdiFlush();
+  const ReadResult result = picture_.Add(readPixels_ + static_cast<ptrdiff_t>(region_.Height() - 1) * region_.Width(), -region_.Width());
+  switch (result) {
+    case ReadResult::Started:
+    case ReadResult::Grew:
+      panel_->ShowPicture(picture_);
+      panel_->Say(L"");
+      break;
+    case ReadResult::Lost: panel_->Say(kTooFast); break;
+    case ReadResult::Full:
+      panel_->ShowPicture(picture_);
+      panel_->Say(kFull);
+      autoScroll_.Stop();
+      panel_->ShowAutoScrolling(false);
+      break;
+    default: break;
+  }
+  if (result == ReadResult::Started) return;
+  switch (autoScroll_.Read(result != ReadResult::Unchanged)) {
+    case AutoStep::Send: SendWheelStep(); break;
+    case AutoStep::Bottom:
+      panel_->ShowAutoScrolling(false);
+      panel_->Say(kBottom);
+      break;
+    case AutoStep::Wait: break;
+  }
+}
+
+// A notch down, to the window under the middle of the region, where the wheel would go with the
+// cursor there: the cursor itself stays where it is, on the panel say.
+void TScrollSession::SendWheelStep() {
+  const POINT middle = Middle(region_);
+  if (HWND under = WindowFromPoint(middle))
+    PostMessageW(under, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(middle.x, middle.y));
+}
+
+void TScrollSession::Command(PanelCommand command) {
+  switch (command) {
+    case PanelCommand::AutoScroll:
+      if (autoScroll_.Running() || picture_.Full()) {
+        autoScroll_.Stop();
+      } else {
+        autoScroll_.Start();
+        panel_->Say(L"");
+      }
+      panel_->ShowAutoScrolling(autoScroll_.Running());
+      break;
+    case PanelCommand::Done: ending_ = Ending::Done; break;
+    case PanelCommand::Cancel: ending_ = Ending::Cancel; break;
+  }
+}
+
+UniqueBitmap TScrollSession::LongPicture() {
+  const int32_t width = picture_.Width(), height = picture_.Height();
+  if (height == 0) throw Error(L"Cannot copy the screen");
+  void* bits = nullptr;
+  UniqueBitmap bitmap = NewDibSection(width, height, 32, &bits);
+  picture_.MoveTo(static_cast<uint32_t*>(bits) + static_cast<ptrdiff_t>(height - 1) * width, -width);
+  return bitmap;
+}
+
+}  // namespace
+
+UniqueBitmap RunScrollCapture(const Rect& region) { return TScrollSession(region).Run(); }

@@ -1,0 +1,158 @@
+#include "scrolling/long_picture.h"
+
+#include <gtest/gtest.h>
+
+#include "scrolling/auto_scroll.h"
+#include "support/scrolled_document.h"
+
+namespace {
+
+// Offsets of a smooth scroll: notches of `notch` rows, each in `parts` uneven steps.
+std::vector<int32_t> Smooth(int32_t from, int32_t to, int32_t notch, int32_t parts) {
+  std::vector<int32_t> offsets;
+  for (int32_t at = from; at < to;) {
+    const int32_t end = std::min(to, at + notch);
+    for (int32_t part = 1; part <= parts; ++part) offsets.push_back(at + (end - at) * part * part / (parts * parts));
+    at = end;
+  }
+  return offsets;
+}
+
+// True when the picture is the header, the first rows of the document and the footer.
+bool IsAPrefix(const TLongPicture& picture, const ScrolledDocument& document) {
+  const int32_t rows = picture.Height() - document.Header - document.Footer;
+  return rows >= 0 && rows <= document.Rows() && PixelsOf(picture) == document.Expected(rows);
+}
+
+struct ScrollCase {
+  const char* what;
+  int32_t header, footer;
+  std::vector<int32_t> offsets;  // after the first read, at 0
+};
+
+TEST(LongPicture, EqualsTheDocumentRowForRowHoweverItIsScrolled) {
+  const int32_t rows = 900, view = 120, last = rows - view;
+  std::vector<int32_t> uneven = Smooth(0, 300, 37, 5);
+  uneven.insert(uneven.end(), {300, 300, 260, 200, 250, 300});  // a pause, back up, down again
+  const std::vector<int32_t> rest = Smooth(300, last, 53, 3);
+  uneven.insert(uneven.end(), rest.begin(), rest.end());
+  const ScrollCase cases[] = {
+      {"even steps, no bands", 0, 0, Smooth(0, last, 40, 1)},
+      {"a sticky header and an input box below", 30, 24, Smooth(0, last, 40, 1)},
+      {"smooth uneven steps, a pause, back up and down", 30, 24, uneven},
+      {"a row at a time", 8, 0, Smooth(0, last, 1, 1)},
+      {"steps of nearly the whole view", 20, 20, Smooth(0, last, view - 10, 1)},
+  };
+  for (const ScrollCase& c : cases) {
+    const ScrolledDocument document = MakeDocument(96, rows, c.header, c.footer, view, 7);
+    TLongPicture picture(96, document.Height(), 10000);
+    EXPECT_EQ(AddRead(picture, document.Read(0)), ReadResult::Started);
+    for (const int32_t offset : c.offsets) {
+      const ReadResult result = AddRead(picture, document.Read(offset));
+      EXPECT_NE(result, ReadResult::Lost) << c.what << " at " << offset;
+    }
+    EXPECT_EQ(picture.Height(), c.header + rows + c.footer) << c.what;
+    EXPECT_TRUE(PixelsOf(picture) == document.Expected(rows)) << c.what;
+  }
+}
+
+TEST(LongPicture, AReadTooFarOnIsLeftOutAndTheNextThatFitsGoesOn) {
+  const ScrolledDocument document = MakeDocument(80, 600, 16, 16, 100, 3);
+  TLongPicture picture(80, document.Height(), 10000);
+  AddRead(picture, document.Read(0));
+  AddRead(picture, document.Read(50));
+  const int32_t before = picture.Height();
+  EXPECT_EQ(AddRead(picture, document.Read(250)), ReadResult::Lost);  // 200 rows on: no overlap
+  EXPECT_EQ(picture.Height(), before);
+  EXPECT_TRUE(IsAPrefix(picture, document));
+  EXPECT_EQ(AddRead(picture, document.Read(120)), ReadResult::Grew);  // back within reach
+  for (const int32_t offset : Smooth(120, 500, 60, 1)) AddRead(picture, document.Read(offset));
+  EXPECT_TRUE(PixelsOf(picture) == document.Expected(600));
+}
+
+TEST(LongPicture, NeverAWrongSeamWhereTheReadCouldLieInSeveralPlaces) {
+  // Every line the same: a read fits wherever the lines line up.
+  ScrolledDocument document = MakeDocument(64, 400, 0, 0, 80, 5);
+  const int32_t period = 16;
+  for (int32_t y = period; y < document.Rows(); ++y)
+    std::copy_n(document.Document.begin() + (y % period) * 64, 64, document.Document.begin() + y * 64);
+  TLongPicture picture(64, document.Height(), 10000);
+  AddRead(picture, document.Read(0));
+  int32_t lost = 0;
+  for (const int32_t offset : Smooth(0, 320, 7, 1)) {
+    lost += AddRead(picture, document.Read(offset)) == ReadResult::Lost;
+    ASSERT_TRUE(IsAPrefix(picture, document)) << offset;
+  }
+  EXPECT_GT(lost, 0);
+}
+
+TEST(LongPicture, ASpotChangingInPlaceDoesNotStopTheMatch) {
+  // A caret blinking in the document and another in the input box below, at every read.
+  ScrolledDocument document = MakeDocument(128, 700, 20, 30, 150, 11);
+  document.SpotTop = 200;
+  document.SpotRows = 16;
+  document.SpotLeft = 40;
+  document.SpotWidth = 2;
+  TLongPicture picture(128, document.Height(), 10000);
+  bool on = false;
+  const auto read = [&](int32_t offset) {
+    document.SpotOn = on = !on;
+    std::vector<uint32_t> pixels = document.Read(offset);
+    if (on)
+      for (int32_t y = 0; y < 14; ++y) pixels[size_t(document.Height() - 20 + y) * 128 + 10] ^= 0xFFFFFF;
+    return AddRead(picture, pixels);
+  };
+  read(0);
+  EXPECT_EQ(read(0), ReadResult::Unchanged);  // only the carets blinked
+  for (const int32_t offset : Smooth(0, 550, 45, 2)) EXPECT_NE(read(offset), ReadResult::Lost) << offset;
+  // Every row is the document's, with the caret on or off.
+  ASSERT_EQ(picture.Height(), 20 + 700 + 30);
+  document.SpotOn = false;
+  const std::vector<uint32_t> expected = document.Expected(700), pixels = PixelsOf(picture);
+  int32_t differing = 0;
+  for (size_t i = 0; i < expected.size(); ++i)
+    if (pixels[i] != expected[i]) {
+      const int32_t x = static_cast<int32_t>(i % 128);
+      EXPECT_TRUE((x == 40 || x == 41 || x == 10) && pixels[i] == (expected[i] ^ 0xFFFFFF)) << i;
+      ++differing;
+    }
+  EXPECT_LE(differing, 2 * 16 + 14);
+}
+
+TEST(LongPicture, AReadThatChangedEverywhereIsLeftOut) {
+  const ScrolledDocument document = MakeDocument(64, 300, 10, 10, 80, 1), other = MakeDocument(64, 300, 10, 10, 80, 2);
+  TLongPicture picture(64, document.Height(), 10000);
+  AddRead(picture, document.Read(0));
+  AddRead(picture, document.Read(30));
+  const std::vector<uint32_t> before = PixelsOf(picture);
+  EXPECT_EQ(AddRead(picture, other.Read(30)), ReadResult::Lost);
+  EXPECT_TRUE(PixelsOf(picture) == before);
+}
+
+TEST(LongPicture, StopsGrowingAtItsLimitAndKeepsWhatItHas) {
+  const ScrolledDocument document = MakeDocument(64, 600, 10, 10, 80, 4);
+  TLongPicture picture(64, document.Height(), 250);
+  AddRead(picture, document.Read(0));
+  ReadResult result = ReadResult::Grew;
+  for (const int32_t offset : Smooth(0, 520, 30, 1)) result = AddRead(picture, document.Read(offset));
+  EXPECT_EQ(result, ReadResult::Full);
+  EXPECT_EQ(picture.Height(), 250);
+  EXPECT_TRUE(IsAPrefix(picture, document));
+  EXPECT_GE(TLongPicture::MaxRowsFor(1920), 30000);
+}
+
+TEST(AutoScroll, StepsWhenTheRegionComesToRestAndStopsWhereItNoLongerMoves) {
+  TAutoScroll scroll;
+  EXPECT_EQ(scroll.Read(false), AutoStep::Wait);  // not started
+  scroll.Start();
+  EXPECT_EQ(scroll.Read(false), AutoStep::Send);
+  EXPECT_EQ(scroll.Read(false), AutoStep::Wait);  // not moving yet
+  EXPECT_EQ(scroll.Read(true), AutoStep::Wait);   // moving
+  EXPECT_EQ(scroll.Read(true), AutoStep::Wait);
+  EXPECT_EQ(scroll.Read(false), AutoStep::Send);  // at rest: the next step
+  for (int32_t read = 1; read < TAutoScroll::kStillReads; ++read) ASSERT_EQ(scroll.Read(false), AutoStep::Wait);
+  EXPECT_EQ(scroll.Read(false), AutoStep::Bottom);
+  EXPECT_FALSE(scroll.Running());
+}
+
+}  // namespace
