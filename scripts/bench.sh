@@ -2,7 +2,7 @@
 # make bench: the image-file benchmark, then for a 1920x1080 and a 3840x2160 virtual screen the real
 # program's waits against their floors and against other capture tools, all measured in one run.
 # Prints one table; the figures also go to <build>/bench.csv. BENCH_QUICK=1 leaves out the image
-# table; BENCH_ONLY=memory (or clipboard, overlay, crowded, markup) measures only those of the program's figures.
+# and stitching tables; BENCH_ONLY=memory (or clipboard, overlay, crowded, markup) measures only those of the program's figures.
 set -euo pipefail
 build=$(realpath "$1")
 scripts=$(dirname "$(realpath "$0")")
@@ -15,6 +15,9 @@ if [ -z "${BENCH_QUICK:-}" ]; then
   images=$("$scripts/wine-run" "$build/win64/bin/corvix_bench.exe" --benchmark_format=console 2>/dev/null | tr -d '\r' |
     sed -n '/^Medians/,$p')
   echo "$images"
+  echo
+  echo "== Stitching a scrolling capture"
+  "$scripts/wine-run" "$build/win64/bin/corvix_long_picture_bench.exe" 2>/dev/null | tr -d '\r'
 fi
 
 # The Linux process whose command line holds the mark of one start of Corvix.exe as a word of its

@@ -11,7 +11,7 @@ constexpr int32_t kBlockRows = 256;
 constexpr int32_t kSpotRows = 48;
 // A read overlaps the picture by at least this many rows to be placed.
 constexpr int32_t kMinOverlap = 8;
-// Changed rows a placement tolerates at most: two spots, and a quarter of the overlap.
+// Changed rows a firm placement tolerates at most: two spots.
 constexpr int32_t kMaxChangedRows = 2 * kSpotRows;
 // Rows that say where a read lies: the first this many of its distinctive rows found in the
 // picture, each found at most this many times there (a row that repeats says little).
@@ -22,7 +22,7 @@ constexpr size_t kMaxAnchorHits = 16;
 constexpr int64_t kMaxPixels = 1920LL * 32768;
 constexpr int32_t kMaxRows = 65000;
 
-int32_t SpotWidth(int32_t width) { return std::clamp(width / 4, 8, 96); }
+int32_t SpotWidth(int32_t width) { return std::clamp(width / 4, 1, 96); }
 
 bool Uniform(const uint32_t* row, int32_t width) {
   return std::all_of(row + 1, row + width, [&](uint32_t pixel) { return pixel == row[0]; });
@@ -106,10 +106,9 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
   Take(pixels, stride, current_);
   if (current_.Hashes == previous_.Hashes && current_.Pixels == previous_.Pixels) return ReadResult::Unchanged;
   const int32_t top = TopBand(), bottom = height_ - BottomBand(top);
-  if (bottom - top < kMinOverlap) {  // a spot changed, nothing moved
-    std::swap(previous_, current_);
-    return ReadResult::Unchanged;
-  }
+  // A spot changed, nothing moved; or too little moved to tell yet: the next read is compared with
+  // the same one, so that slow scrolling adds up.
+  if (bottom - top < kMinOverlap) return ReadResult::Unchanged;
   if (bodyHashes_.empty()) {
     // The first read that moved tells the bands: the picture starts as the read before it, less
     // its bottom band, which follows whatever is added.
@@ -128,16 +127,15 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
   // The rows below the body up to the bottom band join it; the band, or whatever of the read lies
   // below the body's end, is the new tail.
   const int32_t tailFrom = std::max(end, bottom);
-  int32_t take = tailFrom - end;
-  const int32_t room = maxRows_ - body - (height_ - tailFrom);
-  if (take > room) {
-    take = std::max(room, 0);
+  if (body + (height_ - end) > maxRows_) {
+    // The read would take the picture past its limit: it stays as it was, whole and exact.
     full_ = true;
+    return ReadResult::Full;
   }
-  AppendBody(read, end, end + take);
+  AppendBody(read, end, tailFrom);
   SetTail(read, tailFrom);
   lastShift_ = shift;
-  return full_ ? ReadResult::Full : ReadResult::Grew;
+  return ReadResult::Grew;
 }
 
 bool TLongPicture::BandRow(int32_t y) const {
@@ -146,8 +144,10 @@ bool TLongPicture::BandRow(int32_t y) const {
          std::memcmp(current_.Row(y, width_), previous_.Row(y, width_), static_cast<size_t>(width_) * 4) == 0;
 }
 
-// The rows from the top that stayed as they were; one run of rows changed in a spot may lie among
-// them (a blinking caret in a header's search box), as long as unchanged rows follow it.
+// The rows from the top that stayed as they were, and one run of rows changed in a spot among them
+// or at their end (a blinking caret in a header's search box). Taking a row that scrolled for part
+// of a band costs nothing (the bottom band goes to the end of the picture from the latest read, the
+// top band only keeps rows out of the match); leaving a band's row out would repeat it at a seam.
 int32_t TLongPicture::TopBand() const {
   int32_t y = 0;
   bool spotSeen = false;
@@ -161,7 +161,7 @@ int32_t TLongPicture::TopBand() const {
     while (end < height_ && end - y <= kSpotRows && !BandRow(end) &&
            RowsAlike(current_.Row(end, width_), previous_.Row(end, width_), width_))
       ++end;
-    if (end == y || end - y > kSpotRows || (end < height_ && !BandRow(end))) break;
+    if (end == y || end - y > kSpotRows) break;
     spotSeen = true;
     y = end;
   }
@@ -181,7 +181,7 @@ int32_t TLongPicture::BottomBand(int32_t top) const {
     while (start > top && y - start <= kSpotRows && !BandRow(start - 1) &&
            RowsAlike(current_.Row(start - 1, width_), previous_.Row(start - 1, width_), width_))
       --start;
-    if (start == y || y - start > kSpotRows || (start > top && !BandRow(start - 1))) break;
+    if (start == y || y - start > kSpotRows) break;
     spotSeen = true;
     y = start;
   }
@@ -193,29 +193,33 @@ bool TLongPicture::SameRow(const uint32_t* read, uint64_t readHash, int32_t body
          std::memcmp(read, BodyRow(bodyRow), static_cast<size_t>(width_) * 4) == 0;
 }
 
-// Every row of the read's middle that the body holds at this shift is the body's, or differs from
-// it in a spot; few rows differ, and enough overlap.
-bool TLongPicture::Fits(int32_t shift, int32_t top, int32_t bottom) const {
+// How well the read's middle matches the body at this shift, over the rows both hold (enough of
+// them): Firm when every row is the body's or differs from it in a spot and few rows differ; Loose
+// when every row is alike but more differ.
+TLongPicture::Fit TLongPicture::FitAt(int32_t shift, int32_t top, int32_t bottom) const {
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
-  if (to - from < kMinOverlap) return false;
+  if (to - from < kMinOverlap) return Fit::None;
   int32_t changed = 0;
   for (int32_t y = from; y < to; ++y) {
     const uint32_t* row = current_.Row(y, width_);
     if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], y + shift)) continue;
-    if (!RowsAlike(row, BodyRow(y + shift), width_) || ++changed > kMaxChangedRows) return false;
+    if (!RowsAlike(row, BodyRow(y + shift), width_)) return Fit::None;
+    ++changed;
   }
-  return changed * 4 <= to - from;
+  return changed <= kMaxChangedRows ? Fit::Firm : Fit::Loose;
 }
 
 // Candidate places come from the middle's distinctive rows (not blank, not repeated within the
 // read, found in the body a few times at most), top first: scrolling down, the top of the middle
-// is what the body already holds. Every candidate is checked whole; one must fit, and only one.
+// is what the body already holds. Every candidate is checked whole. Exactly one may match, even
+// loosely (a place that matches but for a spot may be the true one), and it must match firmly.
 bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
   std::unordered_map<uint64_t, int32_t> inRead;
   for (int32_t y = top; y < bottom; ++y) ++inRead[current_.Hashes[static_cast<size_t>(y)]];
   std::vector<int32_t> tried;
   int32_t found = 0, anchors = 0;
+  bool firm = false;
   for (int32_t y = top; y < bottom && anchors < kMaxAnchors; ++y) {
     const uint64_t hash = current_.Hashes[static_cast<size_t>(y)];
     if (inRead[hash] != 1) continue;
@@ -227,12 +231,14 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
       const int32_t candidate = at - y;
       if (std::find(tried.begin(), tried.end(), candidate) != tried.end()) continue;
       tried.push_back(candidate);
-      if (!Fits(candidate, top, bottom)) continue;
+      const Fit fit = FitAt(candidate, top, bottom);
+      if (fit == Fit::None) continue;
       if (++found > 1) return false;  // two places: not certain
       shift = candidate;
+      firm = fit == Fit::Firm;
     }
   }
-  return found == 1;
+  return found == 1 && firm;
 }
 
 void TLongPicture::MoveTo(uint32_t* pixels, std::ptrdiff_t stride) {

@@ -59,7 +59,8 @@ class TLongPicture {
   // Where the read's middle rows [top, bottom) lie in the picture: body row = read row + shift.
   // False when there is no such place or more than one.
   bool Place(int32_t top, int32_t bottom, int32_t& shift) const;
-  bool Fits(int32_t shift, int32_t top, int32_t bottom) const;
+  enum class Fit : uint8_t { None, Loose, Firm };
+  Fit FitAt(int32_t shift, int32_t top, int32_t bottom) const;
   bool SameRow(const uint32_t* read, uint64_t readHash, int32_t bodyRow) const;
   void AppendBody(const Read& read, int32_t from, int32_t to);
   void SetTail(const Read& read, int32_t from);
