@@ -72,7 +72,7 @@ int32_t TLongPicture::Height() const {
 }
 
 const uint32_t* TLongPicture::Row(int32_t y) const {
-  if (bodyHashes_.empty()) return previous_.Row(y, width_);  // the first read, as it stands
+  if (bodyHashes_.empty()) return reference_.Row(y, width_);  // the first read, as it stands
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   if (y < body) return BodyRow(y);
   return tail_.data() + static_cast<size_t>(y - body) * width_;
@@ -98,30 +98,37 @@ void TLongPicture::Take(const uint32_t* pixels, std::ptrdiff_t stride, Read& int
 
 ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
   if (full_) return ReadResult::Full;
+  Take(pixels, stride, current_);
   if (!started_) {
-    Take(pixels, stride, previous_);
     started_ = true;
+    reference_ = current_;
+    std::swap(last_, current_);
     return ReadResult::Started;
   }
-  Take(pixels, stride, current_);
-  if (current_.Hashes == previous_.Hashes && current_.Pixels == previous_.Pixels) return ReadResult::Unchanged;
+  if (current_.Hashes == last_.Hashes && current_.Pixels == last_.Pixels) return ReadResult::Unchanged;
+  const ReadResult result = AddMoved();
+  std::swap(last_, current_);
+  return result;
+}
+
+// The bands are measured against the last read placed (a read that could not be placed, a menu
+// over the region say, tells nothing about them).
+ReadResult TLongPicture::AddMoved() {
   const int32_t top = TopBand(), bottom = height_ - BottomBand(top);
-  // A spot changed, nothing moved; or too little moved to tell yet: the next read is compared with
-  // the same one, so that slow scrolling adds up.
+  // A spot changed, nothing moved; or too little moved to tell yet: the next read is measured
+  // against the same one, so that slow scrolling adds up.
   if (bottom - top < kMinOverlap) return ReadResult::Unchanged;
   if (bodyHashes_.empty()) {
-    // The first read that moved tells the bands: the picture starts as the read before it, less
-    // its bottom band, which follows whatever is added.
-    AppendBody(previous_, 0, bottom);
-    SetTail(previous_, bottom);
+    // The first read that moved tells the bands: the picture starts as the first read, less its
+    // bottom band, which follows whatever is added.
+    AppendBody(reference_, 0, bottom);
+    SetTail(reference_, bottom);
   }
   int32_t shift = 0;
-  const bool placed = Place(top, bottom, shift);
-  std::swap(previous_, current_);
-  if (!placed) return ReadResult::Lost;
+  if (!Place(top, bottom, shift)) return ReadResult::Lost;
+  reference_ = current_;
   if (shift <= lastShift_) return ReadResult::Inside;
 
-  const Read& read = previous_;
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t end = body - shift;  // the read's row where the body ends
   // The rows below the body up to the bottom band join it; the band, or whatever of the read lies
@@ -132,16 +139,16 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
     full_ = true;
     return ReadResult::Full;
   }
-  AppendBody(read, end, tailFrom);
-  SetTail(read, tailFrom);
+  AppendBody(current_, end, tailFrom);
+  SetTail(current_, tailFrom);
   lastShift_ = shift;
   return ReadResult::Grew;
 }
 
 bool TLongPicture::BandRow(int32_t y) const {
   const size_t row = static_cast<size_t>(y);
-  return current_.Hashes[row] == previous_.Hashes[row] &&
-         std::memcmp(current_.Row(y, width_), previous_.Row(y, width_), static_cast<size_t>(width_) * 4) == 0;
+  return current_.Hashes[row] == reference_.Hashes[row] &&
+         std::memcmp(current_.Row(y, width_), reference_.Row(y, width_), static_cast<size_t>(width_) * 4) == 0;
 }
 
 // The rows from the top that stayed as they were, and one run of rows changed in a spot among them
@@ -159,7 +166,7 @@ int32_t TLongPicture::TopBand() const {
     if (spotSeen) break;
     int32_t end = y;
     while (end < height_ && end - y <= kSpotRows && !BandRow(end) &&
-           RowsAlike(current_.Row(end, width_), previous_.Row(end, width_), width_))
+           RowsAlike(current_.Row(end, width_), reference_.Row(end, width_), width_))
       ++end;
     if (end == y || end - y > kSpotRows) break;
     spotSeen = true;
@@ -179,7 +186,7 @@ int32_t TLongPicture::BottomBand(int32_t top) const {
     if (spotSeen) break;
     int32_t start = y;
     while (start > top && y - start <= kSpotRows && !BandRow(start - 1) &&
-           RowsAlike(current_.Row(start - 1, width_), previous_.Row(start - 1, width_), width_))
+           RowsAlike(current_.Row(start - 1, width_), reference_.Row(start - 1, width_), width_))
       --start;
     if (start == y || y - start > kSpotRows) break;
     spotSeen = true;

@@ -3,7 +3,7 @@
 // Each read is placed by matching its rows against the picture so far (row hashes find candidate
 // places, the rows themselves confirm them), and only the rows below the picture's end are added.
 // A band at the top or bottom of the region that stays while the rest scrolls (a sticky header, a
-// toolbar, an input box) is told apart by comparing each read with the one before: the top band
+// toolbar, an input box) is told apart by comparing each read with the last one placed: the top band
 // enters the picture once with the first read, the bottom band is always the latest read's, at the
 // picture's end. A read that cannot be placed with certainty is left out; a small change in place
 // (a caret, an animated icon) does not stop the match.
@@ -44,7 +44,7 @@ class TLongPicture {
   static int32_t MaxRowsFor(int32_t width);
 
  private:
-  // The read as it stands and the one before; `hashes` one per row.
+  // A read and its rows' hashes.
   struct Read {
     std::vector<uint32_t> Pixels;
     std::vector<uint64_t> Hashes;
@@ -52,7 +52,8 @@ class TLongPicture {
   };
 
   void Take(const uint32_t* pixels, std::ptrdiff_t stride, Read& into) const;
-  // The rows at the top and at the bottom that the read shares with the one before.
+  ReadResult AddMoved();
+  // The rows at the top and at the bottom that the read shares with the last one placed.
   int32_t TopBand() const;
   int32_t BottomBand(int32_t top) const;
   bool BandRow(int32_t y) const;
@@ -68,7 +69,8 @@ class TLongPicture {
   const uint32_t* BodyRow(int32_t y) const;
 
   int32_t width_, height_, maxRows_;
-  Read current_, previous_;
+  // The read being added, the one before it, and the last read placed.
+  Read current_, last_, reference_;
   bool started_ = false, full_ = false;
   // The body: every row placed so far, in blocks; one hash per row, and the rows of each hash.
   std::vector<std::unique_ptr<uint32_t[]>> blocks_;

@@ -3,6 +3,8 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 #include "capture/capture_picture.h"
 #include "overlay/overlay_look.h"
@@ -82,6 +84,7 @@ class TScrollSession {
   UniqueMemoryDc readDc_;
   UniqueBitmap readBitmap_;
   uint32_t* readPixels_ = nullptr;
+  std::vector<uint32_t> firstRead_;  // until the region has settled
   enum class Ending : uint8_t { None, Done, Cancel } ending_ = Ending::None;
 };
 
@@ -106,13 +109,13 @@ UniqueBitmap TScrollSession::Run() {
   panel_ = std::make_unique<TScrollPanel>(region_, [this](PanelCommand command) { Command(command); });
   const ScopeExit freePanel([this] { panel_->Destroy(); });
   panel_->Create();
-  panel_->ShowInactive();
   // The window being scrolled has the keyboard, as it had before the overlay came.
   if (HWND under = WindowFromPoint(Middle(region_))) SetForegroundWindow(GetAncestor(under, GA_ROOT));
-
+  // Everything is ready before the panel shows: whoever sees it may press Enter or Esc.
   const ScopedHotKey done(panel_->Handle(), kDoneKey, VK_RETURN), cancel(panel_->Handle(), kCancelKey, VK_ESCAPE);
   Read();
   SetTimer(panel_->Handle(), kReadTimer, kReadMilliseconds, nullptr);
+  panel_->ShowInactive();
   MSG message;
   while (ending_ == Ending::None) {
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
@@ -141,6 +144,17 @@ void TScrollSession::Read() {
   if (!BitBlt(readDc_.get(), 0, 0, region_.Width(), region_.Height(), screen_.get(), region_.Left, region_.Top, SRCCOPY))
     return;  // the screen cannot be read now (a secure desktop, say): the next read tries again
   GdiFlush();
+  const size_t pixels = static_cast<size_t>(region_.Width()) * region_.Height();
+  if (picture_.Height() == 0) {
+    // The first read once the region has settled: the windows the overlay covered may still be
+    // painting themselves again.
+    const bool settled = std::equal(readPixels_, readPixels_ + pixels, firstRead_.begin(), firstRead_.end());
+    if (!settled) {
+      firstRead_.assign(readPixels_, readPixels_ + pixels);
+      return;
+    }
+    firstRead_ = {};
+  }
   const ReadResult result = picture_.Add(readPixels_ + static_cast<ptrdiff_t>(region_.Height() - 1) * region_.Width(), -region_.Width());
   switch (result) {
     case ReadResult::Started:

@@ -44,11 +44,13 @@ Rect ScrollPanelPlace(const Rect& region, int32_t width, int32_t height, const R
 TScrollPanel::TScrollPanel(const Rect& region, std::function<void(PanelCommand)> command)
     : command_(std::move(command)), dpi_(MonitorDpi({region.Left + region.Width() / 2, region.Top + region.Height() / 2})) {
   MONITORINFO monitor{sizeof monitor};
-  const RECT middle{region.Left, region.Top, region.Right, region.Bottom};
-  GetMonitorInfoW(MonitorFromRect(&middle, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT area{region.Left, region.Top, region.Right, region.Bottom};
+  GetMonitorInfoW(MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &monitor);
   const Rect work{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right, monitor.rcWork.bottom};
   const Rect place = ScrollPanelPlace(region, Px(kPanelWidth, dpi_), Px(kPanelHeight, dpi_), work, Px(kMargin, dpi_));
   bounds_ = {place.Left, place.Top, place.Width(), place.Height()};
+  const Rect over = Intersection(place, region);
+  inside_ = over.Width() > 0 && over.Height() > 0;
 }
 
 void TScrollPanel::Loaded() {
@@ -68,7 +70,11 @@ void TScrollPanel::Loaded() {
                   kPreviewBackground);
 }
 
-void TScrollPanel::ShowInactive() { SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW); }
+void TScrollPanel::ShowInactive() {
+  // Standing on the region, it keeps out of the reads where the system can (Windows 10 2004 on).
+  if (inside_) SetWindowDisplayAffinity(Handle(), WDA_EXCLUDEFROMCAPTURE);
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
 
 void TScrollPanel::ShowPicture(const TLongPicture& picture) {
   DrawPreview(picture, previewPlace_.right - previewPlace_.left, previewPlace_.bottom - previewPlace_.top, kPreviewBackground,

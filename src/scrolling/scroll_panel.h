@@ -47,6 +47,7 @@ class TScrollPanel : public TForm {
   std::function<void(PanelCommand)> command_;
   int dpi_;
   FormBounds bounds_;
+  bool inside_ = false;  // no room beside the region: it stands on it
   UniqueFont font_;
   HWND heightLabel_ = nullptr, statusLabel_ = nullptr;
   HWND buttons_[3] = {};

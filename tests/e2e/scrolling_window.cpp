@@ -1,7 +1,6 @@
 #include "scrolling_window.h"
 
 #include <algorithm>
-#include <random>
 
 #include "support/windows.h"
 
@@ -12,27 +11,9 @@ namespace {
 constexpr UINT_PTR kStepTimer = 1;
 constexpr int kSteps[] = {29, 17, 41, 11, 23};  // a notch's rows, a few at a time
 
-// Rows of text-like random blocks; `lines` leaves a blank gap under every 14 rows.
-std::vector<uint32_t> Pixels(int width, int rows, uint32_t background, bool lines, std::mt19937& random) {
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * rows, background);
-  for (int y = 0; y < rows; ++y) {
-    if (lines && y % 20 >= 14) continue;
-    for (int x = static_cast<int>(random() % 40); x < width - 30; x += 6 + static_cast<int>(random() % 10)) {
-      const uint32_t ink = random() & 0x7F7F7F;
-      for (int i = 0; i < 5; ++i) pixels[static_cast<size_t>(y) * width + x + i] = ink;
-    }
-  }
-  return pixels;
-}
-
 }  // namespace
 
-ScrollingWindow::ScrollingWindow(int left, int top, int width, int header, int view, int footer, int rows)
-    : width_(width), header_(header), view_(view), footer_(footer), rows_(rows) {
-  std::mt19937 random(20261209);
-  headerPixels_ = Pixels(width, header, 0xDDE6F0, false, random);
-  document_ = Pixels(width, rows, 0xFFFFFF, true, random);
-  footerPixels_ = Pixels(width, footer, 0xE8E8E8, false, random);
+ScrollingWindow::ScrollingWindow(int left, int top, const ScrolledDocument& document) : document_(document) {
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   thread_ = std::thread([=, this] {
     WNDCLASSW windowClass{};
@@ -41,7 +22,7 @@ ScrollingWindow::ScrollingWindow(int left, int top, int width, int header, int v
     windowClass.lpszClassName = L"CorvixTestScrolling";
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&windowClass);
-    RECT outer{left, top, left + width, top + header + view + footer};
+    RECT outer{left, top, left + document_.Width, top + document_.Height()};
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
     AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOPMOST);
     window_ = CreateWindowExW(WS_EX_TOPMOST, L"CorvixTestScrolling", L"Document", style, outer.left, outer.top,
@@ -53,16 +34,7 @@ ScrollingWindow::ScrollingWindow(int left, int top, int width, int header, int v
   WaitForSingleObject(ready, 10000);
   CloseHandle(ready);
   SetForegroundWindow(window_);
-  testsupport::WaitFor([&] { return GetForegroundWindow() == window_; });
-  // Painted: the header's first pixel is on the screen.
-  testsupport::WaitFor([&] {
-    const RECT client = Client();
-    HDC screen = GetDC(nullptr);
-    const COLORREF shown = GetPixel(screen, client.left, client.top);
-    ReleaseDC(nullptr, screen);
-    const uint32_t first = headerPixels_[0];
-    return shown == RGB(first >> 16 & 255, first >> 8 & 255, first & 255);
-  });
+  testsupport::WaitFor([&] { return GetForegroundWindow() == window_ && Shows(0); });
 }
 
 ScrollingWindow::~ScrollingWindow() {
@@ -84,41 +56,25 @@ void ScrollingWindow::ScrollTo(int offset) {
 }
 
 bool ScrollingWindow::Shows(int offset) const {
-  const RECT client = Client();
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFOHEADER header{sizeof header, width_, -view_, 1, 32, BI_RGB};
-  void* bits = nullptr;
-  HBITMAP view = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, view);
-  BitBlt(memory, 0, 0, width_, view_, screen, client.left, client.top + header_, SRCCOPY);
-  GdiFlush();
-  const auto* shown = static_cast<const uint32_t*>(bits);
-  bool same = true;
-  for (size_t i = 0; same && i < static_cast<size_t>(width_) * view_; ++i)
-    same = (shown[i] & 0xFFFFFF) == document_[static_cast<size_t>(offset) * width_ + i];
-  SelectObject(memory, old);
-  DeleteObject(view);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return same;
+  const std::vector<uint8_t> shown = testsupport::ScreenBgr(Client());
+  const std::vector<uint32_t> read = document_.Read(offset);
+  for (size_t i = 0; i < read.size(); ++i)
+    if ((shown[i * 3] | shown[i * 3 + 1] << 8 | shown[i * 3 + 2] << 16) != static_cast<int>(read[i])) return false;
+  return true;
 }
 
-std::vector<uint32_t> ScrollingWindow::Whole() const {
-  std::vector<uint32_t> whole(headerPixels_);
-  whole.insert(whole.end(), document_.begin(), document_.end());
-  whole.insert(whole.end(), footerPixels_.begin(), footerPixels_.end());
-  return whole;
-}
-
-void ScrollingWindow::Paint(HDC dc) const {
-  const auto show = [&](const uint32_t* pixels, int rows, int top) {
-    BITMAPINFOHEADER header{sizeof header, width_, -rows, 1, 32, BI_RGB};
-    SetDIBitsToDevice(dc, 0, top, width_, rows, 0, 0, 0, rows, pixels, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-  };
-  show(headerPixels_.data(), header_, 0);
-  show(document_.data() + static_cast<size_t>(offset_) * width_, view_, header_);
-  show(footerPixels_.data(), footer_, header_ + view_);
+void ScrollingWindow::Wheel(WPARAM wParam) {
+  ++wheels_;
+  lastWheel_ = wParam;
+  const int notches = -GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+  const bool jump = GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL;
+  target_ = std::clamp(target_ + notches * (jump ? 3 * document_.View : kNotch), 0, document_.LastOffset());
+  if (!jump) {
+    SetTimer(window_, kStepTimer, 10, nullptr);
+    return;
+  }
+  offset_ = target_.load();
+  InvalidateRect(window_, nullptr, FALSE);
 }
 
 // One small step towards the target, as smooth scrolling moves.
@@ -141,23 +97,16 @@ LRESULT CALLBACK ScrollingWindow::Procedure(HWND window, UINT message, WPARAM wP
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      self->Paint(dc);
+      const ScrolledDocument& document = self->document_;
+      const std::vector<uint32_t> read = document.Read(self->offset_);
+      BITMAPINFOHEADER header{sizeof header, document.Width, -document.Height(), 1, 32, BI_RGB};
+      SetDIBitsToDevice(dc, 0, 0, document.Width, document.Height(), 0, 0, 0, document.Height(), read.data(),
+                        reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
       EndPaint(window, &paint);
       return 0;
     }
     case WM_ERASEBKGND: return 1;
-    case WM_MOUSEWHEEL: {
-      const int notches = -GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-      const bool jump = GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL;
-      self->target_ = std::clamp(self->target_ + notches * (jump ? 3 * self->view_ : kNotch), 0, self->rows_ - self->view_);
-      if (jump) {
-        self->offset_ = self->target_.load();
-        InvalidateRect(window, nullptr, FALSE);
-      } else {
-        SetTimer(window, kStepTimer, 10, nullptr);
-      }
-      return 0;
-    }
+    case WM_MOUSEWHEEL: self->Wheel(wParam); return 0;
     case WM_TIMER: self->Step(); return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
