@@ -6,6 +6,13 @@
 #include "toolkit/controls.h"
 #include "toolkit/error.h"
 
+namespace {
+
+// The lowest region a scrolling capture takes: a few rows that scroll between bands of a few more.
+constexpr int kMinScrollingHeight = 16;
+
+}  // namespace
+
 TRegionOverlay* RegionOverlay = nullptr;
 
 TRegionOverlay::TRegionOverlay() : TRegionOverlay(VirtualDesktop()) {}
@@ -272,7 +279,11 @@ void TRegionOverlay::StartScrolling() {
   const Rect framed = SelectionInside(box_->BoundsInOwner());
   const Rect inside = Intersection({framed.Left + 1, framed.Top + 1, framed.Right - 1, framed.Bottom - 1},
                                    {0, 0, desktop_.Width(), desktop_.Height()});
-  if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the frame line yet
+  // Too low to see anything scroll through it.
+  if (inside.Width() <= 0 || inside.Height() < kMinScrollingHeight) {
+    MessageBeep(MB_ICONWARNING);
+    return;
+  }
   selectedRect_ = inside;
   ending_ = RegionEnding::Scroll;
   ModalResult = mrOk;

@@ -114,18 +114,30 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
 // The bands are measured against the last read placed (a read that could not be placed, a menu
 // over the region say, tells nothing about them).
 ReadResult TLongPicture::AddMoved() {
-  const int32_t top = TopBand(), bottom = height_ - BottomBand(top);
-  // A spot changed, nothing moved; or too little moved to tell yet: the next read is measured
-  // against the same one, so that slow scrolling adds up.
+  const bool first = bodyHashes_.empty();
+  int32_t top = TopBand(reference_), bottom = height_ - BottomBand(reference_, top);
+  // All but a few rows as they were: a spot changed in place and nothing scrolled (a scroll changes
+  // every row of the middle).
   if (bottom - top < kMinOverlap) return ReadResult::Unchanged;
-  if (bodyHashes_.empty()) {
+  if (first) {
     // The first read that moved tells the bands: the picture starts as the first read, less its
     // bottom band, which follows whatever is added.
     AppendBody(reference_, 0, bottom);
     SetTail(reference_, bottom);
   }
   int32_t shift = 0;
-  if (!Place(top, bottom, shift)) return ReadResult::Lost;
+  bool placed = Place(top, bottom, shift);
+  if (!placed && !first && last_.Hashes != reference_.Hashes) {
+    // A band that came since the last read placed (a header that sticks from here on) is a band
+    // against the read before this one.
+    top = TopBand(last_);
+    bottom = height_ - BottomBand(last_, top);
+    placed = bottom - top >= kMinOverlap && Place(top, bottom, shift);
+  }
+  if (!placed) {
+    if (first) ClearBody();  // the bands stay untold until a read is placed
+    return ReadResult::Lost;
+  }
   reference_ = current_;
   if (shift <= lastShift_) return ReadResult::Inside;
 
@@ -145,28 +157,28 @@ ReadResult TLongPicture::AddMoved() {
   return ReadResult::Grew;
 }
 
-bool TLongPicture::BandRow(int32_t y) const {
+bool TLongPicture::BandRow(const Read& against, int32_t y) const {
   const size_t row = static_cast<size_t>(y);
-  return current_.Hashes[row] == reference_.Hashes[row] &&
-         std::memcmp(current_.Row(y, width_), reference_.Row(y, width_), static_cast<size_t>(width_) * 4) == 0;
+  return current_.Hashes[row] == against.Hashes[row] &&
+         std::memcmp(current_.Row(y, width_), against.Row(y, width_), static_cast<size_t>(width_) * 4) == 0;
 }
 
 // The rows from the top that stayed as they were, and one run of rows changed in a spot among them
 // or at their end (a blinking caret in a header's search box). Taking a row that scrolled for part
 // of a band costs nothing (the bottom band goes to the end of the picture from the latest read, the
 // top band only keeps rows out of the match); leaving a band's row out would repeat it at a seam.
-int32_t TLongPicture::TopBand() const {
+int32_t TLongPicture::TopBand(const Read& against) const {
   int32_t y = 0;
   bool spotSeen = false;
   while (y < height_) {
-    if (BandRow(y)) {
+    if (BandRow(against, y)) {
       ++y;
       continue;
     }
     if (spotSeen) break;
     int32_t end = y;
-    while (end < height_ && end - y <= kSpotRows && !BandRow(end) &&
-           RowsAlike(current_.Row(end, width_), reference_.Row(end, width_), width_))
+    while (end < height_ && end - y <= kSpotRows && !BandRow(against, end) &&
+           RowsAlike(current_.Row(end, width_), against.Row(end, width_), width_))
       ++end;
     if (end == y || end - y > kSpotRows) break;
     spotSeen = true;
@@ -175,18 +187,18 @@ int32_t TLongPicture::TopBand() const {
   return y;
 }
 
-int32_t TLongPicture::BottomBand(int32_t top) const {
+int32_t TLongPicture::BottomBand(const Read& against, int32_t top) const {
   int32_t y = height_;  // rows [y, height_) are the band
   bool spotSeen = false;
   while (y > top) {
-    if (BandRow(y - 1)) {
+    if (BandRow(against, y - 1)) {
       --y;
       continue;
     }
     if (spotSeen) break;
     int32_t start = y;
-    while (start > top && y - start <= kSpotRows && !BandRow(start - 1) &&
-           RowsAlike(current_.Row(start - 1, width_), reference_.Row(start - 1, width_), width_))
+    while (start > top && y - start <= kSpotRows && !BandRow(against, start - 1) &&
+           RowsAlike(current_.Row(start - 1, width_), against.Row(start - 1, width_), width_))
       --start;
     if (start == y || y - start > kSpotRows) break;
     spotSeen = true;
@@ -245,16 +257,46 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
       firm = fit == Fit::Firm;
     }
   }
-  return found == 1 && firm;
+  if (found != 1 || !firm) return false;
+  // A read that went on down may overlap the picture's end in rows that no anchor finds (blank, or
+  // repeated further up, where the anchor found them): any such place that fits too makes it
+  // uncertain.
+  const auto body = static_cast<int32_t>(bodyHashes_.size());
+  for (int32_t other = lastShift_ + 1; other <= body - top - kMinOverlap; ++other)
+    if (other != shift && std::find(tried.begin(), tried.end(), other) == tried.end() && Fits(other, top, bottom))
+      return false;
+  return true;
+}
+
+// Whether the read's middle matches the body at this shift at all, telling most places apart by
+// the rows' hashes alone.
+bool TLongPicture::Fits(int32_t shift, int32_t top, int32_t bottom) const {
+  const auto body = static_cast<int32_t>(bodyHashes_.size());
+  const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
+  for (int32_t y = from; y < to; ++y)
+    if (bodyHashes_[static_cast<size_t>(y + shift)] != current_.Hashes[static_cast<size_t>(y)] &&
+        !RowsAlike(current_.Row(y, width_), BodyRow(y + shift), width_))
+      return false;
+  return FitAt(shift, top, bottom) != Fit::None;
 }
 
 void TLongPicture::MoveTo(uint32_t* pixels, std::ptrdiff_t stride) {
   const int32_t height = Height();
+  const auto body = static_cast<int32_t>(bodyHashes_.size());
   for (int32_t y = 0; y < height; ++y) {
     std::memcpy(pixels + y * stride, Row(y), static_cast<size_t>(width_) * 4);
-    if (!bodyHashes_.empty() && y % kBlockRows == kBlockRows - 1) blocks_[static_cast<size_t>(y / kBlockRows)].reset();
+    // A block goes once its last row is out; the tail lies apart.
+    if (y < body && (y % kBlockRows == kBlockRows - 1 || y == body - 1)) blocks_[static_cast<size_t>(y / kBlockRows)].reset();
   }
   *this = TLongPicture(width_, height_, maxRows_);
+}
+
+void TLongPicture::ClearBody() {
+  blocks_.clear();
+  bodyHashes_.clear();
+  rowsOfHash_.clear();
+  tail_.clear();
+  tailRows_ = 0;
 }
 
 void TLongPicture::AppendBody(const Read& read, int32_t from, int32_t to) {

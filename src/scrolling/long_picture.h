@@ -4,8 +4,8 @@
 // places, the rows themselves confirm them), and only the rows below the picture's end are added.
 // A band at the top or bottom of the region that stays while the rest scrolls (a sticky header, a
 // toolbar, an input box) is told apart by comparing each read with the last one placed: the top band
-// enters the picture once with the first read, the bottom band is always the latest read's, at the
-// picture's end. A read that cannot be placed with certainty is left out; a small change in place
+// enters the picture once with the first read, the bottom band is that of the last read that added
+// rows, at the picture's end. A read that cannot be placed with certainty is left out; a small change in place
 // (a caret, an animated icon) does not stop the match.
 #pragma once
 
@@ -54,17 +54,19 @@ class TLongPicture {
   void Take(const uint32_t* pixels, std::ptrdiff_t stride, Read& into) const;
   ReadResult AddMoved();
   // The rows at the top and at the bottom that the read shares with the last one placed.
-  int32_t TopBand() const;
-  int32_t BottomBand(int32_t top) const;
-  bool BandRow(int32_t y) const;
+  int32_t TopBand(const Read& against) const;
+  int32_t BottomBand(const Read& against, int32_t top) const;
+  bool BandRow(const Read& against, int32_t y) const;
   // Where the read's middle rows [top, bottom) lie in the picture: body row = read row + shift.
   // False when there is no such place or more than one.
   bool Place(int32_t top, int32_t bottom, int32_t& shift) const;
   enum class Fit : uint8_t { None, Loose, Firm };
   Fit FitAt(int32_t shift, int32_t top, int32_t bottom) const;
+  bool Fits(int32_t shift, int32_t top, int32_t bottom) const;
   bool SameRow(const uint32_t* read, uint64_t readHash, int32_t bodyRow) const;
   void AppendBody(const Read& read, int32_t from, int32_t to);
   void SetTail(const Read& read, int32_t from);
+  void ClearBody();
   uint32_t* BodyRow(int32_t y);
   const uint32_t* BodyRow(int32_t y) const;
 

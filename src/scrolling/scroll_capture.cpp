@@ -22,10 +22,14 @@ constexpr UINT kReadMilliseconds = 30;
 constexpr UINT_PTR kReadTimer = 1;
 constexpr int kDoneKey = 1, kCancelKey = 2;
 constexpr int kFrameLine = 2;  // pixels, just outside the region
+// Reads that may differ while the windows the overlay covered paint themselves again; after that
+// the region is taken as it is (a video in it never settles).
+constexpr int kSettlingReads = 10;
 
 constexpr wchar_t kTooFast[] = L"滚动太快，请往回滚一点";
 constexpr wchar_t kFull[] = L"长图已满，可点完成";
 constexpr wchar_t kBottom[] = L"已滚动到底部";
+constexpr wchar_t kInTheWay[] = L"本面板挡住了区域，长图无法加长；请缩小区域重新截图";
 
 // One side of the line round the region: above everything, seen by no read of the region, and
 // the mouse goes through it to the window below.
@@ -72,6 +76,8 @@ class TScrollSession {
 
  private:
   void Read();
+  bool ReadRegion();
+  ReadResult AddRead();
   void Command(PanelCommand command);
   void SendWheelStep();
   UniqueBitmap LongPicture();
@@ -85,6 +91,8 @@ class TScrollSession {
   UniqueBitmap readBitmap_;
   uint32_t* readPixels_ = nullptr;
   std::vector<uint32_t> firstRead_;  // until the region has settled
+  int settlingReads_ = 0;
+  bool blocked_ = false;  // the panel stands in the reads
   enum class Ending : uint8_t { None, Done, Cancel } ending_ = Ending::None;
 };
 
@@ -109,13 +117,13 @@ UniqueBitmap TScrollSession::Run() {
   panel_ = std::make_unique<TScrollPanel>(region_, [this](PanelCommand command) { Command(command); });
   const ScopeExit freePanel([this] { panel_->Destroy(); });
   panel_->Create();
-  // The window being scrolled has the keyboard, as it had before the overlay came.
+  // The keyboard goes to the window being scrolled, which the user marked the region on.
   if (HWND under = WindowFromPoint(Middle(region_))) SetForegroundWindow(GetAncestor(under, GA_ROOT));
-  // Everything is ready before the panel shows: whoever sees it may press Enter or Esc.
+  // Everything is ready before the panel shows, with the first read: whoever sees it may press
+  // Enter or Esc.
   const ScopedHotKey done(panel_->Handle(), kDoneKey, VK_RETURN), cancel(panel_->Handle(), kCancelKey, VK_ESCAPE);
-  Read();
   SetTimer(panel_->Handle(), kReadTimer, kReadMilliseconds, nullptr);
-  panel_->ShowInactive();
+  Read();
   MSG message;
   while (ending_ == Ending::None) {
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
@@ -140,29 +148,53 @@ UniqueBitmap TScrollSession::Run() {
   return LongPicture();
 }
 
-void TScrollSession::Read() {
+bool TScrollSession::ReadRegion() {
   if (!BitBlt(readDc_.get(), 0, 0, region_.Width(), region_.Height(), screen_.get(), region_.Left, region_.Top, SRCCOPY))
-    return;  // the screen cannot be read now (a secure desktop, say): the next read tries again
+    return false;
   GdiFlush();
+  return true;
+}
+
+// The read is bottom-up, as DIB sections are.
+ReadResult TScrollSession::AddRead() {
+  return picture_.Add(readPixels_ + static_cast<ptrdiff_t>(region_.Height() - 1) * region_.Width(), -region_.Width());
+}
+
+void TScrollSession::Read() {
+  if (blocked_) return;
+  if (!ReadRegion()) return;  // the screen cannot be read now (a secure desktop, say): the next read tries again
   const size_t pixels = static_cast<size_t>(region_.Width()) * region_.Height();
   if (picture_.Height() == 0) {
     // The first read once the region has settled: the windows the overlay covered may still be
     // painting themselves again.
     const bool settled = std::equal(readPixels_, readPixels_ + pixels, firstRead_.begin(), firstRead_.end());
-    if (!settled) {
+    if (!settled && ++settlingReads_ < kSettlingReads) {
       firstRead_.assign(readPixels_, readPixels_ + pixels);
       return;
     }
     firstRead_ = {};
   }
-  const ReadResult result = picture_.Add(readPixels_ + static_cast<ptrdiff_t>(region_.Height() - 1) * region_.Width(), -region_.Width());
+  const ReadResult result = AddRead();
   switch (result) {
     case ReadResult::Started:
+      panel_->ShowPicture(picture_);
+      // Standing on the region, the panel must keep out of the reads; where the system cannot
+      // keep it out, the picture stays as it started.
+      if (!panel_->ShowInactive()) {
+        blocked_ = true;
+        panel_->Say(kInTheWay);
+      }
+      return;
     case ReadResult::Grew:
       panel_->ShowPicture(picture_);
       panel_->Say(L"");
       break;
-    case ReadResult::Lost: panel_->Say(kTooFast); break;
+    case ReadResult::Lost:
+      // An automatic scroll would only go on past what cannot be placed.
+      panel_->Say(kTooFast);
+      autoScroll_.Stop();
+      panel_->ShowAutoScrolling(false);
+      return;
     case ReadResult::Full:
       panel_->ShowPicture(picture_);
       panel_->Say(kFull);
@@ -171,7 +203,6 @@ void TScrollSession::Read() {
       break;
     default: break;
   }
-  if (result == ReadResult::Started) return;
   switch (autoScroll_.Read(result != ReadResult::Unchanged)) {
     case AutoStep::Send: SendWheelStep(); break;
     case AutoStep::Bottom:
@@ -207,6 +238,8 @@ void TScrollSession::Command(PanelCommand command) {
 }
 
 UniqueBitmap TScrollSession::LongPicture() {
+  // Ended before the region settled: the region as it is now (the panel is not shown yet).
+  if (picture_.Height() == 0 && ReadRegion()) AddRead();
   const int32_t width = picture_.Width(), height = picture_.Height();
   if (height == 0) throw Error(L"Cannot copy the screen");
   void* bits = nullptr;

@@ -70,10 +70,11 @@ void TScrollPanel::Loaded() {
                   kPreviewBackground);
 }
 
-void TScrollPanel::ShowInactive() {
+bool TScrollPanel::ShowInactive() {
   // Standing on the region, it keeps out of the reads where the system can (Windows 10 2004 on).
-  if (inside_) SetWindowDisplayAffinity(Handle(), WDA_EXCLUDEFROMCAPTURE);
+  const bool clear = !inside_ || SetWindowDisplayAffinity(Handle(), WDA_EXCLUDEFROMCAPTURE);
   SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  return clear;
 }
 
 void TScrollPanel::ShowPicture(const TLongPicture& picture) {
@@ -90,6 +91,10 @@ void TScrollPanel::Say(const wchar_t* text) {
 void TScrollPanel::ShowAutoScrolling(bool on) { SendMessageW(buttons_[0], BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
 
 bool TScrollPanel::TakesClick(const MSG& message) {
+  if (pressed_ && GetCapture() != pressed_) {  // the mouse was taken away mid-press: no click
+    SendMessageW(pressed_, BM_SETSTATE, FALSE, 0);
+    pressed_ = nullptr;
+  }
   const auto button = std::find(std::begin(buttons_), std::end(buttons_), message.hwnd);
   if (button == std::end(buttons_)) return false;
   switch (message.message) {
@@ -140,6 +145,7 @@ LRESULT TScrollPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
+
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(Handle(), &paint);

@@ -21,8 +21,9 @@ class TScrollPanel : public TForm {
   // Beside `region` (screen coordinates), on its monitor, at that monitor's DPI.
   TScrollPanel(const Rect& region, std::function<void(PanelCommand)> command);
 
-  // Shown without taking the foreground.
-  void ShowInactive();
+  // Shown without taking the foreground; false when it stands on the region and the system cannot
+  // keep it out of the region's reads.
+  bool ShowInactive();
   void ShowPicture(const TLongPicture& picture);
   // A word under the picture; empty clears it.
   void Say(const wchar_t* text);

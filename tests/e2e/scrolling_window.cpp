@@ -34,7 +34,7 @@ ScrollingWindow::ScrollingWindow(int left, int top, const ScrolledDocument& docu
   WaitForSingleObject(ready, 10000);
   CloseHandle(ready);
   SetForegroundWindow(window_);
-  testsupport::WaitFor([&] { return GetForegroundWindow() == window_ && Shows(0); });
+  ready_ = testsupport::WaitFor([&] { return GetForegroundWindow() == window_ && Shows(0); });
 }
 
 ScrollingWindow::~ScrollingWindow() {
@@ -49,10 +49,10 @@ RECT ScrollingWindow::Client() const {
   return r;
 }
 
-void ScrollingWindow::ScrollTo(int offset) {
+bool ScrollingWindow::ScrollTo(int offset) {
   target_ = offset_ = offset;
   InvalidateRect(window_, nullptr, FALSE);
-  testsupport::WaitFor([&] { return Shows(offset); });
+  return testsupport::WaitFor([&] { return Shows(offset); });
 }
 
 bool ScrollingWindow::Shows(int offset) const {

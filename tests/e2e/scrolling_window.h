@@ -25,8 +25,10 @@ class ScrollingWindow {
   HWND Handle() const { return window_; }
   RECT Client() const;  // in screen coordinates
   const ScrolledDocument& Document() const { return document_; }
-  // Scrolled to `offset` at once, once the screen shows it.
-  void ScrollTo(int offset);
+  // In front and showing the document's top since it was made.
+  bool Ready() const { return ready_; }
+  // Scrolled to `offset` at once; false when the screen does not come to show it.
+  bool ScrollTo(int offset);
   // Whether the screen shows the document scrolled to `offset`.
   bool Shows(int offset) const;
   // Where it stands and is going, the wheel messages it had and the last one's wParam: what a
@@ -46,6 +48,7 @@ class ScrollingWindow {
   std::atomic<WPARAM> lastWheel_ = 0;
   int step_ = 0;
   HWND window_ = nullptr;
+  bool ready_ = false;
   std::thread thread_;
 };
 

@@ -43,6 +43,28 @@ Resources Read(const CorvixRun& corvix) {
   return resources;
 }
 
+// What a failed capture left: the program's visible windows, the files so far, whether Ctrl+F1 is
+// still held by it, and a screenshot in the temporary folder.
+std::string Aftermath(const CorvixRun& corvix, const std::filesystem::path& save) {
+  std::wstring text = L"windows:";
+  for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, nullptr); window;
+       window = FindWindowExW(nullptr, window, nullptr, nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == corvix.Pid() && IsWindowVisible(window)) text += L" " + ClassName(window) + L" \"" + WindowText(window) + L"\"";
+  }
+  text += L"; files: " + std::to_wstring(std::distance(std::filesystem::directory_iterator(save), {}));
+  for (const auto& entry : std::filesystem::directory_iterator(save)) text += L" " + entry.path().filename().wstring();
+  text += IsHotKeyTaken(MOD_CONTROL, VK_F1) ? L"; Ctrl+F1 held" : L"; Ctrl+F1 free";
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  SaveScreenshot(std::filesystem::path(temp) / L"soak-failure.jpg");
+  std::string utf8(text.size() * 3, '\0');
+  utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(),
+                                                      static_cast<int>(utf8.size()), nullptr, nullptr)));
+  return utf8;
+}
+
 std::filesystem::path Numbered(const std::filesystem::path& folder, int n) {
   wchar_t name[16];
   swprintf(name, 16, L"%03d.jpg", n);
@@ -106,7 +128,7 @@ TEST(Soak, FiveHundredCapturesOfEveryKindDrawnOnAndPinnedGiveTheirFilesAndFlatRe
     const int file = static_cast<int>(fileSizes.size()) - 1;
     ASSERT_TRUE(pinned || WaitFor([&] { return std::filesystem::exists(Numbered(save, file)); }))
         << "no file for capture " << n << "; region " << region.left << "," << region.top << "-" << region.right << ","
-        << region.bottom << ", overlay " << (FindProcessWindow(corvix.Pid(), L"TCustomSnapForm", L"", true) ? "open" : "gone");
+        << region.bottom << "; " << Aftermath(corvix, save);
     if (n == kWarm) warm = Read(corvix);
   }
   const Resources end = Read(corvix);

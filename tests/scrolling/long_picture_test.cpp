@@ -112,7 +112,52 @@ TEST(LongPicture, StopsGrowingAtItsLimitAndKeepsWhatItHas) {
   EXPECT_EQ(result, ReadResult::Full);
   EXPECT_EQ(picture.Height(), 250);
   EXPECT_TRUE(IsAPrefix(picture, document));
-  EXPECT_GE(TLongPicture::MaxRowsFor(1920), 30000);
+}
+
+TEST(LongPicture, MovesOutWholeWhateverTheBandsAndGivesItsMemoryBack) {
+  // A footer taller than two blocks of rows, and a first move that could not be placed (the bands
+  // it would have told are forgotten with it).
+  const ScrolledDocument document = MakeDocument(40, 1200, 10, 600, 200, 5);
+  TLongPicture picture(40, document.Height(), 10000);
+  AddRead(picture, document.Read(0));
+  EXPECT_EQ(AddRead(picture, document.Read(250)), ReadResult::Lost);
+  for (const int32_t offset : Smooth(0, 1000, 70, 1)) AddRead(picture, document.Read(offset));
+  std::vector<uint32_t> pixels(size_t(picture.Height()) * 40);
+  picture.MoveTo(pixels.data(), 40);
+  EXPECT_TRUE(pixels == document.Expected(1200));
+  EXPECT_EQ(picture.Height(), 0);
+}
+
+TEST(LongPicture, APlaceThatOnlyRepeatedRowsCouldTellIsNotTaken) {
+  // Rows 50-69 shown again at 100-119, both after 30 blank rows; other text from 150. The read at
+  // 80 overlaps the picture's end only in blank rows, and looks the same 50 rows further up.
+  ScrolledDocument document = MakeDocument(64, 400, 0, 0, 80, 9);
+  std::vector<uint32_t>& rows = document.Document;
+  for (const int32_t from : {20, 70, 120}) std::fill(rows.begin() + from * 64, rows.begin() + (from + 30) * 64, 0xFFFFFF);
+  std::copy_n(rows.begin() + 50 * 64, 20 * 64, rows.begin() + 100 * 64);
+  TLongPicture picture(64, document.Height(), 10000);
+  AddRead(picture, document.Read(0));
+  EXPECT_EQ(AddRead(picture, document.Read(10)), ReadResult::Grew);
+  EXPECT_EQ(AddRead(picture, document.Read(80)), ReadResult::Lost);
+  EXPECT_TRUE(IsAPrefix(picture, document));
+}
+
+TEST(LongPicture, ABandThatComesLaterIsToldAgainstTheReadBefore) {
+  // From offset 300 on the document's own first rows stay at the region's top: a header that sticks.
+  const ScrolledDocument document = MakeDocument(64, 900, 0, 0, 120, 13);
+  const auto read = [&](int32_t offset) {
+    std::vector<uint32_t> pixels = document.Read(offset);
+    if (offset >= 300) std::copy_n(document.Document.begin(), 20 * 64, pixels.begin());
+    return pixels;
+  };
+  TLongPicture picture(64, document.Height(), 10000);
+  AddRead(picture, read(0));
+  std::vector<ReadResult> results;
+  for (const int32_t offset : Smooth(0, 700, 30, 1)) results.push_back(AddRead(picture, read(offset)));
+  EXPECT_EQ(std::count(results.begin(), results.end(), ReadResult::Lost), 1);  // the read the header came in
+  EXPECT_EQ(results.back(), ReadResult::Grew);
+  EXPECT_EQ(picture.Height(), 820);
+  EXPECT_TRUE(IsAPrefix(picture, document));
 }
 
 TEST(AutoScroll, StepsWhenTheRegionComesToRestAndStopsWhereItNoLongerMoves) {
