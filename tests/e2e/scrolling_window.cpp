@@ -64,8 +64,6 @@ bool ScrollingWindow::Shows(int offset) const {
 }
 
 void ScrollingWindow::Wheel(WPARAM wParam) {
-  ++wheels_;
-  lastWheel_ = wParam;
   const int notches = -GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
   const bool jump = GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL;
   target_ = std::clamp(target_ + notches * (jump ? 3 * document_.View : kNotch), 0, document_.LastOffset());

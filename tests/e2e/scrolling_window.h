@@ -24,19 +24,14 @@ class ScrollingWindow {
 
   HWND Handle() const { return window_; }
   RECT Client() const;  // in screen coordinates
-  const ScrolledDocument& Document() const { return document_; }
   // In front and showing the document's top since it was made.
   bool Ready() const { return ready_; }
   // Scrolled to `offset` at once; false when the screen does not come to show it.
   bool ScrollTo(int offset);
   // Whether the screen shows the document scrolled to `offset`.
   bool Shows(int offset) const;
-  // Where it stands and is going, the wheel messages it had and the last one's wParam: what a
-  // failing test reports.
+  // Where it stands: what a failing test reports.
   int Offset() const { return offset_; }
-  int Target() const { return target_; }
-  int Wheels() const { return wheels_; }
-  WPARAM LastWheel() const { return lastWheel_; }
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -44,8 +39,7 @@ class ScrollingWindow {
   void Step();
 
   const ScrolledDocument document_;
-  std::atomic<int> offset_ = 0, target_ = 0, wheels_ = 0;
-  std::atomic<WPARAM> lastWheel_ = 0;
+  std::atomic<int> offset_ = 0, target_ = 0;
   int step_ = 0;
   HWND window_ = nullptr;
   bool ready_ = false;
