@@ -42,11 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   ScrolledDocument document = MakeDocument(width, rows, header, footer, view, data.ConsumeIntegral<uint32_t>(), lineRows, gapRows);
   // A stretch of the document shown again once or twice right after, then other rows: places that
   // look alike, told apart only by what comes after them.
-  const bool repeats = data.ConsumeBool();
-  if (repeats) {
-    const int32_t length = data.ConsumeIntegralInRange<int32_t>(1, 96), from = data.ConsumeIntegralInRange<int32_t>(0, rows - 1);
-    const int32_t copies = data.ConsumeIntegralInRange<int32_t>(1, 2);
-    for (int32_t y = from + length; y < std::min(rows, from + (copies + 1) * length); ++y)
+  int32_t repeatFrom = 0, repeatEnd = 0;  // the rows shown again
+  if (data.ConsumeBool()) {
+    const int32_t length = data.ConsumeIntegralInRange<int32_t>(1, 96), copies = data.ConsumeIntegralInRange<int32_t>(1, 2);
+    repeatFrom = data.ConsumeIntegralInRange<int32_t>(0, rows - 1);
+    repeatEnd = std::min(rows, repeatFrom + (copies + 1) * length);
+    for (int32_t y = repeatFrom + length; y < repeatEnd; ++y)
       std::copy_n(document.Document.begin() + int64_t{y - length} * width, width, document.Document.begin() + int64_t{y} * width);
   }
   if (data.ConsumeBool()) {
@@ -67,12 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     picture.Add(read.data(), width);
     FUZZ_CHECK(picture.Height() <= std::max(maxRows, document.Height()));
     FUZZ_CHECK(MatchesAPrefix(picture, document));
-    int32_t next = offset + data.ConsumeIntegralInRange<int32_t>(-view, 2 * view);
-    // A read in a repeated stretch that overlaps the picture by less than 8 rows (bands aside,
-    // which take in the blank rows next to them) may look exactly as one that overlaps it more: no
-    // picture tells the two apart, so there the steps stay within reach.
-    if (repeats) next = std::min(next, picture.Height() - header - footer - 2 * gapRows - 8);
-    offset = std::clamp(next, 0, document.LastOffset());
+    const int32_t next = std::clamp(offset + data.ConsumeIntegralInRange<int32_t>(-view, 2 * view), 0, document.LastOffset());
+    // A step too far that lands among the rows shown again may look exactly as one within reach of
+    // the picture (8 rows of overlap, bands aside, which take in the blank rows next to them): no
+    // picture tells the two apart, and the read would be placed over the first showing. There
+    // the steps stay within reach.
+    const int32_t reach = picture.Height() - header - footer - 2 * gapRows - 8;
+    offset = next > reach && next < repeatEnd && next + view > repeatFrom ? std::max(reach, 0) : next;
   }
   return 0;
 }

@@ -112,7 +112,8 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
 }
 
 // The bands are measured against the last read placed (a read that could not be placed, a menu
-// over the region say, tells nothing about them).
+// over the region say, may have changed them); where that finds no place, against the read before,
+// since a band may have come since (a header that sticks from some row on).
 ReadResult TLongPicture::AddMoved() {
   const bool first = bodyHashes_.empty();
   int32_t top = TopBand(reference_), bottom = height_ - BottomBand(reference_, top);
@@ -245,6 +246,10 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
     const auto hits = rowsOfHash_.find(hash);
     if (hits == rowsOfHash_.end() || hits->second.size() > kMaxAnchorHits) continue;
     if (Uniform(current_.Row(y, width_), width_)) continue;
+    // One of a run of equal rows in the picture (a caret or a rule down a blank stretch) says
+    // nothing exact: the read's edge may have cut the run anywhere.
+    const std::vector<int32_t>& rows = hits->second;
+    if (std::adjacent_find(rows.begin(), rows.end(), [](int32_t a, int32_t b) { return b == a + 1; }) != rows.end()) continue;
     ++anchors;
     for (const int32_t at : hits->second) {
       const int32_t candidate = at - y;
@@ -258,26 +263,35 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
     }
   }
   if (found != 1 || !firm) return false;
-  // A read that went on down may overlap the picture's end in rows that no anchor finds (blank, or
-  // repeated further up, where the anchor found them): any such place that fits too makes it
+  // A read that went on down may overlap the picture's end in rows that no anchor finds (rows
+  // repeated further up, where the anchor found them): any such place that fits as well makes it
   // uncertain.
+  std::sort(tried.begin(), tried.end());
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   for (int32_t other = lastShift_ + 1; other <= body - top - kMinOverlap; ++other)
-    if (other != shift && std::find(tried.begin(), tried.end(), other) == tried.end() && Fits(other, top, bottom))
-      return false;
+    if (!std::binary_search(tried.begin(), tried.end(), other) && Fits(other, top, bottom)) return false;
   return true;
 }
 
-// Whether the read's middle matches the body at this shift at all, telling most places apart by
-// the rows' hashes alone.
+// Whether the read's middle matches the body at this shift as a place to take seriously: every
+// row the same or alike, and one at least the same and distinctive (blank rows meet blank rows
+// anywhere on a page, and so do the rows of a rule down a blank stretch). Most places are told
+// apart by the rows' hashes alone.
 bool TLongPicture::Fits(int32_t shift, int32_t top, int32_t bottom) const {
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
+  const auto same = [&](int32_t y) { return bodyHashes_[static_cast<size_t>(y + shift)] == current_.Hashes[static_cast<size_t>(y)]; };
   for (int32_t y = from; y < to; ++y)
-    if (bodyHashes_[static_cast<size_t>(y + shift)] != current_.Hashes[static_cast<size_t>(y)] &&
-        !RowsAlike(current_.Row(y, width_), BodyRow(y + shift), width_))
-      return false;
-  return FitAt(shift, top, bottom) != Fit::None;
+    if (!same(y) && !RowsAlike(current_.Row(y, width_), BodyRow(y + shift), width_)) return false;
+  const auto& hashes = current_.Hashes;
+  const auto distinctive = [&](int32_t y) {
+    const auto row = static_cast<size_t>(y);
+    return (y == 0 || hashes[row - 1] != hashes[row]) && (y + 1 == height_ || hashes[row + 1] != hashes[row]) &&
+           !Uniform(current_.Row(y, width_), width_);
+  };
+  bool content = false;
+  for (int32_t y = from; y < to && !content; ++y) content = same(y) && distinctive(y);
+  return content && FitAt(shift, top, bottom) != Fit::None;
 }
 
 void TLongPicture::MoveTo(uint32_t* pixels, std::ptrdiff_t stride) {

@@ -53,12 +53,13 @@ class TLongPicture {
 
   void Take(const uint32_t* pixels, std::ptrdiff_t stride, Read& into) const;
   ReadResult AddMoved();
-  // The rows at the top and at the bottom that the read shares with the last one placed.
+  // The rows at the top and at the bottom that the read shares with `against`.
   int32_t TopBand(const Read& against) const;
   int32_t BottomBand(const Read& against, int32_t top) const;
   bool BandRow(const Read& against, int32_t y) const;
   // Where the read's middle rows [top, bottom) lie in the picture: body row = read row + shift.
-  // False when there is no such place or more than one.
+  // False when there is no such place, or another place fits too: one an anchor finds, or one
+  // further down where rows that are no anchors meet the picture's end.
   bool Place(int32_t top, int32_t bottom, int32_t& shift) const;
   enum class Fit : uint8_t { None, Loose, Firm };
   Fit FitAt(int32_t shift, int32_t top, int32_t bottom) const;

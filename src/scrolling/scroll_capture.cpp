@@ -76,6 +76,8 @@ class TScrollSession {
 
  private:
   void Read();
+  void ShowPanel();
+  void StopAutoScroll();
   bool ReadRegion();
   ReadResult AddRead();
   void Command(PanelCommand command);
@@ -91,8 +93,10 @@ class TScrollSession {
   UniqueBitmap readBitmap_;
   uint32_t* readPixels_ = nullptr;
   std::vector<uint32_t> firstRead_;  // until the region has settled
-  int settlingReads_ = 0;
-  bool blocked_ = false;  // the panel stands in the reads
+  int reads_ = 0;          // reads tried, the region's first read among them
+  bool shown_ = false;     // the panel
+  bool blocked_ = false;   // the panel stands in the reads
+  bool lost_ = false;      // the latest read that moved could not be placed
   enum class Ending : uint8_t { None, Done, Cancel } ending_ = Ending::None;
 };
 
@@ -160,57 +164,75 @@ ReadResult TScrollSession::AddRead() {
   return picture_.Add(readPixels_ + static_cast<ptrdiff_t>(region_.Height() - 1) * region_.Width(), -region_.Width());
 }
 
+// The panel shows with the first read, or after the reads that may settle where the screen cannot
+// be read: whoever pressed S sees the capture going.
+void TScrollSession::ShowPanel() {
+  if (shown_) return;
+  shown_ = true;
+  // Standing on the region, the panel must keep out of the reads; where the system cannot keep it
+  // out, the picture stays as it started.
+  if (!panel_->ShowInactive()) {
+    blocked_ = true;
+    panel_->Say(kInTheWay);
+  }
+}
+
 void TScrollSession::Read() {
   if (blocked_) return;
-  if (!ReadRegion()) return;  // the screen cannot be read now (a secure desktop, say): the next read tries again
+  ++reads_;
+  if (!ReadRegion()) {  // the screen cannot be read now (a secure desktop, say): the next read tries again
+    if (reads_ >= kSettlingReads) ShowPanel();
+    return;
+  }
   const size_t pixels = static_cast<size_t>(region_.Width()) * region_.Height();
   if (picture_.Height() == 0) {
     // The first read once the region has settled: the windows the overlay covered may still be
     // painting themselves again.
     const bool settled = std::equal(readPixels_, readPixels_ + pixels, firstRead_.begin(), firstRead_.end());
-    if (!settled && ++settlingReads_ < kSettlingReads) {
+    if (!settled && reads_ < kSettlingReads) {
       firstRead_.assign(readPixels_, readPixels_ + pixels);
       return;
     }
     firstRead_ = {};
   }
   const ReadResult result = AddRead();
+  if (result != ReadResult::Unchanged) lost_ = result == ReadResult::Lost;
   switch (result) {
     case ReadResult::Started:
       panel_->ShowPicture(picture_);
-      // Standing on the region, the panel must keep out of the reads; where the system cannot
-      // keep it out, the picture stays as it started.
-      if (!panel_->ShowInactive()) {
-        blocked_ = true;
-        panel_->Say(kInTheWay);
-      }
+      ShowPanel();
       return;
     case ReadResult::Grew:
       panel_->ShowPicture(picture_);
       panel_->Say(L"");
       break;
-    case ReadResult::Lost:
-      // An automatic scroll would only go on past what cannot be placed.
-      panel_->Say(kTooFast);
-      autoScroll_.Stop();
-      panel_->ShowAutoScrolling(false);
-      return;
+    case ReadResult::Lost: panel_->Say(kTooFast); break;
     case ReadResult::Full:
       panel_->ShowPicture(picture_);
       panel_->Say(kFull);
-      autoScroll_.Stop();
-      panel_->ShowAutoScrolling(false);
+      StopAutoScroll();
       break;
     default: break;
   }
   switch (autoScroll_.Read(result != ReadResult::Unchanged)) {
-    case AutoStep::Send: SendWheelStep(); break;
+    case AutoStep::Send:
+      // Come to rest where it cannot be placed: a further step would only go farther.
+      if (lost_)
+        StopAutoScroll();
+      else
+        SendWheelStep();
+      break;
     case AutoStep::Bottom:
       panel_->ShowAutoScrolling(false);
       panel_->Say(kBottom);
       break;
     case AutoStep::Wait: break;
   }
+}
+
+void TScrollSession::StopAutoScroll() {
+  autoScroll_.Stop();
+  panel_->ShowAutoScrolling(false);
 }
 
 // A notch down, to the window under the middle of the region, where the wheel would go with the
@@ -224,11 +246,12 @@ void TScrollSession::SendWheelStep() {
 void TScrollSession::Command(PanelCommand command) {
   switch (command) {
     case PanelCommand::AutoScroll:
-      if (autoScroll_.Running() || picture_.Full()) {
-        autoScroll_.Stop();
-      } else {
+      // Not from where a read could not be placed, nor once the picture cannot grow.
+      if (!autoScroll_.Running() && !lost_ && !blocked_ && !picture_.Full() && picture_.Height() > 0) {
         autoScroll_.Start();
         panel_->Say(L"");
+      } else {
+        autoScroll_.Stop();
       }
       panel_->ShowAutoScrolling(autoScroll_.Running());
       break;

@@ -16,6 +16,17 @@ constexpr uint32_t kPreviewBackground = 0xE6E6E6;
 
 int Px(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
 
+// WDA_EXCLUDEFROMCAPTURE is honoured from Windows 10 2004 (build 19041) on; before, the call
+// succeeds all the same and the window shows black in the reads.
+bool SystemExcludesFromCapture() {
+  using GetVersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
+  static const auto getVersion = reinterpret_cast<GetVersionProc>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOW version{sizeof version};
+  return getVersion && getVersion(&version) == 0 &&
+         (version.dwMajorVersion > 10 || (version.dwMajorVersion == 10 && version.dwBuildNumber >= 19041));
+}
+
 }  // namespace
 
 Rect ScrollPanelPlace(const Rect& region, int32_t width, int32_t height, const Rect& workArea, int32_t gap) {
@@ -72,7 +83,7 @@ void TScrollPanel::Loaded() {
 
 bool TScrollPanel::ShowInactive() {
   // Standing on the region, it keeps out of the reads where the system can (Windows 10 2004 on).
-  const bool clear = !inside_ || SetWindowDisplayAffinity(Handle(), WDA_EXCLUDEFROMCAPTURE);
+  const bool clear = !inside_ || (SystemExcludesFromCapture() && SetWindowDisplayAffinity(Handle(), WDA_EXCLUDEFROMCAPTURE));
   SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   return clear;
 }

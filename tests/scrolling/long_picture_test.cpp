@@ -28,6 +28,7 @@ struct ScrollCase {
   const char* what;
   int32_t header, footer;
   std::vector<int32_t> offsets;  // after the first read, at 0
+  int32_t gapRows = 4;           // blank rows between the document's lines
 };
 
 TEST(LongPicture, EqualsTheDocumentRowForRowHoweverItIsScrolled) {
@@ -42,9 +43,10 @@ TEST(LongPicture, EqualsTheDocumentRowForRowHoweverItIsScrolled) {
       {"smooth uneven steps, a pause, back up and down", 30, 24, uneven},
       {"a row at a time", 8, 0, Smooth(0, last, 1, 1)},
       {"steps of nearly the whole view", 20, 20, Smooth(0, last, view - 10, 1)},
+      {"paragraphs 20 blank rows apart, smooth steps", 30, 24, Smooth(0, last, 40, 4), 20},
   };
   for (const ScrollCase& c : cases) {
-    const ScrolledDocument document = MakeDocument(96, rows, c.header, c.footer, view, 7);
+    const ScrolledDocument document = MakeDocument(96, rows, c.header, c.footer, view, 7, 12, c.gapRows);
     TLongPicture picture(96, document.Height(), 10000);
     EXPECT_EQ(AddRead(picture, document.Read(0)), ReadResult::Started);
     for (const int32_t offset : c.offsets) {
@@ -112,15 +114,18 @@ TEST(LongPicture, StopsGrowingAtItsLimitAndKeepsWhatItHas) {
   EXPECT_EQ(result, ReadResult::Full);
   EXPECT_EQ(picture.Height(), 250);
   EXPECT_TRUE(IsAPrefix(picture, document));
+  EXPECT_GE(TLongPicture::MaxRowsFor(1920), 30000);  // what a long page at 1920 wide needs at least
 }
 
 TEST(LongPicture, MovesOutWholeWhateverTheBandsAndGivesItsMemoryBack) {
-  // A footer taller than two blocks of rows, and a first move that could not be placed (the bands
-  // it would have told are forgotten with it).
+  // A footer taller than two blocks of rows, and a first move that could not be placed, a menu
+  // over the footer then (the bands it would have told are forgotten with it).
   const ScrolledDocument document = MakeDocument(40, 1200, 10, 600, 200, 5);
   TLongPicture picture(40, document.Height(), 10000);
   AddRead(picture, document.Read(0));
-  EXPECT_EQ(AddRead(picture, document.Read(250)), ReadResult::Lost);
+  std::vector<uint32_t> menu = document.Read(250);
+  std::fill(menu.end() - 100 * 40, menu.end(), 0x336699);
+  EXPECT_EQ(AddRead(picture, menu), ReadResult::Lost);
   for (const int32_t offset : Smooth(0, 1000, 70, 1)) AddRead(picture, document.Read(offset));
   std::vector<uint32_t> pixels(size_t(picture.Height()) * 40);
   picture.MoveTo(pixels.data(), 40);
@@ -129,11 +134,12 @@ TEST(LongPicture, MovesOutWholeWhateverTheBandsAndGivesItsMemoryBack) {
 }
 
 TEST(LongPicture, APlaceThatOnlyRepeatedRowsCouldTellIsNotTaken) {
-  // Rows 50-69 shown again at 100-119, both after 30 blank rows; other text from 150. The read at
-  // 80 overlaps the picture's end only in blank rows, and looks the same 50 rows further up.
+  // Rows 50-69 shown again at 100-119, both after 30 rows of hatching; other text from 150. The
+  // read at 80 overlaps the picture's end only in hatching, and looks the same 50 rows up.
   ScrolledDocument document = MakeDocument(64, 400, 0, 0, 80, 9);
   std::vector<uint32_t>& rows = document.Document;
-  for (const int32_t from : {20, 70, 120}) std::fill(rows.begin() + from * 64, rows.begin() + (from + 30) * 64, 0xFFFFFF);
+  for (const int32_t from : {20, 70, 120})
+    for (int32_t i = from * 64; i < (from + 30) * 64; ++i) rows[size_t(i)] = (i + i / 64) % 2 ? 0x808080 : 0xFFFFFF;
   std::copy_n(rows.begin() + 50 * 64, 20 * 64, rows.begin() + 100 * 64);
   TLongPicture picture(64, document.Height(), 10000);
   AddRead(picture, document.Read(0));
