@@ -274,23 +274,24 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
 }
 
 // Whether the read's middle matches the body at this shift as a place to take seriously: every
-// row the same or alike, and one at least the same and distinctive (blank rows meet blank rows
+// row the same or alike, and one at least distinctive (blank rows meet blank rows
 // anywhere on a page, and so do the rows of a rule down a blank stretch). Most places are told
 // apart by the rows' hashes alone.
 bool TLongPicture::Fits(int32_t shift, int32_t top, int32_t bottom) const {
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
-  const auto same = [&](int32_t y) { return bodyHashes_[static_cast<size_t>(y + shift)] == current_.Hashes[static_cast<size_t>(y)]; };
-  for (int32_t y = from; y < to; ++y)
-    if (!same(y) && !RowsAlike(current_.Row(y, width_), BodyRow(y + shift), width_)) return false;
   const auto& hashes = current_.Hashes;
+  for (int32_t y = from; y < to; ++y)
+    if (bodyHashes_[static_cast<size_t>(y + shift)] != hashes[static_cast<size_t>(y)] &&
+        !RowsAlike(current_.Row(y, width_), BodyRow(y + shift), width_))
+      return false;
   const auto distinctive = [&](int32_t y) {
     const auto row = static_cast<size_t>(y);
     return (y == 0 || hashes[row - 1] != hashes[row]) && (y + 1 == height_ || hashes[row + 1] != hashes[row]) &&
            !Uniform(current_.Row(y, width_), width_);
   };
   bool content = false;
-  for (int32_t y = from; y < to && !content; ++y) content = same(y) && distinctive(y);
+  for (int32_t y = from; y < to && !content; ++y) content = distinctive(y);
   return content && FitAt(shift, top, bottom) != Fit::None;
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "app/resource.h"
 #include "corvix_run.h"
@@ -43,10 +44,15 @@ Resources Read(const CorvixRun& corvix) {
   return resources;
 }
 
-// What a failed capture left: the program's visible windows, the files so far, whether Ctrl+F1 is
-// still held by it, and a screenshot in the temporary folder.
-std::string Aftermath(const CorvixRun& corvix, const std::filesystem::path& save) {
-  std::wstring text = L"windows:";
+// What a failed capture left: the keyboard's events since the capture's keys were pressed (s: the
+// system's own), the program's visible windows, the files so far, whether Ctrl+F1 is still held by
+// it and whether a second press gives the file, and a screenshot in the temporary folder.
+std::string Aftermath(const CorvixRun& corvix, const std::filesystem::path& save, const KeyEventLog& keys,
+                      const std::filesystem::path& expected) {
+  std::wstring text = L"keys:";
+  for (const KeyEventLog::Event& event : keys.Events())
+    text += L" " + std::to_wstring(event.vk) + (event.up ? L"^" : L"v") + (event.injected ? L"" : L"s");
+  text += L"; windows:";
   for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, nullptr); window;
        window = FindWindowExW(nullptr, window, nullptr, nullptr)) {
     DWORD pid = 0;
@@ -56,6 +62,9 @@ std::string Aftermath(const CorvixRun& corvix, const std::filesystem::path& save
   text += L"; files: " + std::to_wstring(std::distance(std::filesystem::directory_iterator(save), {}));
   for (const auto& entry : std::filesystem::directory_iterator(save)) text += L" " + entry.path().filename().wstring();
   text += IsHotKeyTaken(MOD_CONTROL, VK_F1) ? L"; Ctrl+F1 held" : L"; Ctrl+F1 free";
+  Press(kCtrlF1);
+  text += WaitFor([&] { return std::filesystem::exists(expected); }) ? L"; a second press gave the file"
+                                                                     : L"; a second press gave no file either";
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   SaveScreenshot(std::filesystem::path(temp) / L"soak-failure.jpg");
@@ -88,8 +97,10 @@ TEST(Soak, FiveHundredCapturesOfEveryKindDrawnOnAndPinnedGiveTheirFilesAndFlatRe
   for (int n = 1; n <= kCaptures; ++n) {
     const int regions = n / 3;  // the region captures before this one
     bool pinned = false;
+    std::optional<KeyEventLog> keys;
     switch (n % 3) {
       case 1:
+        keys.emplace();
         Press(kCtrlF1);
         fileSizes.push_back({GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
         break;
@@ -128,7 +139,7 @@ TEST(Soak, FiveHundredCapturesOfEveryKindDrawnOnAndPinnedGiveTheirFilesAndFlatRe
     const int file = static_cast<int>(fileSizes.size()) - 1;
     ASSERT_TRUE(pinned || WaitFor([&] { return std::filesystem::exists(Numbered(save, file)); }))
         << "no file for capture " << n << "; region " << region.left << "," << region.top << "-" << region.right << ","
-        << region.bottom << "; " << Aftermath(corvix, save);
+        << region.bottom << "; " << (keys ? Aftermath(corvix, save, *keys, Numbered(save, file)) : "");
     if (n == kWarm) warm = Read(corvix);
   }
   const Resources end = Read(corvix);
