@@ -70,10 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     FUZZ_CHECK(MatchesAPrefix(picture, document));
     const int32_t next = std::clamp(offset + data.ConsumeIntegralInRange<int32_t>(-view, 2 * view), 0, document.LastOffset());
     // A step too far that lands among the rows shown again may look exactly as one within reach of
-    // the picture (8 rows of overlap, bands aside, which take in the blank rows next to them): no
-    // picture tells the two apart, and the read would be placed over the first showing. There
+    // the rows matched (8 rows of overlap, bands aside, which take in the blank rows next to them):
+    // no picture tells the two apart, and the read would be placed over the first showing. There
     // the steps stay within reach.
-    const int32_t reach = picture.Height() - header - footer - 2 * gapRows - 8;
+    const int32_t matched = picture.Matched() > 0 ? picture.Matched() : header + view;  // the first read's, at first
+    const int32_t reach = matched - header - 2 * gapRows - 8;
     offset = next > reach && next < repeatEnd && next + view > repeatFrom ? std::max(reach, 0) : next;
   }
   return 0;

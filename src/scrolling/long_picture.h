@@ -36,6 +36,9 @@ class TLongPicture {
   // The rows so far, the bottom band included; 0 before the first read.
   int32_t Height() const;
   const uint32_t* Row(int32_t y) const;
+  // The rows a read is matched against: the picture but for its bottom band (and what the last read
+  // that added rows showed below the picture's end).
+  int32_t Matched() const { return static_cast<int32_t>(bodyHashes_.size()); }
   bool Full() const { return full_; }
   // Copies every row out, top row first, `stride` pixels apart, giving the memory back as it goes:
   // the picture is empty after.
