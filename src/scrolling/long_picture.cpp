@@ -251,7 +251,7 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
     const std::vector<int32_t>& rows = hits->second;
     if (std::adjacent_find(rows.begin(), rows.end(), [](int32_t a, int32_t b) { return b == a + 1; }) != rows.end()) continue;
     ++anchors;
-    for (const int32_t at : hits->second) {
+    for (const int32_t at : rows) {
       const int32_t candidate = at - y;
       if (std::find(tried.begin(), tried.end(), candidate) != tried.end()) continue;
       tried.push_back(candidate);

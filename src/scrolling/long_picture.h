@@ -5,8 +5,8 @@
 // A band at the top or bottom of the region that stays while the rest scrolls (a sticky header, a
 // toolbar, an input box) is told apart by comparing each read with the last one placed: the top band
 // enters the picture once with the first read, the bottom band is that of the last read that added
-// rows, at the picture's end. A read that cannot be placed with certainty is left out; a small change in place
-// (a caret, an animated icon) does not stop the match.
+// rows, at the picture's end. A read that cannot be placed with certainty is left out; a small
+// change in place (a caret, an animated icon) does not stop the match.
 #pragma once
 
 #include <cstddef>
@@ -36,8 +36,8 @@ class TLongPicture {
   // The rows so far, the bottom band included; 0 before the first read.
   int32_t Height() const;
   const uint32_t* Row(int32_t y) const;
-  // The rows a read is matched against: the picture but for its bottom band (and what the last read
-  // that added rows showed below the picture's end).
+  // The rows a read is matched against: the picture less its end, which the latest read that added
+  // rows gave (the bottom band, and whatever lay below the rows matched then).
   int32_t Matched() const { return static_cast<int32_t>(bodyHashes_.size()); }
   bool Full() const { return full_; }
   // Copies every row out, top row first, `stride` pixels apart, giving the memory back as it goes:

@@ -156,7 +156,6 @@ LRESULT TScrollPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
-
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(Handle(), &paint);

@@ -47,7 +47,7 @@ Resources Read(const CorvixRun& corvix) {
 // What a failed capture left: the keyboard's events since the capture's keys were pressed (s: the
 // system's own), the program's visible windows, the files so far, whether Ctrl+F1 is still held by
 // it and whether a second press gives the file, and a screenshot in the temporary folder.
-std::string Aftermath(const CorvixRun& corvix, const std::filesystem::path& save, const KeyEventLog& keys,
+std::wstring Aftermath(const CorvixRun& corvix, const std::filesystem::path& save, const KeyEventLog& keys,
                       const std::filesystem::path& expected) {
   std::wstring text = L"keys:";
   for (const KeyEventLog::Event& event : keys.Events())
@@ -60,7 +60,6 @@ std::string Aftermath(const CorvixRun& corvix, const std::filesystem::path& save
     if (pid == corvix.Pid() && IsWindowVisible(window)) text += L" " + ClassName(window) + L" \"" + WindowText(window) + L"\"";
   }
   text += L"; files: " + std::to_wstring(std::distance(std::filesystem::directory_iterator(save), {}));
-  for (const auto& entry : std::filesystem::directory_iterator(save)) text += L" " + entry.path().filename().wstring();
   text += IsHotKeyTaken(MOD_CONTROL, VK_F1) ? L"; Ctrl+F1 held" : L"; Ctrl+F1 free";
   Press(kCtrlF1);
   text += WaitFor([&] { return std::filesystem::exists(expected); }) ? L"; a second press gave the file"
@@ -68,10 +67,7 @@ std::string Aftermath(const CorvixRun& corvix, const std::filesystem::path& save
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   SaveScreenshot(std::filesystem::path(temp) / L"soak-failure.jpg");
-  std::string utf8(text.size() * 3, '\0');
-  utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(),
-                                                      static_cast<int>(utf8.size()), nullptr, nullptr)));
-  return utf8;
+  return text;
 }
 
 std::filesystem::path Numbered(const std::filesystem::path& folder, int n) {
@@ -139,7 +135,7 @@ TEST(Soak, FiveHundredCapturesOfEveryKindDrawnOnAndPinnedGiveTheirFilesAndFlatRe
     const int file = static_cast<int>(fileSizes.size()) - 1;
     ASSERT_TRUE(pinned || WaitFor([&] { return std::filesystem::exists(Numbered(save, file)); }))
         << "no file for capture " << n << "; region " << region.left << "," << region.top << "-" << region.right << ","
-        << region.bottom << "; " << (keys ? Aftermath(corvix, save, *keys, Numbered(save, file)) : "");
+        << region.bottom << "; " << (keys ? Aftermath(corvix, save, *keys, Numbered(save, file)) : L"");
     if (n == kWarm) warm = Read(corvix);
   }
   const Resources end = Read(corvix);
