@@ -5,6 +5,8 @@
 #   libpng (static), the reference PNG decoder of the tests and encoder of the benchmark,
 #   pixman and cairo (static; the image surface, the win32 surface and fonts), for drawing on pictures,
 #   from the distribution's source packages,
+#   Leptonica and Tesseract (static) and the Simplified Chinese model, for reading text in pictures,
+#   from the distribution's source and binary packages,
 #   GoogleTest from the source tree the distribution installs under /usr/src.
 #   Google Benchmark, when asked for (make bench), from the distribution's source package.
 # Usage: build-deps.sh <prefix> <toolchain file> [benchmark]. A stamp per library keeps later runs
@@ -110,6 +112,48 @@ if [ ! -f "$prefix/.cairo-done" ]; then
     --disable-ps --disable-pdf --disable-svg --disable-script --disable-trace --disable-gobject \
     --disable-pthread --disable-gl --disable-interpreter --disable-full-testing
   touch "$prefix/.cairo-done"
+fi
+
+# Text recognition: Leptonica and Tesseract (static, without image libraries or OpenMP: pixels are
+# handed over raw, and OpenMP's threads per line make it many times slower under Wine).
+if [ ! -f "$prefix/.leptonica-done" ]; then
+  echo "deps: building Leptonica for Windows"
+  src=$(source_package leptonlib leptonica-src) || exit 1
+  cmake_build "$src" "$work/leptonica-build" -DBUILD_SHARED_LIBS=OFF -DSW_BUILD=OFF -DBUILD_PROG=OFF \
+    -DCMAKE_DISABLE_FIND_PACKAGE_GIF=ON -DCMAKE_DISABLE_FIND_PACKAGE_JPEG=ON -DCMAKE_DISABLE_FIND_PACKAGE_PNG=ON \
+    -DCMAKE_DISABLE_FIND_PACKAGE_TIFF=ON -DCMAKE_DISABLE_FIND_PACKAGE_ZLIB=ON -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
+    -DCMAKE_DISABLE_FIND_PACKAGE_WebP=ON -DCMAKE_DISABLE_FIND_PACKAGE_OpenJPEG=ON -DCMAKE_INSTALL_LIBDIR=lib
+  touch "$prefix/.leptonica-done"
+fi
+
+if [ ! -f "$prefix/.tesseract-done" ]; then
+  echo "deps: building Tesseract for Windows"
+  src=$(source_package tesseract tesseract-src) || exit 1
+  # The Windows socket library's name is spelt in capitals, which a Linux file system does not find.
+  sed -i 's/set(LIB_Ws2_32 Ws2_32)/set(LIB_Ws2_32 ws2_32)/' "$src/CMakeLists.txt"
+  grep -q 'set(LIB_Ws2_32 ws2_32)' "$src/CMakeLists.txt" \
+    || { echo "deps: Tesseract's socket library name could not be mended" >&2; exit 1; }
+  # -march=native would tie the code to this machine; the vector code is chosen at run time instead.
+  cmake_build "$src" "$work/tesseract-build" -DBUILD_SHARED_LIBS=OFF -DSW_BUILD=OFF \
+    -DLeptonica_DIR="$prefix/lib/cmake/leptonica" -DBUILD_TRAINING_TOOLS=OFF -DBUILD_TESTS=OFF \
+    -DGRAPHICS_DISABLED=ON -DDISABLE_ARCHIVE=ON -DDISABLE_CURL=ON -DOPENMP_BUILD=OFF \
+    -DDISABLED_LEGACY_ENGINE=ON -DENABLE_LTO=OFF -DCOMPILER_SUPPORTS_MARCH_NATIVE=OFF \
+    -DCMAKE_DISABLE_FIND_PACKAGE_TIFF=ON -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON -DINSTALL_CONFIGS=OFF \
+    -DCMAKE_INSTALL_LIBDIR=lib
+  touch "$prefix/.tesseract-done"
+fi
+
+# The Simplified Chinese model (the fast integer LSTM one) from the distribution's package; it reads
+# Latin text too.
+if [ ! -f "$prefix/.chi-sim-done" ]; then
+  echo "deps: fetching the Simplified Chinese recognition model"
+  rm -rf "$work/chi-sim" && mkdir -p "$work/chi-sim" "$prefix/share/models"
+  (cd "$work/chi-sim" && apt-get download tesseract-ocr-chi-sim >/dev/null 2>&1 && dpkg-deb -x ./*.deb root) \
+    || { echo "deps: 'apt-get download tesseract-ocr-chi-sim' failed" >&2; exit 1; }
+  model=$(find "$work/chi-sim/root" -name chi_sim.traineddata | head -n 1)
+  [ -n "$model" ] || { echo "deps: the package holds no chi_sim.traineddata" >&2; exit 1; }
+  cp "$model" "$prefix/share/models/chi_sim.traineddata"
+  touch "$prefix/.chi-sim-done"
 fi
 
 if [ ! -f "$prefix/.gtest-done" ]; then

@@ -96,6 +96,10 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
     if (OnPin) OnPin(picture, RegionCapture->Place());
     return;
   }
+  if (ending == RegionEnding::ReadText) {
+    if (OnReadText) OnReadText(picture, RegionCapture->Place());
+    return;
+  }
   if (ending == RegionEnding::Copy) {
     clipboard_.Put(picture);  // the clipboard alone, whatever the options say
     return;

@@ -39,6 +39,8 @@ class TCaptureRun {
   void SaveAs(HBITMAP picture, HWND owner);
   // Hears a region pinned to the screen: its picture and where it stood.
   std::function<void(HBITMAP, const Rect&)> OnPin;
+  // Hears a region whose text is to be read: its picture (inside the frame line) and where it stood.
+  std::function<void(HBITMAP, const Rect&)> OnReadText;
 
   // What this program last put on the clipboard; its window passes on the clipboard's messages.
   TClipboardPicture& Clipboard() { return clipboard_; }

@@ -169,8 +169,17 @@ void TMainForm::SyncAutoRun() {
 void TMainForm::FormCreate() {
   capture_ = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
   decoding_ = std::make_unique<TClipboardDecoding>(Handle(), kPngDecodedMessage);
+  reading_ = std::make_unique<TTextReading>();
+  const auto readText = [this](HBITMAP picture, const Rect& place) {
+    try {
+      reading_->Read(picture, place);
+    } catch (const std::exception& error) {
+      Application.HandleException(error);
+    }
+  };
   pins_ = std::make_unique<TPinBoard>([this](HBITMAP picture) { capture_->Copy(picture); },
-                                      [this](HBITMAP picture, HWND owner) { capture_->SaveAs(picture, owner); });
+                                      [this](HBITMAP picture, HWND owner) { capture_->SaveAs(picture, owner); }, readText);
+  capture_->OnReadText = readText;
   pins_->OnChanged = [this] { BuildTrayMenu(); };
   capture_->OnPin = [this](HBITMAP picture, const Rect& place) {
     UniqueBitmap copy(static_cast<HBITMAP>(CopyImage(picture, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -235,6 +244,7 @@ void TMainForm::FormDestroy() {
   const ScopeExit freeComponents([this] {
     decoding_.reset();
     pins_.reset();
+    reading_.reset();
     if (capture_) capture_->Clipboard().RenderNow();  // the PNG stays on the clipboard when the program ends
     WTSUnRegisterSessionNotification(Handle());
     hotKeys_.ForgetHeldKeys();

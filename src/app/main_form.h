@@ -9,6 +9,7 @@
 #include "app/hot_keys.h"
 #include "pins/clipboard_decoding.h"
 #include "pins/pin_board.h"
+#include "reading/text_reading.h"
 #include "toolkit/actions.h"
 #include "toolkit/components.h"
 #include "toolkit/forms.h"
@@ -65,6 +66,7 @@ class TMainForm : public TForm {
   THotKeys hotKeys_;
   std::unique_ptr<TCaptureRun> capture_;  // made with the window
   std::unique_ptr<TPinBoard> pins_;
+  std::unique_ptr<TTextReading> reading_;  // the text of regions and pins
   std::unique_ptr<TClipboardDecoding> decoding_;  // the clipboard's PNGs, for pins
   std::wstring savedShown_;  // the file the balloon names, while a balloon of a save is the last one
 };

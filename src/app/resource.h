@@ -10,3 +10,6 @@
 #define IDA_EXIT 40003
 #define IDA_PIN_CLIPBOARD 40004
 #define IDA_CLOSE_PINS 40005
+
+// The text recognition model (RCDATA).
+#define IDR_TEXT_MODEL 10

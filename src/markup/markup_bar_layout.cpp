@@ -29,6 +29,7 @@ const wchar_t* ButtonTip(BarCommand command) {
     case BarCommand::Redo: return L"重做 (Ctrl+Y)";
     case BarCommand::Pin: return L"钉在屏幕 (F3)";
     case BarCommand::Scroll: return L"滚动截图 (S)";
+    case BarCommand::ReadText: return L"识别文字 (O)";
     case BarCommand::Copy: return L"复制 (Ctrl+C)";
     case BarCommand::SaveAs: return L"另存为 (Ctrl+S)";
     case BarCommand::Done: return L"完成 (Enter)";
@@ -50,6 +51,7 @@ std::optional<BarCommand> KeyCommand(int32_t key, bool control, bool shift) {
   constexpr int32_t kVkF3 = 0x72;
   if (key == kVkF3) return BarCommand::Pin;
   if (key == 'S') return BarCommand::Scroll;
+  if (key == 'O') return BarCommand::ReadText;
   constexpr char kToolKeys[] = "REALPMTNB";  // in the tools' order
   for (int32_t tool = 0; tool <= static_cast<int32_t>(BarCommand::Mosaic); ++tool)
     if (key == kToolKeys[tool]) return static_cast<BarCommand>(tool);

@@ -11,7 +11,7 @@
 
 enum class BarCommand : uint8_t {
   Rectangle, Ellipse, Arrow, Line, Pen, Marker, Text, Step, Mosaic,  // the tools, in ShapeKind's order
-  Undo, Redo, Pin, Scroll, Copy, SaveAs, Done, Cancel,
+  Undo, Redo, Pin, Scroll, ReadText, Copy, SaveAs, Done, Cancel,
   Width, Ink, TextSize  // the second row; the button's Index says which
 };
 
@@ -26,7 +26,7 @@ std::optional<ShapeKind> ToolOf(BarCommand command);
 // The tooltip: the name and its key, "矩形 (R)".
 const wchar_t* ButtonTip(BarCommand command);
 // The command a key gives (`key` a virtual-key code), as the tooltips name them: a tool's letter,
-// S for a scrolling capture, Ctrl+Z (Ctrl+Shift+Z and Ctrl+Y redo), Ctrl+C, Ctrl+S, F3. Enter and Esc are the overlay's own.
+// S for a scrolling capture, O to read the text, Ctrl+Z (Ctrl+Shift+Z and Ctrl+Y redo), Ctrl+C, Ctrl+S, F3. Enter and Esc are the overlay's own.
 std::optional<BarCommand> KeyCommand(int32_t key, bool control, bool shift);
 
 // Sizes at 96 DPI.

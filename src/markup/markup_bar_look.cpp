@@ -126,6 +126,26 @@ void Icon(cairo_t* cr, const BarButton& button, double s) {
       cairo_stroke(cr);
       ArrowHead(cr, m, s * 0.9, kPi / 2, s * 0.2);
       break;
+    case BarCommand::ReadText:
+      // A T read between the corners of a frame.
+      cairo_move_to(cr, a, a + s * 0.15);
+      cairo_line_to(cr, a, a);
+      cairo_line_to(cr, a + s * 0.15, a);
+      cairo_move_to(cr, b - s * 0.15, a);
+      cairo_line_to(cr, b, a);
+      cairo_line_to(cr, b, a + s * 0.15);
+      cairo_move_to(cr, a, b - s * 0.15);
+      cairo_line_to(cr, a, b);
+      cairo_line_to(cr, a + s * 0.15, b);
+      cairo_move_to(cr, b - s * 0.15, b);
+      cairo_line_to(cr, b, b);
+      cairo_line_to(cr, b, b - s * 0.15);
+      cairo_move_to(cr, m - s * 0.16, a + s * 0.14);
+      cairo_line_to(cr, m + s * 0.16, a + s * 0.14);
+      cairo_move_to(cr, m, a + s * 0.14);
+      cairo_line_to(cr, m, b - s * 0.14);
+      cairo_stroke(cr);
+      break;
     case BarCommand::Copy:
       cairo_rectangle(cr, a, a, s * 0.35, s * 0.4);
       cairo_stroke(cr);

@@ -164,6 +164,7 @@ void TRegionOverlay::RunCommand(BarCommand command, int32_t index) {
   switch (command) {
     case BarCommand::Pin: End(RegionEnding::Pin); return;
     case BarCommand::Scroll: StartScrolling(); return;
+    case BarCommand::ReadText: End(RegionEnding::ReadText); return;
     case BarCommand::Copy: End(RegionEnding::Copy); return;
     case BarCommand::SaveAs: End(RegionEnding::SaveAs); return;
     case BarCommand::Done: End(RegionEnding::Done); return;
@@ -253,22 +254,31 @@ void TRegionOverlay::AcceptSelection() {
   const Rect framed = SelectionInside(place);
   // A box round a window at the desktop's edge reaches past it: the picture ends at the edge, and
   // the frame line there lies outside it.
-  const Rect inside = view_->PictureRect(place);
+  Rect inside = view_->PictureRect(place);
   if (inside.Width() <= 0 || inside.Height() <= 0) return;  // nothing inside the band yet
+  // Text is read inside the frame line: the line would be taken for a rule or a letter.
+  const bool withFrame = ending_ != RegionEnding::ReadText;
+  const Rect shownRect = inside;
+  if (!withFrame) {
+    inside = Intersection(inside, {framed.Left + 1, framed.Top + 1, framed.Right - 1, framed.Bottom - 1});
+    if (inside.Width() <= 0 || inside.Height() <= 0) return;
+  }
   selectedRect_ = inside;
   // The pixels the box shows: the frozen picture, never the screen (a window that came up above the
   // overlay since, a notification, stays out of it), with the shapes, from the same drawing. The
   // box's blue frame lies in its outermost pixels, as the overlay shows it.
-  const TPixelCanvas& shown = view_->Composed(inside);  // as the box shows it, not drawn once more
+  const TPixelCanvas& shown = view_->Composed(shownRect);  // as the box shows it, not drawn once more
   WindowDc overlay(Handle());
   selectedBitmap_.reset(CreateCompatibleBitmap(overlay.get(), inside.Width(), inside.Height()));
   if (!selectedBitmap_) throw Error(L"Cannot make a picture of the marked region");
   UniqueMemoryDc target(CreateCompatibleDC(overlay.get()));
   {
     ScopedSelect keep(target.get(), selectedBitmap_.get());
-    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), shown.Dc(), 0, 0, SRCCOPY))
+    if (!BitBlt(target.get(), 0, 0, inside.Width(), inside.Height(), shown.Dc(), inside.Left - shownRect.Left,
+                inside.Top - shownRect.Top, SRCCOPY))
       throw Error(L"Cannot copy the screen");
-    DrawBoxFrame(target.get(), {framed.Left - inside.Left, framed.Top - inside.Top, framed.Right - inside.Left,
+    if (withFrame)
+      DrawBoxFrame(target.get(), {framed.Left - inside.Left, framed.Top - inside.Top, framed.Right - inside.Left,
                                 framed.Bottom - inside.Top});
   }
   ModalResult = mrOk;

@@ -21,8 +21,9 @@
 
 // How the overlay ended with a picture: as a plain acceptance (the options say where it goes), to
 // the clipboard alone, through the Save dialog, or pinned to the screen where it stood. Or with a
-// region to scroll through (SelectedRect, inside the frame line; no picture yet).
-enum class RegionEnding : uint8_t { Done, Copy, SaveAs, Pin, Scroll };
+// region to scroll through (SelectedRect, inside the frame line; no picture yet), or with the
+// picture inside the frame line, whose text is to be read.
+enum class RegionEnding : uint8_t { Done, Copy, SaveAs, Pin, Scroll, ReadText };
 
 class TRegionOverlay : public TForm, private TBoxOwner {
  public:

@@ -8,15 +8,16 @@ constexpr UINT kFreeClosed = WM_APP + 1;
 
 }  // namespace
 
-TPinBoard::TPinBoard(std::function<void(HBITMAP)> copy, std::function<void(HBITMAP, HWND)> saveAs)
-    : copy_(std::move(copy)), saveAs_(std::move(saveAs)) {
+TPinBoard::TPinBoard(std::function<void(HBITMAP)> copy, std::function<void(HBITMAP, HWND)> saveAs,
+                     std::function<void(HBITMAP, const Rect&)> readText)
+    : copy_(std::move(copy)), saveAs_(std::move(saveAs)), readText_(std::move(readText)) {
   CreateHandle({L"TCorvixPinBoard"}, 0, 0, L"", {0, 0, 0, 0}, HWND_MESSAGE);
 }
 
 TPinBoard::~TPinBoard() = default;
 
 void TPinBoard::Pin(UniqueBitmap picture, const Rect& place) {
-  PinCommands commands{copy_, saveAs_, [this](TPinWindow& pin) { Close(pin); }, [this] { CloseAll(); }};
+  PinCommands commands{copy_, saveAs_, readText_, [this](TPinWindow& pin) { Close(pin); }, [this] { CloseAll(); }};
   pins_.push_back(std::make_shared<TPinWindow>(std::move(picture), place, std::move(commands)));
   if (OnChanged) OnChanged();
 }

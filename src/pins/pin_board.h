@@ -9,8 +9,9 @@
 
 class TPinBoard : private TWinControl {
  public:
-  // `copy` and `saveAs` serve the pins' commands of those names.
-  TPinBoard(std::function<void(HBITMAP)> copy, std::function<void(HBITMAP, HWND)> saveAs);
+  // `copy`, `saveAs` and `readText` serve the pins' commands of those names.
+  TPinBoard(std::function<void(HBITMAP)> copy, std::function<void(HBITMAP, HWND)> saveAs,
+            std::function<void(HBITMAP, const Rect&)> readText);
   ~TPinBoard() override;
 
   // A pin of this picture whose pixels stand at `place` on the screen.
@@ -28,6 +29,7 @@ class TPinBoard : private TWinControl {
 
   std::function<void(HBITMAP)> copy_;
   std::function<void(HBITMAP, HWND)> saveAs_;
+  std::function<void(HBITMAP, const Rect&)> readText_;
   std::vector<std::shared_ptr<TPinWindow>> pins_;
   std::vector<std::shared_ptr<TPinWindow>> closed_;  // hidden, let go once their message is over
 };

@@ -12,7 +12,7 @@ constexpr COLORREF kBorderColour = RGB(90, 90, 90);
 constexpr UINT_PTR kReadoutTimer = 1;
 constexpr UINT kReadoutMs = 1000;
 constexpr int kReadoutFontPixels = 12;  // at 96 DPI
-enum MenuId : UINT { kCopy = 1, kSaveAs, kOriginalSize, kClose, kCloseAll, kOpacity100 = 100 };
+enum MenuId : UINT { kCopy = 1, kSaveAs, kReadText, kOriginalSize, kClose, kCloseAll, kOpacity100 = 100 };
 
 }  // namespace
 
@@ -105,6 +105,8 @@ void TPinWindow::KeyDown(WPARAM key) {
     commands_.Copy(picture_.get());
   } else if (control && key == 'S') {
     commands_.SaveAs(picture_.get(), Handle());
+  } else if (!control && key == 'O') {
+    ReadText();
   } else if (key >= VK_LEFT && key <= VK_DOWN) {
     const int step = shift ? 10 : 1;
     RECT r;
@@ -112,6 +114,10 @@ void TPinWindow::KeyDown(WPARAM key) {
     const int dx = key == VK_LEFT ? -step : key == VK_RIGHT ? step : 0, dy = key == VK_UP ? -step : key == VK_DOWN ? step : 0;
     SetWindowPos(Handle(), nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+void TPinWindow::ReadText() {
+  if (commands_.ReadText) commands_.ReadText(picture_.get(), PicturePlace());
 }
 
 void TPinWindow::ShowMenu(POINT at) {
@@ -123,6 +129,7 @@ void TPinWindow::ShowMenu(POINT at) {
   UniqueMenu menu(CreatePopupMenu());
   AppendMenuW(menu.get(), MF_STRING, kCopy, L"复制");
   AppendMenuW(menu.get(), MF_STRING, kSaveAs, L"另存为...");
+  AppendMenuW(menu.get(), MF_STRING, kReadText, L"识别文字");
   AppendMenuW(menu.get(), MF_STRING, kOriginalSize, L"原始大小");
   AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(opacity.get()), L"不透明度");
   AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
@@ -135,6 +142,7 @@ void TPinWindow::ShowMenu(POINT at) {
   switch (chosen) {
     case kCopy: commands_.Copy(picture_.get()); break;
     case kSaveAs: commands_.SaveAs(picture_.get(), Handle()); break;
+    case kReadText: ReadText(); break;
     case kOriginalSize: {
       const Rect place = PicturePlace();
       ZoomTo(100, {place.Left, place.Top});

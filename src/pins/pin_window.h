@@ -19,6 +19,7 @@ inline constexpr wchar_t kCloseAllPinsText[] = L"关闭全部贴图";
 struct PinCommands {
   std::function<void(HBITMAP)> Copy;    // the picture to the clipboard
   std::function<void(HBITMAP, HWND)> SaveAs;  // the picture through the Save dialog the pin owns
+  std::function<void(HBITMAP, const Rect&)> ReadText;  // the picture's text, read beside the pin
   std::function<void(class TPinWindow&)> Close;  // this pin to go (the owner frees it)
   std::function<void()> CloseAll;
 };
@@ -46,6 +47,8 @@ class TPinWindow : public TWinControl, public std::enable_shared_from_this<TPinW
   void ShowReadout(std::wstring text);
   void KeyDown(WPARAM key);
   void ShowMenu(POINT at);
+  // The picture's text, read at its own pixels whatever the zoom, shown beside the pin.
+  void ReadText();
   Rect PicturePlace() const;
 
   UniqueBitmap picture_;

@@ -15,6 +15,7 @@
 #include "toolkit/error.h"
 #include "toolkit/forms.h"
 #include "toolkit/scope_exit.h"
+#include "toolkit/scoped_hot_key.h"
 
 namespace {
 
@@ -50,22 +51,6 @@ class TFrameLine : public TWinControl {
     if (message == WM_NCHITTEST) return HTTRANSPARENT;
     return TWinControl::HandleMessage(message, wParam, lParam);
   }
-};
-
-// Holds a hot key of the window while it lives.
-class ScopedHotKey {
- public:
-  ScopedHotKey(HWND window, int id, UINT key) : window_(window), id_(id), held_(RegisterHotKey(window, id, MOD_NOREPEAT, key)) {}
-  ~ScopedHotKey() {
-    if (held_) UnregisterHotKey(window_, id_);
-  }
-  ScopedHotKey(const ScopedHotKey&) = delete;
-  ScopedHotKey& operator=(const ScopedHotKey&) = delete;
-
- private:
-  HWND window_;
-  int id_;
-  bool held_;
 };
 
 class TScrollSession {
@@ -125,7 +110,7 @@ UniqueBitmap TScrollSession::Run() {
   if (HWND under = WindowFromPoint(Middle(region_))) SetForegroundWindow(GetAncestor(under, GA_ROOT));
   // Everything is ready before the panel shows, with the first read: whoever sees it may press
   // Enter or Esc.
-  const ScopedHotKey done(panel_->Handle(), kDoneKey, VK_RETURN), cancel(panel_->Handle(), kCancelKey, VK_ESCAPE);
+  const TScopedHotKey done(panel_->Handle(), kDoneKey, VK_RETURN), cancel(panel_->Handle(), kCancelKey, VK_ESCAPE);
   SetTimer(panel_->Handle(), kReadTimer, kReadMilliseconds, nullptr);
   Read();
   MSG message;

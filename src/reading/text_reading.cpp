@@ -1,0 +1,123 @@
+#include "reading/text_reading.h"
+
+#include <span>
+#include <vector>
+
+#include "app/resource.h"
+#include "common/clipboard.h"
+#include "toolkit/error.h"
+
+namespace {
+
+constexpr UINT kReadDone = WM_APP + 1;   // lParam: a ReadResult the message hands over
+constexpr UINT kFreeClosed = WM_APP + 2;
+constexpr UINT_PTR kWaitingTimer = 1;
+// A reading that takes longer than this shows that it runs.
+constexpr UINT kWaitingAfterMs = 330;
+// The engine and its model go once no reading came for this long.
+constexpr auto kEngineIdle = std::chrono::seconds(30);
+constexpr int kEscapeHotKey = 1;
+
+std::span<const uint8_t> TextModel() {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_TEXT_MODEL), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return {};
+  return {static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, found)};
+}
+
+// The picture's pixels as the reader takes them: 32-bit, top-down, rows packed.
+std::vector<uint8_t> TopDownPixels(HBITMAP picture, int32_t& width, int32_t& height) {
+  BITMAP shape{};
+  if (!GetObjectW(picture, sizeof shape, &shape)) throw Error(L"Cannot read the picture's pixels");
+  width = shape.bmWidth;
+  height = shape.bmHeight;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB}};
+  HDC screen = GetDC(nullptr);
+  const int rows = GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows != height) throw Error(L"Cannot read the picture's pixels");
+  return pixels;
+}
+
+}  // namespace
+
+TTextReading::TTextReading() { CreateHandle({L"TCorvixTextReading"}, 0, 0, L"", {0, 0, 0, 0}, HWND_MESSAGE); }
+
+TTextReading::~TTextReading() {
+  reader_.reset();  // its last result, if any, is posted to this window and dropped with its queue
+  MSG message;
+  while (PeekMessageW(&message, Handle(), kReadDone, kReadDone, PM_REMOVE))
+    delete reinterpret_cast<ReadResult*>(message.lParam);
+}
+
+void TTextReading::Read(HBITMAP picture, const Rect& place) {
+  int32_t width = 0, height = 0;
+  std::vector<uint8_t> pixels = TopDownPixels(picture, width, height);
+  CloseWindow();
+  if (!reader_) {
+    HWND self = Handle();
+    reader_ = std::make_unique<TTextReader>(TextModel(), "chi_sim", kEngineIdle, [self](ReadResult result) {
+      auto* posted = new ReadResult(std::move(result));
+      if (!PostMessageW(self, kReadDone, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+    });
+  }
+  place_ = place;
+  window_ = std::make_unique<TTextResultWindow>(place, [this] { CloseWindow(); });
+  window_->Create();
+  job_ = reader_->Read(std::move(pixels), width, height);
+  SetTimer(Handle(), kWaitingTimer, kWaitingAfterMs, nullptr);
+}
+
+// Still reading: the window comes up and says so, and Esc cancels.
+void TTextReading::ShowWaiting() {
+  KillTimer(Handle(), kWaitingTimer);
+  if (!window_ || job_ == 0) return;
+  window_->ShowWaiting();
+  window_->ShowInactive();
+  escape_.emplace(Handle(), kEscapeHotKey, VK_ESCAPE);
+}
+
+void TTextReading::Finished(const ReadResult& result) {
+  if (result.Job != job_ || !window_) return;  // cancelled, or replaced by a later reading
+  job_ = 0;
+  KillTimer(Handle(), kWaitingTimer);
+  escape_.reset();
+  if (!result.Text) {
+    window_->ShowError(result.Failure == ReadFailure::NoEngine ? L"无法加载文字识别模型" : L"文字识别失败");
+  } else {
+    window_->ShowText(*result.Text);
+    if (!result.Text->empty() && !PutClipboardText(window_->Handle(), *result.Text)) window_->ShowError(L"无法写入剪贴板");
+  }
+  window_->ShowInactive();
+}
+
+void TTextReading::CloseWindow() {
+  KillTimer(Handle(), kWaitingTimer);
+  escape_.reset();
+  if (job_ != 0 && reader_) reader_->Cancel(job_);
+  job_ = 0;
+  if (!window_) return;
+  // The window may be handling the message that closes it: hidden now, freed after.
+  ShowWindow(window_->Handle(), SW_HIDE);
+  closed_.push_back(std::move(window_));
+  PostMessageW(Handle(), kFreeClosed, 0, 0);
+}
+
+LRESULT TTextReading::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kReadDone: {
+      const std::unique_ptr<ReadResult> result(reinterpret_cast<ReadResult*>(lParam));
+      Finished(*result);
+      return 0;
+    }
+    case kFreeClosed:
+      for (auto& window : closed_) window->Destroy();
+      closed_.clear();
+      return 0;
+    case WM_TIMER: ShowWaiting(); return 0;
+    case WM_HOTKEY: CloseWindow(); return 0;
+  }
+  return TWinControl::HandleMessage(message, wParam, lParam);
+}
