@@ -34,9 +34,10 @@ bool IsLatinLetterOrDigit(wchar_t c) {
 constexpr wchar_t kNarrowMarks[] = L",.:;!?()";
 constexpr wchar_t kWideMarks[] = L"，。：；！？（）";
 
+// Half of the taller one shared: a stray tall box (a rule, a frame's side) joins no row.
 bool SameRow(const Rect& a, const Rect& b) {
   const int32_t overlap = std::min(a.Bottom, b.Bottom) - std::max(a.Top, b.Top);
-  return overlap * 2 >= std::min(a.Height(), b.Height());
+  return overlap * 2 >= std::max(a.Height(), b.Height());
 }
 
 Rect Union(const Rect& a, const Rect& b) {
@@ -97,6 +98,10 @@ bool SpaceBetween(const ReadSymbol& left, const ReadSymbol& right, int32_t lette
 }
 
 std::wstring LayOutText(std::vector<ReadLine> lines) {
+  for (ReadLine& line : lines)
+    std::erase_if(line.Symbols, [](const ReadSymbol& symbol) {
+      return std::all_of(symbol.Text.begin(), symbol.Text.end(), [](wchar_t c) { return std::iswspace(c) != 0; });
+    });
   std::erase_if(lines, [](const ReadLine& line) { return line.Symbols.empty(); });
   std::stable_sort(lines.begin(), lines.end(), [](const ReadLine& a, const ReadLine& b) { return a.Box.Top < b.Box.Top; });
   // Lines that share a row are one: each joins the first row it overlaps, and a row's lines are

@@ -1,5 +1,7 @@
 #include "pattern_window.h"
 
+#include <cstring>
+
 #include "support/windows.h"
 
 namespace e2e {
@@ -58,6 +60,22 @@ RECT PatternWindow::Client() const {
   GetClientRect(window_, &r);
   MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&r), 2);
   return r;
+}
+
+void PatternWindow::Draw(const std::function<void(HDC)>& draw) {
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), picture_.Width(), -picture_.Height(), 1, 32, BI_RGB}};
+  void* bits = nullptr;
+  HBITMAP canvas = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  draw(dc);
+  GdiFlush();
+  std::memcpy(picture_.Pixels(), bits, picture_.Stride() * picture_.Height());
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(canvas);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  testsupport::WaitFor([&] { return OnScreen(); });
 }
 
 void PatternWindow::BringToFront() const {

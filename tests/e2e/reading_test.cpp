@@ -1,0 +1,128 @@
+// Reading the text in a picture: a region's with O in the overlay, a pin's from its menu. The text
+// lands on the clipboard exactly as shown (lines, spaces), and the window beside it copies what
+// the user edited.
+#include <gtest/gtest.h>
+
+#include "corvix_run.h"
+#include "pattern_window.h"
+
+namespace e2e {
+namespace {
+
+// Lines as a program shows them at 16 px: Chinese, English, and the two mixed.
+const wchar_t* const kLines[] = {L"系统找不到指定的路径，请确认文件夹是否存在。", L"Meeting moved to Friday at 10:30 in room B.",
+                                 L"打开 Settings 页面，选择 Display 选项。"};
+
+std::wstring Expected() {
+  std::wstring text;
+  for (const wchar_t* line : kLines) text += (text.empty() ? L"" : L"\r\n") + std::wstring(line);
+  return text;
+}
+
+void ShowLines(PatternWindow& window) {
+  window.Draw([](HDC dc) {
+    RECT all{0, 0, 4000, 4000};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, L"Microsoft YaHei");
+    HGDIOBJ old = SelectObject(dc, font);
+    SetTextColor(dc, RGB(20, 20, 20));
+    SetBkMode(dc, TRANSPARENT);
+    int y = 20;
+    for (const wchar_t* line : kLines) {
+      TextOutW(dc, 20, y, line, static_cast<int>(wcslen(line)));
+      y += 26;
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+  });
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* at = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = at;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+HWND ResultWindow(const CorvixRun& corvix) { return FindProcessWindow(corvix.Pid(), L"TTextResultForm", L"识别文字", true); }
+
+}  // namespace
+
+// O in the overlay reads the region: its text on the clipboard at once, the window beside it shows
+// it without taking the foreground; edited there, 复制 copies the edit, and Esc closes it.
+TEST(Reading, ORegionsTextGoesToTheClipboardAndTheWindowCopiesTheEditedText) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PatternWindow page(100, 100, 520, 130);
+  ShowLines(page);
+  const RECT client = page.Client();
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  ASSERT_NE(overlay, nullptr);
+  const RECT box = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, 500, 100);
+  ASSERT_FALSE(IsRectEmpty(&box));
+  const DWORD before = GetClipboardSequenceNumber();
+  PressKeys(0, 'O');
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(overlay); })) << "O did not close the overlay";
+  EXPECT_TRUE(WaitFor([&] { return GetClipboardSequenceNumber() != before && ClipboardText() == Expected(); },
+                      std::chrono::seconds(30)))
+      << "the clipboard holds \"" << testing::PrintToString(ClipboardText()) << "\"";
+  HWND result = ResultWindow(corvix);
+  ASSERT_NE(result, nullptr) << "no result window";
+  EXPECT_EQ(GetForegroundWindow(), page.Handle()) << "the result window took the foreground";
+
+  // Edited at its end, the text is copied as it stands now.
+  HWND edit = FindWindowExW(result, nullptr, L"EDIT", nullptr);
+  ASSERT_NE(edit, nullptr);
+  ClickCentre(edit);
+  ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == result; })) << "a click did not bring the window forward";
+  PressKeys(MOD_CONTROL, VK_END);
+  PressKeys(0, VK_RETURN);
+  PressKeys(0, 'X');
+  ClickCentre(FindWindowExW(result, nullptr, L"BUTTON", L"复制"));
+  EXPECT_TRUE(WaitFor([&] { return ClipboardText() == Expected() + L"\r\nx"; }))
+      << "复制 copied \"" << testing::PrintToString(ClipboardText()) << "\"";
+  SaveScreenshot(corvix.Folder() / L"reading.jpg");
+  ClickCentre(edit);
+  PressKeys(0, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(result); })) << "Esc did not close the window";
+}
+
+// A pin's menu reads the pin's picture the same way.
+TEST(Reading, APinsMenuReadsItsText) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PatternWindow page(100, 100, 520, 130);
+  ShowLines(page);
+  const RECT client = page.Client();
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  ASSERT_NE(overlay, nullptr);
+  const RECT box = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, 500, 100);
+  ASSERT_FALSE(IsRectEmpty(&box));
+  PressKeys(0, VK_F3);
+  HWND pin = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(overlay) && (pin = FindProcessWindow(corvix.Pid(), L"TCorvixPin", L"", true)); }));
+  RECT outer;
+  GetWindowRect(pin, &outer);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(pin); }));
+  const DWORD before = GetClipboardSequenceNumber();
+  Click(outer.left + 40, outer.top + 40, MK_RBUTTON);
+  ASSERT_TRUE(WaitFor([&] { return FindProcessWindow(corvix.Pid(), L"#32768", L"", true) != nullptr; })) << "no menu";
+  for (int i = 0; i < 3; ++i) PressKeys(0, VK_DOWN);  // 复制, 另存为..., 识别文字
+  PressKeys(0, VK_RETURN);
+  EXPECT_TRUE(WaitFor([&] { return GetClipboardSequenceNumber() != before && ClipboardText() == Expected(); },
+                      std::chrono::seconds(30)))
+      << "the clipboard holds \"" << testing::PrintToString(ClipboardText()) << "\"";
+  EXPECT_NE(ResultWindow(corvix), nullptr) << "no result window";
+}
+
+}  // namespace e2e
