@@ -18,6 +18,10 @@ if [ -z "${BENCH_QUICK:-}" ]; then
   echo
   echo "== Stitching a scrolling capture"
   "$scripts/wine-run" "$build/win64/bin/corvix_long_picture_bench.exe" 2>/dev/null | tr -d '\r'
+  echo
+  echo "== Reading the text in a picture"
+  "$scripts/wine-run" "$build/win64/bin/corvix_text_reading_bench.exe" 2>/dev/null | tr -d '\r'
+  echo "Corvix.exe: $(stat -c %s "$build/win64/bin/Corvix.exe") bytes"
 fi
 
 # The Linux process whose command line holds the mark of one start of Corvix.exe as a word of its

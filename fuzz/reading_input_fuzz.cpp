@@ -1,0 +1,69 @@
+// The recogniser's input path: any picture (sizes from 1 x 1 to very wide or tall, strides with
+// padding, any pixels) becomes strips that cover every row once, none larger than the recogniser
+// takes, each turned light and framed by its margin; and whatever symbols come back, their layout
+// keeps every character but spaces.
+#include "reading/reading_input.h"
+#include "reading/text_layout.h"
+#include "fuzz_support.h"
+
+#include <algorithm>
+#include <array>
+#include <cwctype>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  FuzzedDataProvider data(bytes, size);
+  const bool wide = data.ConsumeBool();
+  const int32_t width = data.ConsumeIntegralInRange<int32_t>(1, wide ? 40000 : 300);
+  const int32_t height = data.ConsumeIntegralInRange<int32_t>(1, std::max(1, std::min(7000, 400000 / width)));
+  const int32_t stride = width * 4 + data.ConsumeIntegralInRange<int32_t>(0, 3) * 4;
+  // Runs of one colour, as a screen has them.
+  std::vector<uint8_t> pixels(static_cast<size_t>(stride) * height);
+  for (size_t at = 0; at < pixels.size();) {
+    const size_t run = data.ConsumeIntegralInRange<size_t>(1, 4096) * 4;
+    const uint8_t b = data.ConsumeIntegral<uint8_t>(), g = data.ConsumeIntegral<uint8_t>(), r = data.ConsumeIntegral<uint8_t>();
+    for (size_t end = std::min(pixels.size(), at + run); at < end; at += 4) {
+      pixels[at] = b;
+      pixels[at + 1] = g;
+      pixels[at + 2] = r;
+    }
+  }
+  const ReadingSource source = PrepareForReading(pixels.data(), width, height, stride);
+  if (width < 4 || height < 4) {
+    FUZZ_CHECK(source.Grey.Pixels.empty());
+  } else {
+    FUZZ_CHECK(source.Grey.Width == width && source.Grey.Height == height);
+    std::array<uint32_t, 256> histogram{};
+    for (const uint8_t p : source.Grey.Pixels) ++histogram[p];
+    FUZZ_CHECK(std::max_element(histogram.begin(), histogram.end()) - histogram.begin() >= 127);  // the ground is light
+  }
+  int32_t next = 0;
+  for (const auto& [first, end] : StripRows(source)) {
+    FUZZ_CHECK(first == next && end > first);
+    next = end;
+    const ReadingStrip strip = MakeStrip(source, first, end);
+    FUZZ_CHECK(strip.Picture.Width <= kReadingMaxSide && strip.Picture.Height <= kReadingStripRows + 2);
+    FUZZ_CHECK(strip.Picture.Pixels.size() == static_cast<size_t>(strip.Picture.Width) * strip.Picture.Height);
+    FUZZ_CHECK(strip.Picture.Pixels.front() == 255 && strip.Picture.Pixels.back() == 255);  // the margin
+  }
+  FUZZ_CHECK(next == source.Grey.Height);
+
+  // Symbols in lines anywhere: every character that is not a space comes out once.
+  std::vector<ReadLine> lines(data.ConsumeIntegralInRange<size_t>(0, 6));
+  size_t characters = 0;
+  for (ReadLine& line : lines) {
+    const int32_t top = data.ConsumeIntegralInRange<int32_t>(-50, 500), tall = data.ConsumeIntegralInRange<int32_t>(1, 60);
+    line.Box = {0, top, 1000, top + tall};
+    for (size_t n = data.ConsumeIntegralInRange<size_t>(0, 12); n > 0; --n) {
+      const int32_t left = data.ConsumeIntegralInRange<int32_t>(0, 1000), high = data.ConsumeIntegralInRange<int32_t>(0, 60);
+      std::wstring text = FuzzTextOf(data, L"aZ1，。,.:一中 ", 2);
+      const auto shown = [](wchar_t c) { return !std::iswspace(c); };
+      if (std::any_of(text.begin(), text.end(), shown)) characters += static_cast<size_t>(std::count_if(text.begin(), text.end(), shown));
+      line.Symbols.push_back({std::move(text), {left, top, left + data.ConsumeIntegralInRange<int32_t>(-5, 40), top + high},
+                              data.ConsumeBool()});
+    }
+  }
+  const std::wstring text = LayOutText(std::move(lines));
+  FUZZ_CHECK(static_cast<size_t>(std::count_if(text.begin(), text.end(), [](wchar_t c) { return !std::iswspace(c); })) == characters);
+  return 0;
+}
