@@ -40,7 +40,9 @@ TEST(ReadingInput, ATallPictureIsCutBetweenLinesOfText) {
   for (const auto& [first, end] : strips) {
     EXPECT_EQ(first, next);
     EXPECT_LE((end - first) * 1.5, kReadingStripRows);
-    if (end != height) EXPECT_GE((end - 1) % 16, 10) << "cut through a line at " << end;
+    if (end != height) {
+      EXPECT_GE((end - 1) % 16, 10) << "cut through a line at " << end;
+    }
     next = end;
   }
   EXPECT_EQ(next, height);
