@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "desktop_picture.h"
 #include "reading/text_engine.h"
 #include "reading/text_reader.h"
 
@@ -241,6 +242,20 @@ int main(int argc, char** argv) {
   std::printf("\nAn 800 x 400 region of 14 px text (%d lines): %.0f ms median (min %.0f, max %.0f), %.2fx the 1 s target\n",
               (400 - 20) / (14 * 8 / 5), times[2], times[0], times[4], times[2] / 1000.0);
   std::printf("Loading the engine and its model: %.0f ms\n", loadMs);
+
+  // The realistic desktop: the whole of it, and its photo alone (no text: nothing should be read).
+  std::vector<uint8_t> desktop(1920 * 1080 * 4);
+  std::string source;
+  if (LoadDesktopPicture(1920, 1080, desktop.data(), 0, source)) {
+    const auto start = Clock::now();
+    const std::wstring all = engine.Read(desktop.data(), 1920, 1080, 1920 * 4, never).value_or(L"");
+    const double wholeMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    peak = std::max(peak, PrivateMb());
+    const size_t photoAt = (80 * 1920 + 1000) * 4;  // the photo of the desktop picture, inside its frame
+    const std::wstring photo = engine.Read(desktop.data() + photoAt, 860, 290, 1920 * 4, never).value_or(L"");
+    std::printf("The whole 1920 x 1080 desktop: %zu characters in %.0f ms; its photo (860 x 290): %zu characters%s\n",
+                WithoutSpaces(all).size(), wholeMs, WithoutSpaces(photo).size(), photo.empty() ? " (未识别到文字)" : "");
+  }
 
   // The reader frees the engine once idle: the memory before, while loaded, at the peak, and after.
   {

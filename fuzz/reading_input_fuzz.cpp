@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cwctype>
+#include <limits>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
@@ -45,6 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     FUZZ_CHECK(strip.Picture.Width <= kReadingMaxSide && strip.Picture.Height <= kReadingStripRows + 2);
     FUZZ_CHECK(strip.Picture.Pixels.size() == static_cast<size_t>(strip.Picture.Width) * strip.Picture.Height);
     FUZZ_CHECK(strip.Picture.Pixels.front() == 255 && strip.Picture.Pixels.back() == 255);  // the margin
+    // Gaps of any area: ordered, apart, inside the area and the picture.
+    const int32_t left = data.ConsumeIntegralInRange<int32_t>(-10, strip.Picture.Width + 10);
+    const int32_t top = data.ConsumeIntegralInRange<int32_t>(-10, strip.Picture.Height + 10);
+    const Rect area{left, top, left + data.ConsumeIntegralInRange<int32_t>(-5, 400), top + data.ConsumeIntegralInRange<int32_t>(-5, 60)};
+    int32_t after = std::numeric_limits<int32_t>::min();
+    for (const auto& [from, to] : BlankColumns(strip.Picture, area)) {
+      FUZZ_CHECK(from > after && to > from && from >= std::max(0, area.Left) && to <= std::min(strip.Picture.Width, area.Right));
+      after = to;
+    }
   }
   FUZZ_CHECK(next == source.Grey.Height);
 

@@ -8,11 +8,14 @@ namespace {
 
 constexpr int32_t kSmallest = 4;
 
+// A pixel lighter than this is ground.
+constexpr uint8_t kInk = 200;
+
 // How far a row strays from the ground: the pixels that differ from it by more than a faint shade.
 int32_t RowInk(const GreyPicture& grey, int32_t y) {
   const uint8_t* row = grey.Pixels.data() + static_cast<size_t>(y) * grey.Width;
   int32_t ink = 0;
-  for (int32_t x = 0; x < grey.Width; ++x) ink += row[x] < 200;
+  for (int32_t x = 0; x < grey.Width; ++x) ink += row[x] < kInk;
   return ink;
 }
 
@@ -100,4 +103,26 @@ ReadingStrip MakeStrip(const ReadingSource& source, int32_t first, int32_t end) 
     }
   }
   return strip;
+}
+
+std::vector<std::pair<int32_t, int32_t>> BlankColumns(const GreyPicture& picture, const Rect& area) {
+  const Rect inside = Intersection(area, {0, 0, picture.Width, picture.Height});
+  std::vector<std::pair<int32_t, int32_t>> runs;
+  if (inside.Width() <= 0 || inside.Height() <= 0) return runs;
+  std::vector<bool> inked(static_cast<size_t>(inside.Width()), false);
+  for (int32_t y = inside.Top; y < inside.Bottom; ++y) {
+    const uint8_t* row = picture.Pixels.data() + static_cast<size_t>(y) * picture.Width;
+    for (int32_t x = inside.Left; x < inside.Right; ++x)
+      if (row[x] < kInk) inked[x - inside.Left] = true;
+  }
+  for (int32_t x = inside.Left; x < inside.Right;) {
+    if (inked[x - inside.Left]) {
+      ++x;
+      continue;
+    }
+    const int32_t from = x;
+    while (x < inside.Right && !inked[x - inside.Left]) ++x;
+    runs.emplace_back(from, x);
+  }
+  return runs;
 }

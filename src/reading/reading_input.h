@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/rect.h"
+
 // 8-bit grey rows, Width bytes each.
 struct GreyPicture {
   std::vector<uint8_t> Pixels;
@@ -40,3 +42,7 @@ std::vector<std::pair<int32_t, int32_t>> StripRows(const ReadingSource& source);
 
 // The rows [first, end) of the source, enlarged, with the margin round them.
 ReadingStrip MakeStrip(const ReadingSource& source, int32_t first, int32_t end);
+
+// The runs of columns [from, to) of `area` (clipped to the picture) where no pixel of its rows is
+// darker than a faint shade: the gaps between letters and words of a line of text.
+std::vector<std::pair<int32_t, int32_t>> BlankColumns(const GreyPicture& picture, const Rect& area);

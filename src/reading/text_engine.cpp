@@ -5,6 +5,8 @@
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <stdexcept>
 #include <vector>
 
@@ -17,30 +19,56 @@ namespace {
 // its page analysis by it.
 constexpr int kReadingDpi = 144;
 
-// Characters below this confidence (of 100) in a word that is all of them are taken for a stray
-// mark (an icon's edge, a rule) rather than text.
+// A line whose every word the engine is less sure of than this (of 100) is taken for stray marks
+// (an icon's edges, a rule), and so is a word of such marks alone. A real word can score as low at
+// the end of a line: a word with a letter or a character in it is kept.
 constexpr float kLeastConfidence = 20.0f;
+
+bool HasLetter(const std::wstring& text) {
+  return std::any_of(text.begin(), text.end(), [](wchar_t c) { return std::iswalnum(c) || c >= 0x2E80; });
+}
 
 bool Cancelled(void* flag, int) { return static_cast<const std::atomic<bool>*>(flag)->load(); }
 
 // The symbols of a strip's lines, in the source's enlarged rows.
-void CollectLines(tesseract::TessBaseAPI& api, int32_t top, int32_t margin, std::vector<ReadLine>& lines) {
+void CollectLines(tesseract::TessBaseAPI& api, const ReadingStrip& strip, std::vector<ReadLine>& lines) {
   std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
   if (!it) return;
+  const int32_t top = strip.Top, margin = strip.Margin;
   const auto shift = [&](int l, int t, int r, int b) { return Rect{l - margin, t - margin + top, r - margin, b - margin + top}; };
-  bool keepWord = true;
+  const size_t first = lines.size();
+  std::vector<float> surest;  // per line: its surest word's confidence
+  std::vector<ReadSymbol> word;
+  float confidence = 0;
+  const auto endWord = [&] {
+    if (!word.empty() && (confidence >= kLeastConfidence || std::any_of(word.begin(), word.end(), [](const ReadSymbol& s) { return HasLetter(s.Text); })))
+      lines.back().Symbols.insert(lines.back().Symbols.end(), word.begin(), word.end());
+    word.clear();
+  };
   do {
     int l = 0, t = 0, r = 0, b = 0;
-    if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || lines.empty()) {
+    if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || lines.size() == first) {
+      endWord();
       lines.emplace_back();
-      if (it->BoundingBox(tesseract::RIL_TEXTLINE, &l, &t, &r, &b)) lines.back().Box = shift(l, t, r, b);
+      surest.push_back(0);
+      if (it->BoundingBox(tesseract::RIL_TEXTLINE, &l, &t, &r, &b)) {
+        lines.back().Box = shift(l, t, r, b);
+        for (auto [from, to] : BlankColumns(strip.Picture, {l, t, r, b})) lines.back().Blanks.emplace_back(from - margin, to - margin);
+      }
     }
     const bool wordStart = it->IsAtBeginningOf(tesseract::RIL_WORD);
-    if (wordStart) keepWord = it->Confidence(tesseract::RIL_WORD) >= kLeastConfidence;
+    if (wordStart) {
+      endWord();
+      confidence = it->Confidence(tesseract::RIL_WORD);
+      surest.back() = std::max(surest.back(), confidence);
+    }
     const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_SYMBOL));
-    if (!keepWord || !text || !text[0] || !it->BoundingBox(tesseract::RIL_SYMBOL, &l, &t, &r, &b)) continue;
-    lines.back().Symbols.push_back({Utf16FromUtf8(text.get()), shift(l, t, r, b), wordStart});
+    if (!text || !text[0] || !it->BoundingBox(tesseract::RIL_SYMBOL, &l, &t, &r, &b)) continue;
+    word.push_back({Utf16FromUtf8(text.get()), shift(l, t, r, b), wordStart});
   } while (it->Next(tesseract::RIL_SYMBOL));
+  endWord();
+  for (size_t line = lines.size(); line-- > first;)
+    if (surest[line - first] < kLeastConfidence) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(line));
 }
 
 }  // namespace
@@ -84,7 +112,7 @@ std::optional<std::wstring> TTextEngine::Read(const uint8_t* pixels, int32_t wid
       api_->Clear();
       throw std::runtime_error("the text recogniser failed on the picture");
     }
-    CollectLines(*api_, strip.Top, strip.Margin, lines);
+    CollectLines(*api_, strip, lines);
     api_->Clear();
   }
   return LayOutText(std::move(lines));

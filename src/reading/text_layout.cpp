@@ -81,9 +81,26 @@ void SetMarkWidths(std::vector<const ReadSymbol*>& row, std::vector<ReadSymbol>&
   }
 }
 
+// The widest blank run whose middle lies between the middles of two neighbours' boxes, taken so no
+// other pair counts it again (the recogniser's boxes are rough: a gap can lie under a box); 0 when
+// none does.
+int32_t WidestBlank(std::vector<std::pair<int32_t, int32_t>>& blanks, const Rect& left, const Rect& right) {
+  const int32_t from = left.Left + left.Right, to = right.Left + right.Right;  // doubled middles
+  auto widest = blanks.end();
+  for (auto run = blanks.begin(); run != blanks.end(); ++run) {
+    const int32_t middle = run->first + run->second;
+    if (middle >= from && middle <= to && (widest == blanks.end() || run->second - run->first > widest->second - widest->first))
+      widest = run;
+  }
+  if (widest == blanks.end()) return 0;
+  const int32_t width = widest->second - widest->first;
+  blanks.erase(widest);
+  return width;
+}
+
 }  // namespace
 
-bool SpaceBetween(const ReadSymbol& left, const ReadSymbol& right, int32_t letterHeight) {
+bool SpaceBetween(const ReadSymbol& left, const ReadSymbol& right, int32_t letterHeight, int32_t blank) {
   if (left.Text.empty() || right.Text.empty()) return false;
   const wchar_t a = left.Text.back(), b = right.Text.front();
   if (IsWidePunctuation(a) || IsWidePunctuation(b)) return false;
@@ -92,7 +109,7 @@ bool SpaceBetween(const ReadSymbol& left, const ReadSymbol& right, int32_t lette
   // Between the two scripts a space is the rule of Chinese text set with Latin words; the
   // recogniser's boxes for wide characters are too rough to measure it.
   if (wideA || wideB) return IsLatinLetterOrDigit(wideA ? b : a);
-  const int32_t gap = right.Box.Left - left.Box.Right;
+  const int32_t gap = std::max(right.Box.Left - left.Box.Right, blank);
   const bool digits = std::iswdigit(a) && std::iswdigit(b);
   return gap >= (digits ? kSpaceBetweenDigits : right.StartsWord ? kSpaceAtWordStart : kSpaceAnywhere) * letterHeight;
 }
@@ -122,16 +139,19 @@ std::wstring LayOutText(std::vector<ReadLine> lines) {
   for (size_t r = 0; r < rows.size(); ++r) {
     std::stable_sort(rows[r].begin(), rows[r].end(), [](const ReadLine* a, const ReadLine* b) { return a->Box.Left < b->Box.Left; });
     std::vector<const ReadSymbol*> row;
+    std::vector<std::pair<int32_t, int32_t>> blanks;
     for (ReadLine* line : rows[r]) {
       line->Symbols.front().StartsWord = true;
       for (const ReadSymbol& symbol : line->Symbols) row.push_back(&symbol);
+      blanks.insert(blanks.end(), line->Blanks.begin(), line->Blanks.end());
     }
     std::vector<ReadSymbol> changed;
     SetMarkWidths(row, changed);
     const int32_t letterHeight = LetterHeight(row, rowBoxes[r]);
     if (r > 0) text += L"\r\n";
     for (size_t i = 0; i < row.size(); ++i) {
-      if (i > 0 && SpaceBetween(*row[i - 1], *row[i], letterHeight)) text += L' ';
+      if (i > 0 && SpaceBetween(*row[i - 1], *row[i], letterHeight, WidestBlank(blanks, row[i - 1]->Box, row[i]->Box)))
+        text += L' ';
       text += row[i]->Text;
     }
   }

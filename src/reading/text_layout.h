@@ -21,6 +21,9 @@ struct ReadSymbol {
 struct ReadLine {
   std::vector<ReadSymbol> Symbols;
   Rect Box;
+  // The columns [from, to) of the line's rows with no ink (BlankColumns): the true gaps, which
+  // the recogniser's boxes for its symbols only approximate.
+  std::vector<std::pair<int32_t, int32_t>> Blanks;
 };
 
 // The lines, top to bottom, joined by "\r\n"; empty when no symbol was found. Punctuation takes the
@@ -30,8 +33,8 @@ std::wstring LayOutText(std::vector<ReadLine> lines);
 // Whether a space belongs between these two symbols of one row: never between two characters of
 // Chinese (or Japanese, or full-width) script nor beside wide punctuation; between a Chinese
 // character and a Latin letter or digit; between Latin symbols where the gap is as wide as a space
-// for letters `letterHeight` high.
-bool SpaceBetween(const ReadSymbol& left, const ReadSymbol& right, int32_t letterHeight);
+// for letters `letterHeight` high: between their boxes, or the `blank` columns found between them.
+bool SpaceBetween(const ReadSymbol& left, const ReadSymbol& right, int32_t letterHeight, int32_t blank = 0);
 
 // UTF-8 as the recogniser gives it, as UTF-16; a broken sequence becomes U+FFFD.
 std::wstring Utf16FromUtf8(const char* text);

@@ -74,9 +74,10 @@ void TTextReading::Read(HBITMAP picture, const Rect& place) {
 void TTextReading::ShowWaiting() {
   KillTimer(Handle(), kWaitingTimer);
   if (!window_ || job_ == 0) return;
+  // Esc is held before the window shows: whoever sees the window may press it at once.
+  escape_.emplace(window_->Handle(), kEscapeHotKey, VK_ESCAPE);  // the window hears it and closes
   window_->ShowWaiting();
   window_->ShowInactive();
-  escape_.emplace(Handle(), kEscapeHotKey, VK_ESCAPE);
 }
 
 void TTextReading::Finished(const ReadResult& result) {
@@ -117,7 +118,6 @@ LRESULT TTextReading::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       closed_.clear();
       return 0;
     case WM_TIMER: ShowWaiting(); return 0;
-    case WM_HOTKEY: CloseWindow(); return 0;
   }
   return TWinControl::HandleMessage(message, wParam, lParam);
 }

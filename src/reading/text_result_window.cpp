@@ -114,6 +114,7 @@ LRESULT TTextResultWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       if (LOWORD(wParam) == kCloseId) closed_();
       return 0;
     case WM_CLOSE: closed_(); return 0;
+    case WM_HOTKEY: closed_(); return 0;  // Esc while reading, held for the window (TTextReading)
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }

@@ -19,8 +19,9 @@ std::wstring Expected() {
   return text;
 }
 
-void ShowLines(PatternWindow& window) {
-  window.Draw([](HDC dc) {
+// The lines at 16 px, 26 px apart from the top left, `times` over.
+void ShowLines(PatternWindow& window, int times = 1) {
+  window.Draw([times](HDC dc) {
     RECT all{0, 0, 4000, 4000};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, L"Microsoft YaHei");
@@ -28,10 +29,11 @@ void ShowLines(PatternWindow& window) {
     SetTextColor(dc, RGB(20, 20, 20));
     SetBkMode(dc, TRANSPARENT);
     int y = 20;
-    for (const wchar_t* line : kLines) {
-      TextOutW(dc, 20, y, line, static_cast<int>(wcslen(line)));
-      y += 26;
-    }
+    for (int i = 0; i < times; ++i)
+      for (const wchar_t* line : kLines) {
+        TextOutW(dc, 20, y, line, static_cast<int>(wcslen(line)));
+        y += 26;
+      }
     SelectObject(dc, old);
     DeleteObject(font);
   });
@@ -123,6 +125,46 @@ TEST(Reading, APinsMenuReadsItsText) {
                       std::chrono::seconds(30)))
       << "the clipboard holds \"" << testing::PrintToString(ClipboardText()) << "\"";
   EXPECT_NE(ResultWindow(corvix), nullptr) << "no result window";
+}
+
+// A reading that takes a while says so; Esc cancels it and nothing of it reaches the clipboard.
+TEST(Reading, ALongReadingSaysSoAndEscCancelsIt) {
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
+  ASSERT_TRUE(corvix.Start());
+  PatternWindow page(40, 40, 1000, 700);
+  ShowLines(page, 8);  // 24 lines: well over a second to read
+  const RECT client = page.Client();
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  ASSERT_NE(overlay, nullptr);
+  const RECT box = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, 700, 680);
+  ASSERT_FALSE(IsRectEmpty(&box));
+  const DWORD before = GetClipboardSequenceNumber();
+  PressKeys(0, 'O');
+  HWND result = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    result = ResultWindow(corvix);
+    return result && FindWindowExW(result, nullptr, L"STATIC", L"正在识别…") != nullptr;
+  })) << "the window did not say it was reading";
+  EXPECT_EQ(GetForegroundWindow(), page.Handle()) << "the waiting window took the foreground";
+  PressKeys(0, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(result); })) << "Esc did not cancel the reading";
+  // The worker takes readings in turn: once a later one is on the clipboard, the cancelled one has ended.
+  ShowLines(page);
+  Press(kCtrlF3);
+  overlay = corvix.WaitForOverlay();
+  ASSERT_NE(overlay, nullptr);
+  const RECT small = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, 500, 100);
+  ASSERT_FALSE(IsRectEmpty(&small));
+  bool cancelledTextSeen = false;
+  PressKeys(0, 'O');
+  EXPECT_TRUE(WaitFor([&] {
+    const std::wstring text = ClipboardText();
+    cancelledTextSeen |= GetClipboardSequenceNumber() != before && text.size() > Expected().size();
+    return text == Expected();
+  }, std::chrono::seconds(60))) << "the next reading did not come";
+  EXPECT_FALSE(cancelledTextSeen) << "the cancelled reading reached the clipboard";
 }
 
 }  // namespace e2e

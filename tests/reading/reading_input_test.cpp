@@ -27,6 +27,15 @@ TEST(ReadingInput, DarkGroundsTurnLightAndThePictureIsEnlargedWithAMargin) {
   EXPECT_EQ(PrepareForReading(Filled(20000, 4, 255).data(), 20000, 4, 80000).Scale * 20000, kReadingMaxSide - 2 * kReadingMargin);
 }
 
+TEST(ReadingInput, BlankColumnsAreTheRunsWithNoInkInTheRows) {
+  GreyPicture picture{std::vector<uint8_t>(10 * 4, 255), 10, 4};
+  picture.Pixels[1 * 10 + 2] = picture.Pixels[2 * 10 + 3] = picture.Pixels[0 * 10 + 7] = 0;  // ink at x 2, 3 and 7 (row 0 only)
+  using Runs = std::vector<std::pair<int32_t, int32_t>>;
+  EXPECT_EQ(BlankColumns(picture, {0, 1, 10, 4}), (Runs{{0, 2}, {4, 10}}));
+  EXPECT_EQ(BlankColumns(picture, {-5, 0, 20, 9}), (Runs{{0, 2}, {4, 7}, {8, 10}}));
+  EXPECT_TRUE(BlankColumns(picture, {3, 0, 3, 4}).empty());
+}
+
 TEST(ReadingInput, ATallPictureIsCutBetweenLinesOfText) {
   // Lines of text 10 rows high every 16 rows, on a picture taller than one strip holds.
   const int32_t width = 8, height = 9000;

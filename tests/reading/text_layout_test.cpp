@@ -67,6 +67,15 @@ TEST(TextLayout, PiecesOfOneRowJoinLeftToRightAndAStrayTallBoxJoinsNone) {
   EXPECT_EQ(LayOutText({Row(L" ", 0)}), L"");
 }
 
+TEST(TextLayout, AGapInThePixelsPartsWordsTheBoxesRunTogether) {
+  // "restartthe": the recogniser's boxes leave no gap, the pixels leave one of 8 columns.
+  ReadLine line = Row(L"restartthe", 0, 20, 10, 10);
+  line.Blanks = {{66, 74}, {12, 13}};
+  EXPECT_EQ(LayOutText({line}), L"restart the");
+  line.Blanks = {{66, 68}};  // as narrow as between two letters
+  EXPECT_EQ(LayOutText({line}), L"restartthe");
+}
+
 TEST(TextLayout, DigitsOfOneWidthStayTogether) {
   // A narrow 1 between its neighbours leaves a gap wider than a letter's, less than a space's.
   ReadLine line = Row(L"11", 0, 20, 15, 4);
