@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include <malloc.h>
+
 #include "reading/text_engine.h"
 
 TTextReader::TTextReader(std::span<const uint8_t> model, std::string language, std::chrono::milliseconds idle,
@@ -46,6 +48,7 @@ void TTextReader::Work() {
         lock.unlock();
         engine.reset();
         loaded_ = false;
+        _heapmin();  // the C runtime's free blocks back to the system, as after a capture
         lock.lock();
       }
       if (jobs_.empty() && !stop_) wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
