@@ -7,7 +7,7 @@ add_compile_options(-ffunction-sections -fdata-sections)
 # ctest runs every Windows test program through the Wine runner.
 set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/scripts/wine-run")
 
-foreach(lib jpeg z png16 cairo pixman-1 tesseract53 leptonica-1.82.0 gtest gtest_main)
+foreach(lib jpeg z png16 cairo pixman-1 gtest gtest_main)
   if(NOT EXISTS "${CORVIX_DEPS}/lib/lib${lib}.a")
     message(FATAL_ERROR "${CORVIX_DEPS}/lib/lib${lib}.a is missing: run scripts/build-deps.sh (make does)")
   endif()
@@ -29,9 +29,19 @@ set_target_properties(win_cairo PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${CORV
                                            INTERFACE_COMPILE_DEFINITIONS CAIRO_WIN32_STATIC_BUILD=1)
 target_link_libraries(win_cairo INTERFACE win_pixman-1 gdi32 msimg32 ssp)
 add_library(Cairo::Cairo ALIAS win_cairo)
-# Tesseract and Leptonica, static, and the recognition model the program carries.
-target_link_libraries(win_tesseract53 INTERFACE win_leptonica-1.82.0 ws2_32)
-add_library(Tesseract::Tesseract ALIAS win_tesseract53)
+# Tesseract and Leptonica, static (their file names carry their versions), and the recognition
+# model the program carries.
+foreach(lib tesseract leptonica)
+  file(GLOB found "${CORVIX_DEPS}/lib/lib${lib}*.a")
+  if(NOT found)
+    message(FATAL_ERROR "${CORVIX_DEPS}/lib/lib${lib}*.a is missing: run scripts/build-deps.sh (make does)")
+  endif()
+  list(GET found 0 found)
+  add_library(win_${lib} STATIC IMPORTED GLOBAL)
+  set_target_properties(win_${lib} PROPERTIES IMPORTED_LOCATION "${found}" INTERFACE_INCLUDE_DIRECTORIES "${CORVIX_DEPS}/include")
+endforeach()
+target_link_libraries(win_tesseract INTERFACE win_leptonica ws2_32)
+add_library(Tesseract::Tesseract ALIAS win_tesseract)
 set(CORVIX_TEXT_MODEL_DIR "${CORVIX_DEPS}/share/models")
 if(NOT EXISTS "${CORVIX_TEXT_MODEL_DIR}/chi_sim.traineddata")
   message(FATAL_ERROR "${CORVIX_TEXT_MODEL_DIR}/chi_sim.traineddata is missing: run scripts/build-deps.sh (make does)")

@@ -350,6 +350,7 @@ LRESULT TMainForm::WMHotKey(WPARAM, LPARAM lParam) {
     SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
     PostMessageW(Handle(), kPngDecodedMessage, 0, 0);  // a picture decoded meanwhile
   });
+  if (reading_) reading_->YieldEscape();
   capture_->Run(*pressed);
   return 0;
 }

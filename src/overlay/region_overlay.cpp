@@ -11,6 +11,9 @@ namespace {
 // The lowest region a scrolling capture takes: a few rows that scroll between bands of a few more.
 constexpr int kMinScrollingHeight = 16;
 
+// The pixels inside a box's frame line (`framed` is the line's own rectangle).
+Rect InsideFrameLine(const Rect& framed) { return {framed.Left + 1, framed.Top + 1, framed.Right - 1, framed.Bottom - 1}; }
+
 }  // namespace
 
 TRegionOverlay* RegionOverlay = nullptr;
@@ -260,7 +263,7 @@ void TRegionOverlay::AcceptSelection() {
   const bool withFrame = ending_ != RegionEnding::ReadText;
   const Rect shownRect = inside;
   if (!withFrame) {
-    inside = Intersection(inside, {framed.Left + 1, framed.Top + 1, framed.Right - 1, framed.Bottom - 1});
+    inside = Intersection(inside, InsideFrameLine(framed));
     if (inside.Width() <= 0 || inside.Height() <= 0) return;
   }
   selectedRect_ = inside;
@@ -287,7 +290,7 @@ void TRegionOverlay::AcceptSelection() {
 void TRegionOverlay::StartScrolling() {
   if (!box_) return;
   const Rect framed = SelectionInside(box_->BoundsInOwner());
-  const Rect inside = Intersection({framed.Left + 1, framed.Top + 1, framed.Right - 1, framed.Bottom - 1},
+  const Rect inside = Intersection(InsideFrameLine(framed),
                                    {0, 0, desktop_.Width(), desktop_.Height()});
   // Too low to see anything scroll through it.
   if (inside.Width() <= 0 || inside.Height() < kMinScrollingHeight) {

@@ -23,7 +23,8 @@ int32_t RowInk(const GreyPicture& grey, int32_t y) {
 
 ReadingSource PrepareForReading(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride) {
   ReadingSource source;
-  if (!pixels || width < kSmallest || height < kSmallest || stride < width * 4) return source;
+  if (!pixels || width < kSmallest || height < kSmallest || static_cast<int64_t>(stride) < static_cast<int64_t>(width) * 4)
+    return source;
   GreyPicture& grey = source.Grey;
   grey.Width = width;
   grey.Height = height;

@@ -15,18 +15,12 @@
 
 namespace {
 
-// The enlarged screen's resolution: 96 DPI times the 1.5 of reading_input. The engine sizes some of
-// its page analysis by it.
-constexpr int kReadingDpi = 144;
-
 // A line whose every word the engine is less sure of than this (of 100) is taken for stray marks
 // (an icon's edges, a rule), and so is a word of such marks alone. A real word can score as low at
 // the end of a line: a word with a letter or a character in it is kept.
 constexpr float kLeastConfidence = 20.0f;
 
-bool HasLetter(const std::wstring& text) {
-  return std::any_of(text.begin(), text.end(), [](wchar_t c) { return std::iswalnum(c) || c >= 0x2E80; });
-}
+bool HasLetter(const std::wstring& text) { return std::any_of(text.begin(), text.end(), IsLetterOrCharacter); }
 
 bool Cancelled(void* flag, int) { return static_cast<const std::atomic<bool>*>(flag)->load(); }
 
@@ -99,7 +93,7 @@ std::optional<std::wstring> TTextEngine::Read(const uint8_t* pixels, int32_t wid
     if (cancelled) return std::nullopt;
     const ReadingStrip strip = MakeStrip(source, first, end);
     api_->SetImage(strip.Picture.Pixels.data(), strip.Picture.Width, strip.Picture.Height, 1, strip.Picture.Width);
-    api_->SetSourceResolution(kReadingDpi);
+    api_->SetSourceResolution(static_cast<int>(96 * source.Scale));
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = Cancelled;
     monitor.cancel_this = const_cast<std::atomic<bool>*>(&cancelled);

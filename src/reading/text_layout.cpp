@@ -13,7 +13,7 @@ namespace {
 constexpr double kSpaceAtWordStart = 0.27, kSpaceAnywhere = 0.36;
 // Figures share one width: a narrow one (a 1) stands apart from its neighbours by more than a space
 // between letters would.
-constexpr double kSpaceBetweenDigits = 0.75;
+constexpr double kSpaceBetweenDigits = 0.75, kSpaceBetweenDigitsAtWordStart = 0.6;
 
 // Characters set without spaces between them: CJK punctuation, kana, ideographs, Hangul syllables,
 // compatibility ideographs, full-width forms.
@@ -111,7 +111,9 @@ bool SpaceBetween(const ReadSymbol& left, const ReadSymbol& right, int32_t lette
   if (wideA || wideB) return IsLatinLetterOrDigit(wideA ? b : a);
   const int32_t gap = std::max(right.Box.Left - left.Box.Right, blank);
   const bool digits = std::iswdigit(a) && std::iswdigit(b);
-  return gap >= (digits ? kSpaceBetweenDigits : right.StartsWord ? kSpaceAtWordStart : kSpaceAnywhere) * letterHeight;
+  const double least = digits ? (right.StartsWord ? kSpaceBetweenDigitsAtWordStart : kSpaceBetweenDigits)
+                              : (right.StartsWord ? kSpaceAtWordStart : kSpaceAnywhere);
+  return gap >= least * letterHeight;
 }
 
 std::wstring LayOutText(std::vector<ReadLine> lines) {
@@ -164,6 +166,7 @@ std::wstring Utf16FromUtf8(const char* text) {
   while (*s) {
     uint32_t c = *s++;
     int more = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    const int length = more + 1;
     if (c >= 0x80 && (more == 0 || c >= 0xF8)) {
       out += L'\uFFFD';
       continue;
@@ -173,7 +176,8 @@ std::wstring Utf16FromUtf8(const char* text) {
       if ((*s & 0xC0) != 0x80) break;
       c = c << 6 | (*s & 0x3F);
     }
-    if (more > 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};  // below these a sequence is overlong
+    if (more > 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) || c < kLeast[length - 1]) {
       out += L'\uFFFD';
     } else if (c >= 0x10000) {
       out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
@@ -183,4 +187,8 @@ std::wstring Utf16FromUtf8(const char* text) {
     }
   }
   return out;
+}
+
+bool IsLetterOrCharacter(wchar_t c) {
+  return c != 0xFFFD && (std::iswalnum(c) != 0 || IsLatinLetterOrDigit(c) || (IsWide(c) && !IsWidePunctuation(c)));
 }

@@ -36,5 +36,8 @@ std::wstring LayOutText(std::vector<ReadLine> lines);
 // for letters `letterHeight` high: between their boxes, or the `blank` columns found between them.
 bool SpaceBetween(const ReadSymbol& left, const ReadSymbol& right, int32_t letterHeight, int32_t blank = 0);
 
+// A letter or digit of any script, or a Chinese (Japanese, Korean) character: not a mark.
+bool IsLetterOrCharacter(wchar_t c);
+
 // UTF-8 as the recogniser gives it, as UTF-16; a broken sequence becomes U+FFFD.
 std::wstring Utf16FromUtf8(const char* text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 #include <malloc.h>
 
@@ -67,9 +68,11 @@ void TTextReader::Work() {
         loaded_ = true;
       }
       result.Failure = ReadFailure::Failed;
+      if (job.Width <= 0 || job.Height <= 0 || job.Pixels.size() != static_cast<size_t>(job.Width) * static_cast<size_t>(job.Height) * 4)
+        throw std::invalid_argument("the pixels do not match the picture's size");
       result.Text = engine->Read(job.Pixels.data(), job.Width, job.Height, job.Width * 4, cancelRunning_);
       result.Failure = result.Text ? ReadFailure::None : ReadFailure::Cancelled;
-    } catch (const std::exception&) {
+    } catch (...) {
       // The engine's own words are English and technical: the failure's kind is what is told.
       result.Text.reset();
     }

@@ -1,15 +1,17 @@
 #include "reading/text_reading.h"
 
+#include <algorithm>
 #include <span>
 #include <vector>
 
 #include "app/resource.h"
+#include "common/bitmap_pixels.h"
 #include "common/clipboard.h"
 #include "toolkit/error.h"
 
 namespace {
 
-constexpr UINT kReadDone = WM_APP + 1;   // lParam: a ReadResult the message hands over
+constexpr UINT kReadDone = WM_APP + 1;   // results wait in the queue
 constexpr UINT kFreeClosed = WM_APP + 2;
 constexpr UINT_PTR kWaitingTimer = 1;
 // A reading that takes longer than this shows that it runs.
@@ -26,18 +28,20 @@ std::span<const uint8_t> TextModel() {
   return {static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, found)};
 }
 
-// The picture's pixels as the reader takes them: 32-bit, top-down, rows packed.
+// The picture's pixels as the reader takes them: 32-bit, top-down, rows packed. Read as a file's
+// are (a pin's picture stays selected into its DC, which GetDIBits may not read).
 std::vector<uint8_t> TopDownPixels(HBITMAP picture, int32_t& width, int32_t& height) {
-  BITMAP shape{};
-  if (!GetObjectW(picture, sizeof shape, &shape)) throw Error(L"Cannot read the picture's pixels");
-  width = shape.bmWidth;
-  height = shape.bmHeight;
+  std::vector<uint8_t> copy;
+  const PixelView view = BitmapPixels(picture, copy);
+  width = view.Width;
+  height = view.Height;
+  const int bytes = view.BitsPerPixel / 8;
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB}};
-  HDC screen = GetDC(nullptr);
-  const int rows = GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  if (rows != height) throw Error(L"Cannot read the picture's pixels");
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* in = view.Pixels + static_cast<size_t>(view.TopDown ? y : height - 1 - y) * view.Stride;
+    uint8_t* out = pixels.data() + static_cast<size_t>(y) * width * 4;
+    for (int32_t x = 0; x < width; ++x, in += bytes, out += 4) std::copy(in, in + 3, out);
+  }
   return pixels;
 }
 
@@ -45,26 +49,27 @@ std::vector<uint8_t> TopDownPixels(HBITMAP picture, int32_t& width, int32_t& hei
 
 TTextReading::TTextReading() { CreateHandle({L"TCorvixTextReading"}, 0, 0, L"", {0, 0, 0, 0}, HWND_MESSAGE); }
 
-TTextReading::~TTextReading() {
-  reader_.reset();  // its last result, if any, is posted to this window and dropped with its queue
-  MSG message;
-  while (PeekMessageW(&message, Handle(), kReadDone, kReadDone, PM_REMOVE))
-    delete reinterpret_cast<ReadResult*>(message.lParam);
-}
+TTextReading::~TTextReading() { reader_.reset(); }  // its last result, if any, is dropped with the queue
 
 void TTextReading::Read(HBITMAP picture, const Rect& place) {
   int32_t width = 0, height = 0;
   std::vector<uint8_t> pixels = TopDownPixels(picture, width, height);
   CloseWindow();
   if (!reader_) {
-    HWND self = Handle();
-    reader_ = std::make_unique<TTextReader>(TextModel(), "chi_sim", kEngineIdle, [self](ReadResult result) {
-      auto* posted = new ReadResult(std::move(result));
-      if (!PostMessageW(self, kReadDone, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+    // On the worker's thread: the result waits in the queue, and a word wakes this window (a word
+    // lost to a full message queue is made up for by the next).
+    reader_ = std::make_unique<TTextReader>(TextModel(), "chi_sim", kEngineIdle, [this](ReadResult result) {
+      {
+        const std::lock_guard lock(resultsLock_);
+        results_.push_back(std::move(result));
+      }
+      PostMessageW(Handle(), kReadDone, 0, 0);
     });
   }
   place_ = place;
-  window_ = std::make_unique<TTextResultWindow>(place, [this] { CloseWindow(); });
+  window_ = std::make_unique<TTextResultWindow>(place, [this](TTextResultWindow& asking) {
+    if (&asking == window_.get()) CloseWindow();  // not a message left for a window gone before
+  });
   window_->Create();
   job_ = reader_->Read(std::move(pixels), width, height);
   SetTimer(Handle(), kWaitingTimer, kWaitingAfterMs, nullptr);
@@ -109,8 +114,12 @@ void TTextReading::CloseWindow() {
 LRESULT TTextReading::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kReadDone: {
-      const std::unique_ptr<ReadResult> result(reinterpret_cast<ReadResult*>(lParam));
-      Finished(*result);
+      std::vector<ReadResult> results;
+      {
+        const std::lock_guard lock(resultsLock_);
+        results.swap(results_);
+      }
+      for (const ReadResult& result : results) Finished(result);
       return 0;
     }
     case kFreeClosed:
@@ -121,3 +130,5 @@ LRESULT TTextReading::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   }
   return TWinControl::HandleMessage(message, wParam, lParam);
 }
+
+void TTextReading::YieldEscape() { escape_.reset(); }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,8 @@ class TTextReading : private TWinControl {
   // Reads the picture whose pixels stood at `place` on the screen. Raises when its pixels cannot be
   // read.
   void Read(HBITMAP picture, const Rect& place);
+  // A capture begins: Esc is its own again (the reading waits on, 关闭 still cancels it).
+  void YieldEscape();
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -39,4 +42,6 @@ class TTextReading : private TWinControl {
   uint64_t job_ = 0;  // the reading the window waits for; 0 once it has its text
   Rect place_;
   std::optional<TScopedHotKey> escape_;
+  std::mutex resultsLock_;
+  std::vector<ReadResult> results_;  // from the worker, until this window's thread takes them
 };

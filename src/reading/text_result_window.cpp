@@ -15,7 +15,7 @@ constexpr UINT_PTR kEditSubclass = 1;
 
 }  // namespace
 
-TTextResultWindow::TTextResultWindow(const Rect& place, std::function<void()> closed)
+TTextResultWindow::TTextResultWindow(const Rect& place, std::function<void(TTextResultWindow&)> closed)
     : closed_(std::move(closed)), dpi_(MonitorDpi({place.Left + place.Width() / 2, place.Top + place.Height() / 2})) {
   MONITORINFO monitor{sizeof monitor};
   const RECT area{place.Left, place.Top, place.Right, place.Bottom};
@@ -81,7 +81,7 @@ LRESULT CALLBACK TTextResultWindow::EditKeys(HWND edit, UINT message, WPARAM wPa
   if (message == WM_KEYDOWN) {
     const bool control = GetKeyState(VK_CONTROL) < 0;
     if (wParam == VK_ESCAPE) {
-      window->closed_();
+      window->closed_(*window);
       return 0;
     }
     if (control && wParam == 'C') {
@@ -106,15 +106,15 @@ LRESULT TTextResultWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(edit_);  // the keys go to the text once the window is clicked
       return 0;
     case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE) closed_();
+      if (wParam == VK_ESCAPE) closed_(*this);
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) break;
       if (LOWORD(wParam) == kCopyId) Copy(false);
-      if (LOWORD(wParam) == kCloseId) closed_();
+      if (LOWORD(wParam) == kCloseId) closed_(*this);
       return 0;
-    case WM_CLOSE: closed_(); return 0;
-    case WM_HOTKEY: closed_(); return 0;  // Esc while reading, held for the window (TTextReading)
+    case WM_CLOSE: closed_(*this); return 0;
+    case WM_HOTKEY: closed_(*this); return 0;  // Esc while reading, held for the window (TTextReading)
   }
   return TForm::HandleMessage(message, wParam, lParam);
 }

@@ -17,7 +17,7 @@ class TTextResultWindow : public TForm {
  public:
   // Beside `place` (screen coordinates), on its monitor; `closed` hears 关闭, Esc and the close box
   // (the owner frees the window).
-  TTextResultWindow(const Rect& place, std::function<void()> closed);
+  TTextResultWindow(const Rect& place, std::function<void(TTextResultWindow&)> closed);
 
   void ShowInactive();
   void ShowWaiting();
@@ -41,7 +41,7 @@ class TTextResultWindow : public TForm {
   void Copy(bool selectionFirst);
   void Say(const wchar_t* text);
 
-  std::function<void()> closed_;
+  std::function<void(TTextResultWindow&)> closed_;
   int dpi_;
   FormBounds bounds_;
   UniqueFont font_, textFont_;

@@ -215,25 +215,35 @@ bool TLongPicture::SameRow(const uint32_t* read, uint64_t readHash, int32_t body
 
 // How well the read's middle matches the body at this shift, over the rows both hold (enough of
 // them): Firm when every row is the body's or differs from it in a spot and few rows differ; Loose
-// when every row is alike but more differ.
+// when every row is alike but more differ; Changed when, besides, one run of a spot's rows at most
+// differs wholly (a highlight under the pointer, an animation wider than a spot) and enough rows
+// still match: no place to take, but maybe the true one, so another place is not certain.
 TLongPicture::Fit TLongPicture::FitAt(int32_t shift, int32_t top, int32_t bottom) const {
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
   if (to - from < kMinOverlap) return Fit::None;
-  int32_t changed = 0;
+  int32_t changed = 0, runFrom = -1, runTo = -1;  // the rows that differ wholly: [runFrom, runTo)
   for (int32_t y = from; y < to; ++y) {
     const uint32_t* row = current_.Row(y, width_);
     if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], y + shift)) continue;
-    if (!RowsAlike(row, BodyRow(y + shift), width_)) return Fit::None;
-    ++changed;
+    if (RowsAlike(row, BodyRow(y + shift), width_)) {
+      ++changed;
+      continue;
+    }
+    if (runFrom < 0) runFrom = y;
+    else if (runTo != y) return Fit::None;  // a second run
+    runTo = y + 1;
+    if (runTo - runFrom > kSpotRows) return Fit::None;
   }
+  if (runFrom >= 0) return to - from - (runTo - runFrom) >= kMinOverlap ? Fit::Changed : Fit::None;
   return changed <= kMaxChangedRows ? Fit::Firm : Fit::Loose;
 }
 
 // Candidate places come from the middle's distinctive rows (not blank, not repeated within the
 // read, found in the body a few times at most), top first: scrolling down, the top of the middle
 // is what the body already holds. Every candidate is checked whole. Exactly one may match, even
-// loosely (a place that matches but for a spot may be the true one), and it must match firmly.
+// loosely or but for a change in place (either may be the true one: a read scrolled back up that
+// differs there must not go where its top rows meet the picture's end), and it must match firmly.
 bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
   std::unordered_map<uint64_t, int32_t> inRead;
   for (int32_t y = top; y < bottom; ++y) ++inRead[current_.Hashes[static_cast<size_t>(y)]];

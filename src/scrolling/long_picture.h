@@ -64,7 +64,7 @@ class TLongPicture {
   // False when there is no such place, or another place fits too: one an anchor finds, or one
   // further down where rows that are no anchors meet the picture's end.
   bool Place(int32_t top, int32_t bottom, int32_t& shift) const;
-  enum class Fit : uint8_t { None, Loose, Firm };
+  enum class Fit : uint8_t { None, Changed, Loose, Firm };
   Fit FitAt(int32_t shift, int32_t top, int32_t bottom) const;
   bool Fits(int32_t shift, int32_t top, int32_t bottom) const;
   bool SameRow(const uint32_t* read, uint64_t readHash, int32_t bodyRow) const;

@@ -40,11 +40,6 @@ void PutTextOnClipboard(const std::wstring& text) {
   CloseClipboard();
 }
 
-std::wstring ClipboardText() {
-  const std::vector<uint8_t> bytes = ClipboardBytes(CF_UNICODETEXT);
-  return bytes.size() >= 2 ? std::wstring(reinterpret_cast<const wchar_t*>(bytes.data())) : L"";
-}
-
 // The pixels of the clipboard's CF_DIB against a decoded picture: 0 when every one is the same.
 int DibMismatches(const std::vector<uint8_t>& dib, const DecodedPng& png) {
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());

@@ -62,7 +62,7 @@ RECT PatternWindow::Client() const {
   return r;
 }
 
-void PatternWindow::Draw(const std::function<void(HDC)>& draw) {
+bool PatternWindow::Draw(const std::function<void(HDC)>& draw) {
   BITMAPINFO info{{sizeof(BITMAPINFOHEADER), picture_.Width(), -picture_.Height(), 1, 32, BI_RGB}};
   void* bits = nullptr;
   HBITMAP canvas = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -75,7 +75,24 @@ void PatternWindow::Draw(const std::function<void(HDC)>& draw) {
   DeleteDC(dc);
   DeleteObject(canvas);
   RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  testsupport::WaitFor([&] { return OnScreen(); });
+  // The client area read back from the screen, pixel for pixel.
+  const RECT client = Client();
+  return testsupport::WaitFor([&] {
+    HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
+    void* read = nullptr;
+    HBITMAP readBack = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &read, nullptr, 0);
+    HGDIOBJ keep = SelectObject(copy, readBack);
+    BitBlt(copy, 0, 0, picture_.Width(), picture_.Height(), screen, client.left, client.top, SRCCOPY);
+    GdiFlush();
+    bool same = true;
+    for (int i = 0; same && i < picture_.Width() * picture_.Height(); ++i)
+      same = std::memcmp(static_cast<uint8_t*>(read) + i * 4, picture_.Pixels() + i * 4, 3) == 0;
+    SelectObject(copy, keep);
+    DeleteObject(readBack);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return same;
+  });
 }
 
 void PatternWindow::BringToFront() const {

@@ -29,8 +29,9 @@ class PatternWindow {
   // Blue, green, red of the picture at a client point.
   const uint8_t* At(int x, int y) const { return picture_.Pixels() + y * picture_.Stride() + x * 4; }
   void BringToFront() const;
-  // Draws on the picture (a DC over it, 32-bit, top-down) and shows it again, once the screen does.
-  void Draw(const std::function<void(HDC)>& draw);
+  // Draws on the picture (a DC over it, 32-bit, top-down) and shows it again: true once the screen
+  // shows all of it.
+  bool Draw(const std::function<void(HDC)>& draw);
   // Whether the screen shows the picture (at a point near its top-left).
   bool OnScreen() const;
   // The virtual key of the last key released while the window had the keyboard (0: none yet).

@@ -20,8 +20,9 @@ std::wstring Expected() {
 }
 
 // The lines at 16 px, 26 px apart from the top left, `times` over.
-void ShowLines(PatternWindow& window, int times = 1) {
-  window.Draw([times](HDC dc) {
+// True once the screen shows them.
+bool ShowLines(PatternWindow& window, int times = 1) {
+  return window.Draw([times](HDC dc) {
     RECT all{0, 0, 4000, 4000};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, L"Microsoft YaHei");
@@ -39,18 +40,6 @@ void ShowLines(PatternWindow& window, int times = 1) {
   });
 }
 
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* at = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = at;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
 
 HWND ResultWindow(const CorvixRun& corvix) { return FindProcessWindow(corvix.Pid(), L"TTextResultForm", L"识别文字", true); }
 
@@ -63,7 +52,7 @@ TEST(Reading, ORegionsTextGoesToTheClipboardAndTheWindowCopiesTheEditedText) {
   corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
   PatternWindow page(100, 100, 520, 130);
-  ShowLines(page);
+  ASSERT_TRUE(ShowLines(page));
   const RECT client = page.Client();
   Press(kCtrlF3);
   HWND overlay = corvix.WaitForOverlay();
@@ -103,7 +92,7 @@ TEST(Reading, APinsMenuReadsItsText) {
   corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
   PatternWindow page(100, 100, 520, 130);
-  ShowLines(page);
+  ASSERT_TRUE(ShowLines(page));
   const RECT client = page.Client();
   Press(kCtrlF3);
   HWND overlay = corvix.WaitForOverlay();
@@ -133,7 +122,7 @@ TEST(Reading, ALongReadingSaysSoAndEscCancelsIt) {
   corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
   PatternWindow page(40, 40, 1000, 700);
-  ShowLines(page, 8);  // 24 lines: well over a second to read
+  ASSERT_TRUE(ShowLines(page, 8));  // 24 lines: well over a second to read
   const RECT client = page.Client();
   Press(kCtrlF3);
   HWND overlay = corvix.WaitForOverlay();
@@ -151,7 +140,7 @@ TEST(Reading, ALongReadingSaysSoAndEscCancelsIt) {
   PressKeys(0, VK_ESCAPE);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(result); })) << "Esc did not cancel the reading";
   // The worker takes readings in turn: once a later one is on the clipboard, the cancelled one has ended.
-  ShowLines(page);
+  ASSERT_TRUE(ShowLines(page));
   Press(kCtrlF3);
   overlay = corvix.WaitForOverlay();
   ASSERT_NE(overlay, nullptr);

@@ -82,17 +82,6 @@ std::wstring SizeOf(const RECT& r) {
   return std::to_wstring(r.right - r.left) + L" x " + std::to_wstring(r.bottom - r.top);
 }
 
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"(held)";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
-    if (const auto* at = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = at;
-      GlobalUnlock(data);
-    }
-  CloseClipboard();
-  return text;
-}
 
 class SnappingTest : public testing::Test {
  protected:

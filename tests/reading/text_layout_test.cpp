@@ -5,7 +5,7 @@
 namespace {
 
 // A row of symbols as the recogniser gives them: each character `advance` apart, `width` wide and
-// `height` high; '|' before a character starts a word, ' ' in the text leaves a space's room.
+// `height` high; '|' before a character starts a word, ' ' in the text leaves a character's room.
 ReadLine Row(const std::wstring& spelled, int32_t top, int32_t height = 20, int32_t advance = 12, int32_t width = 10) {
   ReadLine line;
   int32_t x = 0;
@@ -16,7 +16,7 @@ ReadLine Row(const std::wstring& spelled, int32_t top, int32_t height = 20, int3
       continue;
     }
     if (c == L' ') {
-      x += advance / 2;
+      x += advance;
       wordStart = true;
       continue;
     }
@@ -46,6 +46,7 @@ TEST(TextLayout, RowsBecomeLinesWithSpacesOnlyWhereTheScriptsWantThem) {
       {{L"支持 Windows 11。"}, L"支持 Windows 11。"},
       {{L"ok。"}, L"ok."},
       {{L"1.5 MB"}, L"1.5 MB"},
+      {{L"2024 12 31"}, L"2024 12 31"},
       // Lines top to bottom.
       {{L"one", L"two"}, L"one\r\ntwo"},
   };
@@ -88,6 +89,7 @@ TEST(TextLayout, Utf8BecomesUtf16AndBrokenBytesBecomeReplacements) {
   EXPECT_EQ(Utf16FromUtf8("\xF0\x9F\x98\x80"), std::wstring(L"\xD83D\xDE00"));
   EXPECT_EQ(Utf16FromUtf8("\xE4\xB8 a\xFF"), L"\uFFFD a\uFFFD");
   EXPECT_EQ(Utf16FromUtf8("\xED\xA0\x80"), L"\uFFFD");  // a surrogate's code point
+  EXPECT_EQ(Utf16FromUtf8("\xC0\x80\xE0\x80\xAF"), L"\uFFFD\uFFFD");  // overlong: a NUL, a slash
 }
 
 }  // namespace

@@ -42,6 +42,19 @@ std::wstring ClassName(HWND window) {
   return name;
 }
 
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"(held)";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* at = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = at;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
 HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstring& caption, bool visibleOnly) {
   const wchar_t* cls = className.empty() ? nullptr : className.c_str();
   const wchar_t* text = caption.empty() ? nullptr : caption.c_str();

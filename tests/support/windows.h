@@ -21,6 +21,8 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
+// The clipboard's Unicode text; "(held)" while another program holds the clipboard.
+std::wstring ClipboardText();
 
 // How many visible top-level windows of a class there are, in any process or in one.
 int CountVisibleWindows(const wchar_t* className, DWORD pid = 0);
