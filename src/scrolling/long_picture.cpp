@@ -217,12 +217,13 @@ bool TLongPicture::SameRow(const uint32_t* read, uint64_t readHash, int32_t body
 // them): Firm when every row is the body's or differs from it in a spot and few rows differ; Loose
 // when every row is alike but more differ; Changed when, besides, one run of a spot's rows at most
 // differs wholly (a highlight under the pointer, an animation wider than a spot) and enough rows
-// still match: no place to take, but maybe the true one, so another place is not certain.
-TLongPicture::Fit TLongPicture::FitAt(int32_t shift, int32_t top, int32_t bottom) const {
+// still match: no place to take, but maybe the true one. The run goes to `changedRows`.
+TLongPicture::Fit TLongPicture::FitAt(int32_t shift, int32_t top, int32_t bottom, Rows* changedRows) const {
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
   if (to - from < kMinOverlap) return Fit::None;
-  int32_t changed = 0, runFrom = -1, runTo = -1;  // the rows that differ wholly: [runFrom, runTo)
+  int32_t changed = 0;
+  Rows run{-1, -1};
   for (int32_t y = from; y < to; ++y) {
     const uint32_t* row = current_.Row(y, width_);
     if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], y + shift)) continue;
@@ -230,23 +231,30 @@ TLongPicture::Fit TLongPicture::FitAt(int32_t shift, int32_t top, int32_t bottom
       ++changed;
       continue;
     }
-    if (runFrom < 0) runFrom = y;
-    else if (runTo != y) return Fit::None;  // a second run
-    runTo = y + 1;
-    if (runTo - runFrom > kSpotRows) return Fit::None;
+    if (run.From < 0) run.From = y;
+    else if (run.To != y) return Fit::None;  // a second run
+    run.To = y + 1;
+    if (run.To - run.From > kSpotRows) return Fit::None;
   }
-  if (runFrom >= 0) return to - from - (runTo - runFrom) >= kMinOverlap ? Fit::Changed : Fit::None;
+  if (run.From >= 0) {
+    if (to - from - (run.To - run.From) < kMinOverlap) return Fit::None;
+    if (changedRows != nullptr) *changedRows = run;
+    return Fit::Changed;
+  }
   return changed <= kMaxChangedRows ? Fit::Firm : Fit::Loose;
 }
 
 // Candidate places come from the middle's distinctive rows (not blank, not repeated within the
 // read, found in the body a few times at most), top first: scrolling down, the top of the middle
 // is what the body already holds. Every candidate is checked whole. Exactly one may match, even
-// loosely or but for a change in place (either may be the true one: a read scrolled back up that
-// differs there must not go where its top rows meet the picture's end), and it must match firmly.
+// loosely (a place that matches but for a spot may be the true one), and it must match firmly.
+// A place that matches but for a change in place may be the true one too (a read scrolled back
+// up, its top rows repeated at the picture's end), unless the place taken holds the changed rows
+// as they are (it scrolled on from there, the rows around repeated).
 bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
   std::unordered_map<uint64_t, int32_t> inRead;
   for (int32_t y = top; y < bottom; ++y) ++inRead[current_.Hashes[static_cast<size_t>(y)]];
+  std::vector<Rows> changes;  // the rows changed at each place that matches but for them
   std::vector<int32_t> tried;
   int32_t found = 0, anchors = 0;
   bool firm = false;
@@ -265,19 +273,27 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
       const int32_t candidate = at - y;
       if (std::find(tried.begin(), tried.end(), candidate) != tried.end()) continue;
       tried.push_back(candidate);
-      const Fit fit = FitAt(candidate, top, bottom);
+      Rows changedRows;
+      const Fit fit = FitAt(candidate, top, bottom, &changedRows);
       if (fit == Fit::None) continue;
+      if (fit == Fit::Changed) {
+        changes.push_back(changedRows);
+        continue;
+      }
       if (++found > 1) return false;  // two places: not certain
       shift = candidate;
       firm = fit == Fit::Firm;
     }
   }
   if (found != 1 || !firm) return false;
+  const auto body = static_cast<int32_t>(bodyHashes_.size());
+  const int32_t heldFrom = std::max(top, -shift), heldTo = std::min(bottom, body - shift);
+  for (const Rows& change : changes)
+    if (change.From < heldFrom || change.To > heldTo) return false;
   // A read that went on down may overlap the picture's end in rows that no anchor finds (rows
   // repeated further up, where the anchor found them): any such place that fits as well makes it
   // uncertain.
   std::sort(tried.begin(), tried.end());
-  const auto body = static_cast<int32_t>(bodyHashes_.size());
   for (int32_t other = lastShift_ + 1; other <= body - top - kMinOverlap; ++other)
     if (!std::binary_search(tried.begin(), tried.end(), other) && Fits(other, top, bottom)) return false;
   return true;

@@ -65,7 +65,11 @@ class TLongPicture {
   // further down where rows that are no anchors meet the picture's end.
   bool Place(int32_t top, int32_t bottom, int32_t& shift) const;
   enum class Fit : uint8_t { None, Changed, Loose, Firm };
-  Fit FitAt(int32_t shift, int32_t top, int32_t bottom) const;
+  // Read rows [From, To).
+  struct Rows {
+    int32_t From, To;
+  };
+  Fit FitAt(int32_t shift, int32_t top, int32_t bottom, Rows* changedRows = nullptr) const;
   bool Fits(int32_t shift, int32_t top, int32_t bottom) const;
   bool SameRow(const uint32_t* read, uint64_t readHash, int32_t bodyRow) const;
   void AppendBody(const Read& read, int32_t from, int32_t to);

@@ -148,6 +148,24 @@ TEST(LongPicture, APlaceThatOnlyRepeatedRowsCouldTellIsNotTaken) {
   EXPECT_TRUE(IsAPrefix(picture, document));
 }
 
+TEST(LongPicture, AReadBackUpChangedInPlaceIsNotTakenForRowsPastTheEnd) {
+  // Rows 250-319 shown again at 330-399: back up at 265 the read's top rows are also the picture's
+  // last, and rows changed lower down, wider than a spot, may be new rows or a change in place.
+  const struct { const char* what; int32_t fromRow, rows, left, columns; } cases[] = {
+      {"a highlighted row under the pointer", 60, 8, 0, 200}, {"an animation at the bottom", 70, 10, 50, 100}};
+  for (const auto& c : cases) {
+    ScrolledDocument document = MakeDocument(200, 400, 10, 10, 80, 21);
+    std::copy_n(document.Document.begin() + 250 * 200, 70 * 200, document.Document.begin() + 330 * 200);
+    TLongPicture picture(200, document.Height(), 10000);
+    for (const int32_t offset : Smooth(-40, 320, 40, 1)) AddRead(picture, document.Read(std::max(offset, 0)));
+    EXPECT_EQ(picture.Height(), 420) << c.what;  // going down the rows shown again is certain
+    std::vector<uint32_t> read = document.Read(265);
+    for (int32_t i = 0; i < c.rows * c.columns; ++i) read[size_t(10 + c.fromRow + i / c.columns) * 200 + c.left + i % c.columns] ^= 0x202020;
+    EXPECT_EQ(AddRead(picture, read), ReadResult::Lost) << c.what;
+    EXPECT_TRUE(IsAPrefix(picture, document)) << c.what;
+  }
+}
+
 TEST(LongPicture, ABandThatComesLaterIsToldAgainstTheReadBefore) {
   // From offset 300 on the document's own first rows stay at the region's top: a header that sticks.
   const ScrolledDocument document = MakeDocument(64, 900, 0, 0, 120, 13);
