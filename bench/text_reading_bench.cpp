@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
   double readerPeak = 0;
   {
     std::atomic<int> done{0};
-    TTextReader reader(model, "chi_sim", std::chrono::milliseconds(500), [&](ReadResult) { ++done; });
+    TTextReader reader(model, "chi_sim", std::chrono::milliseconds(500), [&](TextReadResult) { ++done; });
     reader.Read({regionPicture.Pixels.begin(), regionPicture.Pixels.begin() + 800 * 400 * 4}, 800, 400);
     while (done == 0) {
       readerPeak = std::max(readerPeak, PrivateMb());

@@ -9,7 +9,7 @@
 #include "reading/text_engine.h"
 
 TTextReader::TTextReader(std::span<const uint8_t> model, std::string language, std::chrono::milliseconds idle,
-                         std::function<void(ReadResult)> done)
+                         std::function<void(TextReadResult)> done)
     : model_(model), language_(std::move(language)), idle_(idle), done_(std::move(done)), worker_([this] { Work(); }) {}
 
 TTextReader::~TTextReader() {
@@ -60,7 +60,7 @@ void TTextReader::Work() {
     running_ = job.Number;
     cancelRunning_ = false;
     lock.unlock();
-    ReadResult result{job.Number};
+    TextReadResult result{job.Number};
     try {
       if (!engine) {
         result.Failure = ReadFailure::NoEngine;

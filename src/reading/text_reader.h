@@ -21,7 +21,7 @@ class TTextEngine;
 enum class ReadFailure : uint8_t { None, Cancelled, NoEngine, Failed };
 
 // What became of a picture: its text (empty: none found), or why there is none.
-struct ReadResult {
+struct TextReadResult {
   uint64_t Job = 0;
   std::optional<std::wstring> Text;
   ReadFailure Failure = ReadFailure::None;
@@ -32,7 +32,7 @@ class TTextReader {
   // `model` (borrowed for the reader's life) and its language; `done` hears each job's result on the
   // worker's thread; `idle` is how long the engine is kept after the last job.
   TTextReader(std::span<const uint8_t> model, std::string language, std::chrono::milliseconds idle,
-              std::function<void(ReadResult)> done);
+              std::function<void(TextReadResult)> done);
   ~TTextReader();
   TTextReader(const TTextReader&) = delete;
   TTextReader& operator=(const TTextReader&) = delete;
@@ -54,7 +54,7 @@ class TTextReader {
   std::span<const uint8_t> model_;
   std::string language_;
   std::chrono::milliseconds idle_;
-  std::function<void(ReadResult)> done_;
+  std::function<void(TextReadResult)> done_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Job> jobs_;

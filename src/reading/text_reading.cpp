@@ -58,7 +58,7 @@ void TTextReading::Read(HBITMAP picture, const Rect& place) {
   if (!reader_) {
     // On the worker's thread: the result waits in the queue, and a word wakes this window (a word
     // lost to a full message queue is made up for by the next).
-    reader_ = std::make_unique<TTextReader>(TextModel(), "chi_sim", kEngineIdle, [this](ReadResult result) {
+    reader_ = std::make_unique<TTextReader>(TextModel(), "chi_sim", kEngineIdle, [this](TextReadResult result) {
       {
         const std::lock_guard lock(resultsLock_);
         results_.push_back(std::move(result));
@@ -85,7 +85,7 @@ void TTextReading::ShowWaiting() {
   window_->ShowInactive();
 }
 
-void TTextReading::Finished(const ReadResult& result) {
+void TTextReading::Finished(const TextReadResult& result) {
   if (result.Job != job_ || !window_) return;  // cancelled, or replaced by a later reading
   job_ = 0;
   KillTimer(Handle(), kWaitingTimer);
@@ -114,12 +114,12 @@ void TTextReading::CloseWindow() {
 LRESULT TTextReading::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kReadDone: {
-      std::vector<ReadResult> results;
+      std::vector<TextReadResult> results;
       {
         const std::lock_guard lock(resultsLock_);
         results.swap(results_);
       }
-      for (const ReadResult& result : results) Finished(result);
+      for (const TextReadResult& result : results) Finished(result);
       return 0;
     }
     case kFreeClosed:

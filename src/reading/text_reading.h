@@ -31,7 +31,7 @@ class TTextReading : private TWinControl {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void Finished(const ReadResult& result);
+  void Finished(const TextReadResult& result);
   void ShowWaiting();
   // Ends the reading the window waits for (cancelled) and lets the window go.
   void CloseWindow();
@@ -43,5 +43,5 @@ class TTextReading : private TWinControl {
   Rect place_;
   std::optional<TScopedHotKey> escape_;
   std::mutex resultsLock_;
-  std::vector<ReadResult> results_;  // from the worker, until this window's thread takes them
+  std::vector<TextReadResult> results_;  // from the worker, until this window's thread takes them
 };
