@@ -6,13 +6,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "private_memory.h"
 #include "support/scrolled_document.h"
 
 namespace {
@@ -20,23 +17,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int32_t kWidth = 1920, kView = 1080, kTall = 20000, kStep = 60, kRuns = 60;
 
-// Anonymous resident memory as Linux reports it for this process (Wine gives no private figures):
-// the one process named after this program (the Wine server opens the files, so /proc/self is its).
-double PrivateMb() {
-  static std::filesystem::path status;
-  const auto read = [](const std::filesystem::path& path) {
-    std::ifstream in(path);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  };
-  if (status.empty()) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(L"Z:\\proc", error))
-      if (read(entry.path() / L"status").rfind("Name:\tcorvix_long_pic", 0) == 0) status = entry.path() / L"status";
-  }
-  const std::string text = read(status);
-  const size_t at = text.find("RssAnon:");
-  return at == std::string::npos ? 0 : std::strtod(text.c_str() + at + 8, nullptr) / 1024;
-}
+// How Linux names this process (cut at 15 characters).
+constexpr char kProcess[] = "corvix_long_pic";
 
 void Row(const char* what, std::vector<double> times) {
   std::sort(times.begin(), times.end());
@@ -50,7 +32,7 @@ void Row(const char* what, std::vector<double> times) {
 int main() {
   // Text-like lines over the whole width: a document as tall as the picture and the runs after it.
   const ScrolledDocument document = MakeDocument(kWidth, kTall + kView + kStep * kRuns, 0, 0, kView, 42);
-  const double before = PrivateMb();
+  const double before = PrivateMb(kProcess);
   {
     TLongPicture picture(kWidth, kView, TLongPicture::MaxRowsFor(kWidth));
     int32_t offset = 0;
@@ -71,13 +53,13 @@ int main() {
     Row("a read 60 rows on, placed and added", placed);
     Row("a read that did not move", still);
     std::printf("%-44s %7.1f MB (%.1f MB for its pixels)\n", "private memory while it is held",
-                PrivateMb() - before, double(picture.Height()) * kWidth * 4 / 1048576.0);
+                PrivateMb(kProcess) - before, double(picture.Height()) * kWidth * 4 / 1048576.0);
     // What the window part does at 完成: the rows move into the saved picture's memory.
     std::vector<uint32_t> saved(static_cast<size_t>(picture.Height()) * kWidth);
     picture.MoveTo(saved.data(), kWidth);
     std::printf("%-44s %7.1f MB (the saved picture alone: %.1f MB)\n", "private memory once moved out",
-                PrivateMb() - before, saved.size() * 4 / 1048576.0);
+                PrivateMb(kProcess) - before, saved.size() * 4 / 1048576.0);
   }
-  std::printf("%-44s %7.1f MB\n", "private memory once it is gone", PrivateMb() - before);
+  std::printf("%-44s %7.1f MB\n", "private memory once it is gone", PrivateMb(kProcess) - before);
   return 0;
 }

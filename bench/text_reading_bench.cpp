@@ -9,8 +9,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -19,6 +17,7 @@
 #include <vector>
 
 #include "desktop_picture.h"
+#include "private_memory.h"
 #include "reading/text_engine.h"
 #include "reading/text_reader.h"
 
@@ -141,22 +140,8 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
-// Anonymous resident memory as Linux reports it for this process, in MB.
-double PrivateMb() {
-  static std::filesystem::path status;
-  const auto read = [](const std::filesystem::path& path) {
-    std::ifstream in(path);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  };
-  if (status.empty()) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(L"Z:\\proc", error))
-      if (read(entry.path() / L"status").rfind("Name:\tcorvix_text_rea", 0) == 0) status = entry.path() / L"status";
-  }
-  const std::string text = read(status);
-  const size_t at = text.find("RssAnon:");
-  return at == std::string::npos ? 0 : std::strtod(text.c_str() + at + 8, nullptr) / 1024;
-}
+// How Linux names this process (cut at 15 characters).
+constexpr char kProcess[] = "corvix_text_rea";
 
 std::vector<uint8_t> ReadModel() {
   std::ifstream in(CORVIX_TEXT_MODEL, std::ios::binary);
@@ -188,7 +173,7 @@ int main(int argc, char** argv) {
   const std::wstring latinFace = FirstFace({L"Segoe UI", L"Tahoma", L"DejaVu Sans", L"Arial"});
   std::printf("Faces: Chinese and mixed text in \"%s\", English in \"%s\"; model %.2f MB\n", Narrow(chineseFace).c_str(),
               Narrow(latinFace).c_str(), model.size() / 1048576.0);
-  const double before = PrivateMb();
+  const double before = PrivateMb(kProcess);
   // The program's reader first, as the program runs it: the engine loaded for a reading (an
   // 800 x 400 region of text) and freed once idle (after 30 s in the program, 0.5 s here).
   std::vector<std::wstring> region;
@@ -200,18 +185,18 @@ int main(int argc, char** argv) {
     TTextReader reader(model, "chi_sim", std::chrono::milliseconds(500), [&](TextReadResult) { ++done; });
     reader.Read({regionPicture.Pixels.begin(), regionPicture.Pixels.begin() + 800 * 400 * 4}, 800, 400);
     while (done == 0) {
-      readerPeak = std::max(readerPeak, PrivateMb());
+      readerPeak = std::max(readerPeak, PrivateMb(kProcess));
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     while (reader.EngineLoaded()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   std::printf("Private memory: %.1f MB before, %.1f MB at the peak of a reading, %.1f MB once idle (the engine freed)\n",
-              before, readerPeak, PrivateMb());
+              before, readerPeak, PrivateMb(kProcess));
   const auto loadStart = Clock::now();
   auto held = std::make_unique<TTextEngine>(model, "chi_sim");
   TTextEngine& engine = *held;
   const double loadMs = std::chrono::duration<double, std::milli>(Clock::now() - loadStart).count();
-  const double loaded = PrivateMb();
+  const double loaded = PrivateMb(kProcess);
   std::printf("An engine of the bench's own: %.1f MB with it loaded\n", loaded);
   const std::atomic<bool> never{false};
 
@@ -233,7 +218,7 @@ int main(int argc, char** argv) {
           for (const auto& lines : pictures) {
             const Picture picture = Render(lines, face, px, dark);
             const std::wstring got = engine.Read(picture.Pixels.data(), picture.Width, picture.Height, picture.Width * 4, never).value_or(L"");
-            peak = std::max(peak, PrivateMb());
+            peak = std::max(peak, PrivateMb(kProcess));
             std::wstring expected;
             for (const std::wstring& line : lines) expected += (expected.empty() ? L"" : L"\r\n") + line;
             tally.Add(expected, got);
@@ -254,7 +239,7 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     engine.Read(regionPicture.Pixels.data(), regionPicture.Width, std::min(regionPicture.Height, 400), regionPicture.Width * 4, never);
     times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    peak = std::max(peak, PrivateMb());
+    peak = std::max(peak, PrivateMb(kProcess));
   }
   std::sort(times.begin(), times.end());
   std::printf("\nAn 800 x 400 region of 14 px text (%d lines): %.0f ms median (min %.0f, max %.0f), %.2fx the 1 s target\n",
@@ -268,7 +253,7 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     const std::wstring all = engine.Read(desktop.data(), 1920, 1080, 1920 * 4, never).value_or(L"");
     const double wholeMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    peak = std::max(peak, PrivateMb());
+    peak = std::max(peak, PrivateMb(kProcess));
     const size_t photoAt = (80 * 1920 + 1000) * 4;  // the photo of the desktop picture, inside its frame
     const std::wstring photo = engine.Read(desktop.data() + photoAt, 860, 290, 1920 * 4, never).value_or(L"");
     std::printf("The whole 1920 x 1080 desktop: %zu characters in %.0f ms; its photo (860 x 290): %zu characters%s\n",

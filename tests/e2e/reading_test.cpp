@@ -40,8 +40,27 @@ bool ShowLines(PatternWindow& window, int times = 1) {
   });
 }
 
-
 HWND ResultWindow(const CorvixRun& corvix) { return FindProcessWindow(corvix.Pid(), L"TTextResultForm", L"识别文字", true); }
+
+bool Start(CorvixRun& corvix) {
+  corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
+  return corvix.Start();
+}
+
+// Ctrl+F3, then a box of this size over the page's text from its top left: the overlay, or null.
+HWND BoxOverText(const CorvixRun& corvix, const PatternWindow& page, int width, int height) {
+  const RECT client = page.Client();
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  if (!overlay) return nullptr;
+  const RECT box = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, width, height);
+  return IsRectEmpty(&box) ? nullptr : overlay;
+}
+
+// Whether the clipboard, changed since `before`, comes to hold the lines (a reading's time allowed).
+bool ClipboardGetsTheLines(DWORD before) {
+  return WaitFor([&] { return GetClipboardSequenceNumber() != before && ClipboardText() == Expected(); }, std::chrono::seconds(30));
+}
 
 }  // namespace
 
@@ -49,22 +68,15 @@ HWND ResultWindow(const CorvixRun& corvix) { return FindProcessWindow(corvix.Pid
 // it without taking the foreground; edited there, 复制 copies the edit, and Esc closes it.
 TEST(Reading, ORegionsTextGoesToTheClipboardAndTheWindowCopiesTheEditedText) {
   CorvixRun corvix;
-  corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
-  ASSERT_TRUE(corvix.Start());
+  ASSERT_TRUE(Start(corvix));
   PatternWindow page(100, 100, 520, 130);
   ASSERT_TRUE(ShowLines(page));
-  const RECT client = page.Client();
-  Press(kCtrlF3);
-  HWND overlay = corvix.WaitForOverlay();
+  HWND overlay = BoxOverText(corvix, page, 500, 100);
   ASSERT_NE(overlay, nullptr);
-  const RECT box = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, 500, 100);
-  ASSERT_FALSE(IsRectEmpty(&box));
   const DWORD before = GetClipboardSequenceNumber();
   PressKeys(0, 'O');
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(overlay); })) << "O did not close the overlay";
-  EXPECT_TRUE(WaitFor([&] { return GetClipboardSequenceNumber() != before && ClipboardText() == Expected(); },
-                      std::chrono::seconds(30)))
-      << "the clipboard holds \"" << testing::PrintToString(ClipboardText()) << "\"";
+  EXPECT_TRUE(ClipboardGetsTheLines(before)) << "the clipboard holds \"" << testing::PrintToString(ClipboardText()) << "\"";
   HWND result = ResultWindow(corvix);
   ASSERT_NE(result, nullptr) << "no result window";
   EXPECT_EQ(GetForegroundWindow(), page.Handle()) << "the result window took the foreground";
@@ -89,16 +101,11 @@ TEST(Reading, ORegionsTextGoesToTheClipboardAndTheWindowCopiesTheEditedText) {
 // A pin's menu reads the pin's picture the same way.
 TEST(Reading, APinsMenuReadsItsText) {
   CorvixRun corvix;
-  corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
-  ASSERT_TRUE(corvix.Start());
+  ASSERT_TRUE(Start(corvix));
   PatternWindow page(100, 100, 520, 130);
   ASSERT_TRUE(ShowLines(page));
-  const RECT client = page.Client();
-  Press(kCtrlF3);
-  HWND overlay = corvix.WaitForOverlay();
+  HWND overlay = BoxOverText(corvix, page, 500, 100);
   ASSERT_NE(overlay, nullptr);
-  const RECT box = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, 500, 100);
-  ASSERT_FALSE(IsRectEmpty(&box));
   PressKeys(0, VK_F3);
   HWND pin = nullptr;
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(overlay) && (pin = FindProcessWindow(corvix.Pid(), L"TCorvixPin", L"", true)); }));
@@ -110,25 +117,18 @@ TEST(Reading, APinsMenuReadsItsText) {
   ASSERT_TRUE(WaitFor([&] { return FindProcessWindow(corvix.Pid(), L"#32768", L"", true) != nullptr; })) << "no menu";
   for (int i = 0; i < 3; ++i) PressKeys(0, VK_DOWN);  // 复制, 另存为..., 识别文字
   PressKeys(0, VK_RETURN);
-  EXPECT_TRUE(WaitFor([&] { return GetClipboardSequenceNumber() != before && ClipboardText() == Expected(); },
-                      std::chrono::seconds(30)))
-      << "the clipboard holds \"" << testing::PrintToString(ClipboardText()) << "\"";
+  EXPECT_TRUE(ClipboardGetsTheLines(before)) << "the clipboard holds \"" << testing::PrintToString(ClipboardText()) << "\"";
   EXPECT_NE(ResultWindow(corvix), nullptr) << "no result window";
 }
 
 // A reading that takes a while says so; Esc cancels it and nothing of it reaches the clipboard.
 TEST(Reading, ALongReadingSaysSoAndEscCancelsIt) {
   CorvixRun corvix;
-  corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
-  ASSERT_TRUE(corvix.Start());
+  ASSERT_TRUE(Start(corvix));
   PatternWindow page(40, 40, 1000, 700);
   ASSERT_TRUE(ShowLines(page, 8));  // 24 lines: well over a second to read
-  const RECT client = page.Client();
-  Press(kCtrlF3);
-  HWND overlay = corvix.WaitForOverlay();
+  HWND overlay = BoxOverText(corvix, page, 700, 680);
   ASSERT_NE(overlay, nullptr);
-  const RECT box = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, 700, 680);
-  ASSERT_FALSE(IsRectEmpty(&box));
   const DWORD before = GetClipboardSequenceNumber();
   PressKeys(0, 'O');
   HWND result = nullptr;
@@ -141,11 +141,7 @@ TEST(Reading, ALongReadingSaysSoAndEscCancelsIt) {
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(result); })) << "Esc did not cancel the reading";
   // The worker takes readings in turn: once a later one is on the clipboard, the cancelled one has ended.
   ASSERT_TRUE(ShowLines(page));
-  Press(kCtrlF3);
-  overlay = corvix.WaitForOverlay();
-  ASSERT_NE(overlay, nullptr);
-  const RECT small = corvix.SizeBox(overlay, {client.left + 6, client.top + 6}, 500, 100);
-  ASSERT_FALSE(IsRectEmpty(&small));
+  ASSERT_NE(BoxOverText(corvix, page, 500, 100), nullptr);
   bool cancelledTextSeen = false;
   PressKeys(0, 'O');
   EXPECT_TRUE(WaitFor([&] {
