@@ -66,7 +66,6 @@ void TTextReading::Read(HBITMAP picture, const Rect& place) {
       PostMessageW(Handle(), kReadDone, 0, 0);
     });
   }
-  place_ = place;
   window_ = std::make_unique<TTextResultWindow>(place, [this](TTextResultWindow& asking) {
     if (&asking == window_.get()) CloseWindow();  // not a message left for a window gone before
   });

@@ -40,7 +40,6 @@ class TTextReading : private TWinControl {
   std::unique_ptr<TTextResultWindow> window_;
   std::vector<std::unique_ptr<TTextResultWindow>> closed_;  // hidden, freed once their message is over
   uint64_t job_ = 0;  // the reading the window waits for; 0 once it has its text
-  Rect place_;
   std::optional<TScopedHotKey> escape_;
   std::mutex resultsLock_;
   std::vector<TextReadResult> results_;  // from the worker, until this window's thread takes them

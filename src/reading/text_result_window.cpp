@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "common/clipboard.h"
-#include "scrolling/scroll_panel.h"
+#include "common/place_beside.h"
 #include "toolkit/controls.h"
 
 namespace {
@@ -23,7 +23,7 @@ TTextResultWindow::TTextResultWindow(const Rect& place, std::function<void(TText
   const Rect work{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right, monitor.rcWork.bottom};
   RECT frame{0, 0, MulDiv(kWidth, dpi_, 96), MulDiv(kHeight, dpi_, 96)};
   AdjustWindowRectExForDpi(&frame, Style(), FALSE, ExStyle(), dpi_);
-  const Rect at = ScrollPanelPlace(place, frame.right - frame.left, frame.bottom - frame.top, work, MulDiv(kMargin, dpi_, 96));
+  const Rect at = PlaceBeside(place, frame.right - frame.left, frame.bottom - frame.top, work, MulDiv(kMargin, dpi_, 96));
   bounds_ = {at.Left, at.Top, at.Width(), at.Height()};
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/place_beside.h"
 #include "scrolling/preview.h"
 #include "toolkit/controls.h"
 
@@ -29,36 +30,13 @@ bool SystemExcludesFromCapture() {
 
 }  // namespace
 
-Rect ScrollPanelPlace(const Rect& region, int32_t width, int32_t height, const Rect& workArea, int32_t gap) {
-  const auto clampTop = [&](int32_t top) { return std::clamp(top, workArea.Top, std::max(workArea.Top, workArea.Bottom - height)); };
-  const auto clampLeft = [&](int32_t left) { return std::clamp(left, workArea.Left, std::max(workArea.Left, workArea.Right - width)); };
-  if (region.Right + gap + width <= workArea.Right) {
-    const int32_t top = clampTop(region.Top);
-    return {region.Right + gap, top, region.Right + gap + width, top + height};
-  }
-  if (region.Left - gap - width >= workArea.Left) {
-    const int32_t top = clampTop(region.Top);
-    return {region.Left - gap - width, top, region.Left - gap, top + height};
-  }
-  if (region.Bottom + gap + height <= workArea.Bottom) {
-    const int32_t left = clampLeft(region.Right - width);
-    return {left, region.Bottom + gap, left + width, region.Bottom + gap + height};
-  }
-  if (region.Top - gap - height >= workArea.Top) {
-    const int32_t left = clampLeft(region.Right - width);
-    return {left, region.Top - gap - height, left + width, region.Top - gap};
-  }
-  const int32_t left = clampLeft(region.Right - gap - width), top = clampTop(region.Top + gap);
-  return {left, top, left + width, top + height};
-}
-
 TScrollPanel::TScrollPanel(const Rect& region, std::function<void(PanelCommand)> command)
     : command_(std::move(command)), dpi_(MonitorDpi({region.Left + region.Width() / 2, region.Top + region.Height() / 2})) {
   MONITORINFO monitor{sizeof monitor};
   const RECT area{region.Left, region.Top, region.Right, region.Bottom};
   GetMonitorInfoW(MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &monitor);
   const Rect work{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right, monitor.rcWork.bottom};
-  const Rect place = ScrollPanelPlace(region, Px(kPanelWidth, dpi_), Px(kPanelHeight, dpi_), work, Px(kMargin, dpi_));
+  const Rect place = PlaceBeside(region, Px(kPanelWidth, dpi_), Px(kPanelHeight, dpi_), work, Px(kMargin, dpi_));
   bounds_ = {place.Left, place.Top, place.Width(), place.Height()};
   const Rect over = Intersection(place, region);
   inside_ = over.Width() > 0 && over.Height() > 0;

@@ -57,6 +57,3 @@ class TScrollPanel : public TForm {
   std::vector<uint32_t> preview_;
 };
 
-// Where the panel of this size stands: right of the region, else left, below or above it, within
-// the work area; inside the region's top-right corner where there is room on no side.
-Rect ScrollPanelPlace(const Rect& region, int32_t width, int32_t height, const Rect& workArea, int32_t gap);
