@@ -27,14 +27,44 @@ std::wstring SaveFilter() {
 TCaptureRun::TCaptureRun(HWND owner, std::function<void(const std::wstring&)> saved)
     : owner_(owner), saved_(std::move(saved)), clipboard_(owner), saveDialog_(SaveFilter()) {}
 
-void TCaptureRun::Run(const HotKeyRec& pressed) {
+void TCaptureRun::RunGuarded(const std::function<void()>& capture) {
   running_ = true;
   const ScopeExit done([this] { running_ = false; });
   try {
-    CaptureAndSave(pressed);
+    capture();
   } catch (const std::exception& error) {
     Application.HandleException(error);
   }
+}
+
+void TCaptureRun::Run(const HotKeyRec& pressed) {
+  RunGuarded([&] { CaptureAndSave(pressed); });
+}
+
+void TCaptureRun::RunRegion() {
+  RunGuarded([&] {
+    std::optional<TAutoNameSearch> search;
+    if (HBITMAP picture = TakeRegion()) Deliver(picture, RegionCapture.get(), RegionCapture->Ending(), search);
+  });
+}
+
+std::optional<Rect> TCaptureRun::LastRegion() {
+  const std::vector<Rect> regions = RegionsOnScreens(OptionStore->History.Regions());
+  if (regions.empty() || regions.front() != OptionStore->History.Regions().front()) return std::nullopt;
+  return regions.front();
+}
+
+void TCaptureRun::RunLastRegion() {
+  const std::optional<Rect> box = LastRegion();
+  if (!box) return;
+  RunGuarded([&] {
+    std::optional<TAutoNameSearch> search;
+    SearchName(search);
+    if (HBITMAP picture = RegionCapture->CaptureBox(*box)) {
+      OptionStore->History.AddRegion(*box);
+      Deliver(picture, RegionCapture.get(), RegionEnding::Done, search);
+    }
+  });
 }
 
 void TCaptureRun::Copy(HBITMAP picture) {
@@ -60,15 +90,16 @@ void TCaptureRun::ReleaseMemory() {
   _heapmin();  // the C runtime's free blocks back to the system heap, and what it can give back
 }
 
-void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
+// An automatic name is looked for while the picture is taken; a region's once it is marked, in the
+// folder as it is then.
+void TCaptureRun::SearchName(std::optional<TAutoNameSearch>& search) {
   const DefaultOptionRec& option = OptionStore->Option;
-  const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);  // a relative one is the program folder's
-  // An automatic name is looked for while the picture is taken; a region's once it is marked, in the
-  // folder as it is then.
+  if (option.AutoSave && !search)
+    search.emplace(AbsoluteFolder(option.DefaultDir, AppPath), option.DefaultFormat, ImageExtension(option.DefaultImage));
+}
+
+void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
   std::optional<TAutoNameSearch> search;
-  const auto searchName = [&] {
-    if (option.AutoSave && !search) search.emplace(folder, option.DefaultFormat, ImageExtension(option.DefaultImage));
-  };
   // Matched by the keys, not by the id.
   TCaptureSource* const sources[] = {ScreenCapture.get(), ActiveWindowCapture.get(), RegionCapture.get()};
   HBITMAP picture = nullptr;
@@ -78,20 +109,34 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
     if (!(OptionStore->HotKeys[slot] == pressed)) continue;
     source = sources[slot];
     if (sources[slot] != RegionCapture.get()) {
-      searchName();
+      SearchName(search);
       picture = sources[slot]->Capture();
       continue;
     }
-    RegionCapture->DrawingStyle = OptionStore->DrawingStyle.Load();
-    picture = RegionCapture->Capture();
+    picture = TakeRegion();
     ending = RegionCapture->Ending();
-    try {
-      OptionStore->DrawingStyle.Save(RegionCapture->DrawingStyle);
-    } catch (const Error&) {
-      // A read-only Option.ini stays as it is; the style is only not remembered.
-    }
   }
-  if (!picture) return;
+  if (picture) Deliver(picture, source, ending, search);
+}
+
+HBITMAP TCaptureRun::TakeRegion() {
+  RegionCapture->DrawingStyle = OptionStore->DrawingStyle.Load();
+  RegionCapture->Regions = RegionsOnScreens(OptionStore->History.Regions());
+  HBITMAP picture = RegionCapture->Capture();
+  try {
+    OptionStore->DrawingStyle.Save(RegionCapture->DrawingStyle);
+  } catch (const Error&) {
+    // A read-only Option.ini stays as it is; the style is only not remembered.
+  }
+  // Every region taken counts, whatever becomes of it.
+  if (picture) OptionStore->History.AddRegion(RegionCapture->TakenBox());
+  return picture;
+}
+
+void TCaptureRun::Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding ending,
+                          std::optional<TAutoNameSearch>& search) {
+  const DefaultOptionRec& option = OptionStore->Option;
+  const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);  // a relative one is the program folder's
   if (ending == RegionEnding::Pin) {
     if (OnPin) OnPin(picture, RegionCapture->Place());
     return;
@@ -105,7 +150,7 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
     return;
   }
   if (ending == RegionEnding::SaveAs) search.reset();  // the Save dialog, whatever AutoSave says
-  else searchName();
+  else SearchName(search);
 
   // The clipboard first (a Save dialog cancelled later leaves the picture there); should it fail, the
   // file is still written and the clipboard's error comes after.
@@ -142,7 +187,13 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
 void TCaptureRun::SaveAutomatically(HBITMAP picture, TAutoNameSearch& search) {
   const DefaultOptionRec& option = OptionStore->Option;
   const std::wstring path = files_.SaveAuto(picture, option.DefaultImage, search);
+  Saved(path);
   if (option.SavedTip && ImageFormatIndex(option.DefaultImage) >= 0 && saved_) saved_(path);
+}
+
+// A format outside the table writes no file.
+void TCaptureRun::Saved(const std::wstring& path) {
+  if (ImageFormatIndex(OptionStore->Option.DefaultImage) >= 0) OptionStore->History.AddRecentPicture(path);
 }
 
 // The dialog opens in the default folder, made first as an automatic save would make it (the system
@@ -163,5 +214,6 @@ bool TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder,
   if (!dialog.Execute(owner)) return false;
   saveDialog_.FileName = dialog.FileName;
   files_.Save(picture, option.DefaultImage, dialog.FileName);
+  Saved(dialog.FileName);
   return true;
 }

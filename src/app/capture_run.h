@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "capture/capture_sources.h"
 #include "common/rect.h"
 #include "common/clipboard.h"
 #include "common/hotkey_text.h"
@@ -28,6 +30,12 @@ class TCaptureRun {
   bool Running() const { return running_; }
   // Carries the press through; an error is shown in the error box.
   void Run(const HotKeyRec& pressed);
+  // A region marked in the overlay, as its hot key takes one; an error is shown in the error box.
+  void RunRegion();
+  // The region taken last, at once, as Enter took it; nothing when there is none on the screens.
+  void RunLastRegion();
+  // The box of the region taken last, when it lies wholly on today's screens.
+  static std::optional<Rect> LastRegion();
   // The memory the last capture kept goes back to the system: the pictures, the encoders' buffers,
   // the clipboard's copy (its formats made first). Not while a press runs.
   void ReleaseMemory();
@@ -46,8 +54,17 @@ class TCaptureRun {
   TClipboardPicture& Clipboard() { return clipboard_; }
 
  private:
+  // Runs `capture` as a press: busy meanwhile, its error in the error box.
+  void RunGuarded(const std::function<void()>& capture);
   // Raises on failure.
   void CaptureAndSave(const HotKeyRec& pressed);
+  // The region capture: the overlay, the region remembered; null when it was cancelled.
+  HBITMAP TakeRegion();
+  // The picture where the options and the overlay's ending send it.
+  void Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding ending, std::optional<TAutoNameSearch>& search);
+  static void SearchName(std::optional<TAutoNameSearch>& search);
+  // A file written: among the recent pictures.
+  void Saved(const std::wstring& path);
   void SaveAutomatically(HBITMAP picture, TAutoNameSearch& search);
   // True once the file is written; false when the dialog was cancelled.
   bool SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner);

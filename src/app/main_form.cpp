@@ -14,6 +14,9 @@
 #include "common/app_title.h"
 #include "common/autorun.h"
 #include "common/clipboard.h"
+#include "common/folders.h"
+#include "common/paths.h"
+#include "common/picture_file.h"
 #include "common/system_error.h"
 #include "common/yes_no_question.h"
 #include "config/option_store.h"
@@ -33,6 +36,8 @@ namespace {
 constexpr UINT_PTR kReleaseMemoryTimer = 1;
 // A PNG from the clipboard is decoded.
 constexpr UINT kPngDecodedMessage = THotKeys::kStopWatchingMessage + 1;
+// The wait of a delayed capture is over.
+constexpr UINT kDelayOverMessage = kPngDecodedMessage + 1;
 constexpr UINT kReleaseMemoryAfterMs = 3000;
 
 // Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
@@ -61,15 +66,90 @@ TMainForm::TMainForm()
       PinClipboardAction(Actions.Add(IDA_PIN_CLIPBOARD, L"贴图（剪贴板）", [this] { PinClipboard(); })),
       ClosePinsAction(Actions.Add(IDA_CLOSE_PINS, kCloseAllPinsText, [this] {
         if (pins_) pins_->CloseAll();
-      })) {
+      })),
+      LastRegionAction(Actions.Add(IDA_LAST_REGION, L"截取上次区域", [this] {
+        RunCapture([this] { capture_->RunLastRegion(); });
+      })),
+      OpenFolderAction(Actions.Add(IDA_OPEN_FOLDER, L"打开截图文件夹", [this] { OpenPictureFolder(); })) {
   BuildTrayMenu();
+  TrayMenu.OnPopup = [this] { BuildTrayMenu(); };
 }
 
-// "关闭全部贴图" is there while there is a pin.
+// As things stand when the menu opens: 截取上次区域 greyed without a last region on today's screens,
+// the delay chosen last marked, the recent pictures that are still there, "关闭全部贴图" while there
+// is a pin.
 void TMainForm::BuildTrayMenu() {
-  TrayMenu.Items = {{L"", &PinClipboardAction}};
+  TMenuItem lastRegion{L"", &LastRegionAction};
+  lastRegion.Enabled = TCaptureRun::LastRegion().has_value();
+  TMenuItem delays{L"延时截屏"};
+  for (const int seconds : THistoryStore::kDelays) {
+    TMenuItem delay{std::to_wstring(seconds) + L" 秒"};
+    delay.OnClick = [this, seconds] { StartDelay(seconds); };
+    delay.Checked = seconds == OptionStore->History.Delay();
+    delays.Items.push_back(std::move(delay));
+  }
+  TMenuItem recent{L"最近截图"};
+  recent.Items = recentPictures_.Items(OptionStore->History.RecentPictures(),
+                                       [this](const std::wstring& path) { PinPictureFile(path); });
+  if (!recent.Items.empty()) recent.Items.push_back({L"-"});
+  recent.Items.push_back({L"", &OpenFolderAction});
+
+  TrayMenu.Items = {std::move(lastRegion), std::move(delays), std::move(recent), {L"-"}, {L"", &PinClipboardAction}};
   if (pins_ && pins_->Count() > 0) TrayMenu.Items.push_back({L"", &ClosePinsAction});
   TrayMenu.Items.insert(TrayMenu.Items.end(), {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}});
+}
+
+bool TMainForm::Busy() const { return !capture_ || capture_->Running() || (countdown_ && countdown_->Counting()); }
+
+// Its memory goes back a while after; a picture decoded meanwhile is pinned once it is done.
+void TMainForm::RunCapture(const std::function<void()>& capture, const std::function<void()>& after) {
+  if (Busy()) return;
+  const ScopeExit done([&] {
+    if (!Handle()) return;  // the session ended meanwhile
+    if (after) after();
+    SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
+    PostMessageW(Handle(), kPngDecodedMessage, 0, 0);
+  });
+  if (reading_) reading_->YieldEscape();
+  capture();
+}
+
+// The region overlay opens once the seconds are over, frozen at that moment.
+void TMainForm::StartDelay(int seconds) {
+  if (Busy()) return;
+  OptionStore->History.SetDelay(seconds);
+  countdown_->Start(seconds);
+}
+
+// A recent picture pinned at the middle of the monitor the cursor is on.
+void TMainForm::PinPictureFile(const std::wstring& path) {
+  if (!pins_) return;
+  UniqueBitmap picture = ReadPictureFile(path);
+  if (!picture) {
+    TrayIcon->ShowBalloon(kAppTitle, L"无法打开图片 " + std::wstring(PathFindFileNameW(path.c_str())),
+                          TBalloonIconKind::bkInfo, 5);
+    return;
+  }
+  PinAtCursor(std::move(picture));
+}
+
+// The default folder in Explorer, made first as a save would make it.
+void TMainForm::OpenPictureFolder() {
+  const std::wstring folder = AbsoluteFolder(OptionStore->Option.DefaultDir, AppPath);
+  if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
+  ShowInExplorer(L"\"" + folder + L"\"", folder);
+}
+
+void TMainForm::ShowInExplorer(const std::wstring& arguments, const std::wstring& shown) const {
+  SHELLEXECUTEINFOW run{sizeof run};
+  run.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  run.lpVerb = L"open";
+  run.lpFile = L"explorer.exe";
+  run.lpParameters = arguments.c_str();
+  run.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&run))  // its error is the thread's last error, unlike ShellExecute's
+    Application.HandleException(Error(L"Cannot show \"" + shown + L"\" in Explorer. " +
+                                      SysErrorMessage(static_cast<DWORD>(GetLastError()))));
 }
 
 // Why nothing was pinned, in a balloon.
@@ -170,6 +250,8 @@ void TMainForm::FormCreate() {
   capture_ = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
   decoding_ = std::make_unique<TClipboardDecoding>(Handle(), kPngDecodedMessage);
   reading_ = std::make_unique<TTextReading>();
+  countdown_ = std::make_unique<TCountdown>([this] { PostMessageW(Handle(), kDelayOverMessage, 0, 0); });
+  countdown_->Create();
   const auto readText = [this](HBITMAP picture, const Rect& place) {
     try {
       reading_->Read(picture, place);
@@ -227,22 +309,14 @@ void TMainForm::ShowSaved(const std::wstring& path) {
 
 // The balloon of a save, clicked: the folder in Explorer, the file selected.
 void TMainForm::SavedBalloonClick() const {
-  if (savedShown_.empty()) return;
-  const std::wstring arguments = L"/select,\"" + savedShown_ + L"\"";
-  SHELLEXECUTEINFOW run{sizeof run};
-  run.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  run.lpVerb = L"open";
-  run.lpFile = L"explorer.exe";
-  run.lpParameters = arguments.c_str();
-  run.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&run))  // its error is the thread's last error, unlike ShellExecute's
-    Application.HandleException(Error(L"Cannot show \"" + savedShown_ + L"\" in Explorer. " +
-                                      SysErrorMessage(static_cast<DWORD>(GetLastError()))));
+  if (!savedShown_.empty()) ShowInExplorer(L"/select,\"" + savedShown_ + L"\"", savedShown_);
 }
 
 void TMainForm::FormDestroy() {
   const ScopeExit freeComponents([this] {
     decoding_.reset();
+    if (countdown_) countdown_->Destroy();
+    countdown_.reset();
     pins_.reset();
     reading_.reset();
     if (capture_) capture_->Clipboard().RenderNow();  // the PNG stays on the clipboard when the program ends
@@ -302,6 +376,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:           return WMTimer(wParam, lParam);
     case THotKeys::kStopWatchingMessage: hotKeys_.StopWatching(); return 0;
     case kPngDecodedMessage: if (decoding_) PinDecoded(); return 0;
+    case kDelayOverMessage:  RunCapture([this] { capture_->RunRegion(); }); return 0;
     case WM_WTSSESSION_CHANGE: hotKeys_.ForgetHeldKeys(); return 0;  // keys let go on the lock screen go unseen
     case WM_RENDERFORMAT:    if (capture_) capture_->Clipboard().Render(static_cast<UINT>(wParam)); return 0;
     case WM_RENDERALLFORMATS: if (capture_) capture_->Clipboard().RenderNow(); return 0;
@@ -341,17 +416,10 @@ LRESULT TMainForm::WMCommand(WPARAM wParam, LPARAM lParam) {
 // A hot-key press: captured and saved by the capture run. Presses while one runs are dropped, and so
 // are the keyboard's repeats of a combination held down.
 LRESULT TMainForm::WMHotKey(WPARAM, LPARAM lParam) {
-  if (!capture_ || capture_->Running()) return 0;
+  if (Busy()) return 0;
   const std::optional<HotKeyRec> pressed = hotKeys_.Pressed(lParam);
   if (!pressed) return 0;
-  const ScopeExit done([&] {
-    if (!Handle()) return;  // the session ended meanwhile
-    hotKeys_.HoldUntilReleased(*pressed);
-    SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
-    PostMessageW(Handle(), kPngDecodedMessage, 0, 0);  // a picture decoded meanwhile
-  });
-  if (reading_) reading_->YieldEscape();
-  capture_->Run(*pressed);
+  RunCapture([&] { capture_->Run(*pressed); }, [&] { hotKeys_.HoldUntilReleased(*pressed); });
   return 0;
 }
 

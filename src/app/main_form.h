@@ -2,11 +2,14 @@
 // routes to the program's parts; owner of its components. Never shown.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/capture_run.h"
 #include "app/hot_keys.h"
+#include "app/recent_pictures_menu.h"
+#include "capture/countdown.h"
 #include "pins/clipboard_decoding.h"
 #include "pins/pin_board.h"
 #include "reading/text_reading.h"
@@ -25,7 +28,11 @@ class TMainForm : public TForm {
   TAction& ExitAction;
   TAction& PinClipboardAction;
   TAction& ClosePinsAction;
-  TPopupMenu TrayMenu;  // pin the clipboard, (close the pins), options, a separator, about, exit
+  TAction& LastRegionAction;
+  TAction& OpenFolderAction;
+  // The last region, the delays ▸, the recent pictures ▸, a separator, pin the clipboard, (close
+  // the pins), options, a separator, about, exit.
+  TPopupMenu TrayMenu;
   std::unique_ptr<TTrayIcon> TrayIcon;
 
   void ShowOptions();
@@ -51,6 +58,12 @@ class TMainForm : public TForm {
   LRESULT WMTimer(WPARAM wParam, LPARAM lParam);
 
   void BuildTrayMenu();
+  // Runs a capture as a hot key does, unless one runs or a delay counts.
+  bool Busy() const;
+  void RunCapture(const std::function<void()>& capture, const std::function<void()>& after = {});
+  void StartDelay(int seconds);
+  void PinPictureFile(const std::wstring& path);
+  void OpenPictureFolder();
   void PinClipboard();
   void PinDecoded();
   void PinAtCursor(UniqueBitmap picture);
@@ -59,6 +72,8 @@ class TMainForm : public TForm {
   // Word of an automatic save.
   void ShowSaved(const std::wstring& path);
   void SavedBalloonClick() const;
+  // Explorer started with these arguments; `shown` names what it was to show in the error.
+  void ShowInExplorer(const std::wstring& arguments, const std::wstring& shown) const;
   void SyncAutoRun();
   void EndSession();
   void ReleaseSystemState();
@@ -68,6 +83,8 @@ class TMainForm : public TForm {
   std::unique_ptr<TPinBoard> pins_;
   std::unique_ptr<TTextReading> reading_;  // the text of regions and pins
   std::unique_ptr<TClipboardDecoding> decoding_;  // the clipboard's PNGs, for pins
+  std::unique_ptr<TCountdown> countdown_;  // the wait of a delayed capture
+  TRecentPicturesMenu recentPictures_;
   std::wstring savedShown_;  // the file the balloon names, while a balloon of a save is the last one
 };
 

@@ -10,6 +10,8 @@
 #define IDA_EXIT 40003
 #define IDA_PIN_CLIPBOARD 40004
 #define IDA_CLOSE_PINS 40005
+#define IDA_LAST_REGION 40006
+#define IDA_OPEN_FOLDER 40007
 
 // The text recognition model (RCDATA).
 #define IDR_TEXT_MODEL 10

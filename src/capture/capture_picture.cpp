@@ -68,6 +68,11 @@ UniqueBitmap TCapturePicture::Take() {
   return std::move(bitmap_);
 }
 
+void TCapturePicture::Draw(const std::function<void(HDC)>& draw) {
+  ScopedSelect keep(dc_.get(), bitmap_.get());
+  draw(dc_.get());
+}
+
 void TCapturePicture::Assign(HBITMAP other) {
   BITMAP shape{};
   if (!other || !GetObjectW(other, sizeof shape, &shape)) throw Error(L"The marked region has no picture");

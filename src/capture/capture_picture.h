@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "toolkit/handles.h"
 
 class TCapturePicture {
@@ -20,6 +22,8 @@ class TCapturePicture {
   // Copies a rectangle of a device context into the whole picture (one BitBlt, SRCCOPY); raises
   // "Cannot copy the screen" when the system refuses.
   void CopyFrom(HDC source, int left, int top);
+  // Draws on the picture: `draw` gets a DC with the picture selected.
+  void Draw(const std::function<void(HDC)>& draw);
   // Takes over the size and pixels of another bitmap; raises when there is none.
   void Assign(HBITMAP other);
   // Gives the picture's memory back; the next SetSize makes it anew.

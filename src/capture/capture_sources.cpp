@@ -1,6 +1,10 @@
 #include "capture/capture_sources.h"
 
+#include <algorithm>
+
+#include "overlay/box_geometry.h"
 #include "overlay/region_overlay.h"
+#include "overlay/selection_box.h"
 #include "overlay/window_list.h"
 #include "scrolling/scroll_capture.h"
 #include "toolkit/scope_exit.h"
@@ -23,6 +27,22 @@ DesktopRectSource DesktopRect = VirtualDesktop;
 Rect VirtualDesktop() {
   const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::vector<Rect> RegionsOnScreens(const std::vector<Rect>& boxes) {
+  const Rect desktop = DesktopRect();
+  std::vector<Rect> shown;
+  for (const Rect& box : boxes) {
+    const Rect framed = SelectionInside(box);
+    if (framed.Width() <= 0 || framed.Height() <= 0 || Intersection(framed, desktop) != framed) continue;
+    // Monitors of different sizes leave holes in the desktop's rectangle.
+    const POINT corners[] = {{framed.Left, framed.Top}, {framed.Right - 1, framed.Top},
+                             {framed.Left, framed.Bottom - 1}, {framed.Right - 1, framed.Bottom - 1}};
+    if (std::all_of(std::begin(corners), std::end(corners),
+                    [](POINT p) { return MonitorFromPoint(p, MONITOR_DEFAULTTONULL) != nullptr; }))
+      shown.push_back(box);
+  }
+  return shown;
 }
 
 TScreenCapture::TScreenCapture() { rect_ = DesktopRect(); }
@@ -53,6 +73,7 @@ HBITMAP TRegionCapture::Capture() {
   // The overlay covers exactly the rectangle the picture was taken from.
   auto overlay = std::make_unique<TRegionOverlay>(rect_);
   overlay->SnapTo(std::move(windows));
+  overlay->RecallFrom(Regions);
   overlay->DrawingStyle = DrawingStyle;
   ending_ = RegionEnding::Done;
   const ScopeExit freeOverlay([&] { overlay->Destroy(); });  // also when an error leaves this function
@@ -63,6 +84,7 @@ HBITMAP TRegionCapture::Capture() {
   DrawingStyle = overlay->DrawingStyle;
   if (result != mrOk) return nullptr;
   ending_ = overlay->Ending();
+  takenBox_ = overlay->TakenBox();
   const Rect& inOverlay = overlay->SelectedRect();
   place_ = {rect_.Left + inOverlay.Left, rect_.Top + inOverlay.Top, rect_.Left + inOverlay.Right, rect_.Top + inOverlay.Bottom};
   if (ending_ == RegionEnding::Scroll) {
@@ -79,6 +101,23 @@ HBITMAP TRegionCapture::Capture() {
     return picture_.Handle();
   }
   picture_.Assign(overlay->SelectedBitmap());
+  return picture_.Handle();
+}
+
+HBITMAP TRegionCapture::CaptureBox(const Rect& box) {
+  rect_ = DesktopRect();
+  const Rect inDesktop{box.Left - rect_.Left, box.Top - rect_.Top, box.Right - rect_.Left, box.Bottom - rect_.Top};
+  const Rect picture = PictureRect(inDesktop, rect_.Width(), rect_.Height());
+  if (picture.Width() <= 0 || picture.Height() <= 0) return nullptr;
+  place_ = {picture.Left + rect_.Left, picture.Top + rect_.Top, picture.Right + rect_.Left, picture.Bottom + rect_.Top};
+  CaptureRect(place_);
+  const Rect framed = SelectionInside(inDesktop);
+  picture_.Draw([&](HDC dc) {
+    DrawBoxFrame(dc, {framed.Left - picture.Left, framed.Top - picture.Top, framed.Right - picture.Left,
+                      framed.Bottom - picture.Top});
+  });
+  ending_ = RegionEnding::Done;
+  takenBox_ = box;
   return picture_.Handle();
 }
 

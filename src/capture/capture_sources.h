@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "capture/capture_picture.h"
 #include "overlay/region_overlay.h"
@@ -48,12 +49,20 @@ class TRegionCapture : public TScreenCapture {
   RegionEnding Ending() const { return ending_; }
   // Where the last capture's picture stood on the screen.
   const Rect& Place() const { return place_; }
+  // The box the last region was taken with, in screen coordinates.
+  const Rect& TakenBox() const { return takenBox_; }
+  // The region of this box (screen coordinates) at once, without the overlay, as Enter takes it:
+  // the screen's pixels inside its frame line and the line itself. Null when the box lies wholly
+  // off the desktop.
+  HBITMAP CaptureBox(const Rect& box);
+  // The boxes `,` and `.` bring back in the overlay, newest first (screen coordinates).
+  std::vector<Rect> Regions;
   // The drawing style the overlay starts with, and as the user left it.
   MarkupStyle DrawingStyle;
 
  private:
   RegionEnding ending_ = RegionEnding::Done;
-  Rect place_;
+  Rect place_, takenBox_;
 };
 
 class TActiveWindowCapture : public TCaptureSource {
@@ -66,6 +75,8 @@ class TActiveWindowCapture : public TCaptureSource {
 
 // The bounding rectangle of all monitors, in screen coordinates.
 Rect VirtualDesktop();
+// The boxes (screen coordinates) whose frame line and all inside it lie on today's monitors.
+std::vector<Rect> RegionsOnScreens(const std::vector<Rect>& boxes);
 
 // Where the whole-desktop sources read the desktop's rectangle, at every capture: VirtualDesktop,
 // or a stand-in that plays a change of monitors.

@@ -55,7 +55,7 @@ bool FitsAnsiCodePage(const std::wstring& text) {
 }
 
 void TIniFile::MatchEncoding(bool needsUnicode) {
-  WritePrivateProfileStringW(nullptr, nullptr, nullptr, fileName_.c_str());  // what the system holds goes first
+  Flush();  // what the system holds goes first
   const std::string bytes = ReadBytes(fileName_);
   const bool unicode = bytes.starts_with(kUtf16Mark);
   std::string rewritten;
@@ -78,7 +78,7 @@ bool TIniFile::ReadOnly() const {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-TIniFile::~TIniFile() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, fileName_.c_str()); }
+void TIniFile::Flush() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, fileName_.c_str()); }
 
 std::wstring TIniFile::ReadString(const wchar_t* section, const wchar_t* key,
                                   const std::wstring& fallback) const {
@@ -108,4 +108,8 @@ void TIniFile::WriteInteger(const wchar_t* section, const wchar_t* key, int32_t 
 
 void TIniFile::WriteBool(const wchar_t* section, const wchar_t* key, bool value) {
   WriteString(section, key, value ? L"1" : L"0");
+}
+
+void TIniFile::DeleteKey(const wchar_t* section, const wchar_t* key) {
+  if (!WritePrivateProfileStringW(section, key, nullptr, fileName_.c_str())) throw Error(L"Unable to write to " + fileName_);
 }

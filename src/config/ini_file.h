@@ -11,7 +11,7 @@ bool FitsAnsiCodePage(const std::wstring& text);
 class TIniFile {
  public:
   explicit TIniFile(std::wstring fileName) : fileName_(std::move(fileName)) {}
-  ~TIniFile();  // flushes writes the system may still hold
+  ~TIniFile() { Flush(); }
   TIniFile(const TIniFile&) = delete;
   TIniFile& operator=(const TIniFile&) = delete;
 
@@ -37,6 +37,10 @@ class TIniFile {
   void WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value);
   void WriteInteger(const wchar_t* section, const wchar_t* key, int32_t value);
   void WriteBool(const wchar_t* section, const wchar_t* key, bool value);
+  // Raises "Unable to write to <file>" when the key cannot be removed.
+  void DeleteKey(const wchar_t* section, const wchar_t* key);
+  // What the system still holds of the writes goes to the file now.
+  void Flush();
 
  private:
   std::wstring fileName_;

@@ -8,6 +8,7 @@
 #include "common/hotkey_text.h"
 #include "config/ini_file.h"
 #include "config/option_record.h"
+#include "history/history_store.h"
 #include "markup/markup_style.h"
 
 // The program's own folder with its trailing backslash; set at start-up, cleared at exit.
@@ -59,6 +60,8 @@ class TOptionStore : public TIniStore {
 
   // The drawing style the region overlay starts with; the overlay's last choice is saved here.
   TDrawingStyleStore DrawingStyle{*iniFile_};
+  // What the program remembers of its use: the last regions and pictures, the last delay.
+  THistoryStore History{*iniFile_};
 };
 
 extern std::unique_ptr<TOptionStore> OptionStore;

@@ -145,6 +145,10 @@ void TRegionOverlay::FormKeyDown(WPARAM key, LPARAM flags) {
     return;
   }
   if (magnifier_) magnifier_->PickColour(key, control, (flags & (1 << 30)) != 0);
+  if ((key == VK_OEM_COMMA || key == VK_OEM_PERIOD) && !control && !shift) {
+    Recall(key == VK_OEM_COMMA);
+    return;
+  }
   if (!box_) return;
   if (key == VK_RETURN) {
     End(RegionEnding::Done);
@@ -178,9 +182,23 @@ void TRegionOverlay::RunCommand(BarCommand command, int32_t index) {
   }
 }
 
+void TRegionOverlay::Recall(bool back) {
+  if (box_ && !(recalled_ && box_->BoundsInOwner() == *recalled_)) return;  // a box of the user's own
+  const std::optional<Rect> box = back ? walk_.Back() : walk_.Forward();
+  if (!box) return;
+  const Rect place{box->Left - desktop_.Left, box->Top - desktop_.Top, box->Right - desktop_.Left,
+                   box->Bottom - desktop_.Top};
+  if (box_)
+    box_->MoveTo(place);
+  else
+    PlaceBox(place);
+  recalled_ = place;
+}
+
 // ---- The box and the drawing in it
 
 void TRegionOverlay::MarkupChanged() {
+  recalled_.reset();  // drawn on, clicked: the user's own
   if (!box_ || !view_) return;
   const Rect place = box_->BoundsInOwner();
   const Rect damage = view_->Changed(place);
@@ -267,6 +285,7 @@ void TRegionOverlay::AcceptSelection() {
     if (inside.Width() <= 0 || inside.Height() <= 0) return;
   }
   selectedRect_ = inside;
+  takenBox_ = ToScreen(place);
   // The pixels the box shows: the frozen picture, never the screen (a window that came up above the
   // overlay since, a notification, stays out of it), with the shapes, from the same drawing. The
   // box's blue frame lies in its outermost pixels, as the overlay shows it.
@@ -298,8 +317,13 @@ void TRegionOverlay::StartScrolling() {
     return;
   }
   selectedRect_ = inside;
+  takenBox_ = ToScreen(box_->BoundsInOwner());
   ending_ = RegionEnding::Scroll;
   ModalResult = mrOk;
+}
+
+Rect TRegionOverlay::ToScreen(const Rect& r) const {
+  return {r.Left + desktop_.Left, r.Top + desktop_.Top, r.Right + desktop_.Left, r.Bottom + desktop_.Top};
 }
 
 void TRegionOverlay::End(RegionEnding ending) {

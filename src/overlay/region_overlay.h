@@ -9,6 +9,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "overlay/frozen_picture.h"
 #include "overlay/markup_tools.h"
@@ -16,6 +18,7 @@
 #include "overlay/readouts.h"
 #include "overlay/selection_box.h"
 #include "overlay/window_snapper.h"
+#include "history/region_history.h"
 #include "toolkit/forms.h"
 #include "toolkit/handles.h"
 
@@ -33,11 +36,17 @@ class TRegionOverlay : public TForm, private TBoxOwner {
 
   // Outlines the windows of the listing under the cursor before the first press; a click takes one.
   void SnapTo(std::unique_ptr<TWindowListing> listing) { snapper_.SnapTo(std::move(listing)); }
+  // The boxes of the regions taken last, newest first, in screen coordinates: before a box is
+  // placed, `,` brings back the one before and `.` the one after, while the box brought back is
+  // untouched.
+  void RecallFrom(std::vector<Rect> boxes) { walk_ = TRegionWalk(std::move(boxes)); }
   // Shows the picture (borrowed; its top-left is the virtual desktop's) and runs modally: mrOk
   // once a region is accepted, mrCancel after Esc or a close request.
   int ShowFrozen(HBITMAP frozen);
   HBITMAP SelectedBitmap() const { return selectedBitmap_.get(); }
   const Rect& SelectedRect() const { return selectedRect_; }
+  // The box as it stood when the region was taken, in screen coordinates.
+  const Rect& TakenBox() const { return takenBox_; }
   RegionEnding Ending() const { return ending_; }
   // The box, once there is one.
   const TSelectionBox* Box() const { return box_.get(); }
@@ -76,10 +85,14 @@ class TRegionOverlay : public TForm, private TBoxOwner {
   // nothing inside its band is left as it is, for the user to make it bigger.
   void AcceptSelection();
   void End(RegionEnding ending);
+  Rect ToScreen(const Rect& client) const;
   // Ends with the region inside the box's frame line, to be read while it scrolls.
   void StartScrolling();
 
   // The box's events.
+  // `,` (back) or `.`: the box of a region taken before.
+  void Recall(bool back);
+
   void BoxChanging(const Rect& proposed, bool sizing) override;
   void BoxChanged() override;
   void BoxLoopEnded() override;
@@ -105,7 +118,9 @@ class TRegionOverlay : public TForm, private TBoxOwner {
   std::unique_ptr<TMarkupView> view_;
   std::unique_ptr<TSelectionBox> box_;
   UniqueBitmap selectedBitmap_;
-  Rect selectedRect_;
+  Rect selectedRect_, takenBox_;
+  TRegionWalk walk_{{}};
+  std::optional<Rect> recalled_;  // the box brought back, in client coordinates, until it is touched
   RegionEnding ending_ = RegionEnding::Done;
 };
 

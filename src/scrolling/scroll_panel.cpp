@@ -17,17 +17,6 @@ constexpr uint32_t kPreviewBackground = 0xE6E6E6;
 
 int Px(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
 
-// WDA_EXCLUDEFROMCAPTURE is honoured from Windows 10 2004 (build 19041) on; before, the call
-// succeeds all the same and the window shows black in the reads.
-bool SystemExcludesFromCapture() {
-  using GetVersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
-  static const auto getVersion = reinterpret_cast<GetVersionProc>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-  OSVERSIONINFOW version{sizeof version};
-  return getVersion && getVersion(&version) == 0 &&
-         (version.dwMajorVersion > 10 || (version.dwMajorVersion == 10 && version.dwBuildNumber >= 19041));
-}
-
 }  // namespace
 
 TScrollPanel::TScrollPanel(const Rect& region, std::function<void(PanelCommand)> command)

@@ -14,26 +14,57 @@ void TMenuItem::Click() const {
     Action->OnExecute();
 }
 
-UniqueMenu TPopupMenu::Build() const {
-  UniqueMenu menu(CreatePopupMenu());
-  for (size_t i = 0; i < Items.size(); ++i) {
-    const TMenuItem& item = Items[i];
+namespace {
+
+// Appends the entries to `menu`, numbering those that can be chosen from `next` on, each listed in
+// `chosen` under its number less one.
+void AppendItems(HMENU menu, const std::vector<TMenuItem>& items, std::vector<const TMenuItem*>* chosen) {
+  for (const TMenuItem& item : items) {
     if (item.IsSeparator()) {
-      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       continue;
     }
-    AppendMenuW(menu.get(), MF_STRING, i + 1, item.Text().c_str());
-    if (item.Default) SetMenuDefaultItem(menu.get(), static_cast<UINT>(i + 1), FALSE);
+    const std::wstring text = item.Text();
+    MENUITEMINFOW info{sizeof info};
+    info.fMask = MIIM_STRING | MIIM_STATE | MIIM_ID | MIIM_FTYPE;
+    info.fType = item.Checked ? MFT_RADIOCHECK : 0;
+    info.dwTypeData = const_cast<wchar_t*>(text.c_str());
+    info.fState = (item.Enabled ? MFS_ENABLED : MFS_GRAYED) | (item.Default ? MFS_DEFAULT : 0) |
+                  (item.Checked ? MFS_CHECKED : 0);
+    if (item.Picture) {
+      info.fMask |= MIIM_BITMAP;
+      info.hbmpItem = item.Picture;
+    }
+    if (!item.Items.empty()) {
+      info.fMask |= MIIM_SUBMENU;
+      info.hSubMenu = CreatePopupMenu();  // the menu owns it from here on
+      AppendItems(info.hSubMenu, item.Items, chosen);
+    } else {
+      chosen->push_back(&item);
+      info.wID = static_cast<UINT>(chosen->size());
+    }
+    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info);
   }
+}
+
+}  // namespace
+
+UniqueMenu TPopupMenu::Build() const {
+  UniqueMenu menu(CreatePopupMenu());
+  std::vector<const TMenuItem*> chosen;
+  AppendItems(menu.get(), Items, &chosen);
   return menu;
 }
 
 void TPopupMenu::Popup(int x, int y) {
-  const UniqueMenu menu = Build();
+  if (OnPopup) OnPopup();
   const std::vector<TMenuItem> shown = Items;  // the entries may change while the menu is open
-  const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0,
-                                                       Application.Handle(), nullptr));
-  if (chosen >= 1 && chosen <= shown.size()) shown[chosen - 1].Click();
+  UniqueMenu menu(CreatePopupMenu());
+  std::vector<const TMenuItem*> chosen;
+  AppendItems(menu.get(), shown, &chosen);
+  const UINT id = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0,
+                                                   Application.Handle(), nullptr));
+  if (id >= 1 && id <= chosen.size() && chosen[id - 1]->Enabled) chosen[id - 1]->Click();
 }
 
 TTimer::TTimer(std::function<void()> onTimer) : onTimer_(std::move(onTimer)) {

@@ -25,12 +25,17 @@ class TImageList {
   std::vector<UniqueIcon> icons_;
 };
 
-// One entry of a popup menu: a separator ("-"), or a caption that runs its action or handler.
+// One entry of a popup menu: a separator ("-"), a caption that runs its action or handler, or a
+// caption that opens the submenu of its Items.
 struct TMenuItem {
   std::wstring Caption;
   const TAction* Action = nullptr;
   std::function<void()> OnClick;
   bool Default = false;
+  bool Enabled = true;  // false: shown greyed, cannot be chosen
+  bool Checked = false;  // marked with a dot
+  HBITMAP Picture = nullptr;  // shown before the caption; borrowed, kept alive while the menu shows
+  std::vector<TMenuItem> Items;
   bool IsSeparator() const { return Caption == L"-"; }
   std::wstring Text() const { return Action && Caption.empty() ? Action->Caption : Caption; }
   void Click() const;
@@ -44,8 +49,11 @@ class TPopupMenu {
 
   // Shows the menu at a screen point; returns when it has closed, after the chosen entry ran.
   void Popup(int x, int y);
-  // The menu as the system shows it (entry i has the command identifier i + 1).
+  // The menu as the system shows it. Entries that can be chosen have the command identifiers 1, 2,
+  // ... in the order they are shown, submenus' entries where their submenu stands.
   UniqueMenu Build() const;
+  // Called before the menu is built each time it pops up: the entries as they are now.
+  std::function<void()> OnPopup;
 };
 
 // A window timer: fires every Interval milliseconds while enabled; an interval of 0 never fires.

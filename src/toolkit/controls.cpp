@@ -141,3 +141,14 @@ LRESULT TPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   return TWinControl::HandleMessage(message, wParam, lParam);
 }
+
+// WDA_EXCLUDEFROMCAPTURE is honoured from Windows 10 2004 (build 19041) on; before, the call
+// succeeds all the same and the window shows black in the reads.
+bool SystemExcludesFromCapture() {
+  using GetVersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
+  static const auto getVersion = reinterpret_cast<GetVersionProc>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOW version{sizeof version};
+  return getVersion && getVersion(&version) == 0 &&
+         (version.dwMajorVersion > 10 || (version.dwMajorVersion == 10 && version.dwBuildNumber >= 19041));
+}

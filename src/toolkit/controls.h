@@ -34,6 +34,9 @@ class DpiScope {
   int outer_;
 };
 
+// Whether the system keeps a window marked WDA_EXCLUDEFROMCAPTURE out of screen copies.
+bool SystemExcludesFromCapture();
+
 // Pixels at 96 DPI to pixels at UiDpi.
 int Scale(int pixels);
 

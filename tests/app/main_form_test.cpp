@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/image_files.h"
 #include "config/option_store.h"
+#include "toolkit/controls.h"
 #include "support/temp_folder.h"
 #include "support/windows.h"
 
@@ -16,8 +18,12 @@ std::wstring EntryText(HMENU menu, UINT position) {
   return text;
 }
 
-// 关闭全部贴图 stands below 贴图（剪贴板） exactly while a pin is open.
-TEST(MainForm, TheTrayMenuHoldsPinOptionsSeparatorAboutExitWithNoDefault) {
+bool Greyed(HMENU menu, UINT position) { return GetMenuState(menu, position, MF_BYPOSITION) & MF_GRAYED; }
+
+// The menu as it opens: 截取上次区域 greyed until a region on the screen was taken, the delays with
+// the last one marked, the recent pictures still there with their small pictures, then pinning,
+// options, about and exit; 关闭全部贴图 stands below 贴图（剪贴板） exactly while a pin is open.
+TEST(MainForm, TheTrayMenuHoldsTheLastRegionDelaysRecentPicturesPinOptionsAboutExitWithNoDefault) {
   TempFolder folder;
   AppPath = folder.WithBackslash();
   OptionStore = std::make_unique<TOptionStore>();
@@ -25,17 +31,59 @@ TEST(MainForm, TheTrayMenuHoldsPinOptionsSeparatorAboutExitWithNoDefault) {
   auto form = std::make_unique<TMainForm>();
   form->Create();
 
-  const UniqueMenu menu = form->TrayMenu.Build();
-  ASSERT_EQ(GetMenuItemCount(menu.get()), 5);
-  EXPECT_EQ(EntryText(menu.get(), 0), L"贴图（剪贴板）");
-  EXPECT_EQ(EntryText(menu.get(), 1), L"选项设置(&O)");
-  EXPECT_TRUE(GetMenuState(menu.get(), 2, MF_BYPOSITION) & MF_SEPARATOR);
-  EXPECT_EQ(EntryText(menu.get(), 3), L"关于");
-  EXPECT_EQ(EntryText(menu.get(), 4), L"退出");
+  UniqueMenu menu = form->TrayMenu.Build();
+  ASSERT_EQ(GetMenuItemCount(menu.get()), 9);
+  const wchar_t* const entries[] = {L"截取上次区域", L"延时截屏", L"最近截图", L"", L"贴图（剪贴板）",
+                                    L"选项设置(&O)", L"", L"关于", L"退出"};
+  for (UINT i = 0; i < 9; ++i) EXPECT_EQ(EntryText(menu.get(), i), entries[i]) << "entry " << i;
+  EXPECT_TRUE(GetMenuState(menu.get(), 3, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_TRUE(GetMenuState(menu.get(), 6, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_TRUE(Greyed(menu.get(), 0)) << "no region was taken yet";
+  HMENU delays = GetSubMenu(menu.get(), 1), recent = GetSubMenu(menu.get(), 2);
+  ASSERT_EQ(GetMenuItemCount(delays), 3);
+  const wchar_t* const seconds[] = {L"3 秒", L"5 秒", L"10 秒"};
+  for (UINT i = 0; i < 3; ++i) {
+    EXPECT_EQ(EntryText(delays, i), seconds[i]);
+    EXPECT_EQ((GetMenuState(delays, i, MF_BYPOSITION) & MF_CHECKED) != 0, i == 0) << "the first run marks 3 秒";
+  }
+  ASSERT_EQ(GetMenuItemCount(recent), 1);
+  EXPECT_EQ(EntryText(recent, 0), L"打开截图文件夹");
   EXPECT_EQ(GetMenuDefaultItem(menu.get(), TRUE, 0), static_cast<UINT>(-1)) << "a double-click would run an entry";
   EXPECT_EQ(form->TrayIcon->PopupMenu, &form->TrayMenu);
   EXPECT_STREQ(form->TrayIcon->NotifyData().szTip, L"Corvix截屏助手");
   EXPECT_EQ(form->TrayIcon->NotifyData().uTimeout, 60000u);
+
+  // A region taken on the screen, one off it, a delay chosen, two pictures saved of which one is gone.
+  OptionStore->History.AddRegion({10, 10, 110, 90});
+  OptionStore->History.SetDelay(10);
+  const std::wstring kept = folder.WithBackslash() + L"kept.bmp", deleted = folder.WithBackslash() + L"gone.bmp";
+  {
+    HDC screen = GetDC(nullptr);
+    const UniqueBitmap picture(CreateCompatibleBitmap(screen, 200, 100));
+    ReleaseDC(nullptr, screen);
+    TImageFileWriter writer;
+    writer.Save(picture.get(), ImageFormat::Bmp, kept);
+    writer.Save(picture.get(), ImageFormat::Bmp, deleted);
+  }
+  OptionStore->History.AddRecentPicture(kept);
+  OptionStore->History.AddRecentPicture(deleted);
+  DeleteFileW(deleted.c_str());
+  form->TrayMenu.OnPopup();
+  menu = form->TrayMenu.Build();
+  EXPECT_FALSE(Greyed(menu.get(), 0)) << "the region on the screen is not offered";
+  EXPECT_TRUE(GetMenuState(GetSubMenu(menu.get(), 1), 2, MF_BYPOSITION) & MF_CHECKED) << "10 秒 is not marked";
+  recent = GetSubMenu(menu.get(), 2);
+  ASSERT_EQ(GetMenuItemCount(recent), 3) << "the picture still there, a separator, the folder";
+  EXPECT_EQ(EntryText(recent, 0), L"kept.bmp");
+  MENUITEMINFOW item{sizeof item, MIIM_BITMAP};
+  ASSERT_TRUE(GetMenuItemInfoW(recent, 0, TRUE, &item));
+  BITMAP small{};
+  ASSERT_TRUE(GetObjectW(item.hbmpItem, sizeof small, &small)) << "no small picture";
+  EXPECT_EQ(small.bmWidth * 100, small.bmHeight * 200) << "its proportions changed";
+  EXPECT_EQ(small.bmWidth, MulDiv(64, SystemDpi(), 96)) << "not the small picture's width";
+  OptionStore->History.AddRegion({-5000, 10, -4000, 90});
+  form->TrayMenu.OnPopup();
+  EXPECT_TRUE(Greyed(form->TrayMenu.Build().get(), 0)) << "a region off today's screens is offered";
 
   {  // a bitmap on the clipboard, pinned from the menu
     HDC screen = GetDC(nullptr);
@@ -47,13 +95,13 @@ TEST(MainForm, TheTrayMenuHoldsPinOptionsSeparatorAboutExitWithNoDefault) {
     CloseClipboard();
   }
   form->PinClipboardAction.OnExecute();
-  const auto entries = [&] { return GetMenuItemCount(form->TrayMenu.Build().get()); };
-  ASSERT_EQ(entries(), 6) << "no 关闭全部贴图 while a pin is open";
-  EXPECT_EQ(EntryText(form->TrayMenu.Build().get(), 1), L"关闭全部贴图");
+  const auto count = [&] { return GetMenuItemCount(form->TrayMenu.Build().get()); };
+  ASSERT_EQ(count(), 10) << "no 关闭全部贴图 while a pin is open";
+  EXPECT_EQ(EntryText(form->TrayMenu.Build().get(), 5), L"关闭全部贴图");
   form->ClosePinsAction.OnExecute();
   const bool gone = testsupport::WaitFor([&] {
     Application.ProcessMessages();
-    return entries() == 5;
+    return count() == 9;
   });
   EXPECT_TRUE(gone) << "关闭全部贴图 stayed once the pins were closed";
 

@@ -154,7 +154,7 @@ TEST(Pins, TheClipboardIsPinnedFromTheTrayTheMenusSaveAndCloseThemAndNoPictureIs
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   EXPECT_EQ((outer.left + outer.right) / 2, (work.left + work.right) / 2);
   PostMessageW(corvix.NotifyWindow(), 0x0800, 1, WM_RBUTTONDOWN);  // the shell's word of a right press
-  ASSERT_TRUE(ChooseEntry(corvix, 2)) << "no tray menu";  // below "贴图（剪贴板）"
+  ASSERT_TRUE(ChooseEntry(corvix, 5)) << "no tray menu";  // below "贴图（剪贴板）"
   EXPECT_TRUE(WaitFor([&] { return Pins(corvix).empty(); })) << "关闭全部贴图 did not close the ten";
 
   PostMessageW(corvix.MainForm(), WM_COMMAND, IDA_PIN_CLIPBOARD, 0);

@@ -1,0 +1,48 @@
+#include "app/recent_pictures_menu.h"
+
+#include <shlwapi.h>
+
+#include "common/picture_file.h"
+#include "toolkit/controls.h"
+
+namespace {
+
+// The small pictures' largest size at 96 DPI.
+constexpr int kThumbnailWidth = 64, kThumbnailHeight = 40;
+
+}  // namespace
+
+std::vector<TMenuItem> TRecentPicturesMenu::Items(const std::vector<std::wstring>& paths,
+                                                  const std::function<void(const std::wstring&)>& choose) {
+  std::vector<TMenuItem> items;
+  std::map<std::wstring, Thumbnail> kept;
+  for (const std::wstring& path : paths) {
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    // Deleted or moved since, or a folder of that name now: left out.
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file) ||
+        (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      continue;
+    TMenuItem item;
+    item.Caption = PathFindFileNameW(path.c_str());
+    item.Picture = ThumbnailOf(path, file.ftLastWriteTime);
+    item.OnClick = [choose, path] { choose(path); };
+    items.push_back(std::move(item));
+    if (auto made = thumbnails_.extract(path)) kept.insert(std::move(made));
+  }
+  thumbnails_ = std::move(kept);  // the files no longer listed let theirs go
+  return items;
+}
+
+HBITMAP TRecentPicturesMenu::ThumbnailOf(const std::wstring& path, const FILETIME& written) {
+  Thumbnail& thumbnail = thumbnails_[path];
+  if (thumbnail.Picture && CompareFileTime(&thumbnail.Written, &written) == 0) return thumbnail.Picture.get();
+  const int width = MulDiv(kThumbnailWidth, SystemDpi(), 96), height = MulDiv(kThumbnailHeight, SystemDpi(), 96);
+  // A JPEG is decoded at an eighth of its size when that is still larger than the small picture.
+  BITMAP shape{};
+  UniqueBitmap picture = ReadPictureFile(path, 8);
+  if (picture && GetObjectW(picture.get(), sizeof shape, &shape) && (shape.bmWidth < width && shape.bmHeight < height))
+    picture = ReadPictureFile(path);
+  thumbnail.Written = written;
+  thumbnail.Picture = picture ? FittedCopy(picture.get(), width, height) : UniqueBitmap();
+  return thumbnail.Picture.get();
+}

@@ -1,0 +1,30 @@
+// The entries of 最近截图: the pictures saved last that are still where they were saved, newest
+// first, each with a small picture of itself and its name. The small pictures are made once per
+// file and kept while the file stays as it was.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "toolkit/components.h"
+#include "toolkit/handles.h"
+
+class TRecentPicturesMenu {
+ public:
+  // `paths` newest first; `choose` hears the path of the entry chosen.
+  std::vector<TMenuItem> Items(const std::vector<std::wstring>& paths,
+                               const std::function<void(const std::wstring&)>& choose);
+
+ private:
+  struct Thumbnail {
+    FILETIME Written{};
+    UniqueBitmap Picture;
+  };
+  HBITMAP ThumbnailOf(const std::wstring& path, const FILETIME& written);
+
+  std::map<std::wstring, Thumbnail> thumbnails_;
+};
