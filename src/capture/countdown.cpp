@@ -13,7 +13,7 @@ constexpr UINT kTickMs = 40;  // follows the cursor smoothly
 constexpr int kEscapeKey = 1;
 // At 96 DPI: the square, and how far from the cursor's hot spot it stands (past the arrow).
 constexpr int kSide = 40, kOffset = 20;
-constexpr COLORREF kGround = RGB(32, 32, 32), kInk = RGB(255, 255, 255);
+constexpr COLORREF kGround = RGB(32, 32, 32), kInk = RGB(255, 255, 255), kEdge = RGB(160, 160, 160);
 constexpr BYTE kOpacity = 220;
 // How long the screen may take to show what lay under the count once it is hidden.
 constexpr DWORD kClearMs = 500;
@@ -85,6 +85,8 @@ void TCountdown::Paint() {
     const RECT all{0, 0, side_, side_};
     SetDCBrushColor(buffer.get(), kGround);
     FillRect(buffer.get(), &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetDCBrushColor(buffer.get(), kEdge);  // seen on a dark desktop too
+    FrameRect(buffer.get(), &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     const DpiScope scale(dpi_);
     const UniqueFont font = SongTiFont(kSide * 3 / 5, FW_BOLD);
     ScopedSelect keepFont(buffer.get(), font.get());
