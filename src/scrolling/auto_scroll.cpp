@@ -4,9 +4,11 @@ void TAutoScroll::Start() {
   running_ = true;
   moved_ = true;  // the first read sends the first step
   still_ = 0;
+  backs_ = 0;
+  back_ = false;
 }
 
-AutoStep TAutoScroll::Read(bool changed) {
+AutoStep TAutoScroll::Read(bool changed, bool placed) {
   if (!running_) return AutoStep::Wait;
   if (changed) {
     moved_ = true;
@@ -15,9 +17,20 @@ AutoStep TAutoScroll::Read(bool changed) {
   }
   ++still_;
   if (moved_) {
-    // At rest after moving: the next step.
+    // At rest after moving: the next step, or back up from where it cannot be placed.
     moved_ = false;
     still_ = 0;
+    if (!placed) {
+      if (backs_ == kMaxBacks) {
+        running_ = false;
+        return AutoStep::Stuck;
+      }
+      ++backs_;
+      back_ = true;
+      return AutoStep::SendBack;
+    }
+    if (!back_) backs_ = 0;  // a step down placed
+    back_ = false;
     return AutoStep::Send;
   }
   if (still_ < kStillReads) return AutoStep::Wait;

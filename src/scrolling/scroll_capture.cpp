@@ -66,7 +66,7 @@ class TScrollSession {
   bool ReadRegion();
   ReadResult AddRead();
   void Command(PanelCommand command);
-  void SendWheelStep();
+  void SendWheelStep(bool down);
   UniqueBitmap LongPicture();
 
   Rect region_;
@@ -199,14 +199,10 @@ void TScrollSession::Read() {
       break;
     default: break;
   }
-  switch (autoScroll_.Read(result != ReadResult::Unchanged)) {
-    case AutoStep::Send:
-      // Come to rest where it cannot be placed: a further step would only go farther.
-      if (lost_)
-        StopAutoScroll();
-      else
-        SendWheelStep();
-      break;
+  switch (autoScroll_.Read(result != ReadResult::Unchanged, !lost_)) {
+    case AutoStep::Send: SendWheelStep(true); break;
+    case AutoStep::SendBack: SendWheelStep(false); break;
+    case AutoStep::Stuck: StopAutoScroll(); break;
     case AutoStep::Bottom:
       panel_->ShowAutoScrolling(false);
       panel_->Say(kBottom);
@@ -220,12 +216,12 @@ void TScrollSession::StopAutoScroll() {
   panel_->ShowAutoScrolling(false);
 }
 
-// A notch down, to the window under the middle of the region, where the wheel would go with the
-// cursor there: the cursor itself stays where it is, on the panel say.
-void TScrollSession::SendWheelStep() {
+// A notch down (or up), to the window under the middle of the region, where the wheel would go
+// with the cursor there: the cursor itself stays where it is, on the panel say.
+void TScrollSession::SendWheelStep(bool down) {
   const POINT middle = Middle(region_);
-  if (HWND under = WindowFromPoint(middle))
-    PostMessageW(under, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(middle.x, middle.y));
+  const auto delta = static_cast<WORD>(down ? -WHEEL_DELTA : WHEEL_DELTA);
+  if (HWND under = WindowFromPoint(middle)) PostMessageW(under, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(middle.x, middle.y));
 }
 
 void TScrollSession::Command(PanelCommand command) {

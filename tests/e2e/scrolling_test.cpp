@@ -101,7 +101,8 @@ TEST_F(ScrollingCaptureTest, TheWheelOrAutomaticScrollingTakesTheWholeDocumentWi
   ASSERT_NO_FATAL_FAILURE(StartScrolling());
   Click(L"自动滚动");
   EXPECT_EQ(GetForegroundWindow(), window_.Handle()) << "the click took the foreground";
-  ASSERT_TRUE(WaitFor([&] { return Label(false) == L"已滚动到底部"; }, 60s)) << Label(false);
+  ASSERT_TRUE(WaitFor([&] { return Label(false) == L"已滚动到底部"; }, 60s))
+      << Label(false) << " " << Label(true) << ", the document at row " << window_.Offset();
   EXPECT_EQ(GetForegroundWindow(), window_.Handle());
   Click(L"完成");
   ASSERT_NO_FATAL_FAILURE(ExpectWholeDocument(L"002.bmp"));

@@ -198,4 +198,25 @@ TEST(AutoScroll, StepsWhenTheRegionComesToRestAndStopsWhereItNoLongerMoves) {
   EXPECT_FALSE(scroll.Running());
 }
 
+// At rest where the read cannot be placed: back up a step and down again, twice at most in a row;
+// a step down that is placed allows two more.
+TEST(AutoScroll, StepsBackFromWhereItCannotBePlacedAndGivesUpAfterTwoTries) {
+  TAutoScroll scroll;
+  scroll.Start();
+  ASSERT_EQ(scroll.Read(false), AutoStep::Send);
+  const auto rest = [&](bool placed) {
+    EXPECT_EQ(scroll.Read(true, placed), AutoStep::Wait);
+    return scroll.Read(false, placed);
+  };
+  EXPECT_EQ(rest(false), AutoStep::SendBack);
+  EXPECT_EQ(rest(true), AutoStep::Send);       // placed up there: down again
+  EXPECT_EQ(rest(true), AutoStep::Send);       // placed this time: the tries start over
+  EXPECT_EQ(rest(false), AutoStep::SendBack);
+  EXPECT_EQ(rest(true), AutoStep::Send);
+  EXPECT_EQ(rest(false), AutoStep::SendBack);  // lost again: the second try
+  EXPECT_EQ(rest(true), AutoStep::Send);
+  EXPECT_EQ(rest(false), AutoStep::Stuck);
+  EXPECT_FALSE(scroll.Running());
+}
+
 }  // namespace
