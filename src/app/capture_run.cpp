@@ -48,6 +48,82 @@ void TCaptureRun::RunRegion() {
   });
 }
 
+CaptureAnswer TCaptureRun::RunRequest(const CaptureRequest& request) {
+  running_ = true;
+  const ScopeExit done([this] { running_ = false; });
+  CaptureAnswer answer;
+  try {
+    TCaptureSource* source = nullptr;
+    RegionEnding ending = RegionEnding::Done;
+    Rect place;
+    std::optional<TAutoNameSearch> search;
+    if (request.Out.empty() && request.Kind != CaptureKind::Region) SearchName(search);
+    HBITMAP picture = TakeRequested(request, source, ending, place, answer);
+    if (!picture) return answer;
+    // What the overlay's bar asked for besides: pinned or read, as the request wants a pin.
+    if ((ending == RegionEnding::Pin || request.Pin) && OnPin) OnPin(picture, place);
+    if (ending == RegionEnding::ReadText && OnReadText) OnReadText(picture, place);
+    if (request.Clipboard || ending == RegionEnding::Copy) clipboard_.Put(picture);
+    written_.clear();
+    if (!request.Out.empty()) {
+      const ImageFormat format = FormatOfName(request.Out).value_or(ImageFormat::Png);
+      if (!files_.Save(picture, format, request.Out, request.Overwrite))
+        return {kFailed, L"文件已存在：" + request.Out + L"（加 --overwrite 可以覆盖）"};
+      written_ = request.Out;
+      OptionStore->History.AddRecentPicture(request.Out);
+    } else {
+      Deliver(picture, source, RegionEnding::Done, search);
+      if (written_.empty())
+        return ImageFormatIndex(OptionStore->Option.DefaultImage) < 0
+                   ? CaptureAnswer{kFailed, L"选项中的图片格式不写文件"}
+                   : CaptureAnswer{kCancelled, L"已取消"};
+    }
+    return {kWritten, written_};
+  } catch (const Error& error) {
+    return {kFailed, error.Message()};
+  } catch (const std::exception&) {
+    return {kFailed, L"截图失败：内存不足或系统拒绝"};
+  }
+}
+
+HBITMAP TCaptureRun::TakeRequested(const CaptureRequest& request, TCaptureSource*& source, RegionEnding& ending,
+                                   Rect& place, CaptureAnswer& answer) {
+  HBITMAP picture = nullptr;
+  switch (request.Kind) {
+    case CaptureKind::Desktop:
+      source = ScreenCapture.get();
+      picture = ScreenCapture->Capture();
+      place = ScreenCapture->CapturedRect();
+      break;
+    case CaptureKind::Window:
+      source = ActiveWindowCapture.get();
+      picture = ActiveWindowCapture->Capture();
+      place = ActiveWindowCapture->CapturedRect();
+      if (!picture) answer = {kFailed, L"没有可截取的前台窗口"};
+      break;
+    case CaptureKind::Region:
+      source = RegionCapture.get();
+      picture = TakeRegion();
+      ending = RegionCapture->Ending();
+      place = RegionCapture->Place();
+      if (!picture) answer = {kCancelled, L"已取消"};
+      break;
+    case CaptureKind::Last: {
+      source = RegionCapture.get();
+      const std::optional<Rect> box = LastRegion();
+      if (!box) {
+        answer = {kFailed, L"没有上次的区域（或它已不在屏幕上）"};
+        break;
+      }
+      picture = RegionCapture->CaptureBox(*box);
+      place = RegionCapture->Place();
+      if (picture) OptionStore->History.AddRegion(*box);
+      break;
+    }
+  }
+  return picture;
+}
+
 std::optional<Rect> TCaptureRun::LastRegion() {
   const std::vector<Rect> regions = RegionsOnScreens(OptionStore->History.Regions());
   if (regions.empty() || regions.front() != OptionStore->History.Regions().front()) return std::nullopt;
@@ -193,7 +269,9 @@ void TCaptureRun::SaveAutomatically(HBITMAP picture, TAutoNameSearch& search) {
 
 // A format outside the table writes no file.
 void TCaptureRun::Saved(const std::wstring& path) {
-  if (ImageFormatIndex(OptionStore->Option.DefaultImage) >= 0) OptionStore->History.AddRecentPicture(path);
+  if (ImageFormatIndex(OptionStore->Option.DefaultImage) < 0) return;
+  written_ = path;
+  OptionStore->History.AddRecentPicture(path);
 }
 
 // The dialog opens in the default folder, made first as an automatic save would make it (the system

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "capture/capture_sources.h"
+#include "command_line/capture_request.h"
 #include "common/rect.h"
 #include "common/clipboard.h"
 #include "common/hotkey_text.h"
@@ -34,6 +35,9 @@ class TCaptureRun {
   void RunRegion();
   // The region taken last, at once, as Enter took it; nothing when there is none on the screens.
   void RunLastRegion();
+  // A capture the command line asked for, carried through as a press is; what became of it is the
+  // answer (an error too, which no box shows).
+  CaptureAnswer RunRequest(const CaptureRequest& request);
   // The box of the region taken last, when it lies wholly on today's screens.
   static std::optional<Rect> LastRegion();
   // The memory the last capture kept goes back to the system: the pictures, the encoders' buffers,
@@ -63,6 +67,9 @@ class TCaptureRun {
   // The picture where the options and the overlay's ending send it.
   void Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding ending, std::optional<TAutoNameSearch>& search);
   static void SearchName(std::optional<TAutoNameSearch>& search);
+  // The picture a request asked for, taken; null when there is none (Text says why).
+  HBITMAP TakeRequested(const CaptureRequest& request, TCaptureSource*& source, RegionEnding& ending,
+                        Rect& place, CaptureAnswer& answer);
   // A file written: among the recent pictures.
   void Saved(const std::wstring& path);
   void SaveAutomatically(HBITMAP picture, TAutoNameSearch& search);
@@ -75,4 +82,5 @@ class TCaptureRun {
   TSaveDialog saveDialog_;
   TImageFileWriter files_;
   bool running_ = false;
+  std::wstring written_;  // the file the last save wrote
 };

@@ -11,6 +11,7 @@
 #include "app/resource.h"
 #include "app/single_instance.h"
 #include "app/welcome_text.h"
+#include "command_line/request_exchange.h"
 #include "common/app_title.h"
 #include "common/autorun.h"
 #include "common/clipboard.h"
@@ -36,8 +37,9 @@ namespace {
 constexpr UINT_PTR kReleaseMemoryTimer = 1;
 // A PNG from the clipboard is decoded.
 constexpr UINT kPngDecodedMessage = THotKeys::kStopWatchingMessage + 1;
-// The wait of a delayed capture is over.
+// The wait of a delayed capture is over; a request of the command line is to be run.
 constexpr UINT kDelayOverMessage = kPngDecodedMessage + 1;
+constexpr UINT kRequestMessage = kDelayOverMessage + 1;
 constexpr UINT kReleaseMemoryAfterMs = 3000;
 
 // Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
@@ -99,7 +101,9 @@ void TMainForm::BuildTrayMenu() {
   TrayMenu.Items.insert(TrayMenu.Items.end(), {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}});
 }
 
-bool TMainForm::Busy() const { return !capture_ || capture_->Running() || (countdown_ && countdown_->Counting()); }
+bool TMainForm::Busy() const {
+  return !capture_ || capture_->Running() || (countdown_ && countdown_->Counting()) || request_;
+}
 
 // Its memory goes back a while after; a picture decoded meanwhile is pinned once it is done.
 void TMainForm::RunCapture(const std::function<void()>& capture, const std::function<void()>& after) {
@@ -118,7 +122,33 @@ void TMainForm::RunCapture(const std::function<void()>& capture, const std::func
 void TMainForm::StartDelay(int seconds) {
   if (Busy()) return;
   OptionStore->History.SetDelay(seconds);
-  countdown_->Start(seconds);
+  countdown_->Start(seconds, [this] { PostMessageW(Handle(), kDelayOverMessage, 0, 0); });
+}
+
+LRESULT TMainForm::WMCopyData(WPARAM, LPARAM lParam) {
+  HWND reply = nullptr;
+  const std::optional<CaptureRequest> request = ReceivedRequest(lParam, reply);
+  if (!request) return 0;
+  if (Busy() || Tag != 0 || Application.Terminated()) return kRequestBusy;
+  request_ = request;
+  requestReply_ = reply;
+  if (request->DelaySeconds > 0)
+    countdown_->Start(request->DelaySeconds, [this] { PostMessageW(Handle(), kRequestMessage, 0, 0); },
+                      [this] {
+                        SendAnswer(requestReply_, Handle(), {kCancelled, L"已取消"});
+                        request_.reset();
+                      });
+  else
+    PostMessageW(Handle(), kRequestMessage, 0, 0);  // once the later start has its answer that it was taken
+  return kRequestTaken;
+}
+
+void TMainForm::RunRequest() {
+  if (!request_) return;
+  const CaptureRequest request = *std::exchange(request_, std::nullopt);
+  CaptureAnswer answer{kFailed, L"正在截图"};
+  RunCapture([&] { answer = capture_->RunRequest(request); });
+  SendAnswer(requestReply_, Handle(), answer);
 }
 
 // A recent picture pinned at the middle of the monitor the cursor is on.
@@ -250,7 +280,7 @@ void TMainForm::FormCreate() {
   capture_ = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
   decoding_ = std::make_unique<TClipboardDecoding>(Handle(), kPngDecodedMessage);
   reading_ = std::make_unique<TTextReading>();
-  countdown_ = std::make_unique<TCountdown>([this] { PostMessageW(Handle(), kDelayOverMessage, 0, 0); });
+  countdown_ = std::make_unique<TCountdown>();
   countdown_->Create();
   const auto readText = [this](HBITMAP picture, const Rect& place) {
     try {
@@ -275,6 +305,7 @@ void TMainForm::FormCreate() {
   WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);  // held keys let go on a lock
   // A later start of a lesser integrity reaches an elevated one too.
   ChangeWindowMessageFilterEx(Handle(), ShowWelcomeMessage(), MSGFLT_ALLOW, nullptr);
+  ChangeWindowMessageFilterEx(Handle(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
   // No taskbar button and no Alt+Tab entry, also while a dialog is open.
   HWND application = Application.Handle();
   SetWindowLongW(application, GWL_EXSTYLE, GetWindowLongW(application, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
@@ -377,6 +408,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case THotKeys::kStopWatchingMessage: hotKeys_.StopWatching(); return 0;
     case kPngDecodedMessage: if (decoding_) PinDecoded(); return 0;
     case kDelayOverMessage:  RunCapture([this] { capture_->RunRegion(); }); return 0;
+    case kRequestMessage:    RunRequest(); return 0;
+    case WM_COPYDATA:        return WMCopyData(wParam, lParam);
     case WM_WTSSESSION_CHANGE: hotKeys_.ForgetHeldKeys(); return 0;  // keys let go on the lock screen go unseen
     case WM_RENDERFORMAT:    if (capture_) capture_->Clipboard().Render(static_cast<UINT>(wParam)); return 0;
     case WM_RENDERALLFORMATS: if (capture_) capture_->Clipboard().RenderNow(); return 0;

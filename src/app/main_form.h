@@ -4,12 +4,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/capture_run.h"
 #include "app/hot_keys.h"
 #include "app/recent_pictures_menu.h"
 #include "capture/countdown.h"
+#include "command_line/capture_request.h"
 #include "pins/clipboard_decoding.h"
 #include "pins/pin_board.h"
 #include "reading/text_reading.h"
@@ -56,6 +58,9 @@ class TMainForm : public TForm {
   LRESULT WMCommand(WPARAM wParam, LPARAM lParam);
   LRESULT WMHotKey(WPARAM wParam, LPARAM lParam);
   LRESULT WMTimer(WPARAM wParam, LPARAM lParam);
+  // A capture the command line asks for: taken unless busy, answered once it is done.
+  LRESULT WMCopyData(WPARAM wParam, LPARAM lParam);
+  void RunRequest();
 
   void BuildTrayMenu();
   // Runs a capture as a hot key does, unless one runs or a delay counts.
@@ -85,6 +90,9 @@ class TMainForm : public TForm {
   std::unique_ptr<TClipboardDecoding> decoding_;  // the clipboard's PNGs, for pins
   std::unique_ptr<TCountdown> countdown_;  // the wait of a delayed capture
   TRecentPicturesMenu recentPictures_;
+  // The command line's request taken, and the window its answer goes to, until it is run.
+  std::optional<CaptureRequest> request_;
+  HWND requestReply_ = nullptr;
   std::wstring savedShown_;  // the file the balloon names, while a balloon of a save is the last one
 };
 

@@ -8,6 +8,13 @@ constexpr DWORD kGiveUpMs = 30000, kStepMs = 50, kAnswerMs = 2000;
 
 }  // namespace
 
+bool CorvixRuns() {
+  HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kMutexName);
+  if (!mutex) return GetLastError() == ERROR_ACCESS_DENIED;  // an elevated copy's
+  CloseHandle(mutex);
+  return true;
+}
+
 UINT ShowWelcomeMessage() {
   static const UINT message = RegisterWindowMessageW(L"Corvix.ShowWelcome");
   return message;

@@ -10,6 +10,9 @@
 UINT ShowWelcomeMessage();
 inline constexpr LRESULT kWelcomedAgain = 1;
 
+// Whether a Corvix runs in this session (it holds the mutex), without taking it.
+bool CorvixRuns();
+
 class TSingleInstance {
  public:
   TSingleInstance();

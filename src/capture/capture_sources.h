@@ -26,6 +26,8 @@ class TCaptureSource {
   virtual HBITMAP Capture() = 0;
   // Gives the picture's memory back, between captures.
   void ReleasePicture() { picture_.Release(); }
+  // Where the last capture was taken from on the screen.
+  const Rect& CapturedRect() const { return rect_; }
   // Hands the picture of the last capture over: the next capture makes one anew.
   UniqueBitmap TakePicture() { return picture_.Take(); }
 

@@ -20,10 +20,10 @@ constexpr DWORD kClearMs = 500;
 
 }  // namespace
 
-TCountdown::TCountdown(std::function<void()> due) : due_(std::move(due)) {}
-
-void TCountdown::Start(int seconds) {
+void TCountdown::Start(int seconds, std::function<void()> due, std::function<void()> cancelled) {
   if (Counting()) return;
+  due_ = std::move(due);
+  cancelled_ = std::move(cancelled);
   deadline_ = GetTickCount64() + static_cast<uint64_t>(seconds) * 1000;
   shown_ = -1;
   SetLayeredWindowAttributes(Handle(), 0, kOpacity, LWA_ALPHA);
@@ -35,6 +35,11 @@ void TCountdown::Start(int seconds) {
 
 void TCountdown::Cancel() {
   if (!Counting()) return;
+  Stop();
+  if (cancelled_) cancelled_();
+}
+
+void TCountdown::Stop() {
   deadline_ = 0;
   KillTimer(Handle(), kTickTimer);
   escape_.reset();
@@ -50,7 +55,7 @@ int TCountdown::SecondsLeft() const {
 void TCountdown::Tick() {
   const int left = SecondsLeft();
   if (left == 0) {
-    Cancel();
+    Stop();
     HideFromScreen();
     if (due_) due_();
     return;

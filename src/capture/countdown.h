@@ -15,10 +15,10 @@
 
 class TCountdown : public TForm {
  public:
-  // `due` runs once the time is up and the count is off the screen.
-  explicit TCountdown(std::function<void()> due);
-
-  void Start(int seconds);
+  // Counts the seconds; `due` runs once the time is up and the count is off the screen,
+  // `cancelled` when Esc stopped it. Nothing while it counts already.
+  void Start(int seconds, std::function<void()> due, std::function<void()> cancelled = {});
+  // Esc: stops the count, nothing is due.
   void Cancel();
   bool Counting() const { return deadline_ != 0; }
 
@@ -34,12 +34,13 @@ class TCountdown : public TForm {
 
  private:
   void Tick();
+  void Stop();
   void Paint();
   // Hidden, and where the system cannot keep it out of screen copies, gone from the screen too.
   void HideFromScreen();
   int SecondsLeft() const;
 
-  std::function<void()> due_;
+  std::function<void()> due_, cancelled_;
   uint64_t deadline_ = 0;  // GetTickCount64's at the end; 0 while it does not count
   int shown_ = -1;         // the seconds drawn
   int dpi_ = 96;           // of the monitor the cursor is on

@@ -104,9 +104,9 @@ bool TImageFileWriter::Encode(HBITMAP bitmap, ImageFormat format) {
   return false;
 }
 
-void TImageFileWriter::Save(HBITMAP bitmap, ImageFormat format, const std::wstring& path) {
+bool TImageFileWriter::Save(HBITMAP bitmap, ImageFormat format, const std::wstring& path, bool replace) {
   MakeFolderOf(path);
-  if (Encode(bitmap, format)) WriteWholeFile(path, file_.data(), file_.size());
+  return !Encode(bitmap, format) || WriteWholeFile(path, file_.data(), file_.size(), replace);
 }
 
 std::wstring TImageFileWriter::SaveAuto(HBITMAP bitmap, ImageFormat format, TAutoNameSearch& search) {

@@ -44,8 +44,9 @@ class TImageFileWriter {
   // Writes a bitmap to `path`: BMP at the bitmap's own colour depth, JPEG or PNG; a format outside
   // the table writes nothing. The folder is made with its parents. The file appears whole or not at
   // all: an existing file of that name is replaced only by a complete new one. Raises
-  // "Cannot create file "<path>". <system error>", "JPEG error #<n>" or "PNG error #<n>".
-  void Save(HBITMAP bitmap, ImageFormat format, const std::wstring& path);
+  // "Cannot create file "<path>". <system error>", "JPEG error #<n>" or "PNG error #<n>". Without
+  // `replace` an existing file stays as it is, and the result is false.
+  bool Save(HBITMAP bitmap, ImageFormat format, const std::wstring& path, bool replace = true);
   // An automatic save: the picture under the name the search finds, written as Save writes it but
   // never over a file; a name another program takes meanwhile is looked for again. Returns the
   // path; raises as the two do.

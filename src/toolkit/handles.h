@@ -55,6 +55,7 @@ using UniqueIcon = UniqueHandle<handle_traits::Null<HICON, DestroyIcon>>;
 using UniqueMenu = UniqueHandle<handle_traits::Null<HMENU, DestroyMenu>>;
 using UniqueRegKey = UniqueHandle<handle_traits::Null<HKEY, RegCloseKey>>;
 using UniqueFile = UniqueHandle<handle_traits::File>;
+using UniqueKernelHandle = UniqueHandle<handle_traits::Null<HANDLE, CloseHandle>>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {

@@ -1,0 +1,91 @@
+#include "command_line/request_exchange.h"
+
+#include "command_line/console_output.h"
+#include "toolkit/handles.h"
+
+namespace {
+
+// WM_COPYDATA's dwData: which of the two a block is.
+constexpr ULONG_PTR kRequestData = 0x43525851, kAnswerData = 0x43525841;
+constexpr DWORD kHandOverMs = 10000, kAnswerMs = 10000;
+
+struct Waiting {
+  std::optional<CaptureAnswer> Answer;
+};
+
+LRESULT CALLBACK ReplyProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    auto* waiting = reinterpret_cast<Waiting*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (data->dwData != kAnswerData || !waiting) return FALSE;
+    waiting->Answer = AnswerFromText(std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)));
+    return TRUE;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool SendText(HWND to, HWND from, ULONG_PTR kind, const std::wstring& text, DWORD waitMs, DWORD_PTR& result) {
+  COPYDATASTRUCT data{kind, static_cast<DWORD>(text.size() * sizeof(wchar_t)), const_cast<wchar_t*>(text.data())};
+  return SendMessageTimeoutW(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&data),
+                             SMTO_ABORTIFHUNG, waitMs, &result) != 0;
+}
+
+}  // namespace
+
+int PrintAnswer(const CaptureAnswer& answer) {
+  if (answer.Code == kWritten)
+    WriteOut(answer.Text + L"\r\n");
+  else
+    WriteError(answer.Text + L"\r\n");
+  return answer.Code;
+}
+
+int HandOver(HWND form, const CaptureRequest& request) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = ReplyProcedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"TCorvixCommandReply";
+  RegisterClassW(&windowClass);
+  HWND reply = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
+  if (!reply) return PrintAnswer({kFailed, L"无法等待 Corvix 的回答"});
+  Waiting waiting;
+  SetWindowLongPtrW(reply, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&waiting));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(form, &pid);
+  UniqueKernelHandle running(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  DWORD_PTR taken = 0;
+  const bool sent = SendText(form, reply, kRequestData, RequestText(request, reinterpret_cast<uintptr_t>(reply)),
+                             kHandOverMs, taken);
+  CaptureAnswer answer{kFailed, L"Corvix 没有回应"};
+  if (sent && taken == kRequestBusy) answer = {kFailed, L"正在截图"};
+  if (sent && taken == kRequestTaken) {
+    // Messages until the answer comes, or the running Corvix ends without one.
+    answer = {kFailed, L"Corvix 已退出，截图没有完成"};
+    while (!waiting.Answer) {
+      HANDLE handles[] = {running.get()};
+      const DWORD woke = MsgWaitForMultipleObjects(running ? 1 : 0, handles, FALSE, INFINITE, QS_ALLINPUT);
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+      if (running && woke == WAIT_OBJECT_0 && !waiting.Answer) break;
+    }
+    if (waiting.Answer) answer = *waiting.Answer;
+  }
+  DestroyWindow(reply);
+  return PrintAnswer(answer);
+}
+
+std::optional<CaptureRequest> ReceivedRequest(LPARAM copyData, HWND& reply) {
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
+  if (!data || data->dwData != kRequestData || !data->lpData) return std::nullopt;
+  uint64_t window = 0;
+  auto request = RequestFromText(std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)), window);
+  reply = reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
+  if (!request || !IsWindow(reply)) return std::nullopt;
+  return request;
+}
+
+void SendAnswer(HWND reply, HWND from, const CaptureAnswer& answer) {
+  DWORD_PTR ignored = 0;
+  SendText(reply, from, kAnswerData, AnswerText(answer), kAnswerMs, ignored);
+}

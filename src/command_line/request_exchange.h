@@ -1,0 +1,26 @@
+// A capture request handed from a later start to the running Corvix, and its answer handed back:
+// WM_COPYDATA both ways. The later start waits in a window of its own, as long as the capture takes
+// (a region is marked by a person), or until the running Corvix ends. Win32 glue.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "command_line/capture_request.h"
+
+// What the running Corvix returns from the request's WM_COPYDATA: taken, to be answered later; or
+// busy with a capture (answered so at once); 0 for a request it cannot read.
+inline constexpr LRESULT kRequestTaken = 1, kRequestBusy = 2;
+
+// From the later start: the request to the running Corvix's main form; what it printed and the exit
+// code come from the answer.
+int HandOver(HWND form, const CaptureRequest& request);
+
+// In the running Corvix: the request a WM_COPYDATA carries, and the window its answer goes to.
+std::optional<CaptureRequest> ReceivedRequest(LPARAM copyData, HWND& reply);
+void SendAnswer(HWND reply, HWND from, const CaptureAnswer& answer);
+
+// Prints the answer as the command line does: the path on standard output, or why on standard
+// error; the exit code.
+int PrintAnswer(const CaptureAnswer& answer);
