@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "command_line/request_exchange.h"
 #include "common/image_encoding.h"
 #include "common/png_encoding.h"
 #include "corvix_run.h"
@@ -169,6 +170,16 @@ class HotKeyRuns {
     SendKeys(MOD_CONTROL, VK_F1);
     return save_.WaitFor(Numbered(++count_, extension_)) ? Ms(Clock::now() - start) : -1;
   }
+  // The same capture asked for as the command line asks the running program: from the request's
+  // arrival to the file (the later start's own start-up apart). Its answer goes to `reply`.
+  double Request(HWND reply) {
+    if (!started_) return -1;
+    const auto start = Clock::now();
+    LRESULT taken = 0;
+    if (!SendRequest(corvix_.MainForm(), reply, CaptureRequest{CaptureKind::Desktop}, taken) || taken != kRequestTaken)
+      return -1;
+    return save_.WaitFor(Numbered(++count_, extension_)) ? Ms(Clock::now() - start) : -1;
+  }
   CorvixRun& Corvix() { return corvix_; }
 
  private:
@@ -257,6 +268,40 @@ void ClipboardFigures() {
   }
   HotKeyRuns without(L"", L".jpg");
   Alternate("jpeg_no_clipboard_hotkey_ms", [&](int) { return without.Press(); }, nullptr, nullptr);
+}
+
+// A window that takes the running program's answers, on a thread of its own that keeps reading
+// its messages (the program waits for its answer to be taken).
+class AnswerWindow {
+ public:
+  AnswerWindow() {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, ready] {
+      window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+      SetEvent(ready);
+      MSG message;
+      while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    });
+    WaitForSingleObject(ready, 10000);
+    CloseHandle(ready);
+  }
+  ~AnswerWindow() {
+    PostMessageW(window_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  HWND Handle() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+  std::thread thread_;
+};
+
+// A command line's request against the hot key, in turn, into the same folder.
+void RequestFigures() {
+  HotKeyRuns corvix(L"", L".jpg");
+  AnswerWindow answers;
+  Alternate("request_to_file_ms", [&](int) { return corvix.Request(answers.Handle()); }, "request_hotkey_to_file_ms",
+            [&](int) { return corvix.Press(); });
 }
 
 // Ctrl+F1 into a folder that already holds `existing` numbered files (001.jpg ... , empty): each
@@ -728,6 +773,10 @@ int main(int argc, char** argv) {
     CrowdedFolderFigures();
     return 0;
   }
+  if (argc > 1 && std::string_view(argv[1]) == "request") {
+    RequestFigures();
+    return 0;
+  }
   if (argc > 1 && std::string_view(argv[1]) == "clipboard") {
     ClipboardFigures();
     return 0;
@@ -758,6 +807,7 @@ int main(int argc, char** argv) {
   FileFigures("png_hotkey_ms", "png_floor_ms", L"DefaultImage=2\r\n", L".png", 2);
   FileFigures("bmp_hotkey_ms", "bmp_floor_ms", L"DefaultImage=0\r\n", L".bmp", 0);
   ClipboardFigures();
+  RequestFigures();
   CrowdedFolderFigures();
   ProgramFigures(desktop);
   MarkupFigures();

@@ -2,7 +2,7 @@
 # make bench: the image-file benchmark, then for a 1920x1080 and a 3840x2160 virtual screen the real
 # program's waits against their floors and against other capture tools, all measured in one run.
 # Prints one table; the figures also go to <build>/bench.csv. BENCH_QUICK=1 leaves out the image
-# and stitching tables; BENCH_ONLY=memory (or clipboard, overlay, crowded, markup) measures only those of the program's figures.
+# and stitching tables; BENCH_ONLY=memory (or clipboard, request, overlay, crowded, markup) measures only those of the program's figures.
 set -euo pipefail
 build=$(realpath "$1")
 scripts=$(dirname "$(realpath "$0")")
@@ -159,6 +159,9 @@ ratio_row "  ratio (target at most 1.5x)" bmp_hotkey_ms bmp_floor_ms 1.5 0.95
 row "hot key to JPEG file and the clipboard" jpeg_clipboard_hotkey_ms
 row "  same without the clipboard" jpeg_no_clipboard_hotkey_ms
 ratio_row "  ratio" jpeg_clipboard_hotkey_ms jpeg_no_clipboard_hotkey_ms
+row "command line request to JPEG file (running copy)" request_to_file_ms
+row "  hot key to JPEG file, in turn with it" request_hotkey_to_file_ms
+ratio_row "  ratio (target at most 1.1x)" request_to_file_ms request_hotkey_to_file_ms 1.1
 row "hot key to JPEG file, 10,000 files in folder" jpeg_hotkey_10000_files_ms
 row "  same, empty folder" jpeg_hotkey_empty_folder_ms
 ratio_row "  ratio (target at most 1.2x)" jpeg_hotkey_10000_files_ms jpeg_hotkey_empty_folder_ms 1.2

@@ -28,7 +28,7 @@ std::vector<std::wstring> CommandLineWords() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const ParsedArguments parsed = ParseArguments(CommandLineWords());
-  if (parsed.Verdict != ParsedArguments::Verdict::Start) return RunCommandLine(parsed, instance);
+  if (parsed.Verdict != ArgumentsVerdict::Start) return RunCommandLine(parsed, instance);
 
   // A second start touches nothing: no Option.ini, no registry, no hot keys.
   TSingleInstance instances;

@@ -52,7 +52,7 @@ std::optional<ImageFormat> FormatOfName(const std::wstring& name) {
 ParsedArguments ParseArguments(const std::vector<std::wstring>& arguments) {
   ParsedArguments parsed;
   const auto bad = [&](std::wstring why) {
-    parsed.Verdict = ParsedArguments::Verdict::Bad;
+    parsed.Verdict = ArgumentsVerdict::Bad;
     parsed.Error = std::move(why);
     return parsed;
   };
@@ -100,12 +100,12 @@ ParsedArguments ParseArguments(const std::vector<std::wstring>& arguments) {
   if (!judged) return parsed;
   if (help) {
     if (seen.size() > 1) return bad(L"--help 不能与其他参数一起使用");
-    parsed.Verdict = ParsedArguments::Verdict::Help;
+    parsed.Verdict = ArgumentsVerdict::Help;
     return parsed;
   }
   if (!capture) return bad(L"缺少 --capture");
   if (request.Overwrite && request.Out.empty()) return bad(L"--overwrite 只能与 --out 一起使用");
-  parsed.Verdict = ParsedArguments::Verdict::Capture;
+  parsed.Verdict = ArgumentsVerdict::Capture;
   return parsed;
 }
 

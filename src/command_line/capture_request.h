@@ -21,8 +21,9 @@ struct CaptureRequest {
 
 // What the arguments ask for: nothing (none begins with "--": a start as ever), the usage, a
 // capture, or nothing sensible (Error says why).
+enum class ArgumentsVerdict : uint8_t { Start, Help, Capture, Bad };
 struct ParsedArguments {
-  enum class Verdict : uint8_t { Start, Help, Capture, Bad } Verdict = Verdict::Start;
+  ArgumentsVerdict Verdict = ArgumentsVerdict::Start;
   CaptureRequest Request;
   std::wstring Error;
 };

@@ -49,11 +49,11 @@ CaptureAnswer CaptureAlone(const CaptureRequest& request) {
 }  // namespace
 
 int RunCommandLine(const ParsedArguments& parsed, HINSTANCE instance) {
-  if (parsed.Verdict == ParsedArguments::Verdict::Help) {
+  if (parsed.Verdict == ArgumentsVerdict::Help) {
     WriteOut(UsageText());
     return kWritten;
   }
-  if (parsed.Verdict == ParsedArguments::Verdict::Bad) {
+  if (parsed.Verdict == ArgumentsVerdict::Bad) {
     WriteError(parsed.Error + L"\r\n\r\n" + UsageText());
     return kFailed;
   }

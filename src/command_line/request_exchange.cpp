@@ -54,9 +54,8 @@ int HandOver(HWND form, const CaptureRequest& request) {
   DWORD pid = 0;
   GetWindowThreadProcessId(form, &pid);
   UniqueKernelHandle running(OpenProcess(SYNCHRONIZE, FALSE, pid));
-  DWORD_PTR taken = 0;
-  const bool sent = SendText(form, reply, kRequestData, RequestText(request, reinterpret_cast<uintptr_t>(reply)),
-                             kHandOverMs, taken);
+  LRESULT taken = 0;
+  const bool sent = SendRequest(form, reply, request, taken);
   CaptureAnswer answer{kFailed, L"Corvix 没有回应"};
   if (sent && taken == kRequestBusy) answer = {kFailed, L"正在截图"};
   if (sent && taken == kRequestTaken) {
@@ -73,6 +72,14 @@ int HandOver(HWND form, const CaptureRequest& request) {
   }
   DestroyWindow(reply);
   return PrintAnswer(answer);
+}
+
+bool SendRequest(HWND form, HWND reply, const CaptureRequest& request, LRESULT& taken) {
+  DWORD_PTR result = 0;
+  const bool sent =
+      SendText(form, reply, kRequestData, RequestText(request, reinterpret_cast<uintptr_t>(reply)), kHandOverMs, result);
+  taken = static_cast<LRESULT>(result);
+  return sent;
 }
 
 std::optional<CaptureRequest> ReceivedRequest(LPARAM copyData, HWND& reply) {

@@ -17,6 +17,10 @@ inline constexpr LRESULT kRequestTaken = 1, kRequestBusy = 2;
 // code come from the answer.
 int HandOver(HWND form, const CaptureRequest& request);
 
+// The request to the running Corvix's main form, its answer to go to `reply`: false when the form
+// did not take it in time; `taken` is what it returned.
+bool SendRequest(HWND form, HWND reply, const CaptureRequest& request, LRESULT& taken);
+
 // In the running Corvix: the request a WM_COPYDATA carries, and the window its answer goes to.
 std::optional<CaptureRequest> ReceivedRequest(LPARAM copyData, HWND& reply);
 void SendAnswer(HWND reply, HWND from, const CaptureAnswer& answer);
