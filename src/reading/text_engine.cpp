@@ -1,5 +1,7 @@
 #include "reading/text_engine.h"
 
+#include <zlib.h>
+
 #include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
@@ -65,11 +67,34 @@ void CollectLines(tesseract::TessBaseAPI& api, const ReadingStrip& strip, std::v
     if (surest[line - first] < kLeastConfidence) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(line));
 }
 
+// A gzip stream inflated whole; empty when it is broken.
+std::vector<uint8_t> Inflated(std::span<const uint8_t> packed) {
+  z_stream stream{};
+  if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) return {};
+  std::vector<uint8_t> out(packed.size() * 2);
+  stream.next_in = const_cast<Bytef*>(packed.data());
+  stream.avail_in = static_cast<uInt>(packed.size());
+  int status = Z_OK;
+  while (status == Z_OK) {
+    if (stream.total_out == out.size()) out.resize(out.size() * 2);
+    stream.next_out = out.data() + stream.total_out;
+    stream.avail_out = static_cast<uInt>(out.size() - stream.total_out);
+    status = inflate(&stream, Z_NO_FLUSH);
+  }
+  out.resize(status == Z_STREAM_END ? stream.total_out : 0);
+  inflateEnd(&stream);
+  return out;
+}
+
 }  // namespace
 
-TTextEngine::TTextEngine(std::span<const uint8_t> model, const char* language)
+TTextEngine::TTextEngine(std::span<const uint8_t> packed, const char* language)
     : api_(std::make_unique<tesseract::TessBaseAPI>()) {
   setMsgSeverity(L_SEVERITY_NONE);  // Leptonica, built without image libraries, would say so
+  // The program carries the model gzipped (a third smaller); the engine copies what it is given.
+  std::vector<uint8_t> inflated;
+  if (packed.size() >= 2 && packed[0] == 0x1F && packed[1] == 0x8B) inflated = Inflated(packed);
+  const std::span<const uint8_t> model = inflated.empty() ? packed : inflated;
   if (model.empty() ||
       api_->Init(reinterpret_cast<const char*>(model.data()), static_cast<int>(model.size()), language,
                  tesseract::OEM_LSTM_ONLY, nullptr, 0, nullptr, nullptr, false, nullptr) != 0)

@@ -16,8 +16,8 @@ class TessBaseAPI;
 
 class TTextEngine {
  public:
-  // `model` is a whole .traineddata file (borrowed only while this runs). Throws std::runtime_error
-  // when the engine cannot take it.
+  // `model` is a whole .traineddata file, or one gzipped (borrowed only while this runs). Throws
+  // std::runtime_error when the engine cannot take it.
   TTextEngine(std::span<const uint8_t> model, const char* language);
   ~TTextEngine();
   TTextEngine(const TTextEngine&) = delete;
