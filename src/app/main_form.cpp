@@ -91,7 +91,7 @@ void TMainForm::BuildTrayMenu() {
     delays.Items.push_back(std::move(delay));
   }
   TMenuItem recent{L"最近截图"};
-  recent.Items = recentPictures_.Items(OptionStore->History.RecentPictures(),
+  recent.Items = recentPictures_.Items(OptionStore->History.RecentPictures(), PictureFolder(),
                                        [this](const std::wstring& path) { PinPictureFile(path); });
   if (!recent.Items.empty()) recent.Items.push_back({L"-"});
   recent.Items.push_back({L"", &OpenFolderAction});
@@ -163,9 +163,12 @@ void TMainForm::PinPictureFile(const std::wstring& path) {
   PinAtCursor(std::move(picture));
 }
 
+// The default save folder; a relative one is the program folder's.
+std::wstring TMainForm::PictureFolder() { return AbsoluteFolder(OptionStore->Option.DefaultDir, AppPath); }
+
 // The default folder in Explorer, made first as a save would make it.
 void TMainForm::OpenPictureFolder() {
-  const std::wstring folder = AbsoluteFolder(OptionStore->Option.DefaultDir, AppPath);
+  const std::wstring folder = PictureFolder();
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
   ShowInExplorer(L"\"" + folder + L"\"", folder);
 }

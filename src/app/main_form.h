@@ -69,6 +69,7 @@ class TMainForm : public TForm {
   void StartDelay(int seconds);
   void PinPictureFile(const std::wstring& path);
   void OpenPictureFolder();
+  static std::wstring PictureFolder();
   void PinClipboard();
   void PinDecoded();
   void PinAtCursor(UniqueBitmap picture);

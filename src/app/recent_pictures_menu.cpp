@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include "common/picture_file.h"
+#include "history/recent_pictures.h"
 #include "toolkit/controls.h"
 
 namespace {
@@ -10,18 +11,34 @@ namespace {
 // The small pictures' largest size at 96 DPI.
 constexpr int kThumbnailWidth = 64, kThumbnailHeight = 40;
 
+uint64_t Written(const FILETIME& time) { return uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime; }
+
 }  // namespace
 
-std::vector<TMenuItem> TRecentPicturesMenu::Items(const std::vector<std::wstring>& paths,
+std::vector<TMenuItem> TRecentPicturesMenu::Items(const std::vector<std::wstring>& saved, const std::wstring& folder,
                                                   const std::function<void(const std::wstring&)>& choose) {
-  std::vector<TMenuItem> items;
-  std::map<std::wstring, Thumbnail> kept;
-  for (const std::wstring& path : paths) {
+  std::vector<DatedPicture> pictures;
+  for (const std::wstring& path : saved) {
     WIN32_FILE_ATTRIBUTE_DATA file{};
     // Deleted or moved since, or a folder of that name now: left out.
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file) ||
-        (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      continue;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file) && !(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      pictures.push_back({Written(file.ftLastWriteTime), path});
+  }
+  WIN32_FIND_DATAW found{};
+  HANDLE listing = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                    FIND_FIRST_EX_LARGE_FETCH);
+  if (listing != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsPictureName(found.cFileName))
+        pictures.push_back({Written(found.ftLastWriteTime), folder + L"\\" + found.cFileName});
+    } while (FindNextFileW(listing, &found));
+    FindClose(listing);
+  }
+  std::vector<TMenuItem> items;
+  std::map<std::wstring, Thumbnail> kept;
+  for (const std::wstring& path : NewestPictures(std::move(pictures))) {
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file)) continue;
     TMenuItem item;
     item.Caption = PathFindFileNameW(path.c_str());
     item.Picture = ThumbnailOf(path, file.ftLastWriteTime);

@@ -1,6 +1,7 @@
-// The entries of 最近截图: the pictures saved last that are still where they were saved, newest
-// first, each with a small picture of itself and its name. The small pictures are made once per
-// file and kept while the file stays as it was.
+// The entries of 最近截图: the ten pictures written last, newest first, among those saved in this
+// run that are still where they were saved and those in the save folder (an earlier run's), each
+// with a small picture of itself and its name. The small pictures are made once per file and kept
+// while the file stays as it was.
 #pragma once
 
 #include <windows.h>
@@ -15,8 +16,8 @@
 
 class TRecentPicturesMenu {
  public:
-  // `paths` newest first; `choose` hears the path of the entry chosen.
-  std::vector<TMenuItem> Items(const std::vector<std::wstring>& paths,
+  // `saved` in this run, newest first; `choose` hears the path of the entry chosen.
+  std::vector<TMenuItem> Items(const std::vector<std::wstring>& saved, const std::wstring& folder,
                                const std::function<void(const std::wstring&)>& choose);
 
  private:

@@ -109,7 +109,3 @@ void TIniFile::WriteInteger(const wchar_t* section, const wchar_t* key, int32_t 
 void TIniFile::WriteBool(const wchar_t* section, const wchar_t* key, bool value) {
   WriteString(section, key, value ? L"1" : L"0");
 }
-
-void TIniFile::DeleteKey(const wchar_t* section, const wchar_t* key) {
-  if (!WritePrivateProfileStringW(section, key, nullptr, fileName_.c_str())) throw Error(L"Unable to write to " + fileName_);
-}

@@ -37,8 +37,6 @@ class TIniFile {
   void WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value);
   void WriteInteger(const wchar_t* section, const wchar_t* key, int32_t value);
   void WriteBool(const wchar_t* section, const wchar_t* key, bool value);
-  // Raises "Unable to write to <file>" when the key cannot be removed.
-  void DeleteKey(const wchar_t* section, const wchar_t* key);
   // What the system still holds of the writes goes to the file now.
   void Flush();
 

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr wchar_t kRegionsSection[] = L"LastRegions", kRegionKey[] = L"Region";
-constexpr wchar_t kPicturesSection[] = L"RecentPictures", kPictureKey[] = L"Picture";
 constexpr wchar_t kDelaySection[] = L"DelayedCapture", kDelayKey[] = L"Seconds";
 
 std::wstring Key(const wchar_t* prefix, size_t index) { return prefix + std::to_wstring(index + 1); }
@@ -29,11 +28,6 @@ THistoryStore::THistoryStore(TIniFile& ini) : ini_(ini) {
     if (text.empty()) break;
     if (const auto box = RegionFromText(text)) regions_.push_back(*box);
   }
-  for (size_t i = 0; i < kMaxRecentPictures; ++i) {
-    const std::wstring path = ini_.ReadString(kPicturesSection, Key(kPictureKey, i).c_str(), L"");
-    if (path.empty()) break;
-    pictures_.push_back(path);
-  }
   const int delay = ini_.ReadInteger(kDelaySection, kDelayKey, 0);
   delay_ = std::find(std::begin(kDelays), std::end(kDelays), delay) != std::end(kDelays) ? delay : kDelays[0];
 }
@@ -48,28 +42,19 @@ void THistoryStore::Write(const std::function<void()>& write) {
   }
 }
 
-void THistoryStore::WriteList(const wchar_t* section, const wchar_t* prefix, const std::vector<std::wstring>& now,
-                              const std::vector<std::wstring>& before) {
+void THistoryStore::WriteRegions(const std::vector<std::wstring>& before) {
+  const std::vector<std::wstring> now = RegionTexts(regions_);
   for (size_t i = 0; i < now.size(); ++i)
-    if (i >= before.size() || before[i] != now[i]) ini_.WriteString(section, Key(prefix, i).c_str(), now[i]);
-  for (size_t i = now.size(); i < before.size(); ++i) ini_.DeleteKey(section, Key(prefix, i).c_str());
+    if (i >= before.size() || before[i] != now[i]) ini_.WriteString(kRegionsSection, Key(kRegionKey, i).c_str(), now[i]);
 }
 
 void THistoryStore::AddRegion(const Rect& box) {
   const std::vector<std::wstring> before = RegionTexts(regions_);
   ::AddRegion(regions_, box);
-  Write([&] { WriteList(kRegionsSection, kRegionKey, RegionTexts(regions_), before); });
+  Write([&] { WriteRegions(before); });
 }
 
-void THistoryStore::AddRecentPicture(const std::wstring& path) {
-  const std::vector<std::wstring> before = pictures_;
-  ::AddRecentPicture(pictures_, path);
-  Write([&] {
-    // A path outside the ANSI code page makes the file Unicode, as a folder name does.
-    if (!FitsAnsiCodePage(path)) ini_.MatchEncoding(true);
-    WriteList(kPicturesSection, kPictureKey, pictures_, before);
-  });
-}
+void THistoryStore::AddRecentPicture(const std::wstring& path) { ::AddRecentPicture(pictures_, path); }
 
 void THistoryStore::SetDelay(int seconds) {
   if (seconds == delay_) return;

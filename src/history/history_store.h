@@ -1,7 +1,8 @@
-// What Corvix remembers of its own use, each in a section of Option.ini apart from the options
-// dialog's keys: the regions taken last, the pictures saved last, the delay chosen last. Held in
-// memory and written through at each change; a file that cannot be written (read-only, say) only
-// leaves them unremembered for the next run.
+// What Corvix remembers of its own use: the regions taken last and the delay chosen last, each in a
+// section of Option.ini apart from the options dialog's keys, held in memory and written through at
+// each change (a file that cannot be written, read-only say, only leaves them unremembered for the
+// next run); and the pictures saved in this run, in memory alone (a save never writes Option.ini;
+// the save folder tells an earlier run's).
 #pragma once
 
 #include <functional>
@@ -19,7 +20,7 @@ class THistoryStore {
   const std::vector<Rect>& Regions() const { return regions_; }
   void AddRegion(const Rect& box);
 
-  // Full paths of the pictures saved, newest first, as they were written (the files may have gone).
+  // Full paths of the pictures saved in this run, newest first (the files may have gone since).
   const std::vector<std::wstring>& RecentPictures() const { return pictures_; }
   void AddRecentPicture(const std::wstring& path);
 
@@ -29,9 +30,8 @@ class THistoryStore {
   void SetDelay(int seconds);
 
  private:
-  // Writes the list's keys that changed from `before`, and removes those past its end.
-  void WriteList(const wchar_t* section, const wchar_t* prefix, const std::vector<std::wstring>& now,
-                 const std::vector<std::wstring>& before);
+  // Writes the regions' keys that changed from `before` (the list never shortens).
+  void WriteRegions(const std::vector<std::wstring>& before);
   void Write(const std::function<void()>& write);
 
   TIniFile& ini_;

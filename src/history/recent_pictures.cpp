@@ -21,3 +21,23 @@ void AddRecentPicture(std::vector<std::wstring>& paths, const std::wstring& path
   paths.insert(paths.begin(), path);
   if (paths.size() > kMaxRecentPictures) paths.resize(kMaxRecentPictures);
 }
+
+std::vector<std::wstring> NewestPictures(std::vector<DatedPicture> pictures) {
+  std::stable_sort(pictures.begin(), pictures.end(),
+                   [](const DatedPicture& a, const DatedPicture& b) { return a.Written > b.Written; });
+  std::vector<std::wstring> newest;
+  for (const DatedPicture& picture : pictures) {
+    if (newest.size() == kMaxRecentPictures) break;
+    if (std::none_of(newest.begin(), newest.end(), [&](const std::wstring& p) { return SamePath(p, picture.Path); }))
+      newest.push_back(picture.Path);
+  }
+  return newest;
+}
+
+bool IsPictureName(const std::wstring& name) {
+  const size_t dot = name.rfind(L'.');
+  if (dot == std::wstring::npos) return false;
+  std::wstring extension = name.substr(dot);
+  for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
+  return extension == L".png" || extension == L".jpg" || extension == L".jpeg" || extension == L".bmp";
+}

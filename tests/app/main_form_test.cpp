@@ -68,13 +68,25 @@ TEST(MainForm, TheTrayMenuHoldsTheLastRegionDelaysRecentPicturesPinOptionsAboutE
   OptionStore->History.AddRecentPicture(kept);
   OptionStore->History.AddRecentPicture(deleted);
   DeleteFileW(deleted.c_str());
+  {  // an earlier run's picture in the save folder, older than this run's; and a file of another kind
+    HDC screen = GetDC(nullptr);
+    const UniqueBitmap picture(CreateCompatibleBitmap(screen, 40, 40));
+    ReleaseDC(nullptr, screen);
+    const std::wstring earlier = folder.WithBackslash() + L"Save\\earlier.bmp";
+    TImageFileWriter().Save(picture.get(), ImageFormat::Bmp, earlier);
+    UniqueFile file(CreateFileW(earlier.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const FILETIME old{0, 0x01D00000};
+    ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &old));
+    TImageFileWriter().Save(picture.get(), ImageFormat::Bmp, folder.WithBackslash() + L"Save\\notes.txt");
+  }
   form->TrayMenu.OnPopup();
   menu = form->TrayMenu.Build();
   EXPECT_FALSE(Greyed(menu.get(), 0)) << "the region on the screen is not offered";
   EXPECT_TRUE(GetMenuState(GetSubMenu(menu.get(), 1), 2, MF_BYPOSITION) & MF_CHECKED) << "10 秒 is not marked";
   recent = GetSubMenu(menu.get(), 2);
-  ASSERT_EQ(GetMenuItemCount(recent), 3) << "the picture still there, a separator, the folder";
+  ASSERT_EQ(GetMenuItemCount(recent), 4) << "the picture still there, the earlier one, a separator, the folder";
   EXPECT_EQ(EntryText(recent, 0), L"kept.bmp");
+  EXPECT_EQ(EntryText(recent, 1), L"earlier.bmp");
   MENUITEMINFOW item{sizeof item, MIIM_BITMAP};
   ASSERT_TRUE(GetMenuItemInfoW(recent, 0, TRUE, &item));
   BITMAP small{};

@@ -55,4 +55,18 @@ TEST(RecentPictures, TheNewestComesFirstOnceWhateverTheCaseAndTenAreKept) {
   EXPECT_EQ(std::count_if(paths.begin(), paths.end(), [](const std::wstring& p) { return p.find(L"5.") != p.npos; }), 1);
 }
 
+TEST(RecentPictures, TheNewestTenAreShownOnceWhereverTheyCameFromAndOnlyPicturesCount) {
+  std::vector<DatedPicture> pictures;
+  for (int i = 0; i < 14; ++i) pictures.push_back({static_cast<uint64_t>(100 + i), L"C:\\Save\\" + std::to_wstring(i) + L".jpg"});
+  pictures.push_back({200, L"D:\\Elsewhere\\newest.png"});
+  pictures.push_back({113, L"c:\\save\\13.JPG"});  // saved this run and found in the folder: once
+  const std::vector<std::wstring> newest = NewestPictures(pictures);
+  ASSERT_EQ(newest.size(), kMaxRecentPictures);
+  EXPECT_EQ(newest[0], L"D:\\Elsewhere\\newest.png");
+  EXPECT_EQ(newest[1], L"C:\\Save\\13.jpg");
+  EXPECT_EQ(newest[9], L"C:\\Save\\5.jpg");
+  for (const wchar_t* name : {L"a.png", L"a.JPG", L"a.jpeg", L"a.Bmp"}) EXPECT_TRUE(IsPictureName(name));
+  for (const wchar_t* name : {L"a.gif", L"a.png.txt", L"png", L"a."}) EXPECT_FALSE(IsPictureName(name));
+}
+
 }  // namespace
