@@ -74,7 +74,12 @@ TMainForm::TMainForm()
       })),
       OpenFolderAction(Actions.Add(IDA_OPEN_FOLDER, L"打开截图文件夹", [this] { OpenPictureFolder(); })) {
   BuildTrayMenu();
-  TrayMenu.OnPopup = [this] { BuildTrayMenu(); };
+  // The recent pictures are looked for (their small pictures made) only as the menu opens.
+  TrayMenu.OnPopup = [this] {
+    recentItems_ = recentPictures_.Items(OptionStore->History.RecentPictures(), PictureFolder(),
+                                         [this](const std::wstring& path) { PinPictureFile(path); });
+    BuildTrayMenu();
+  };
 }
 
 // As things stand when the menu opens: 截取上次区域 greyed without a last region on today's screens,
@@ -91,8 +96,7 @@ void TMainForm::BuildTrayMenu() {
     delays.Items.push_back(std::move(delay));
   }
   TMenuItem recent{L"最近截图"};
-  recent.Items = recentPictures_.Items(OptionStore->History.RecentPictures(), PictureFolder(),
-                                       [this](const std::wstring& path) { PinPictureFile(path); });
+  recent.Items = recentItems_;
   if (!recent.Items.empty()) recent.Items.push_back({L"-"});
   recent.Items.push_back({L"", &OpenFolderAction});
 

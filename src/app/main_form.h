@@ -91,6 +91,7 @@ class TMainForm : public TForm {
   std::unique_ptr<TClipboardDecoding> decoding_;  // the clipboard's PNGs, for pins
   std::unique_ptr<TCountdown> countdown_;  // the wait of a delayed capture
   TRecentPicturesMenu recentPictures_;
+  std::vector<TMenuItem> recentItems_;  // as the tray menu last opened
   // The command line's request taken, and the window its answer goes to, until it is run.
   std::optional<CaptureRequest> request_;
   HWND requestReply_ = nullptr;

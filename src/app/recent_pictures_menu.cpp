@@ -1,5 +1,6 @@
 #include "app/recent_pictures_menu.h"
 
+#include <malloc.h>
 #include <shlwapi.h>
 
 #include "common/picture_file.h"
@@ -47,6 +48,8 @@ std::vector<TMenuItem> TRecentPicturesMenu::Items(const std::vector<std::wstring
     if (auto made = thumbnails_.extract(path)) kept.insert(std::move(made));
   }
   thumbnails_ = std::move(kept);  // the files no longer listed let theirs go
+  if (made_) _heapmin();  // what decoding took goes back to the system, as a capture's does
+  made_ = false;
   return items;
 }
 
@@ -60,6 +63,7 @@ HBITMAP TRecentPicturesMenu::ThumbnailOf(const std::wstring& path, const FILETIM
   if (picture && GetObjectW(picture.get(), sizeof shape, &shape) && (shape.bmWidth < width && shape.bmHeight < height))
     picture = ReadPictureFile(path);
   thumbnail.Written = written;
+  made_ = true;
   thumbnail.Picture = picture ? FittedCopy(picture.get(), width, height) : UniqueBitmap();
   return thumbnail.Picture.get();
 }

@@ -28,4 +28,5 @@ class TRecentPicturesMenu {
   HBITMAP ThumbnailOf(const std::wstring& path, const FILETIME& written);
 
   std::map<std::wstring, Thumbnail> thumbnails_;
+  bool made_ = false;  // a small picture was made since the last listing
 };

@@ -48,7 +48,10 @@ void THistoryStore::WriteRegions(const std::vector<std::wstring>& before) {
     if (i >= before.size() || before[i] != now[i]) ini_.WriteString(kRegionsSection, Key(kRegionKey, i).c_str(), now[i]);
 }
 
+// The same region taken again changes nothing: the file is not touched (a capture after capture of
+// one region writes nothing).
 void THistoryStore::AddRegion(const Rect& box) {
+  if (!regions_.empty() && regions_.front() == box) return;
   const std::vector<std::wstring> before = RegionTexts(regions_);
   ::AddRegion(regions_, box);
   Write([&] { WriteRegions(before); });
