@@ -1,6 +1,7 @@
 #include "command_line/capture_request.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <cwctype>
 #include <map>
 
@@ -85,6 +86,8 @@ ParsedArguments ParseArguments(const std::vector<std::wstring>& arguments) {
       request.DelaySeconds = *seconds;
     } else if (name == L"--out") {
       if (value->empty()) return bad(L"--out 缺少文件名");
+      if (std::any_of(value->begin(), value->end(), [](wchar_t c) { return c < 0x20 || std::wcschr(L"<>\"|?*", c); }))
+        return bad(L"--out 的文件名含有无效字符：" + *value);
       if (!FormatOfName(*value)) return bad(L"--out 的文件扩展名应为 .png、.jpg、.jpeg 或 .bmp：" + *value);
       request.Out = *value;
     } else if (name == L"--overwrite") {

@@ -57,6 +57,7 @@ TEST(CaptureArguments, AnythingElseIsRefusedWithItsReason) {
       {L"--capture desktop --delay 2.5", L"2.5"},
       {L"--capture desktop --out a.gif", L"a.gif"},
       {L"--capture desktop --out noextension", L"noextension"},
+      {L"--capture desktop --out a|b.png", L"无效字符"},
       {L"--capture desktop --overwrite", L"--overwrite"},
       {L"--capture desktop --capture window", L"重复"},
       {L"--capture desktop --frobnicate", L"--frobnicate"},

@@ -1,0 +1,32 @@
+// The command line: any words are judged without a crash; a capture they ask for travels to the
+// running Corvix and back whole; any text the running Corvix receives is read or refused.
+#include "command_line/capture_request.h"
+#include "fuzz_support.h"
+
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  FuzzedDataProvider data(bytes, size);
+  static const wchar_t* const kWords[] = {L"--capture", L"desktop", L"window", L"region", L"last", L"--delay", L"5",
+                                          L"--out", L"a.png", L"b.JPG", L"--overwrite", L"--clipboard", L"--pin",
+                                          L"--help", L"-x", L"word"};
+  std::vector<std::wstring> words;
+  const size_t count = data.ConsumeIntegralInRange<size_t>(0, 8);
+  for (size_t i = 0; i < count; ++i)
+    words.push_back(data.ConsumeBool() ? std::wstring(kWords[data.ConsumeIntegralInRange<size_t>(0, std::size(kWords) - 1)])
+                                       : FuzzText(data, 12));
+  const ParsedArguments parsed = ParseArguments(words);
+  FUZZ_CHECK(parsed.Verdict != ArgumentsVerdict::Bad || !parsed.Error.empty());  // a refusal without its reason
+  if (parsed.Verdict == ArgumentsVerdict::Capture) {
+    FUZZ_CHECK(parsed.Request.DelaySeconds >= 0 && parsed.Request.DelaySeconds <= kMaxDelaySeconds);
+    FUZZ_CHECK(parsed.Request.Out.empty() || FormatOfName(parsed.Request.Out));  // a file of no format
+    uint64_t reply = 0;
+    const auto back = RequestFromText(RequestText(parsed.Request, 42), reply);
+    FUZZ_CHECK(back && *back == parsed.Request && reply == 42);  // a request changed on its way
+  }
+  uint64_t reply = 0;
+  RequestFromText(FuzzText(data, 200), reply);
+  const CaptureAnswer answer{data.ConsumeIntegralInRange<int32_t>(kWritten, kFailed), FuzzText(data, 50)};
+  FUZZ_CHECK(AnswerFromText(AnswerText(answer)) == answer);  // an answer changed on its way
+  return 0;
+}
