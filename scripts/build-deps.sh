@@ -156,7 +156,7 @@ if [ ! -f "$prefix/.chi-sim-done" ]; then
   touch "$prefix/.chi-sim-done"
 fi
 # The program carries it gzipped: a third smaller.
-if [ ! -f "$prefix/share/models/chi_sim.traineddata.gz" ]; then
+if [ "$prefix/share/models/chi_sim.traineddata" -nt "$prefix/share/models/chi_sim.traineddata.gz" ]; then
   gzip -9 -n -c "$prefix/share/models/chi_sim.traineddata" >"$prefix/share/models/chi_sim.traineddata.gz.part"
   mv "$prefix/share/models/chi_sim.traineddata.gz.part" "$prefix/share/models/chi_sim.traineddata.gz"
 fi

@@ -51,43 +51,49 @@ void TCaptureRun::RunRegion() {
 CaptureAnswer TCaptureRun::RunRequest(const CaptureRequest& request) {
   running_ = true;
   const ScopeExit done([this] { running_ = false; });
-  CaptureAnswer answer;
+  std::wstring written;
   try {
     TCaptureSource* source = nullptr;
     RegionEnding ending = RegionEnding::Done;
     Rect place;
+    CaptureAnswer failure;
     std::optional<TAutoNameSearch> search;
     if (request.Out.empty() && request.Kind != CaptureKind::Region) SearchName(search);
-    HBITMAP picture = TakeRequested(request, source, ending, place, answer);
-    if (!picture) return answer;
+    HBITMAP picture = TakeRequested(request, source, ending, place, failure);
+    if (!picture) return failure;
     // What the overlay's bar asked for besides: pinned or read, as the request wants a pin.
     if ((ending == RegionEnding::Pin || request.Pin) && OnPin) OnPin(picture, place);
     if (ending == RegionEnding::ReadText && OnReadText) OnReadText(picture, place);
-    if (request.Clipboard || ending == RegionEnding::Copy) clipboard_.Put(picture);
-    written_.clear();
+    // Deliver puts it on the clipboard itself where the options say so.
+    const bool delivererCopies = request.Out.empty() && OptionStore->Option.CopyToClipboard;
+    if ((request.Clipboard || ending == RegionEnding::Copy) && !delivererCopies) clipboard_.Put(picture);
     if (!request.Out.empty()) {
       const ImageFormat format = FormatOfName(request.Out).value_or(ImageFormat::Png);
       if (!files_.Save(picture, format, request.Out, request.Overwrite))
         return {kFailed, L"文件已存在：" + request.Out + L"（加 --overwrite 可以覆盖）"};
-      written_ = request.Out;
-      OptionStore->History.AddRecentPicture(request.Out);
+      written = request.Out;
+      OptionStore->History.AddRecentPicture(written);
     } else {
-      Deliver(picture, source, RegionEnding::Done, search);
-      if (written_.empty())
+      Deliver(picture, source, ending == RegionEnding::SaveAs ? RegionEnding::SaveAs : RegionEnding::Done, search,
+              &written);
+      if (written.empty())
         return ImageFormatIndex(OptionStore->Option.DefaultImage) < 0
                    ? CaptureAnswer{kFailed, L"选项中的图片格式不写文件"}
                    : CaptureAnswer{kCancelled, L"已取消"};
     }
-    return {kWritten, written_};
+    return {kWritten, written};
   } catch (const Error& error) {
+    // Written, and the clipboard failed after: the file is what was asked for.
+    if (!written.empty()) return {kWritten, written};
     return {kFailed, error.Message()};
   } catch (const std::exception&) {
+    if (!written.empty()) return {kWritten, written};
     return {kFailed, L"截图失败：内存不足或系统拒绝"};
   }
 }
 
 HBITMAP TCaptureRun::TakeRequested(const CaptureRequest& request, TCaptureSource*& source, RegionEnding& ending,
-                                   Rect& place, CaptureAnswer& answer) {
+                                   Rect& place, CaptureAnswer& failure) {
   HBITMAP picture = nullptr;
   switch (request.Kind) {
     case CaptureKind::Desktop:
@@ -99,27 +105,21 @@ HBITMAP TCaptureRun::TakeRequested(const CaptureRequest& request, TCaptureSource
       source = ActiveWindowCapture.get();
       picture = ActiveWindowCapture->Capture();
       place = ActiveWindowCapture->CapturedRect();
-      if (!picture) answer = {kFailed, L"没有可截取的前台窗口"};
+      if (!picture) failure = {kFailed, L"没有可截取的前台窗口"};
       break;
     case CaptureKind::Region:
       source = RegionCapture.get();
       picture = TakeRegion();
       ending = RegionCapture->Ending();
       place = RegionCapture->Place();
-      if (!picture) answer = {kCancelled, L"已取消"};
+      if (!picture) failure = {kCancelled, L"已取消"};
       break;
-    case CaptureKind::Last: {
+    case CaptureKind::Last:
       source = RegionCapture.get();
-      const std::optional<Rect> box = LastRegion();
-      if (!box) {
-        answer = {kFailed, L"没有上次的区域（或它已不在屏幕上）"};
-        break;
-      }
-      picture = RegionCapture->CaptureBox(*box);
+      picture = TakeLastRegion();
       place = RegionCapture->Place();
-      if (picture) OptionStore->History.AddRegion(*box);
+      if (!picture) failure = {kFailed, L"没有上次的区域，或它已不在屏幕上"};
       break;
-    }
   }
   return picture;
 }
@@ -130,16 +130,18 @@ std::optional<Rect> TCaptureRun::LastRegion() {
   return regions.front();
 }
 
-void TCaptureRun::RunLastRegion() {
+// Taken again, it stays the last region: the history has nothing to add.
+HBITMAP TCaptureRun::TakeLastRegion() {
   const std::optional<Rect> box = LastRegion();
-  if (!box) return;
+  return box ? RegionCapture->CaptureBox(*box) : nullptr;
+}
+
+void TCaptureRun::RunLastRegion() {
+  if (!LastRegion()) return;
   RunGuarded([&] {
     std::optional<TAutoNameSearch> search;
     SearchName(search);
-    if (HBITMAP picture = RegionCapture->CaptureBox(*box)) {
-      OptionStore->History.AddRegion(*box);
-      Deliver(picture, RegionCapture.get(), RegionEnding::Done, search);
-    }
+    if (HBITMAP picture = TakeLastRegion()) Deliver(picture, RegionCapture.get(), RegionEnding::Done, search);
   });
 }
 
@@ -210,7 +212,7 @@ HBITMAP TCaptureRun::TakeRegion() {
 }
 
 void TCaptureRun::Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding ending,
-                          std::optional<TAutoNameSearch>& search) {
+                          std::optional<TAutoNameSearch>& search, std::wstring* written) {
   const DefaultOptionRec& option = OptionStore->Option;
   const std::wstring folder = AbsoluteFolder(option.DefaultDir, AppPath);  // a relative one is the program folder's
   if (ending == RegionEnding::Pin) {
@@ -245,13 +247,10 @@ void TCaptureRun::Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding 
     if (put != 0) clipboard_.Keep(put, source->TakePicture());
   });
   try {
-    bool saved = true;
-    if (search)
-      SaveAutomatically(picture, *search);
-    else
-      saved = SaveThroughDialog(picture, folder, owner_);
+    const std::wstring path = search ? SaveAutomatically(picture, *search) : SaveThroughDialog(picture, folder, owner_);
+    if (written && ImageFormatIndex(option.DefaultImage) >= 0) *written = path;
     // A PNG file's bytes are the clipboard's PNG too: the picture is encoded once.
-    if (saved && put != 0 && option.DefaultImage == ImageFormat::Png) clipboard_.TakePng(put, files_.LastFile());
+    if (!path.empty() && put != 0 && option.DefaultImage == ImageFormat::Png) clipboard_.TakePng(put, files_.LastFile());
   } catch (const Error& saveError) {
     if (clipboardError) throw Error(saveError.Message() + L"\r\n\r\n" + clipboardError->Message());  // one box, both
     throw;
@@ -260,23 +259,22 @@ void TCaptureRun::Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding 
 }
 
 // The picture under the name the search finds; the balloon names the file.
-void TCaptureRun::SaveAutomatically(HBITMAP picture, TAutoNameSearch& search) {
+std::wstring TCaptureRun::SaveAutomatically(HBITMAP picture, TAutoNameSearch& search) {
   const DefaultOptionRec& option = OptionStore->Option;
   const std::wstring path = files_.SaveAuto(picture, option.DefaultImage, search);
   Saved(path);
   if (option.SavedTip && ImageFormatIndex(option.DefaultImage) >= 0 && saved_) saved_(path);
+  return path;
 }
 
 // A format outside the table writes no file.
 void TCaptureRun::Saved(const std::wstring& path) {
-  if (ImageFormatIndex(OptionStore->Option.DefaultImage) < 0) return;
-  written_ = path;
-  OptionStore->History.AddRecentPicture(path);
+  if (ImageFormatIndex(OptionStore->Option.DefaultImage) >= 0) OptionStore->History.AddRecentPicture(path);
 }
 
 // The dialog opens in the default folder, made first as an automatic save would make it (the system
 // would open a folder that does not exist yet somewhere else).
-bool TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner) {
+std::wstring TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner) {
   const DefaultOptionRec& option = OptionStore->Option;
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
   SetForegroundWindow(owner);  // the dialog comes up in front
@@ -289,9 +287,9 @@ bool TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder,
   dialog.DefaultExt = ImageExtension(option.DefaultImage);
   dialog.InitialDir = folder;
   // The format follows DefaultImage alone, whatever name was typed.
-  if (!dialog.Execute(owner)) return false;
+  if (!dialog.Execute(owner)) return {};
   saveDialog_.FileName = dialog.FileName;
   files_.Save(picture, option.DefaultImage, dialog.FileName);
   Saved(dialog.FileName);
-  return true;
+  return dialog.FileName;
 }

@@ -65,16 +65,21 @@ class TCaptureRun {
   // The region capture: the overlay, the region remembered; null when it was cancelled.
   HBITMAP TakeRegion();
   // The picture where the options and the overlay's ending send it.
-  void Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding ending, std::optional<TAutoNameSearch>& search);
+  // `written`, when given, hears the path of the file written, before any error of the clipboard's.
+  void Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding ending, std::optional<TAutoNameSearch>& search,
+               std::wstring* written = nullptr);
   static void SearchName(std::optional<TAutoNameSearch>& search);
-  // The picture a request asked for, taken; null when there is none (Text says why).
+  // The picture a request asked for, taken; null when there is none (`failure` says why).
   HBITMAP TakeRequested(const CaptureRequest& request, TCaptureSource*& source, RegionEnding& ending,
-                        Rect& place, CaptureAnswer& answer);
+                        Rect& place, CaptureAnswer& failure);
+  // The last region at once; null when there is none on the screens.
+  HBITMAP TakeLastRegion();
   // A file written: among the recent pictures.
   void Saved(const std::wstring& path);
-  void SaveAutomatically(HBITMAP picture, TAutoNameSearch& search);
-  // True once the file is written; false when the dialog was cancelled.
-  bool SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner);
+  // The path written.
+  std::wstring SaveAutomatically(HBITMAP picture, TAutoNameSearch& search);
+  // The path written; empty when the dialog was cancelled.
+  std::wstring SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner);
 
   HWND owner_;
   std::function<void(const std::wstring&)> saved_;
@@ -82,5 +87,4 @@ class TCaptureRun {
   TSaveDialog saveDialog_;
   TImageFileWriter files_;
   bool running_ = false;
-  std::wstring written_;  // the file the last save wrote
 };

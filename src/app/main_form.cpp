@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include <dwmapi.h>
 #include <shlwapi.h>
 #include <wtsapi32.h>
 
@@ -40,6 +41,19 @@ constexpr UINT kPngDecodedMessage = THotKeys::kStopWatchingMessage + 1;
 // The wait of a delayed capture is over; a request of the command line is to be run.
 constexpr UINT kDelayOverMessage = kPngDecodedMessage + 1;
 constexpr UINT kRequestMessage = kDelayOverMessage + 1;
+constexpr UINT kLastRegionMessage = kRequestMessage + 1;
+// How long the chosen menu entry may take to fade from the screen.
+constexpr DWORD kMenuFadeMs = 1000;
+
+// The tray menu gone from the screen before the region is read: the desktop composed again, and
+// the chosen entry's fading copy (a window of its own) gone.
+void WaitForTheMenuToGo() {
+  DwmFlush();
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < kMenuFadeMs; Sleep(10)) {
+    HWND fader = FindWindowW(L"SysFader", nullptr);
+    if (!fader || !IsWindowVisible(fader)) break;
+  }
+}
 constexpr UINT kReleaseMemoryAfterMs = 3000;
 
 // Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
@@ -70,7 +84,7 @@ TMainForm::TMainForm()
         if (pins_) pins_->CloseAll();
       })),
       LastRegionAction(Actions.Add(IDA_LAST_REGION, L"截取上次区域", [this] {
-        RunCapture([this] { capture_->RunLastRegion(); });
+        PostMessageW(Handle(), kLastRegionMessage, 0, 0);  // once the menu has returned
       })),
       OpenFolderAction(Actions.Add(IDA_OPEN_FOLDER, L"打开截图文件夹", [this] { OpenPictureFolder(); })) {
   BuildTrayMenu();
@@ -133,7 +147,8 @@ LRESULT TMainForm::WMCopyData(WPARAM, LPARAM lParam) {
   HWND reply = nullptr;
   const std::optional<CaptureRequest> request = ReceivedRequest(lParam, reply);
   if (!request) return 0;
-  if (Busy() || Tag != 0 || Application.Terminated()) return kRequestBusy;
+  if (Tag != 0 || Application.Terminated()) return kRequestEnding;
+  if (Busy()) return kRequestBusy;
   request_ = request;
   requestReply_ = reply;
   if (request->DelaySeconds > 0)
@@ -312,7 +327,6 @@ void TMainForm::FormCreate() {
   WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);  // held keys let go on a lock
   // A later start of a lesser integrity reaches an elevated one too.
   ChangeWindowMessageFilterEx(Handle(), ShowWelcomeMessage(), MSGFLT_ALLOW, nullptr);
-  ChangeWindowMessageFilterEx(Handle(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
   // No taskbar button and no Alt+Tab entry, also while a dialog is open.
   HWND application = Application.Handle();
   SetWindowLongW(application, GWL_EXSTYLE, GetWindowLongW(application, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
@@ -416,6 +430,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kPngDecodedMessage: if (decoding_) PinDecoded(); return 0;
     case kDelayOverMessage:  RunCapture([this] { capture_->RunRegion(); }); return 0;
     case kRequestMessage:    RunRequest(); return 0;
+    case kLastRegionMessage:
+      if (!Busy()) WaitForTheMenuToGo();
+      RunCapture([this] { capture_->RunLastRegion(); });
+      return 0;
     case WM_COPYDATA:        return WMCopyData(wParam, lParam);
     case WM_WTSSESSION_CHANGE: hotKeys_.ForgetHeldKeys(); return 0;  // keys let go on the lock screen go unseen
     case WM_RENDERFORMAT:    if (capture_) capture_->Clipboard().Render(static_cast<UINT>(wParam)); return 0;

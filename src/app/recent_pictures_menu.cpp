@@ -57,10 +57,11 @@ HBITMAP TRecentPicturesMenu::ThumbnailOf(const std::wstring& path, const FILETIM
   Thumbnail& thumbnail = thumbnails_[path];
   if (thumbnail.Picture && CompareFileTime(&thumbnail.Written, &written) == 0) return thumbnail.Picture.get();
   const int width = MulDiv(kThumbnailWidth, SystemDpi(), 96), height = MulDiv(kThumbnailHeight, SystemDpi(), 96);
-  // A JPEG is decoded at an eighth of its size when that is still larger than the small picture.
+  // A JPEG is decoded at an eighth of its size, whole when that is smaller than the small picture.
   BITMAP shape{};
-  UniqueBitmap picture = ReadPictureFile(path, 8);
-  if (picture && GetObjectW(picture.get(), sizeof shape, &shape) && (shape.bmWidth < width && shape.bmHeight < height))
+  const bool jpeg = IsJpegFile(path);
+  UniqueBitmap picture = ReadPictureFile(path, jpeg ? 8 : 1);
+  if (jpeg && picture && GetObjectW(picture.get(), sizeof shape, &shape) && shape.bmWidth < width && shape.bmHeight < height)
     picture = ReadPictureFile(path);
   thumbnail.Written = written;
   made_ = true;

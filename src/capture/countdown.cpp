@@ -14,7 +14,6 @@ constexpr int kEscapeKey = 1;
 // At 96 DPI: the square, and how far from the cursor's hot spot it stands (past the arrow).
 constexpr int kSide = 40, kOffset = 20;
 constexpr COLORREF kGround = RGB(32, 32, 32), kInk = RGB(255, 255, 255), kEdge = RGB(160, 160, 160);
-constexpr BYTE kOpacity = 220;
 // How long the screen may take to show what lay under the count once it is hidden.
 constexpr DWORD kClearMs = 500;
 
@@ -26,7 +25,9 @@ void TCountdown::Start(int seconds, std::function<void()> due, std::function<voi
   cancelled_ = std::move(cancelled);
   deadline_ = GetTickCount64() + static_cast<uint64_t>(seconds) * 1000;
   shown_ = -1;
-  SetLayeredWindowAttributes(Handle(), 0, kOpacity, LWA_ALPHA);
+  // Opaque (layered only to let the mouse through): the screen then shows exactly what it drew,
+  // which HideFromScreen looks for.
+  SetLayeredWindowAttributes(Handle(), 0, 255, LWA_ALPHA);
   excluded_ = SystemExcludesFromCapture() && SetWindowDisplayAffinity(Handle(), WDA_EXCLUDEFROMCAPTURE);
   escape_ = std::make_unique<TScopedHotKey>(Handle(), kEscapeKey, VK_ESCAPE);
   SetTimer(Handle(), kTickTimer, kTickMs, nullptr);
@@ -55,9 +56,14 @@ int TCountdown::SecondsLeft() const {
 void TCountdown::Tick() {
   const int left = SecondsLeft();
   if (left == 0) {
-    Stop();
+    // It counts until `due` runs: the messages HideFromScreen lets through (a request, say) find
+    // it busy.
+    KillTimer(Handle(), kTickTimer);
+    escape_.reset();
     HideFromScreen();
-    if (due_) due_();
+    const std::function<void()> due = std::move(due_);
+    deadline_ = 0;
+    if (due) due();
     return;
   }
   POINT cursor{};

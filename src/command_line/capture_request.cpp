@@ -17,6 +17,13 @@ std::optional<int32_t> Number(const std::wstring& text, int32_t low, int32_t hig
   return value;
 }
 
+// No control character nor one that no Windows file name holds (a "\\?\" prefix's "?" apart).
+bool NameCharacters(const std::wstring& name) {
+  const size_t from = name.starts_with(L"\\\\?\\") ? 4 : 0;
+  return std::none_of(name.begin() + static_cast<std::ptrdiff_t>(from), name.end(),
+                      [](wchar_t c) { return c < 0x20 || std::wcschr(L"<>\"|?*", c); });
+}
+
 std::optional<CaptureKind> KindOf(const std::wstring& text) {
   for (size_t i = 0; i < std::size(kKinds); ++i)
     if (text == kKinds[i]) return static_cast<CaptureKind>(i);
@@ -86,8 +93,7 @@ ParsedArguments ParseArguments(const std::vector<std::wstring>& arguments) {
       request.DelaySeconds = *seconds;
     } else if (name == L"--out") {
       if (value->empty()) return bad(L"--out 缺少文件名");
-      if (std::any_of(value->begin(), value->end(), [](wchar_t c) { return c < 0x20 || std::wcschr(L"<>\"|?*", c); }))
-        return bad(L"--out 的文件名含有无效字符：" + *value);
+      if (!NameCharacters(*value)) return bad(L"--out 的文件名含有无效字符：" + *value);
       if (!FormatOfName(*value)) return bad(L"--out 的文件扩展名应为 .png、.jpg、.jpeg 或 .bmp：" + *value);
       request.Out = *value;
     } else if (name == L"--overwrite") {
@@ -150,8 +156,11 @@ std::optional<CaptureRequest> RequestFromText(const std::wstring& text, uint64_t
   if (!kind || !delay || reply.empty() || reply.size() > 19 ||
       !std::all_of(reply.begin(), reply.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
     return std::nullopt;
+  // The later start made the path absolute and checked it: anything else is no request of its.
   const std::wstring& out = values[L"out"];
-  if (!out.empty() && (!FormatOfName(out) || out.find(L'\n') != std::wstring::npos)) return std::nullopt;
+  const bool absolute =
+      out.size() > 2 && ((out[1] == L':' && (out[2] == L'\\' || out[2] == L'/')) || out.starts_with(L"\\\\"));
+  if (!out.empty() && (!absolute || !FormatOfName(out) || !NameCharacters(out))) return std::nullopt;
   replyWindow = std::stoull(reply);
   CaptureRequest request;
   request.Kind = *kind;

@@ -10,6 +10,7 @@
 #include "command_line/request_exchange.h"
 #include "toolkit/error.h"
 #include "toolkit/forms.h"
+#include "toolkit/scope_exit.h"
 
 namespace {
 
@@ -25,9 +26,30 @@ HWND RunningCorvix() {
   return form;
 }
 
+// The window that owns what this start puts on the clipboard: a program pasting meanwhile (while
+// the Save dialog is open, say) gets it made.
+class TClipboardOwner : public TWinControl {
+ public:
+  TClipboardOwner() { CreateHandle({L"TCorvixCommandClipboard"}, 0, WS_POPUP, L"", {0, 0, 0, 0}, HWND_MESSAGE); }
+  TClipboardPicture* Clipboard = nullptr;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (Clipboard) switch (message) {
+        case WM_RENDERFORMAT: Clipboard->Render(static_cast<UINT>(wParam)); return 0;
+        case WM_RENDERALLFORMATS: Clipboard->RenderNow(); return 0;
+        case WM_DESTROYCLIPBOARD: Clipboard->Emptied(); return 0;
+      }
+    return TWinControl::HandleMessage(message, wParam, lParam);
+  }
+};
+
 // The capture here, the count first, as the running Corvix would carry it out.
 CaptureAnswer CaptureAlone(const CaptureRequest& request) {
-  TCaptureRun capture(Application.Handle(), {});
+  TClipboardOwner owner;
+  TCaptureRun capture(owner.Handle(), {});
+  owner.Clipboard = &capture.Clipboard();
+  const ScopeExit forget([&] { owner.Clipboard = nullptr; });  // the capture goes first
   if (request.DelaySeconds > 0) {
     TCountdown countdown;
     countdown.Create();
@@ -77,6 +99,8 @@ int RunCommandLine(const ParsedArguments& parsed, HINSTANCE instance) {
     answer = CaptureAlone(request);
   } catch (const Error& error) {
     answer = {kFailed, error.Message()};
+  } catch (const std::exception&) {
+    answer = {kFailed, L"截图失败：内存不足或系统拒绝"};
   }
   EndModules();
   return PrintAnswer(answer);

@@ -8,6 +8,8 @@ namespace {
 // WM_COPYDATA's dwData: which of the two a block is.
 constexpr ULONG_PTR kRequestData = 0x43525851, kAnswerData = 0x43525841;
 constexpr DWORD kHandOverMs = 10000, kAnswerMs = 10000;
+// How often the wait for the answer looks whether the running Corvix is still there.
+constexpr DWORD kCheckMs = 500;
 
 struct Waiting {
   std::optional<CaptureAnswer> Answer;
@@ -18,7 +20,8 @@ LRESULT CALLBACK ReplyProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     auto* waiting = reinterpret_cast<Waiting*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (data->dwData != kAnswerData || !waiting) return FALSE;
-    waiting->Answer = AnswerFromText(std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)));
+    waiting->Answer = AnswerFromText(std::wstring(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t)))
+                          .value_or(CaptureAnswer{kFailed, L"Corvix 的回答无法识别"});
     return TRUE;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -51,22 +54,28 @@ int HandOver(HWND form, const CaptureRequest& request) {
   if (!reply) return PrintAnswer({kFailed, L"无法等待 Corvix 的回答"});
   Waiting waiting;
   SetWindowLongPtrW(reply, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&waiting));
+  // The answer may come from a Corvix of a higher integrity (one run as administrator).
+  ChangeWindowMessageFilterEx(reply, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
   DWORD pid = 0;
   GetWindowThreadProcessId(form, &pid);
   UniqueKernelHandle running(OpenProcess(SYNCHRONIZE, FALSE, pid));
   LRESULT taken = 0;
   const bool sent = SendRequest(form, reply, request, taken);
   CaptureAnswer answer{kFailed, L"Corvix 没有回应"};
+  if (!sent && GetLastError() == ERROR_ACCESS_DENIED)
+    answer = {kFailed, L"Corvix 以管理员身份运行：请从以管理员身份运行的命令行启动"};
   if (sent && taken == kRequestBusy) answer = {kFailed, L"正在截图"};
+  if (sent && taken == kRequestEnding) answer = {kFailed, L"Corvix 正在退出"};
   if (sent && taken == kRequestTaken) {
     // Messages until the answer comes, or the running Corvix ends without one.
     answer = {kFailed, L"Corvix 已退出，截图没有完成"};
     while (!waiting.Answer) {
       HANDLE handles[] = {running.get()};
-      const DWORD woke = MsgWaitForMultipleObjects(running ? 1 : 0, handles, FALSE, INFINITE, QS_ALLINPUT);
+      const DWORD woke = MsgWaitForMultipleObjects(running ? 1 : 0, handles, FALSE, kCheckMs, QS_ALLINPUT);
       MSG message;
       while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-      if (running && woke == WAIT_OBJECT_0 && !waiting.Answer) break;
+      const bool ended = (running && woke == WAIT_OBJECT_0) || woke == WAIT_FAILED || !IsWindow(form);
+      if (ended && !waiting.Answer) break;
     }
     if (waiting.Answer) answer = *waiting.Answer;
   }

@@ -9,9 +9,9 @@
 
 #include "command_line/capture_request.h"
 
-// What the running Corvix returns from the request's WM_COPYDATA: taken, to be answered later; or
-// busy with a capture (answered so at once); 0 for a request it cannot read.
-inline constexpr LRESULT kRequestTaken = 1, kRequestBusy = 2;
+// What the running Corvix returns from the request's WM_COPYDATA: taken, to be answered later;
+// busy with a capture, or ending (answered so at once); 0 for a request it cannot read.
+inline constexpr LRESULT kRequestTaken = 1, kRequestBusy = 2, kRequestEnding = 3;
 
 // From the later start: the request to the running Corvix's main form; what it printed and the exit
 // code come from the answer.

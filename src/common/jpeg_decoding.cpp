@@ -26,6 +26,11 @@ bool Decompress(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, file, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
+  // A progressive file's buffers are of the whole picture, whatever the shrink.
+  if (int64_t{info.image_width} * info.image_height > maxPixels * shrink * shrink) {
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
   info.out_color_space = JCS_EXT_BGRX;
   info.scale_num = 1;
   info.scale_denom = static_cast<unsigned>(shrink);

@@ -1,6 +1,9 @@
 #include "common/picture_file.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "common/jpeg_decoding.h"
@@ -30,9 +33,15 @@ std::vector<uint8_t> ReadBytes(const std::wstring& path) {
 
 UniqueBitmap ReadPictureFile(const std::wstring& path, int shrink) {
   const std::vector<uint8_t> bytes = ReadBytes(path);
-  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+  if (bytes.size() >= 26 && bytes[0] == 'B' && bytes[1] == 'M') {
+    // The system reads a BMP; its size is checked first, as a PNG's and a JPEG's are.
+    int32_t width = 0, height = 0;
+    std::memcpy(&width, &bytes[18], 4);
+    std::memcpy(&height, &bytes[22], 4);
+    if (width <= 0 || height == 0 || height == INT32_MIN || int64_t{width} * std::abs(height) > kPngMaxPixels) return {};
     return UniqueBitmap(static_cast<HBITMAP>(
         LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+  }
   UniqueBitmap made;
   const auto rowsFor = [&](int32_t width, int32_t height, int32_t) {
     BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB}};
@@ -44,6 +53,15 @@ UniqueBitmap ReadPictureFile(const std::wstring& path, int shrink) {
   made.reset();
   if (DecodePngBgrx(bytes.data(), bytes.size(), rowsFor) == PngRead::Ok) return made;
   return {};
+}
+
+bool IsJpegFile(const std::wstring& path) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  uint8_t start[3] = {};
+  DWORD read = 0;
+  return file && ReadFile(file.get(), start, 3, &read, nullptr) && read == 3 && start[0] == 0xFF && start[1] == 0xD8 &&
+         start[2] == 0xFF;
 }
 
 UniqueBitmap FittedCopy(HBITMAP picture, int width, int height) {

@@ -11,5 +11,8 @@
 // (for a small picture). Null for a file that is gone, unreadable or of another kind.
 UniqueBitmap ReadPictureFile(const std::wstring& path, int shrink = 1);
 
+// Whether the file begins as a JPEG does (only a JPEG is shrunk as it is read).
+bool IsJpegFile(const std::wstring& path);
+
 // The picture scaled to fit in width x height, its proportions kept, never enlarged.
 UniqueBitmap FittedCopy(HBITMAP picture, int width, int height);

@@ -16,8 +16,8 @@ void TMenuItem::Click() const {
 
 namespace {
 
-// Appends the entries to `menu`, numbering those that can be chosen from `next` on, each listed in
-// `chosen` under its number less one.
+// Appends the entries to `menu`, submenus' entries where their submenu stands; an entry that can be
+// chosen is listed in `chosen` and has its place there, counted from 1, as its command identifier.
 void AppendItems(HMENU menu, const std::vector<TMenuItem>& items, std::vector<const TMenuItem*>* chosen) {
   for (const TMenuItem& item : items) {
     if (item.IsSeparator()) {

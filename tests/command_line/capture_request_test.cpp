@@ -85,7 +85,8 @@ TEST(CaptureRequestText, RequestsAndAnswersTravelWholeAndBrokenTextsAreRefused) 
   EXPECT_EQ(RequestFromText(RequestText(request, 0x12345678ABCDULL), reply), request);
   EXPECT_EQ(reply, 0x12345678ABCDULL);
   for (const wchar_t* broken : {L"", L"kind=region", L"reply=1\nkind=screen\ndelay=0", L"reply=x\nkind=desktop\ndelay=0",
-                                L"reply=1\nkind=desktop\ndelay=9999", L"reply=1\nkind=desktop\ndelay=0\nout=a.gif"})
+                                L"reply=1\nkind=desktop\ndelay=9999", L"reply=1\nkind=desktop\ndelay=0\nout=C:\\a.gif",
+                                L"reply=1\nkind=desktop\ndelay=0\nout=a.png", L"reply=1\nkind=desktop\ndelay=0\nout=C:\\a|b.png"})
     EXPECT_FALSE(RequestFromText(broken, reply)) << std::string(broken, broken + wcslen(broken));
 
   for (const CaptureAnswer& answer : {CaptureAnswer{kWritten, L"C:\\a.png"}, CaptureAnswer{kCancelled, L"已取消"},
