@@ -22,7 +22,9 @@ constexpr size_t kMaxAnchorHits = 16;
 constexpr int64_t kMaxPixels = 1920LL * 32768;
 constexpr int32_t kMaxRows = 65000;
 
-int32_t SpotWidth(int32_t width) { return std::clamp(width / 4, 1, 96); }
+// A quarter of the row, at least 3 columns however narrow the read (a caret is that wide; less
+// only in a read narrower than that), at most 96.
+int32_t SpotWidth(int32_t width) { return std::clamp(width / 4, std::min(3, std::max(width - 1, 1)), 96); }
 
 bool Uniform(const uint32_t* row, int32_t width) {
   return std::all_of(row + 1, row + width, [&](uint32_t pixel) { return pixel == row[0]; });
