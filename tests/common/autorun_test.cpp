@@ -23,10 +23,20 @@ void SetRunValue(HKEY root, const std::wstring& value) {
   RegSetKeyValueW(root, kRun, kAppTitle, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * 2));
 }
 
+// The Run key is one for every test program running at once: its tests take turns.
 class AutoRunTest : public testing::Test {
  protected:
-  void SetUp() override { RemoveAutoRun(); }
-  void TearDown() override { RemoveAutoRun(); }
+  void SetUp() override {
+    turn_ = CreateMutexW(nullptr, FALSE, L"CorvixTests.RunKey");
+    ASSERT_EQ(WaitForSingleObject(turn_, 30000), WAIT_OBJECT_0) << "another test held the Run key";
+    RemoveAutoRun();
+  }
+  void TearDown() override {
+    RemoveAutoRun();
+    ReleaseMutex(turn_);
+    CloseHandle(turn_);
+  }
+  HANDLE turn_ = nullptr;
 };
 
 TEST_F(AutoRunTest, AddWritesTheQuotedPathUnderBothRootsOnceAndRemoveTakesItAway) {
