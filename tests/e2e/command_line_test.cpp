@@ -72,7 +72,8 @@ std::string Narrow(const std::wstring& text) { return std::string(text.begin(), 
 
 // With Corvix running: a region marked in its overlay goes to --out (relative to the caller's
 // folder) and the path is printed; the same file again is refused at once, unless --overwrite; a
-// request while the overlay is open is told "正在截图"; Esc in the overlay is a cancel.
+// request while the overlay is open is told "正在截图"; `last` takes the same region again; Esc
+// during a delay's count or in the overlay is a cancel.
 TEST(CommandLine, WithARunningCopyTheRegionGoesToTheFileAndItsPathIsPrinted) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nExitHint=0\r\n");
@@ -99,6 +100,9 @@ TEST(CommandLine, WithARunningCopyTheRegionGoesToTheFileAndItsPathIsPrinted) {
   ASSERT_TRUE(png.ok);
   EXPECT_EQ(png.width, 120 - 10) << "not the region inside the box's band";
   EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"busy.png"));
+  CommandLine last(corvix, L"--capture last --out last.png");  // the same region, without the overlay
+  ASSERT_EQ(last.Finish(), 0u) << Narrow(last.Error());
+  EXPECT_EQ(FileBytes(corvix.Folder() / L"last.png"), written);
 
   CommandLine again(corvix, L"--capture desktop --out shot.png");
   EXPECT_EQ(again.Finish(), 2u);
@@ -109,6 +113,12 @@ TEST(CommandLine, WithARunningCopyTheRegionGoesToTheFileAndItsPathIsPrinted) {
   const std::string desktop = FileBytes(shot);
   EXPECT_EQ(DecodePng({desktop.begin(), desktop.end()}).width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB)) << "--clipboard put nothing on the clipboard";
+
+  CommandLine counted(corvix, L"--capture desktop --delay 5 --out later.png");  // Esc during the count
+  ASSERT_TRUE(WaitFor([&] { return FindProcessWindow(corvix.Pid(), L"TCountdownForm", L"延时截屏", true) != nullptr; }));
+  PressKeys(0, VK_ESCAPE);
+  EXPECT_EQ(counted.Finish(), 1u) << Narrow(counted.Error());
+  EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"later.png"));
 
   CommandLine cancelled(corvix, L"--capture region");
   overlay = corvix.WaitForOverlay();
