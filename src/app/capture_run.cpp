@@ -82,13 +82,11 @@ CaptureAnswer TCaptureRun::RunRequest(const CaptureRequest& request) {
                    : CaptureAnswer{kCancelled, L"已取消"};
     }
     return {kWritten, written};
-  } catch (const Error& error) {
+  } catch (const std::exception& error) {
     // Written, and the clipboard failed after: the file is what was asked for.
     if (!written.empty()) return {kWritten, written};
-    return {kFailed, error.Message()};
-  } catch (const std::exception&) {
-    if (!written.empty()) return {kWritten, written};
-    return {kFailed, L"截图失败：内存不足或系统拒绝"};
+    const auto* ours = dynamic_cast<const Error*>(&error);
+    return {kFailed, ours ? ours->Message() : L"截图失败：内存不足或系统拒绝"};
   }
 }
 
@@ -97,14 +95,11 @@ HBITMAP TCaptureRun::TakeRequested(const CaptureRequest& request, TCaptureSource
   HBITMAP picture = nullptr;
   switch (request.Kind) {
     case CaptureKind::Desktop:
-      source = ScreenCapture.get();
-      picture = ScreenCapture->Capture();
-      place = ScreenCapture->CapturedRect();
-      break;
     case CaptureKind::Window:
-      source = ActiveWindowCapture.get();
-      picture = ActiveWindowCapture->Capture();
-      place = ActiveWindowCapture->CapturedRect();
+      source = request.Kind == CaptureKind::Desktop ? static_cast<TCaptureSource*>(ScreenCapture.get())
+                                                    : ActiveWindowCapture.get();
+      picture = source->Capture();
+      place = source->CapturedRect();
       if (!picture) failure = {kFailed, L"没有可截取的前台窗口"};
       break;
     case CaptureKind::Region:

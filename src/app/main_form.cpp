@@ -1,6 +1,5 @@
 #include "app/main_form.h"
 
-#include <dwmapi.h>
 #include <shlwapi.h>
 #include <wtsapi32.h>
 
@@ -9,16 +8,14 @@
 #include <functional>
 #include <optional>
 
+#include "app/main_form_messages.h"
 #include "app/resource.h"
 #include "app/single_instance.h"
 #include "app/welcome_text.h"
-#include "command_line/request_exchange.h"
 #include "common/app_title.h"
 #include "common/autorun.h"
 #include "common/clipboard.h"
-#include "common/folders.h"
 #include "common/paths.h"
-#include "common/picture_file.h"
 #include "common/system_error.h"
 #include "common/yes_no_question.h"
 #include "config/option_store.h"
@@ -36,24 +33,6 @@ namespace {
 // A few seconds after the last capture its memory goes back to the system: a tray program waits
 // most of the day. Back-to-back captures keep reusing it.
 constexpr UINT_PTR kReleaseMemoryTimer = 1;
-// A PNG from the clipboard is decoded.
-constexpr UINT kPngDecodedMessage = THotKeys::kStopWatchingMessage + 1;
-// The wait of a delayed capture is over; a request of the command line is to be run.
-constexpr UINT kDelayOverMessage = kPngDecodedMessage + 1;
-constexpr UINT kRequestMessage = kDelayOverMessage + 1;
-constexpr UINT kLastRegionMessage = kRequestMessage + 1;
-// How long the chosen menu entry may take to fade from the screen.
-constexpr DWORD kMenuFadeMs = 1000;
-
-// The tray menu gone from the screen before the region is read: the desktop composed again, and
-// the chosen entry's fading copy (a window of its own) gone.
-void WaitForTheMenuToGo() {
-  DwmFlush();
-  for (const DWORD start = GetTickCount(); GetTickCount() - start < kMenuFadeMs; Sleep(10)) {
-    HWND fader = FindWindowW(L"SysFader", nullptr);
-    if (!fader || !IsWindowVisible(fader)) break;
-  }
-}
 constexpr UINT kReleaseMemoryAfterMs = 3000;
 
 // Shows a dialog of a kind modally, one at a time: a second choice brings the open one to the
@@ -96,29 +75,6 @@ TMainForm::TMainForm()
   };
 }
 
-// As things stand when the menu opens: 截取上次区域 greyed without a last region on today's screens,
-// the delay chosen last marked, the recent pictures that are still there, "关闭全部贴图" while there
-// is a pin.
-void TMainForm::BuildTrayMenu() {
-  TMenuItem lastRegion{L"", &LastRegionAction};
-  lastRegion.Enabled = TCaptureRun::LastRegion().has_value();
-  TMenuItem delays{L"延时截屏"};
-  for (const int seconds : THistoryStore::kDelays) {
-    TMenuItem delay{std::to_wstring(seconds) + L" 秒"};
-    delay.OnClick = [this, seconds] { StartDelay(seconds); };
-    delay.Checked = seconds == OptionStore->History.Delay();
-    delays.Items.push_back(std::move(delay));
-  }
-  TMenuItem recent{L"最近截图"};
-  recent.Items = recentItems_;
-  if (!recent.Items.empty()) recent.Items.push_back({L"-"});
-  recent.Items.push_back({L"", &OpenFolderAction});
-
-  TrayMenu.Items = {std::move(lastRegion), std::move(delays), std::move(recent), {L"-"}, {L"", &PinClipboardAction}};
-  if (pins_ && pins_->Count() > 0) TrayMenu.Items.push_back({L"", &ClosePinsAction});
-  TrayMenu.Items.insert(TrayMenu.Items.end(), {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}});
-}
-
 bool TMainForm::Busy() const {
   return !capture_ || capture_->Running() || (countdown_ && countdown_->Counting()) || request_;
 }
@@ -134,74 +90,6 @@ void TMainForm::RunCapture(const std::function<void()>& capture, const std::func
   });
   if (reading_) reading_->YieldEscape();
   capture();
-}
-
-// The region overlay opens once the seconds are over, frozen at that moment.
-void TMainForm::StartDelay(int seconds) {
-  if (Busy()) return;
-  OptionStore->History.SetDelay(seconds);
-  countdown_->Start(seconds, [this] { PostMessageW(Handle(), kDelayOverMessage, 0, 0); });
-}
-
-LRESULT TMainForm::WMCopyData(WPARAM, LPARAM lParam) {
-  HWND reply = nullptr;
-  const std::optional<CaptureRequest> request = ReceivedRequest(lParam, reply);
-  if (!request) return 0;
-  if (Tag != 0 || Application.Terminated()) return kRequestEnding;
-  if (Busy()) return kRequestBusy;
-  request_ = request;
-  requestReply_ = reply;
-  if (request->DelaySeconds > 0)
-    countdown_->Start(request->DelaySeconds, [this] { PostMessageW(Handle(), kRequestMessage, 0, 0); },
-                      [this] {
-                        SendAnswer(requestReply_, Handle(), {kCancelled, L"已取消"});
-                        request_.reset();
-                      });
-  else
-    PostMessageW(Handle(), kRequestMessage, 0, 0);  // once the later start has its answer that it was taken
-  return kRequestTaken;
-}
-
-void TMainForm::RunRequest() {
-  if (!request_) return;
-  const CaptureRequest request = *std::exchange(request_, std::nullopt);
-  CaptureAnswer answer{kFailed, L"正在截图"};
-  RunCapture([&] { answer = capture_->RunRequest(request); });
-  SendAnswer(requestReply_, Handle(), answer);
-}
-
-// A recent picture pinned at the middle of the monitor the cursor is on.
-void TMainForm::PinPictureFile(const std::wstring& path) {
-  if (!pins_) return;
-  UniqueBitmap picture = ReadPictureFile(path);
-  if (!picture) {
-    TrayIcon->ShowBalloon(kAppTitle, L"无法打开图片 " + std::wstring(PathFindFileNameW(path.c_str())),
-                          TBalloonIconKind::bkInfo, 5);
-    return;
-  }
-  PinAtCursor(std::move(picture));
-}
-
-// The default save folder; a relative one is the program folder's.
-std::wstring TMainForm::PictureFolder() { return AbsoluteFolder(OptionStore->Option.DefaultDir, AppPath); }
-
-// The default folder in Explorer, made first as a save would make it.
-void TMainForm::OpenPictureFolder() {
-  const std::wstring folder = PictureFolder();
-  if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
-  ShowInExplorer(L"\"" + folder + L"\"", folder);
-}
-
-void TMainForm::ShowInExplorer(const std::wstring& arguments, const std::wstring& shown) const {
-  SHELLEXECUTEINFOW run{sizeof run};
-  run.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  run.lpVerb = L"open";
-  run.lpFile = L"explorer.exe";
-  run.lpParameters = arguments.c_str();
-  run.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&run))  // its error is the thread's last error, unlike ShellExecute's
-    Application.HandleException(Error(L"Cannot show \"" + shown + L"\" in Explorer. " +
-                                      SysErrorMessage(static_cast<DWORD>(GetLastError()))));
 }
 
 // Why nothing was pinned, in a balloon.
@@ -430,10 +318,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kPngDecodedMessage: if (decoding_) PinDecoded(); return 0;
     case kDelayOverMessage:  RunCapture([this] { capture_->RunRegion(); }); return 0;
     case kRequestMessage:    RunRequest(); return 0;
-    case kLastRegionMessage:
-      if (!Busy()) WaitForTheMenuToGo();
-      RunCapture([this] { capture_->RunLastRegion(); });
-      return 0;
+    case kLastRegionMessage: TakeLastRegion(); return 0;
     case WM_COPYDATA:        return WMCopyData(wParam, lParam);
     case WM_WTSSESSION_CHANGE: hotKeys_.ForgetHeldKeys(); return 0;  // keys let go on the lock screen go unseen
     case WM_RENDERFORMAT:    if (capture_) capture_->Clipboard().Render(static_cast<UINT>(wParam)); return 0;

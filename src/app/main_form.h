@@ -67,6 +67,7 @@ class TMainForm : public TForm {
   bool Busy() const;
   void RunCapture(const std::function<void()>& capture, const std::function<void()>& after = {});
   void StartDelay(int seconds);
+  void TakeLastRegion();
   void PinPictureFile(const std::wstring& path);
   void OpenPictureFolder();
   static std::wstring PictureFolder();

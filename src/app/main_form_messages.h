@@ -1,0 +1,14 @@
+// The messages the main form posts itself. Win32 glue.
+#pragma once
+
+#include <windows.h>
+
+#include "app/hot_keys.h"
+
+// A PNG from the clipboard is decoded.
+inline constexpr UINT kPngDecodedMessage = THotKeys::kStopWatchingMessage + 1;
+// The wait of a delayed capture is over; a request of the command line is to be run; 截取上次区域
+// was chosen (the menu has returned).
+inline constexpr UINT kDelayOverMessage = kPngDecodedMessage + 1;
+inline constexpr UINT kRequestMessage = kDelayOverMessage + 1;
+inline constexpr UINT kLastRegionMessage = kRequestMessage + 1;
