@@ -9,7 +9,7 @@ namespace {
 constexpr int32_t kBlockRows = 256;
 // A spot that changes in place: at most this many rows in one run (a caret, an animated icon).
 constexpr int32_t kSpotRows = 48;
-// A read overlaps the picture by at least this many rows to be placed.
+// A read agrees with the picture in at least this many rows to be placed.
 constexpr int32_t kMinOverlap = 8;
 // Changed rows a firm placement tolerates at most: two spots.
 constexpr int32_t kMaxChangedRows = 2 * kSpotRows;
@@ -21,6 +21,12 @@ constexpr size_t kMaxAnchorHits = 16;
 // than the file formats take.
 constexpr int64_t kMaxPixels = 1920LL * 32768;
 constexpr int32_t kMaxRows = 65000;
+// The rows either side of the pointer that a highlight following it may change.
+constexpr int32_t kHoverRows = 40;
+// Blocks of moving content this close are one; each is widened by as much.
+constexpr int32_t kBlockMargin = 4;
+// A read at rest holds at most this many blocks changed in place: more is a page that moved.
+constexpr size_t kMaxRestBlocks = 4;
 
 // A quarter of the row, at least 3 columns however narrow the read (a caret is that wide; less
 // only in a read narrower than that), at most 96.
@@ -28,6 +34,50 @@ int32_t SpotWidth(int32_t width) { return std::clamp(width / 4, std::min(3, std:
 
 bool Uniform(const uint32_t* row, int32_t width) {
   return std::all_of(row + 1, row + width, [&](uint32_t pixel) { return pixel == row[0]; });
+}
+
+// Whether two blocks meet or nearly meet.
+bool Near(const Rect& a, const Rect& b) {
+  const Rect both = Intersection({a.Left - kBlockMargin, a.Top - kBlockMargin, a.Right + kBlockMargin, a.Bottom + kBlockMargin}, b);
+  return both.Width() > 0 && both.Height() > 0;
+}
+
+// Adds a block to a list, as one with any it meets or nearly meets.
+void AddBlock(std::vector<Rect>& blocks, Rect block) {
+  for (size_t i = 0; i < blocks.size();) {
+    const Rect& other = blocks[i];
+    if (Near(other, block)) {
+      block = {std::min(block.Left, other.Left), std::min(block.Top, other.Top), std::max(block.Right, other.Right),
+               std::max(block.Bottom, other.Bottom)};
+      blocks.erase(blocks.begin() + static_cast<std::ptrdiff_t>(i));
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+  blocks.push_back(block);
+}
+
+struct Columns {
+  int32_t From, To;
+};
+
+// The columns of the blocks that cross row `y`.
+void ColumnsAt(const std::vector<Rect>& blocks, int32_t y, std::vector<Columns>& columns) {
+  for (const Rect& block : blocks)
+    if (block.Top <= y && y < block.Bottom) columns.push_back({block.Left, block.Right});
+}
+
+// Whether two rows are equal outside the columns given.
+bool SameOutside(const uint32_t* a, const uint32_t* b, int32_t width, std::vector<Columns>& columns) {
+  std::sort(columns.begin(), columns.end(), [](const Columns& l, const Columns& r) { return l.From < r.From; });
+  int32_t x = 0;
+  for (const Columns& skip : columns) {
+    const int32_t to = std::clamp(skip.From, x, width);
+    if (std::memcmp(a + x, b + x, static_cast<size_t>(to - x) * 4) != 0) return false;
+    x = std::clamp(skip.To, x, width);
+  }
+  return std::memcmp(a + x, b + x, static_cast<size_t>(width - x) * 4) == 0;
 }
 
 }  // namespace
@@ -98,19 +148,73 @@ void TLongPicture::Take(const uint32_t* pixels, std::ptrdiff_t stride, Read& int
   }
 }
 
-ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
+ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride, int32_t pointerRow) {
   if (full_) return ReadResult::Full;
   Take(pixels, stride, current_);
+  hover_ = pointerRow >= 0 && pointerRow < height_ ? Rect{0, pointerRow - kHoverRows, width_, pointerRow + kHoverRows + 1} : Rect{};
   if (!started_) {
     started_ = true;
     reference_ = current_;
     std::swap(last_, current_);
     return ReadResult::Started;
   }
+  resting_ = true;
   if (current_.Hashes == last_.Hashes && current_.Pixels == last_.Pixels) return ReadResult::Unchanged;
+  std::vector<Rect> blocks;
+  if (RestsOn(last_, blocks)) {
+    // Nothing scrolled. What changes again during one rest moves by itself; what changed once may
+    // as well be a menu come or gone, or a page that jumped under fixed bands.
+    for (const Rect& block : blocks) {
+      if (std::any_of(rest_.begin(), rest_.end(), [&](const Rect& seen) { return Near(seen, block); })) {
+        AddBlock(movingInRegion_, block);
+        AddBlock(toPlace_, block);
+      }
+      AddBlock(rest_, block);
+    }
+  } else {
+    resting_ = false;
+    rest_.clear();
+    toPlace_.clear();
+  }
   const ReadResult result = AddMoved();
+  lost_ = result == ReadResult::Lost;
+  if (!lost_) {
+    // Placed: the region rests with body row = read row + the shift.
+    for (const Rect& block : toPlace_) AddBlock(moving_, {block.Left, block.Top + placedShift_, block.Right, block.Bottom + placedShift_});
+    toPlace_.clear();
+  }
   std::swap(last_, current_);
   return result;
+}
+
+// Rows found once in each read vote for the shift between them; at rest, the rows that agree
+// unmoved are a good part of the read and no row says it moved. What differs lies in a few blocks.
+bool TLongPicture::RestsOn(const Read& before, std::vector<Rect>& blocks) const {
+  std::unordered_map<uint64_t, int32_t> rowBefore, countNow;
+  for (int32_t y = 0; y < height_; ++y) {
+    const auto [at, fresh] = rowBefore.emplace(before.Hashes[static_cast<size_t>(y)], y);
+    if (!fresh) at->second = -1;
+    ++countNow[current_.Hashes[static_cast<size_t>(y)]];
+  }
+  int32_t still = 0, moved = 0, changed = 0;
+  for (int32_t y = 0; y < height_; ++y) {
+    const uint64_t hash = current_.Hashes[static_cast<size_t>(y)];
+    const uint32_t *now = current_.Row(y, width_), *then = before.Row(y, width_);
+    if (hash != before.Hashes[static_cast<size_t>(y)] || std::memcmp(now, then, static_cast<size_t>(width_) * 4) != 0) {
+      ++changed;
+      int32_t left = 0, right = width_;
+      while (now[left] == then[left]) ++left;
+      while (now[right - 1] == then[right - 1]) --right;
+      AddBlock(blocks, {left - kBlockMargin, y - kBlockMargin, right + kBlockMargin, y + 1 + kBlockMargin});
+    }
+    if (countNow[hash] != 1 || Uniform(now, width_)) continue;
+    const auto found = rowBefore.find(hash);
+    if (found == rowBefore.end() || found->second < 0) continue;
+    if (found->second == y) ++still;
+    else ++moved;
+  }
+  for (Rect& block : blocks) block = Intersection(block, {0, 0, width_, height_});
+  return blocks.size() <= kMaxRestBlocks && still >= kMinOverlap && 2 * still >= changed && moved <= std::min(2, still / 8);
 }
 
 // The bands are measured against the last read placed (a read that could not be placed, a menu
@@ -118,7 +222,10 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride) {
 // since a band may have come since (a header that sticks from some row on).
 ReadResult TLongPicture::AddMoved() {
   const bool first = bodyHashes_.empty();
-  int32_t top = TopBand(reference_), bottom = height_ - BottomBand(reference_, top);
+  // At rest the bands are those of the latest read placed: a read that changed only in place
+  // would take nearly every row for a band.
+  const bool known = resting_ && !first;
+  int32_t top = known ? middle_.From : TopBand(reference_), bottom = known ? middle_.To : height_ - BottomBand(reference_, top);
   // All but a few rows as they were: a spot changed in place and nothing scrolled (a scroll changes
   // every row of the middle).
   if (bottom - top < kMinOverlap) return ReadResult::Unchanged;
@@ -128,32 +235,40 @@ ReadResult TLongPicture::AddMoved() {
     AppendBody(reference_, 0, bottom);
     SetTail(reference_, bottom);
   }
-  int32_t shift = 0;
-  bool placed = Place(top, bottom, shift);
-  if (!placed && !first && last_.Hashes != reference_.Hashes) {
+  int32_t shift = 0, replaceFrom = 0;
+  bool placed = Place(top, bottom, shift, replaceFrom);
+  if (!placed && !first && !known && last_.Hashes != reference_.Hashes) {
     // A band that came since the last read placed (a header that sticks from here on) is a band
     // against the read before this one.
     top = TopBand(last_);
     bottom = height_ - BottomBand(last_, top);
-    placed = bottom - top >= kMinOverlap && Place(top, bottom, shift);
+    placed = bottom - top >= kMinOverlap && Place(top, bottom, shift, replaceFrom);
   }
   if (!placed) {
     if (first) ClearBody();  // the bands stay untold until a read is placed
     return ReadResult::Lost;
   }
   reference_ = current_;
-  if (shift <= lastShift_) return ReadResult::Inside;
-
+  middle_ = {top, bottom};
+  const int32_t before = placedShift_;
+  placedShift_ = shift;
   const auto body = static_cast<int32_t>(bodyHashes_.size());
-  const int32_t end = body - shift;  // the read's row where the body ends
-  // The rows below the body up to the bottom band join it; the band, or whatever of the read lies
-  // below the body's end, is the new tail.
+  if (shift < lastShift_ || (shift == lastShift_ && replaceFrom == body))
+    return shift == before && resting_ ? ReadResult::Unchanged : ReadResult::Inside;
+
+  // The rows not kept yet that this read shows again further down are kept, but for those the
+  // pointer may have lit; from the first it shows otherwise, the read's rows replace them, where it
+  // stands as far down at least. The rows below the body up to the bottom band join it; the band, or
+  // whatever of the read lies below the body's end, is the new tail.
+  const int32_t end = replaceFrom - shift;  // the read's row where the body ends
   const int32_t tailFrom = std::max(end, bottom);
-  if (body + (height_ - end) > maxRows_) {
+  if (replaceFrom + (height_ - end) > maxRows_) {
     // The read would take the picture past its limit: it stays as it was, whole and exact.
     full_ = true;
     return ReadResult::Full;
   }
+  if (shift > lastShift_) kept_ = hover_.Height() > 0 ? std::clamp(hover_.Top + shift, kept_, replaceFrom) : replaceFrom;
+  TruncateBody(replaceFrom);
   AppendBody(current_, end, tailFrom);
   SetTail(current_, tailFrom);
   lastShift_ = shift;
@@ -162,8 +277,11 @@ ReadResult TLongPicture::AddMoved() {
 
 bool TLongPicture::BandRow(const Read& against, int32_t y) const {
   const size_t row = static_cast<size_t>(y);
-  return current_.Hashes[row] == against.Hashes[row] &&
-         std::memcmp(current_.Row(y, width_), against.Row(y, width_), static_cast<size_t>(width_) * 4) == 0;
+  const uint32_t *now = current_.Row(y, width_), *then = against.Row(y, width_);
+  if (current_.Hashes[row] == against.Hashes[row] && std::memcmp(now, then, static_cast<size_t>(width_) * 4) == 0) return true;
+  std::vector<Columns> columns;
+  ColumnsAt(movingInRegion_, y, columns);
+  return !columns.empty() && SameOutside(now, then, width_, columns);
 }
 
 // The rows from the top that stayed as they were, and one run of rows changed in a spot among them
@@ -215,51 +333,76 @@ bool TLongPicture::SameRow(const uint32_t* read, uint64_t readHash, int32_t body
          std::memcmp(read, BodyRow(bodyRow), static_cast<size_t>(width_) * 4) == 0;
 }
 
-// How well the read's middle matches the body at this shift, over the rows both hold (enough of
-// them): Firm when every row is the body's or differs from it in a spot and few rows differ; Loose
-// when every row is alike but more differ; Changed when, besides, one run of a spot's rows at most
-// differs wholly (a highlight under the pointer, an animation wider than a spot) and enough rows
-// still match: no place to take, but maybe the true one. The run goes to `changedRows`.
-TLongPicture::Fit TLongPicture::FitAt(int32_t shift, int32_t top, int32_t bottom, Rows* changedRows) const {
+bool TLongPicture::SameButMoving(int32_t y, int32_t shift) const {
+  std::vector<Columns> columns;
+  if (hover_.Top <= y && y < hover_.Bottom) return true;
+  ColumnsAt(moving_, y + shift, columns);
+  ColumnsAt(movingInRegion_, y, columns);
+  return !columns.empty() && SameOutside(current_.Row(y, width_), BodyRow(y + shift), width_, columns);
+}
+
+// How the read's middle meets the body at this shift, over the rows both hold. Rows that are the
+// body's, or are but for content known to move, agree; enough of them must. Exact when every other
+// row is left out that way; Firm when the rest differ from the body in a spot and few do; Loose
+// when more do; Changed when, besides, one run of a spot's rows at most differs wholly (a
+// highlight under the pointer, an animation not yet seen moving): no place to take, but maybe the
+// true one. Rows not kept yet that the read shows otherwise are the read's from the first of them
+// on, where enough kept rows agree.
+TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bottom) const {
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
-  if (to - from < kMinOverlap) return Fit::None;
-  int32_t changed = 0;
+  Match match;
+  match.ReplaceFrom = body;
+  int32_t agree = 0, agreeKept = 0, alike = 0;
   Rows run{-1, -1};
   for (int32_t y = from; y < to; ++y) {
+    const int32_t at = y + shift;
     const uint32_t* row = current_.Row(y, width_);
-    if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], y + shift)) continue;
-    if (RowsAlike(row, BodyRow(y + shift), width_)) {
-      ++changed;
+    if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], at)) {
+      ++agree;
+      agreeKept += at < kept_;
       continue;
     }
+    if (SameButMoving(y, shift)) continue;
+    if (RowsAlike(row, BodyRow(at), width_)) {
+      ++alike;
+      continue;
+    }
+    if (at >= kept_) {
+      match.ReplaceFrom = at;
+      break;
+    }
     if (run.From < 0) run.From = y;
-    else if (run.To != y) return Fit::None;  // a second run
+    else if (run.To != y) return match;  // a second run
     run.To = y + 1;
-    if (run.To - run.From > kSpotRows) return Fit::None;
+    if (run.To - run.From > kSpotRows) return match;
   }
+  if (agree < kMinOverlap || (match.ReplaceFrom < body && agreeKept < kMinOverlap)) return match;
   if (run.From >= 0) {
-    if (to - from - (run.To - run.From) < kMinOverlap) return Fit::None;
-    if (changedRows != nullptr) *changedRows = run;
-    return Fit::Changed;
+    match.Kind = Fit::Changed;
+    match.ChangedRows = run;
+  } else {
+    match.Kind = alike == 0 ? Fit::Exact : alike <= kMaxChangedRows ? Fit::Firm : Fit::Loose;
   }
-  return changed <= kMaxChangedRows ? Fit::Firm : Fit::Loose;
+  return match;
 }
 
 // Candidate places come from the middle's distinctive rows (not blank, not repeated within the
 // read, found in the body a few times at most), top first: scrolling down, the top of the middle
-// is what the body already holds. Every candidate is checked whole. Exactly one may match, even
-// loosely (a place that matches but for a spot may be the true one), and it must match firmly.
-// A place that matches but for a change in place may be the true one too (a read scrolled back
-// up, its top rows repeated at the picture's end), unless the place taken holds the changed rows
-// as they are (it scrolled on from there, the rows around repeated).
-bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
+// is what the body already holds. Every candidate is checked whole. The place taken is the one
+// that matches exactly, or failing that the one that matches firmly; two such places leave the
+// read out. Rows alike but for a spot may confirm a place, never make another one count: lines
+// that differ only in a number are alike. A place that matches but for a change in place may be
+// the true one too (a read scrolled back up, its top rows repeated at the picture's end), unless
+// the place taken holds the changed rows as they are (it scrolled on from there, the rows around
+// repeated).
+bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& replaceFrom) const {
   std::unordered_map<uint64_t, int32_t> inRead;
   for (int32_t y = top; y < bottom; ++y) ++inRead[current_.Hashes[static_cast<size_t>(y)]];
   std::vector<Rows> changes;  // the rows changed at each place that matches but for them
   std::vector<int32_t> tried;
-  int32_t found = 0, anchors = 0;
-  bool firm = false;
+  int32_t exact = 0, firm = 0, anchors = 0;
+  int32_t firmShift = 0, firmReplace = 0;
   for (int32_t y = top; y < bottom && anchors < kMaxAnchors; ++y) {
     const uint64_t hash = current_.Hashes[static_cast<size_t>(y)];
     if (inRead[hash] != 1) continue;
@@ -275,52 +418,60 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift) const {
       const int32_t candidate = at - y;
       if (std::find(tried.begin(), tried.end(), candidate) != tried.end()) continue;
       tried.push_back(candidate);
-      Rows changedRows;
-      const Fit fit = FitAt(candidate, top, bottom, &changedRows);
-      if (fit == Fit::None) continue;
-      if (fit == Fit::Changed) {
-        changes.push_back(changedRows);
-        continue;
+      const Match match = MatchAt(candidate, top, bottom);
+      if (match.Kind == Fit::Changed) changes.push_back(match.ChangedRows);
+      if (match.Kind == Fit::Exact) {
+        if (++exact > 1) return false;  // two places: not certain
+        shift = candidate;
+        replaceFrom = match.ReplaceFrom;
+      } else if (match.Kind == Fit::Firm) {
+        ++firm;
+        firmShift = candidate;
+        firmReplace = match.ReplaceFrom;
       }
-      if (++found > 1) return false;  // two places: not certain
-      shift = candidate;
-      firm = fit == Fit::Firm;
     }
   }
-  if (found != 1 || !firm) return false;
+  if (exact == 0) {
+    if (firm != 1) return false;
+    shift = firmShift;
+    replaceFrom = firmReplace;
+  }
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t heldFrom = std::max(top, -shift), heldTo = std::min(bottom, body - shift);
   for (const Rows& change : changes)
     if (change.From < heldFrom || change.To > heldTo) return false;
   // A read that went on down may overlap the picture's end in rows that no anchor finds (rows
-  // repeated further up, where the anchor found them): any such place that fits as well makes it
-  // uncertain.
+  // repeated further up, where the anchor found them): any such place that fits exactly as well
+  // makes it uncertain.
   std::sort(tried.begin(), tried.end());
   for (int32_t other = lastShift_ + 1; other <= body - top - kMinOverlap; ++other)
-    if (!std::binary_search(tried.begin(), tried.end(), other) && Fits(other, top, bottom)) return false;
+    if (!std::binary_search(tried.begin(), tried.end(), other) && FitsExactly(other, top, bottom)) return false;
   return true;
 }
 
-// Whether the read's middle matches the body at this shift as a place to take seriously: every
-// row the same or alike, and one at least distinctive (blank rows meet blank rows
-// anywhere on a page, and so do the rows of a rule down a blank stretch). Most places are told
-// apart by the rows' hashes alone.
-bool TLongPicture::Fits(int32_t shift, int32_t top, int32_t bottom) const {
+// Whether the read's middle is the body at this shift, content known to move aside, with one
+// distinctive row at least (blank rows meet blank rows anywhere on a page, and so do the rows of a
+// rule down a blank stretch). Most places are told apart by the rows' hashes alone.
+bool TLongPicture::FitsExactly(int32_t shift, int32_t top, int32_t bottom) const {
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
   const auto& hashes = current_.Hashes;
-  for (int32_t y = from; y < to; ++y)
-    if (bodyHashes_[static_cast<size_t>(y + shift)] != hashes[static_cast<size_t>(y)] &&
-        !RowsAlike(current_.Row(y, width_), BodyRow(y + shift), width_))
-      return false;
   const auto distinctive = [&](int32_t y) {
     const auto row = static_cast<size_t>(y);
     return (y == 0 || hashes[row - 1] != hashes[row]) && (y + 1 == height_ || hashes[row + 1] != hashes[row]) &&
            !Uniform(current_.Row(y, width_), width_);
   };
+  int32_t agree = 0;
   bool content = false;
-  for (int32_t y = from; y < to && !content; ++y) content = distinctive(y);
-  return content && FitAt(shift, top, bottom) != Fit::None;
+  for (int32_t y = from; y < to; ++y) {
+    if (SameRow(current_.Row(y, width_), hashes[static_cast<size_t>(y)], y + shift)) {
+      ++agree;
+      content = content || distinctive(y);
+    } else if (!SameButMoving(y, shift)) {
+      return false;
+    }
+  }
+  return content && agree >= kMinOverlap;
 }
 
 void TLongPicture::MoveTo(uint32_t* pixels, std::ptrdiff_t stride) {
@@ -340,6 +491,7 @@ void TLongPicture::ClearBody() {
   rowsOfHash_.clear();
   tail_.clear();
   tailRows_ = 0;
+  kept_ = 0;
 }
 
 void TLongPicture::AppendBody(const Read& read, int32_t from, int32_t to) {
@@ -351,6 +503,17 @@ void TLongPicture::AppendBody(const Read& read, int32_t from, int32_t to) {
     bodyHashes_.push_back(hash);
     rowsOfHash_[hash].push_back(at);
   }
+}
+
+// The body's last rows go: they are the latest in their hashes' lists.
+void TLongPicture::TruncateBody(int32_t rows) {
+  for (auto at = static_cast<int32_t>(bodyHashes_.size()) - 1; at >= rows; --at) {
+    const auto list = rowsOfHash_.find(bodyHashes_[static_cast<size_t>(at)]);
+    list->second.pop_back();
+    if (list->second.empty()) rowsOfHash_.erase(list);
+  }
+  bodyHashes_.resize(static_cast<size_t>(rows));
+  blocks_.resize(static_cast<size_t>((rows + kBlockRows - 1) / kBlockRows));
 }
 
 void TLongPicture::SetTail(const Read& read, int32_t from) {

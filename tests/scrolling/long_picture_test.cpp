@@ -184,6 +184,82 @@ TEST(LongPicture, ABandThatComesLaterIsToldAgainstTheReadBefore) {
   EXPECT_TRUE(IsAPrefix(picture, document));
 }
 
+// A log or a numbered list: every line is the same but for its number, as in a text editor.
+TEST(LongPicture, LinesThatDifferOnlyInANumberAreStitchedWhole) {
+  ScrolledDocument document = MakeDocument(300, 1400, 4, 3, 420, 31, 10, 4);
+  for (int32_t line = 1; line * 14 < document.Rows(); ++line)
+    for (int32_t y = 0; y < 14; ++y)
+      for (int32_t x = 0; x < 300; ++x)
+        if (x < 20 || x >= 30) document.Document[size_t(line * 14 + y) * 300 + x] = document.Document[size_t(y) * 300 + x];
+  TLongPicture picture(300, document.Height(), 10000);
+  AddRead(picture, document.Read(0));
+  for (const int32_t offset : Smooth(0, document.LastOffset(), 42, 1))
+    EXPECT_NE(AddRead(picture, document.Read(offset)), ReadResult::Lost) << offset;
+  EXPECT_TRUE(PixelsOf(picture) == document.Expected(document.Rows()));
+}
+
+// What changes by itself while a person scrolls by the wheel, a notch of 97 rows in smooth steps,
+// then reads at rest. The picture is the truth but for the animation's pixels, one of its frames.
+TEST(LongPicture, WhatChangesByItselfDoesNotStopTheStitch) {
+  const struct {
+    const char* what;
+    Rect animation;      // document coordinates, or the header's when above 0
+    int32_t pointerRow;  // lights the document's line under it, or -1
+    bool tooltip;        // over the new rows of every read that moved, gone at rest
+  } cases[] = {
+      {"a 200 x 60 animation in the page", {100, 300, 300, 360}, -1, false},
+      {"a video taller than a spot in the page", {0, 500, 250, 700}, -1, false},
+      {"an animated banner in the fixed header", {40, -30, 360, -5}, -1, false},
+      {"a highlight under the pointer", {}, 180, false},
+      {"a tooltip over the new rows", {}, -1, true},
+  };
+  for (const auto& c : cases) {
+    const ScrolledDocument document = MakeDocument(400, 1600, 30, 20, 360, 41);
+    TLongPicture picture(400, document.Height(), 10000);
+    uint32_t frame = 0;
+    const auto read = [&](int32_t offset, bool moving) {
+      std::vector<uint32_t> pixels = document.Read(offset);
+      ++frame;
+      for (int32_t y = c.animation.Top; y < c.animation.Bottom; ++y) {
+        const int32_t row = y < 0 ? document.Header + y : document.Header + y - offset;
+        if (row >= (y < 0 ? 0 : document.Header) && row < document.Header + document.View)
+          for (int32_t x = c.animation.Left; x < c.animation.Right; ++x) pixels[size_t(row) * 400 + x] = frame * 0x10101 + x * y;
+      }
+      if (c.pointerRow >= 0) {
+        const int32_t line = (offset + c.pointerRow - document.Header) / 16 * 16 + document.Header - offset;
+        for (int32_t i = std::max(line, 0) * 400; i < std::min(line + 16, document.Height()) * 400; ++i) pixels[size_t(i)] ^= 0x204060;
+      }
+      if (c.tooltip && moving)
+        for (int32_t y = document.Height() - 60; y < document.Height() - 30; ++y)
+          std::fill_n(pixels.begin() + y * 400 + 200, 150, 0xFFFFE1);
+      return picture.Add(pixels.data(), 400, c.pointerRow);
+    };
+    for (int32_t rest = 0; rest < 4; ++rest) read(0, false);
+    ReadResult result = ReadResult::Grew;
+    for (const int32_t offset : Smooth(0, document.LastOffset(), 97, 4)) {
+      read(offset, true);
+      if (offset % 97 != 0 && offset != document.LastOffset()) continue;
+      for (int32_t rest = 0; rest < 4; ++rest) {
+        result = read(offset, false);
+        EXPECT_TRUE(picture.Resting()) << c.what << " at " << offset;
+      }
+    }
+    EXPECT_NE(result, ReadResult::Lost) << c.what;
+    // The line under the pointer stays lit where the scroll ends.
+    std::vector<uint32_t> truth = document.Expected(document.Rows());
+    const std::vector<uint32_t> pixels = PixelsOf(picture);
+    const int32_t lit = (document.LastOffset() + c.pointerRow - document.Header) / 16 * 16 + document.Header;
+    for (int32_t i = lit * 400; c.pointerRow >= 0 && i < (lit + 16) * 400; ++i) truth[size_t(i)] ^= 0x204060;
+    ASSERT_EQ(pixels.size(), truth.size()) << c.what;
+    int32_t wrong = 0;
+    for (size_t i = 0; i < truth.size(); ++i) {
+      const auto x = static_cast<int32_t>(i % 400), y = static_cast<int32_t>(i / 400) - document.Header;
+      wrong += pixels[i] != truth[i] && !c.animation.Contains(x, y);
+    }
+    EXPECT_EQ(wrong, 0) << c.what;
+  }
+}
+
 TEST(AutoScroll, StepsWhenTheRegionComesToRestAndStopsWhereItNoLongerMoves) {
   TAutoScroll scroll;
   EXPECT_EQ(scroll.Read(false), AutoStep::Wait);  // not started
