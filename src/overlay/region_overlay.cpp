@@ -308,9 +308,9 @@ void TRegionOverlay::AcceptSelection() {
 
 void TRegionOverlay::StartScrolling() {
   if (!box_) return;
-  const Rect framed = SelectionInside(box_->BoundsInOwner());
-  const Rect inside = Intersection(InsideFrameLine(framed),
-                                   {0, 0, desktop_.Width(), desktop_.Height()});
+  // The same pixels as a picture of the box, its frame line's included: the line goes with the
+  // overlay, and the screen under it is read.
+  const Rect inside = view_->PictureRect(box_->BoundsInOwner());
   // Too low to see anything scroll through it.
   if (inside.Width() <= 0 || inside.Height() < kMinScrollingHeight) {
     MessageBeep(MB_ICONWARNING);

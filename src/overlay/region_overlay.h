@@ -24,7 +24,7 @@
 
 // How the overlay ended with a picture: as a plain acceptance (the options say where it goes), to
 // the clipboard alone, through the Save dialog, or pinned to the screen where it stood. Or with a
-// region to scroll through (SelectedRect, inside the frame line; no picture yet), or with the
+// region to scroll through (SelectedRect, the pixels a picture of the box holds; no picture yet), or with the
 // picture inside the frame line, whose text is to be read.
 enum class RegionEnding : uint8_t { Done, Copy, SaveAs, Pin, Scroll, ReadText };
 

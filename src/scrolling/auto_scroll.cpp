@@ -6,18 +6,20 @@ void TAutoScroll::Start() {
   still_ = 0;
   backs_ = 0;
   back_ = false;
+  everMoved_ = false;
 }
 
 AutoStep TAutoScroll::Read(bool changed, bool placed) {
   if (!running_) return AutoStep::Wait;
   if (changed) {
-    moved_ = true;
+    moved_ = everMoved_ = true;
     still_ = 0;
     return AutoStep::Wait;  // still moving
   }
   ++still_;
   if (moved_) {
     // At rest after moving: the next step, or back up from where it cannot be placed.
+    if (!placed && still_ < kPlacingReads) return AutoStep::Wait;
     moved_ = false;
     still_ = 0;
     if (!placed) {
@@ -35,5 +37,5 @@ AutoStep TAutoScroll::Read(bool changed, bool placed) {
   }
   if (still_ < kStillReads) return AutoStep::Wait;
   running_ = false;
-  return AutoStep::Bottom;
+  return everMoved_ ? AutoStep::Bottom : AutoStep::Ignored;
 }

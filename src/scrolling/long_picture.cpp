@@ -101,13 +101,22 @@ uint64_t RowHash(const uint32_t* row, int32_t width) {
   return h ^ (h >> 32);
 }
 
-bool RowsAlike(const uint32_t* a, const uint32_t* b, int32_t width) {
-  int32_t first = 0;
+namespace {
+
+// The columns [first, last] where two rows differ; first == width when they do not.
+void DifferingColumns(const uint32_t* a, const uint32_t* b, int32_t width, int32_t& first, int32_t& last) {
+  first = 0;
   while (first < width && a[first] == b[first]) ++first;
-  if (first == width) return true;
-  int32_t last = width - 1;
-  while (a[last] == b[last]) --last;
-  return last - first < SpotWidth(width);
+  last = width - 1;
+  while (last > first && a[last] == b[last]) --last;
+}
+
+}  // namespace
+
+bool RowsAlike(const uint32_t* a, const uint32_t* b, int32_t width) {
+  int32_t first, last;
+  DifferingColumns(a, b, width, first, last);
+  return first == width || last - first < SpotWidth(width);
 }
 
 int32_t TLongPicture::MaxRowsFor(int32_t width) {
@@ -163,20 +172,37 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride, int3
   std::vector<Rect> blocks;
   if (RestsOn(last_, blocks)) {
     // Nothing scrolled. What changes again during one rest moves by itself; what changed once may
-    // as well be a menu come or gone, or a page that jumped under fixed bands.
-    for (const Rect& block : blocks) {
+    // as well be a menu come or gone, or a page that jumped under fixed bands. Rows not kept yet
+    // may be still painting after the scroll (they are replaced as they come).
+    for (Rect block : blocks) {
+      if (!bodyHashes_.empty() && !lost_) block.Bottom = std::min(block.Bottom, kept_ - placedShift_);
+      if (block.Height() <= 0) continue;
       if (std::any_of(rest_.begin(), rest_.end(), [&](const Rect& seen) { return Near(seen, block); })) {
         AddBlock(movingInRegion_, block);
         AddBlock(toPlace_, block);
       }
       AddBlock(rest_, block);
+      AddBlock(suspects_, block);
     }
   } else {
     resting_ = false;
     rest_.clear();
     toPlace_.clear();
   }
-  const ReadResult result = AddMoved();
+  ReadResult result = AddMoved();
+  if (result == ReadResult::Lost && !suspects_.empty()) {
+    // What came at rest and stays where it is in the region while the rows scroll under it (a
+    // toast, a balloon) is left out too, where the read is placed without it.
+    // Placed, not merely found unmoved: a jump under fixed bands would be.
+    suspect_ = true;
+    const ReadResult again = AddMoved();
+    suspect_ = false;
+    if (again == ReadResult::Grew || again == ReadResult::Inside) {
+      result = again;
+      for (const Rect& block : suspects_) AddBlock(movingInRegion_, block);
+      suspects_.clear();
+    }
+  }
   lost_ = result == ReadResult::Lost;
   if (!lost_) {
     // Placed: the region rests with body row = read row + the shift.
@@ -281,6 +307,7 @@ bool TLongPicture::BandRow(const Read& against, int32_t y) const {
   if (current_.Hashes[row] == against.Hashes[row] && std::memcmp(now, then, static_cast<size_t>(width_) * 4) == 0) return true;
   std::vector<Columns> columns;
   ColumnsAt(movingInRegion_, y, columns);
+  if (suspect_) ColumnsAt(suspects_, y, columns);
   return !columns.empty() && SameOutside(now, then, width_, columns);
 }
 
@@ -338,6 +365,7 @@ bool TLongPicture::SameButMoving(int32_t y, int32_t shift) const {
   if (hover_.Top <= y && y < hover_.Bottom) return true;
   ColumnsAt(moving_, y + shift, columns);
   ColumnsAt(movingInRegion_, y, columns);
+  if (suspect_) ColumnsAt(suspects_, y, columns);
   return !columns.empty() && SameOutside(current_.Row(y, width_), BodyRow(y + shift), width_, columns);
 }
 
@@ -354,6 +382,7 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
   Match match;
   match.ReplaceFrom = body;
   int32_t agree = 0, agreeKept = 0, alike = 0;
+  int32_t stripFrom = width_, stripTo = -1;  // the columns the rows alike differ in
   Rows run{-1, -1};
   for (int32_t y = from; y < to; ++y) {
     const int32_t at = y + shift;
@@ -364,8 +393,12 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
       continue;
     }
     if (SameButMoving(y, shift)) continue;
-    if (RowsAlike(row, BodyRow(at), width_)) {
+    int32_t first, last;
+    DifferingColumns(row, BodyRow(at), width_, first, last);
+    if (last - first < SpotWidth(width_)) {
       ++alike;
+      stripFrom = std::min(stripFrom, first);
+      stripTo = std::max(stripTo, last);
       continue;
     }
     if (at >= kept_) {
@@ -382,7 +415,9 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
     match.Kind = Fit::Changed;
     match.ChangedRows = run;
   } else {
-    match.Kind = alike == 0 ? Fit::Exact : alike <= kMaxChangedRows ? Fit::Firm : Fit::Loose;
+    // Rows that differ all in one narrow strip are one spot however many (a scroll bar's thumb).
+    const bool strip = stripTo - stripFrom < SpotWidth(width_);
+    match.Kind = alike == 0 ? Fit::Exact : alike <= kMaxChangedRows || strip ? Fit::Firm : Fit::Loose;
   }
   return match;
 }

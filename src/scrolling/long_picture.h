@@ -112,10 +112,12 @@ class TLongPicture {
   bool resting_ = false;  // the latest read showed the one before it unmoved
   bool lost_ = false;     // the latest read that moved could not be placed
   // Content that changes by itself: where it lies in the body and where in the region; what changed
-  // during the present rest and what of it is to be placed in the body (read coordinates); the rows
-  // the pointer may light.
+  // during the present rest and what of it is to be placed in the body (read coordinates).
   std::vector<Rect> moving_, movingInRegion_, rest_, toPlace_;
-  Rect hover_{};
+  // What changed at rest, not known to move: tried left out where a read cannot be placed.
+  std::vector<Rect> suspects_;
+  bool suspect_ = false;  // the suspects are left out now
+  Rect hover_{};  // the rows the pointer may light
   // The shift of the latest read placed, where the region rests, and the rows between its bands.
   int32_t placedShift_ = 0;
   Rows middle_{0, 0};

@@ -30,6 +30,7 @@ constexpr int kSettlingReads = 10;
 constexpr wchar_t kTooFast[] = L"滚动太快，请往回滚一点";
 constexpr wchar_t kFull[] = L"长图已满，可点完成";
 constexpr wchar_t kBottom[] = L"已滚动到底部";
+constexpr wchar_t kIgnored[] = L"该窗口不接受自动滚动，请用滚轮滚动";
 constexpr wchar_t kInTheWay[] = L"本面板挡住了区域，长图无法加长；请缩小区域重新截图";
 
 // One side of the line round the region: above everything, seen by no read of the region, and
@@ -66,7 +67,7 @@ class TScrollSession {
   bool ReadRegion();
   ReadResult AddRead();
   void Command(PanelCommand command);
-  void SendWheelStep(bool down);
+  bool SendWheelStep(bool down);
   UniqueBitmap LongPicture();
 
   Rect region_;
@@ -144,9 +145,12 @@ bool TScrollSession::ReadRegion() {
   return true;
 }
 
-// The read is bottom-up, as DIB sections are.
+// The read is bottom-up, as DIB sections are. The row under the pointer may be lit by it.
 ReadResult TScrollSession::AddRead() {
-  return picture_.Add(readPixels_ + static_cast<ptrdiff_t>(region_.Height() - 1) * region_.Width(), -region_.Width());
+  POINT pointer{};
+  const bool over = GetCursorPos(&pointer) && region_.Contains(pointer.x, pointer.y);
+  return picture_.Add(readPixels_ + static_cast<ptrdiff_t>(region_.Height() - 1) * region_.Width(), -region_.Width(),
+                      over ? pointer.y - region_.Top : -1);
 }
 
 // The panel shows with the first read, or after the reads that may settle where the screen cannot
@@ -199,9 +203,17 @@ void TScrollSession::Read() {
       break;
     default: break;
   }
-  switch (autoScroll_.Read(result != ReadResult::Unchanged, !lost_)) {
-    case AutoStep::Send: SendWheelStep(true); break;
-    case AutoStep::SendBack: SendWheelStep(false); break;
+  // Moving by the rows that scroll: content that changes by itself leaves the region at rest.
+  const AutoStep step = autoScroll_.Read(!picture_.Resting(), !lost_);
+  switch (step) {
+    case AutoStep::Send:
+    case AutoStep::SendBack:
+      if (SendWheelStep(step == AutoStep::Send)) break;
+      [[fallthrough]];  // refused (a window of a higher integrity level)
+    case AutoStep::Ignored:
+      StopAutoScroll();
+      panel_->Say(kIgnored);
+      break;
     case AutoStep::Stuck: StopAutoScroll(); break;
     case AutoStep::Bottom:
       panel_->ShowAutoScrolling(false);
@@ -218,10 +230,12 @@ void TScrollSession::StopAutoScroll() {
 
 // A notch down (or up), to the window under the middle of the region, where the wheel would go
 // with the cursor there: the cursor itself stays where it is, on the panel say.
-void TScrollSession::SendWheelStep(bool down) {
+// False when the window refuses it.
+bool TScrollSession::SendWheelStep(bool down) {
   const POINT middle = Middle(region_);
   const auto delta = static_cast<WORD>(down ? -WHEEL_DELTA : WHEEL_DELTA);
-  if (HWND under = WindowFromPoint(middle)) PostMessageW(under, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(middle.x, middle.y));
+  HWND under = WindowFromPoint(middle);
+  return under && PostMessageW(under, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(middle.x, middle.y));
 }
 
 void TScrollSession::Command(PanelCommand command) {

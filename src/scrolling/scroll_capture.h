@@ -10,7 +10,7 @@
 #include "common/rect.h"
 #include "toolkit/handles.h"
 
-// Runs the capture of `region` (screen coordinates, inside the box's frame line) until 完成 or
+// Runs the capture of `region` (screen coordinates, the box's frame line included) until 完成 or
 // Enter (the long picture, a 32-bit DIB section) or 取消 or Esc (null). Raises when the picture
 // cannot be made (no read of the region was ever taken, or no memory for it).
 UniqueBitmap RunScrollCapture(const Rect& region);

@@ -12,7 +12,7 @@
 namespace e2e {
 namespace {
 
-constexpr int kInside = 6;  // from the box's edge to the first pixel inside its frame line
+constexpr int kInside = 5;  // from the box's edge to its frame line, the region's outermost pixels
 
 class ScrollingCaptureTest : public testing::Test {
  protected:

@@ -272,18 +272,27 @@ TEST(AutoScroll, StepsWhenTheRegionComesToRestAndStopsWhereItNoLongerMoves) {
   for (int32_t read = 1; read < TAutoScroll::kStillReads; ++read) ASSERT_EQ(scroll.Read(false), AutoStep::Wait);
   EXPECT_EQ(scroll.Read(false), AutoStep::Bottom);
   EXPECT_FALSE(scroll.Running());
+  // A window that never moves for the steps sent to it is not at its bottom.
+  scroll.Start();
+  EXPECT_EQ(scroll.Read(false), AutoStep::Send);
+  for (int32_t read = 1; read < TAutoScroll::kStillReads; ++read) ASSERT_EQ(scroll.Read(false), AutoStep::Wait);
+  EXPECT_EQ(scroll.Read(false), AutoStep::Ignored);
 }
 
-// At rest where the read cannot be placed: back up a step and down again, twice at most in a row;
-// a step down that is placed allows two more.
+// At rest where the read cannot be placed: a few reads' wait, then back up a step and down again,
+// twice at most in a row; a step down that is placed allows two more.
 TEST(AutoScroll, StepsBackFromWhereItCannotBePlacedAndGivesUpAfterTwoTries) {
   TAutoScroll scroll;
   scroll.Start();
   ASSERT_EQ(scroll.Read(false), AutoStep::Send);
   const auto rest = [&](bool placed) {
     EXPECT_EQ(scroll.Read(true, placed), AutoStep::Wait);
+    for (int32_t read = 1; !placed && read < TAutoScroll::kPlacingReads; ++read) EXPECT_EQ(scroll.Read(false, false), AutoStep::Wait);
     return scroll.Read(false, placed);
   };
+  EXPECT_EQ(scroll.Read(true, false), AutoStep::Wait);
+  EXPECT_EQ(scroll.Read(false, false), AutoStep::Wait);
+  EXPECT_EQ(scroll.Read(false, true), AutoStep::Send);  // placed while it waited: on down
   EXPECT_EQ(rest(false), AutoStep::SendBack);
   EXPECT_EQ(rest(true), AutoStep::Send);       // placed up there: down again
   EXPECT_EQ(rest(true), AutoStep::Send);       // placed this time: the tries start over

@@ -1,0 +1,139 @@
+#include "control_window.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "support/windows.h"
+
+namespace e2e {
+
+namespace {
+
+std::wstring LineText(int line) {
+  wchar_t text[160];
+  swprintf(text, 160, L"Line %03d: alpha bravo charlie 第%d行%ls", line, line,
+           line % 9 == 0 ? L" and a longer tail that wraps onto the next line of the control, as notes do" : L"");
+  return text;
+}
+
+// Gives the keyboard to its control, as a dialog does, whenever it is activated.
+LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETFOCUS: SetFocus(GetWindow(window, GW_CHILD)); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+ControlWindow::ControlWindow(ControlKind kind, RECT place) : kind_(kind) {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = std::thread([=, this] {
+    LoadLibraryW(L"riched20.dll");
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSW host{};
+    host.lpfnWndProc = HostProcedure;
+    host.lpszClassName = L"CorvixTestControlHost";
+    host.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    RegisterClassW(&host);
+    window_ = CreateWindowExW(WS_EX_TOPMOST, L"CorvixTestControlHost", L"Control", WS_POPUP | WS_VISIBLE, place.left, place.top,
+                              place.right - place.left, place.bottom - place.top, nullptr, nullptr, nullptr, nullptr);
+    const wchar_t* classes[] = {L"EDIT", WC_LISTVIEWW, RICHEDIT_CLASSW};
+    const DWORD styles[] = {ES_MULTILINE | ES_READONLY, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL, ES_MULTILINE | ES_READONLY};
+    control_ = CreateWindowExW(0, classes[int(kind)], L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | styles[int(kind)], 0, 0,
+                               place.right - place.left, place.bottom - place.top, window_, nullptr, nullptr, nullptr);
+    SendMessageW(control_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    std::wstring all;
+    if (kind == ControlKind::ListView) {
+      LVCOLUMNW column{LVCF_WIDTH, 0, place.right - place.left - 24};
+      SendMessageW(control_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    }
+    for (int line = 1; line <= 160; ++line) {
+      std::wstring text = LineText(line);
+      if (kind == ControlKind::ListView) {
+        LVITEMW item{LVIF_TEXT, line - 1, 0, 0, 0, text.data()};
+        SendMessageW(control_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      } else {
+        all += text + (line < 160 ? L"\r\n" : L"");
+      }
+    }
+    if (kind != ControlKind::ListView) SetWindowTextW(control_, all.c_str());
+    RECT item{LVIR_BOUNDS};
+    SendMessageW(control_, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+    lineHeight_ = kind == ControlKind::ListView ? item.bottom - item.top : 0;
+    if (kind == ControlKind::Edit) {
+      const LRESULT first = SendMessageW(control_, EM_POSFROMCHAR, 0, 0),
+                    second = SendMessageW(control_, EM_POSFROMCHAR, SendMessageW(control_, EM_LINEINDEX, 1, 0), 0);
+      lineHeight_ = HIWORD(second) - HIWORD(first);
+    }
+    SetFocus(control_);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SetEvent(ready);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  });
+  WaitForSingleObject(ready, 10000);
+  CloseHandle(ready);
+  SetForegroundWindow(window_);
+  testsupport::WaitFor([&] { return GetForegroundWindow() == window_; });
+}
+
+ControlWindow::~ControlWindow() {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  thread_.join();
+}
+
+RECT ControlWindow::Region(bool withScrollBar) const {
+  RECT r;
+  if (withScrollBar) {
+    GetWindowRect(control_, &r);
+    return r;
+  }
+  GetClientRect(control_, &r);
+  MapWindowPoints(control_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+int ControlWindow::Offset() const {
+  SCROLLINFO info{sizeof info, SIF_POS};
+  GetScrollInfo(control_, SB_VERT, &info);
+  return kind_ == ControlKind::RichEdit ? info.nPos : info.nPos * lineHeight_;
+}
+
+bool ControlWindow::AtEnd() const {
+  SCROLLINFO info{sizeof info, SIF_ALL};
+  GetScrollInfo(control_, SB_VERT, &info);
+  // A rich edit's range ends at its last position, the others' one past it.
+  return info.nPos + static_cast<int>(info.nPage) + (kind_ == ControlKind::RichEdit) > info.nMax;
+}
+
+ControlWindow::Rows ControlWindow::TextRows() const {
+  RECT client, text{};
+  GetClientRect(control_, &client);
+  if (kind_ != ControlKind::ListView) SendMessageW(control_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+  if (text.bottom <= text.top) return {0, client.bottom};
+  return {std::max<int>(text.top, 0), std::min<int>(text.bottom, client.bottom)};
+}
+
+void ControlWindow::ScrollToTop() const {
+  if (kind_ == ControlKind::ListView) SendMessageW(control_, LVM_ENSUREVISIBLE, 0, FALSE);
+  else SendMessageW(control_, WM_VSCROLL, SB_TOP, 0);
+}
+
+std::vector<uint8_t> ControlWindow::StillShot(const RECT& region) const {
+  RedrawWindow(control_, nullptr, nullptr, RDW_UPDATENOW);  // what the scroll left to paint, painted
+  std::vector<uint8_t> shot = testsupport::ScreenBgr(region), again;
+  testsupport::WaitFor([&] {
+    again = testsupport::ScreenBgr(region);
+    return std::exchange(shot, again) == again;
+  });
+  return shot;
+}
+
+}  // namespace e2e
