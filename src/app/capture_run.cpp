@@ -24,8 +24,8 @@ std::wstring SaveFilter() {
 
 }  // namespace
 
-TCaptureRun::TCaptureRun(HWND owner, std::function<void(const std::wstring&)> saved)
-    : owner_(owner), saved_(std::move(saved)), clipboard_(owner), saveDialog_(SaveFilter()) {}
+TCaptureRun::TCaptureRun(HWND owner, UINT clipboardMessage, std::function<void(const std::wstring&)> saved)
+    : owner_(owner), saved_(std::move(saved)), clipboard_(owner, clipboardMessage), saveDialog_(SaveFilter()) {}
 
 void TCaptureRun::RunGuarded(const std::function<void()>& capture) {
   running_ = true;
@@ -157,7 +157,7 @@ void TCaptureRun::SaveAs(HBITMAP picture, HWND owner) {
 }
 
 void TCaptureRun::ReleaseMemory() {
-  clipboard_.RenderNow();
+  clipboard_.StartRendering();
   ReleaseCapturePictures();
   files_.Release();
   _heapmin();  // the C runtime's free blocks back to the system heap, and what it can give back

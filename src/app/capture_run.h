@@ -19,9 +19,10 @@
 
 class TCaptureRun {
  public:
-  // `owner` owns the Save dialog and the clipboard's picture; `saved` hears of each automatic save
+  // `owner` owns the Save dialog and the clipboard's picture, and hears `clipboardMessage` when the
+  // clipboard's formats are made (for Clipboard().Rendered()); `saved` hears of each automatic save
   // the options want named.
-  TCaptureRun(HWND owner, std::function<void(const std::wstring& path)> saved);
+  TCaptureRun(HWND owner, UINT clipboardMessage, std::function<void(const std::wstring& path)> saved);
   TCaptureRun(const TCaptureRun&) = delete;
   TCaptureRun& operator=(const TCaptureRun&) = delete;
 
@@ -41,7 +42,7 @@ class TCaptureRun {
   // The box of the region taken last, when it lies wholly on today's screens.
   static std::optional<Rect> LastRegion();
   // The memory the last capture kept goes back to the system: the pictures, the encoders' buffers,
-  // the clipboard's copy (its formats made first). Not while a press runs.
+  // and the clipboard's copy once a worker has made its formats. Not while a press runs.
   void ReleaseMemory();
 
   // A picture from elsewhere (a pin's): to the clipboard, or through the Save dialog in the default

@@ -187,7 +187,7 @@ void TMainForm::SyncAutoRun() {
 }
 
 void TMainForm::FormCreate() {
-  capture_ = std::make_unique<TCaptureRun>(Handle(), [this](const std::wstring& path) { ShowSaved(path); });
+  capture_ = std::make_unique<TCaptureRun>(Handle(), kClipboardRenderedMessage, [this](const std::wstring& path) { ShowSaved(path); });
   decoding_ = std::make_unique<TClipboardDecoding>(Handle(), kPngDecodedMessage);
   reading_ = std::make_unique<TTextReading>();
   countdown_ = std::make_unique<TCountdown>();
@@ -324,6 +324,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RENDERFORMAT:    if (capture_) capture_->Clipboard().Render(static_cast<UINT>(wParam)); return 0;
     case WM_RENDERALLFORMATS: if (capture_) capture_->Clipboard().RenderNow(); return 0;
     case WM_DESTROYCLIPBOARD: if (capture_) capture_->Clipboard().Emptied(); return 0;
+    case kClipboardRenderedMessage: if (capture_) capture_->Clipboard().Rendered(); return 0;
     case WM_CLOSE:           Hide(); return 0;  // the system's close request only hides
   }
   return TForm::HandleMessage(message, wParam, lParam);

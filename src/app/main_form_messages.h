@@ -12,3 +12,5 @@ inline constexpr UINT kPngDecodedMessage = THotKeys::kStopWatchingMessage + 1;
 inline constexpr UINT kDelayOverMessage = kPngDecodedMessage + 1;
 inline constexpr UINT kRequestMessage = kDelayOverMessage + 1;
 inline constexpr UINT kLastRegionMessage = kRequestMessage + 1;
+// The clipboard's formats are made off the window's thread.
+inline constexpr UINT kClipboardRenderedMessage = kLastRegionMessage + 1;

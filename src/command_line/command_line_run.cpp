@@ -32,6 +32,7 @@ class TClipboardOwner : public TWinControl {
  public:
   TClipboardOwner() { CreateHandle({L"TCorvixCommandClipboard"}, 0, WS_POPUP, L"", {0, 0, 0, 0}, HWND_MESSAGE); }
   TClipboardPicture* Clipboard = nullptr;
+  static constexpr UINT kRenderedMessage = WM_APP + 1;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -39,6 +40,7 @@ class TClipboardOwner : public TWinControl {
         case WM_RENDERFORMAT: Clipboard->Render(static_cast<UINT>(wParam)); return 0;
         case WM_RENDERALLFORMATS: Clipboard->RenderNow(); return 0;
         case WM_DESTROYCLIPBOARD: Clipboard->Emptied(); return 0;
+        case kRenderedMessage: Clipboard->Rendered(); return 0;
       }
     return TWinControl::HandleMessage(message, wParam, lParam);
   }
@@ -47,7 +49,7 @@ class TClipboardOwner : public TWinControl {
 // The capture here, the count first, as the running Corvix would carry it out.
 CaptureAnswer CaptureAlone(const CaptureRequest& request) {
   TClipboardOwner owner;
-  TCaptureRun capture(owner.Handle(), {});
+  TCaptureRun capture(owner.Handle(), TClipboardOwner::kRenderedMessage, {});
   owner.Clipboard = &capture.Clipboard();
   const ScopeExit forget([&] { owner.Clipboard = nullptr; });  // the capture goes first
   if (request.DelaySeconds > 0) {

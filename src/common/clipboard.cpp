@@ -1,7 +1,13 @@
 #include "common/clipboard.h"
 
+#include <algorithm>
+#include <array>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "common/bitmap_pixels.h"
 #include "common/png_decoding.h"
@@ -16,21 +22,23 @@ namespace {
   throw Error(L"Cannot copy the picture to the clipboard: " + SysErrorMessage(code));
 }
 
-// The bytes as a movable global block, which the clipboard takes over once SetClipboardData has
-// succeeded; freed here otherwise. A delayed format's failure is not said: the program that asked
-// gets nothing in that format.
-bool SetClipboardBytes(UINT format, std::span<const uint8_t> bytes) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  void* at = block ? GlobalLock(block) : nullptr;
-  if (!at) {
-    if (block) GlobalFree(block);
-    return false;
-  }
+// The bytes as a movable global block; null when there is no memory for it (or no bytes).
+UniqueGlobal GlobalBytes(std::span<const uint8_t> bytes) {
+  if (bytes.empty()) return {};
+  UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+  void* at = block ? GlobalLock(block.get()) : nullptr;
+  if (!at) return {};
   std::memcpy(at, bytes.data(), bytes.size());
-  GlobalUnlock(block);
-  if (SetClipboardData(format, block)) return true;
-  GlobalFree(block);
-  return false;
+  GlobalUnlock(block.get());
+  return block;
+}
+
+// The clipboard takes the block over once SetClipboardData has succeeded; freed here otherwise. A
+// delayed format's failure is not said: the program that asked gets nothing in that format.
+bool SetClipboardBlock(UINT format, UniqueGlobal block) {
+  if (!block || !SetClipboardData(format, block.get())) return false;
+  block.release();
+  return true;
 }
 
 UINT PngFormat() {
@@ -44,7 +52,7 @@ bool PutClipboardText(HWND owner, const std::wstring& text) {
   if (text.empty() || !OpenClipboard(owner)) return false;
   const ScopeExit close([] { CloseClipboard(); });
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.c_str());
-  return EmptyClipboard() && SetClipboardBytes(CF_UNICODETEXT, {bytes, (text.size() + 1) * sizeof(wchar_t)});
+  return EmptyClipboard() && SetClipboardBlock(CF_UNICODETEXT, GlobalBytes({bytes, (text.size() + 1) * sizeof(wchar_t)}));
 }
 
 UniqueBitmap DecodeClipboardPng(const std::vector<uint8_t>& png, ClipboardMiss& miss) {
@@ -89,12 +97,99 @@ ClipboardRead ReadClipboardPicture(HWND owner, ClipboardMiss& miss) {
   return read;
 }
 
+// Each format offered goes from ToMake (a null handle on the clipboard) to Done (set, or given up);
+// through Working and Made when the worker makes it.
+enum class Stage : uint8_t { ToMake, Working, Made, Done };
+constexpr size_t kDib = 0, kPng = 1;
+
+struct TClipboardPicture::Picture {
+  std::vector<uint8_t> Pixels;  // a copy of the picture's rows
+  UniqueBitmap Kept;            // or the picture itself, put borrowed and kept
+  PixelView View;               // of Pixels, Kept or the borrowed picture
+  std::vector<uint8_t> Png;     // the saved file's, when it was a PNG
+
+  // The worker reads only what is above (nothing changes it meanwhile) and shares what follows.
+  std::mutex Lock;
+  std::condition_variable Progressed;  // the worker made a format
+  struct Format {
+    UINT Id;
+    Stage State = Stage::ToMake;
+    UniqueGlobal Block;  // made by the worker, null when there was no memory for it
+  };
+  std::array<Format, 2> Formats{{{CF_DIB}, {PngFormat()}}};
+
+  bool Owned() const { return Kept || !Pixels.empty(); }
+
+  Stage StateOf(size_t format) {
+    const std::lock_guard hold(Lock);
+    return Formats[format].State;
+  }
+
+  // Whether every format stands at one of the two stages.
+  bool AllAt(Stage one, Stage other) {
+    const std::lock_guard hold(Lock);
+    return std::all_of(Formats.begin(), Formats.end(), [&](const Format& f) { return f.State == one || f.State == other; });
+  }
+
+  // ToMake becomes Working for the worker; false when there is nothing to make.
+  bool HandToWorker() {
+    const std::lock_guard hold(Lock);
+    bool any = false;
+    for (Format& format : Formats) {
+      if (format.State != Stage::ToMake) continue;
+      format.State = Stage::Working;
+      any = true;
+    }
+    return any;
+  }
+
+  // The worker's part: it touches no window and sends nothing, so a thread that waits for it never
+  // holds it up.
+  void MakeWorking() {
+    for (size_t format = 0; format < Formats.size(); ++format) {
+      if (StateOf(format) != Stage::Working) continue;
+      UniqueGlobal block = Make(format);
+      {
+        const std::lock_guard hold(Lock);
+        Formats[format].Block = std::move(block);
+        Formats[format].State = Stage::Made;
+      }
+      Progressed.notify_all();
+    }
+  }
+
+  // The format's block, to set now: the worker's (waited for while it makes it), else made here.
+  // The format is Done after.
+  UniqueGlobal Take(size_t format) {
+    std::unique_lock hold(Lock);
+    Progressed.wait(hold, [&] { return Formats[format].State != Stage::Working; });
+    const Stage was = std::exchange(Formats[format].State, Stage::Done);
+    if (was == Stage::Made) return std::move(Formats[format].Block);
+    hold.unlock();
+    return was == Stage::ToMake ? Make(format) : UniqueGlobal();
+  }
+
+  // Out of memory is not said: the format is not offered then.
+  UniqueGlobal Make(size_t format) const {
+    try {
+      if (format == kDib) return GlobalBytes(PackedDib24(View));
+      if (!Png.empty()) return GlobalBytes(Png);
+      std::vector<uint8_t> png;
+      return EncodePng(View, png) == 0 ? GlobalBytes(png) : UniqueGlobal();
+    } catch (const std::bad_alloc&) {
+      return {};
+    }
+  }
+};
+
 uint64_t TClipboardPicture::Put(HBITMAP bitmap, bool borrowed) {
   // The rows are copied as they are (the quickest copy there is): the formats are made from them
   // later, off the capture's way. What the clipboard offers now stays until it is replaced.
-  std::vector<uint8_t> rows;
-  PixelView view;
+  std::shared_ptr<Picture> picture;
   try {
+    picture = std::make_shared<Picture>();
+    PixelView& view = picture->View;
+    std::vector<uint8_t>& rows = picture->Pixels;
     view = BitmapPixels(bitmap, rows);
     if (view.Pixels != rows.data() && !borrowed) {  // the bitmap's own: copied, since the next capture draws on it
       rows.assign(view.Pixels, view.Pixels + view.Stride * static_cast<size_t>(view.Height));
@@ -119,70 +214,65 @@ uint64_t TClipboardPicture::Put(HBITMAP bitmap, bool borrowed) {
   putting_ = true;
   const ScopeExit put([this] { putting_ = false; });
   if (!EmptyClipboard()) CannotCopy(GetLastError());
-  Forget();
-  pixels_.swap(rows);
-  view_ = view;
+  picture_ = std::move(picture);  // the last picture's pixels go, or go with its worker
   // Offered with null handles: made when asked for. (A null handle comes back either way, so there
   // is nothing to check.)
-  SetClipboardData(CF_DIB, nullptr);
-  SetClipboardData(PngFormat(), nullptr);
-  dibToMake_ = pngToMake_ = true;
+  for (const Picture::Format& format : picture_->Formats) SetClipboardData(format.Id, nullptr);
   return ++puts_;
 }
 
+// Only a picture read where it lay needs its bitmap: one copied lets it go at once.
 void TClipboardPicture::Keep(uint64_t put, UniqueBitmap bitmap) {
-  if (put == puts_ && (dibToMake_ || pngToMake_)) kept_ = std::move(bitmap);
+  if (put == puts_ && picture_ && !picture_->Owned()) picture_->Kept = std::move(bitmap);
 }
 
 // Without memory for the copy, the PNG is made from the pixels when asked for.
 void TClipboardPicture::TakePng(uint64_t put, std::span<const uint8_t> png) {
+  if (put != puts_ || !picture_ || picture_->StateOf(kPng) != Stage::ToMake) return;
   try {
-    if (pngToMake_ && put == puts_) png_.assign(png.begin(), png.end());
+    picture_->Png.assign(png.begin(), png.end());
   } catch (const std::bad_alloc&) {
-    png_.clear();
+    picture_->Png.clear();
   }
 }
 
-void TClipboardPicture::SetDib() {
-  dibToMake_ = false;
-  try {
-    const std::vector<uint8_t> dib = PackedDib24(view_);
-    if (!dib.empty()) SetClipboardBytes(CF_DIB, dib);
-  } catch (const std::bad_alloc&) {
-  }
-}
-
-// From the kept pixels unless the saved file's bytes came.
-void TClipboardPicture::SetPng() {
-  pngToMake_ = false;
-  try {
-    if (png_.empty() && EncodePng(view_, png_) != 0) return;
-    SetClipboardBytes(PngFormat(), png_);
-  } catch (const std::bad_alloc&) {
-  }
+// On the clipboard, open for this program or for the one that asked.
+void TClipboardPicture::Set(size_t format) {
+  SetClipboardBlock(picture_->Formats[format].Id, picture_->Take(format));
 }
 
 void TClipboardPicture::Render(UINT format) {
-  if (format == CF_DIB && dibToMake_) SetDib();
-  if (format == PngFormat() && pngToMake_) SetPng();
-  if (!dibToMake_ && !pngToMake_) Forget();
+  if (!picture_) return;
+  for (size_t at = 0; at < picture_->Formats.size(); ++at)
+    if (picture_->Formats[at].Id == format) Set(at);
+  if (picture_->AllAt(Stage::Done, Stage::Done)) picture_.reset();
+}
+
+void TClipboardPicture::StartRendering() {
+  if (!picture_) return;
+  if (!picture_->Owned()) return RenderNow();  // its owner frees it once this returns
+  if (!picture_->HandToWorker()) return;
+  try {
+    // The worker's share keeps the pixels until it ends, though another picture was put meanwhile.
+    std::thread([picture = picture_, owner = owner_, message = renderedMessage_] {
+      picture->MakeWorking();
+      PostMessageW(owner, message, 0, 0);
+    }).detach();
+  } catch (const std::system_error&) {
+    picture_->MakeWorking();  // no thread to be had: made here
+    Rendered();
+  }
+}
+
+void TClipboardPicture::Rendered() {
+  if (picture_ && picture_->AllAt(Stage::Made, Stage::Done)) RenderNow();
 }
 
 void TClipboardPicture::RenderNow() {
-  if (!dibToMake_ && !pngToMake_) return;
+  if (!picture_) return;
   if (!OpenClipboard(owner_)) return;  // held by another program: made when asked for, or at the end
   const ScopeExit close([] { CloseClipboard(); });
-  if (GetClipboardOwner() == owner_) {
-    if (dibToMake_) SetDib();
-    if (pngToMake_) SetPng();
-  }
-  Forget();
-}
-
-void TClipboardPicture::Forget() {
-  std::vector<uint8_t>().swap(pixels_);
-  std::vector<uint8_t>().swap(png_);
-  kept_.reset();
-  view_ = {};
-  dibToMake_ = pngToMake_ = false;
+  if (GetClipboardOwner() == owner_)
+    for (size_t format = 0; format < picture_->Formats.size(); ++format) Set(format);
+  picture_.reset();
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,11 +31,13 @@ UniqueBitmap DecodeClipboardPng(const std::vector<uint8_t>& png, ClipboardMiss& 
 
 // What the program put on the clipboard: each picture offered as a 24-bit CF_DIB (what every
 // program pastes) and as "PNG" (for the programs that prefer it), each made only when a program
-// asks for it, a few seconds after the capture, or before the program ends, whichever comes first.
-// Until then it keeps a copy of the pixels; the owner window passes on the clipboard's messages.
+// asks for it, a few seconds after the capture (on a worker thread: a long picture's take seconds),
+// or before the program ends, whichever comes first. Until then it keeps the pixels; the owner
+// window passes on the clipboard's messages and the worker's.
 class TClipboardPicture {
  public:
-  explicit TClipboardPicture(HWND owner) : owner_(owner) {}
+  // The formats made off the window's thread are announced to `owner` with `renderedMessage`.
+  TClipboardPicture(HWND owner, UINT renderedMessage) : owner_(owner), renderedMessage_(renderedMessage) {}
   TClipboardPicture(const TClipboardPicture&) = delete;
   TClipboardPicture& operator=(const TClipboardPicture&) = delete;
 
@@ -44,6 +47,7 @@ class TClipboardPicture {
   // the system's reason (running out of memory included).
   // Returns the picture's number, which TakePng and Keep ask for. A `borrowed` picture's pixels are
   // read where they lie, not copied: nothing may draw on it until its owner hands it over with Keep.
+  // What a worker still makes of the earlier picture goes nowhere.
   uint64_t Put(HBITMAP bitmap, bool borrowed = false);
   // The picture `put` numbers, put borrowed, is the clipboard's own from now on; it goes at once when
   // its formats are made or another picture was put.
@@ -52,26 +56,30 @@ class TClipboardPicture {
   // again. Ignored once another picture was put (a pin copied while the Save dialog was open).
   void TakePng(uint64_t put, std::span<const uint8_t> png);
 
-  // WM_RENDERFORMAT: the clipboard is open for the program that asked.
+  // WM_RENDERFORMAT: the clipboard is open for the program that asked. A format the worker is
+  // making is waited for.
   void Render(UINT format);
-  // Whatever is still to be made, made and put on the clipboard now while it is still this
-  // program's (WM_RENDERALLFORMATS, or a few seconds after the capture); the copy of the pixels goes.
+  // A few seconds after the capture: whatever is still to be made is made on a worker thread, and
+  // put on the clipboard at `renderedMessage` (Rendered). A borrowed picture not yet kept is made here.
+  void StartRendering();
+  // At `renderedMessage`: what the worker made goes on the clipboard while it is still this
+  // program's, and the pixels go. A message about an earlier picture is ignored.
+  void Rendered();
+  // Whatever is still to be made, made (the worker waited for) and put on the clipboard now while it
+  // is still this program's (WM_RENDERALLFORMATS, the program's end); the pixels go.
   void RenderNow();
-  // WM_DESTROYCLIPBOARD: another program has emptied it; what was kept goes.
+  // WM_DESTROYCLIPBOARD: another program has emptied it; what was kept goes, the worker's results too.
   void Emptied() {
-    if (!putting_) Forget();
+    if (!putting_) picture_.reset();
   }
 
  private:
-  void SetDib();
-  void SetPng();
-  void Forget();
+  struct Picture;  // the pixels and the formats, shared with the worker
+  void Set(size_t format);
+
   HWND owner_;
-  std::vector<uint8_t> pixels_;  // a copy of the picture's rows, while a format is still to be made
-  UniqueBitmap kept_;            // or the picture itself, put borrowed and kept
-  PixelView view_;               // of pixels_, kept_ or the borrowed picture
-  std::vector<uint8_t> png_;     // the saved file's, when it was a PNG
-  bool dibToMake_ = false, pngToMake_ = false;
+  UINT renderedMessage_;
+  std::shared_ptr<Picture> picture_;  // while a format is still to be set
   uint64_t puts_ = 0;  // how many pictures were put
   bool putting_ = false;  // Put empties the clipboard, which tells its owner: this program itself
 };

@@ -56,6 +56,7 @@ using UniqueMenu = UniqueHandle<handle_traits::Null<HMENU, DestroyMenu>>;
 using UniqueRegKey = UniqueHandle<handle_traits::Null<HKEY, RegCloseKey>>;
 using UniqueFile = UniqueHandle<handle_traits::File>;
 using UniqueKernelHandle = UniqueHandle<handle_traits::Null<HANDLE, CloseHandle>>;
+using UniqueGlobal = UniqueHandle<handle_traits::Null<HGLOBAL, GlobalFree>>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {

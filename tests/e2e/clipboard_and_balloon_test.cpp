@@ -16,20 +16,6 @@
 namespace e2e {
 namespace {
 
-// The clipboard's data in a format, copied out; empty when it holds none.
-std::vector<uint8_t> ClipboardBytes(UINT format) {
-  std::vector<uint8_t> bytes;
-  if (!OpenClipboard(nullptr)) return bytes;
-  if (HANDLE data = GetClipboardData(format)) {
-    if (const auto* at = static_cast<const uint8_t*>(GlobalLock(data))) {
-      bytes.assign(at, at + GlobalSize(data));
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return bytes;
-}
-
 void PutTextOnClipboard(const std::wstring& text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();

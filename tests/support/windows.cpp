@@ -55,6 +55,19 @@ std::wstring ClipboardText() {
   return text;
 }
 
+std::vector<uint8_t> ClipboardBytes(UINT format) {
+  std::vector<uint8_t> bytes;
+  if (!OpenClipboard(nullptr)) return bytes;
+  if (HANDLE data = GetClipboardData(format)) {
+    if (const auto* at = static_cast<const uint8_t*>(GlobalLock(data))) {
+      bytes.assign(at, at + GlobalSize(data));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return bytes;
+}
+
 HWND FindProcessWindow(DWORD pid, const std::wstring& className, const std::wstring& caption, bool visibleOnly) {
   const wchar_t* cls = className.empty() ? nullptr : className.c_str();
   const wchar_t* text = caption.empty() ? nullptr : caption.c_str();

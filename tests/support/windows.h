@@ -23,6 +23,8 @@ std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 // The clipboard's Unicode text; "(held)" while another program holds the clipboard.
 std::wstring ClipboardText();
+// The clipboard's data in a format, copied out; empty when it holds none.
+std::vector<uint8_t> ClipboardBytes(UINT format);
 
 // How many visible top-level windows of a class there are, in any process or in one.
 int CountVisibleWindows(const wchar_t* className, DWORD pid = 0);
