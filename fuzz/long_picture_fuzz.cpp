@@ -1,9 +1,12 @@
 // Scrolls a random document through a region with random steps (smooth, uneven, back up, jumps
-// too far), with a fixed header and footer and a spot blinking in the document and in the footer,
-// and checks after every read that the long picture is exactly the header, the document's first
-// rows and the footer: a prefix of the truth, never a wrong seam. Only the spots' columns may differ,
-// inverted, in any row: where the document shows the same rows twice, a read may rightly be placed
-// at the other showing, which is the same picture but for the spot the read carries.
+// too far, reads at rest), with a fixed header and footer and a spot blinking in the document and
+// in the footer, and checks after every read that the long picture is exactly the header, the
+// document's first rows and the footer: a prefix of the truth, never a wrong seam. Only the spots'
+// columns may differ, inverted, in any row: where the document shows the same rows twice, a read may
+// rightly be placed at the other showing, which is the same picture but for the spot the read
+// carries. With content that changes by itself (a block of the document animated, the line under
+// the pointer lit, a popup over the read's lowest rows), the rows kept are checked, the animated
+// block's pixels aside; a row that was only ever seen under the pointer or a popup may stay so.
 #include <algorithm>
 #include <cstdint>
 
@@ -12,19 +15,28 @@
 
 namespace {
 
-// The picture's rows are the truth's, but in the spots' columns.
-bool MatchesAPrefix(const TLongPicture& picture, const ScrolledDocument& document) {
+constexpr uint32_t kLit = 0x204060;    // the line under the pointer
+constexpr uint32_t kPopup = 0xFFFFE1;  // a popup's colour
+
+// The picture's rows, its first `checked` or all, are the truth's, but in the spots' columns and
+// the animated block.
+bool MatchesAPrefix(const TLongPicture& picture, const ScrolledDocument& document, const Rect& animated, int32_t checked) {
   const int32_t rows = picture.Height() - document.Header - document.Footer;
   if (rows < 0 || rows > document.Rows()) return false;
-  const std::vector<uint32_t> truth = document.Expected(rows);
+  const std::vector<uint32_t> truth = checked < 0 ? document.Expected(rows) : document.Expected(document.Rows());
   const int32_t width = document.Width;
-  for (int32_t y = 0; y < picture.Height(); ++y) {
+  for (int32_t y = 0; y < (checked < 0 ? picture.Height() : checked); ++y) {
     const uint32_t* got = picture.Row(y);
     const uint32_t* want = truth.data() + static_cast<size_t>(y) * width;
     for (int32_t x = 0; x < width; ++x) {
-      if (got[x] == want[x]) continue;
-      const bool spotColumn = (x >= document.SpotLeft && x < document.SpotLeft + document.SpotWidth) || x == 0;
-      if (!spotColumn || got[x] != (want[x] ^ 0xFFFFFF)) return false;
+      if (animated.Contains(x, y - document.Header)) continue;
+      // A row seen only under the pointer may stay lit, one seen only under a popup covered.
+      const bool spot = (x >= document.SpotLeft && x < document.SpotLeft + document.SpotWidth) || x == 0;
+      const bool moved = checked >= 0;
+      const uint32_t change = got[x] ^ want[x];
+      if (change != 0 && !(spot && change == 0xFFFFFF) && !(moved && change == kLit) &&
+          !(moved && spot && change == (kLit ^ 0xFFFFFF)) && !(moved && got[x] == kPopup))
+        return false;
     }
   }
   return true;
@@ -59,15 +71,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const int32_t footerSpot = footer > 0 && data.ConsumeBool() ? data.ConsumeIntegralInRange<int32_t>(0, footer - 1) : -1;
   const int32_t maxRows = data.ConsumeBool() ? data.ConsumeIntegralInRange<int32_t>(document.Height(), 600) : 100000;
 
+  // Content that changes by itself: a block of the document, the line under a pointer, a popup.
+  Rect animated{};
+  if (data.ConsumeBool()) {
+    animated.Left = data.ConsumeIntegralInRange<int32_t>(0, width - 1);
+    animated.Right = data.ConsumeIntegralInRange<int32_t>(animated.Left + 1, width);
+    animated.Top = data.ConsumeIntegralInRange<int32_t>(0, rows - 1);
+    animated.Bottom = data.ConsumeIntegralInRange<int32_t>(animated.Top + 1, std::min(rows, animated.Top + view));
+  }
+  const int32_t pointerRow = data.ConsumeBool() ? data.ConsumeIntegralInRange<int32_t>(0, document.Height() - 1) : -1;
+  const bool popups = data.ConsumeBool();
+  const bool moving = animated.Height() > 0 || pointerRow >= 0 || popups;
+
   TLongPicture picture(width, document.Height(), maxRows);
   int32_t offset = 0;
+  uint32_t frame = 0;
   while (data.remaining_bytes() > 0) {
     document.SpotOn = data.ConsumeBool();
     std::vector<uint32_t> read = document.Read(offset);
     if (footerSpot >= 0 && document.SpotOn) read[size_t(header + view + footerSpot) * width] ^= 0xFFFFFF;
-    picture.Add(read.data(), width);
+    ++frame;
+    for (int32_t y = std::max(animated.Top, offset); y < std::min(animated.Bottom, offset + view); ++y)
+      for (int32_t x = animated.Left; x < animated.Right; ++x) read[size_t(header + y - offset) * width + x] = frame * 0x10101 ^ x;
+    if (pointerRow >= header && pointerRow < header + view) {
+      const int32_t line = (offset + pointerRow - header) / (lineRows + gapRows) * (lineRows + gapRows) + header - offset;
+      for (int32_t y = std::max(line, header); y < std::min(line + lineRows, header + view); ++y)
+        for (int32_t x = 0; x < width; ++x) read[size_t(y) * width + x] ^= kLit;
+    }
+    if (popups && data.ConsumeBool())
+      std::fill(read.end() - std::min(view / 3, 8) * width - footer * width, read.end() - footer * width, kPopup);
+    picture.Add(read.data(), width, pointerRow);
     FUZZ_CHECK(picture.Height() <= std::max(maxRows, document.Height()));
-    FUZZ_CHECK(MatchesAPrefix(picture, document));
+    FUZZ_CHECK(MatchesAPrefix(picture, document, animated, moving ? picture.Kept() : -1));
+    if (data.ConsumeBool()) continue;  // another read at rest
     const int32_t next = std::clamp(offset + data.ConsumeIntegralInRange<int32_t>(-view, 2 * view), 0, document.LastOffset());
     // A step too far that lands among the rows shown again may look exactly as one within reach of
     // the rows matched (8 rows of overlap, bands aside, which take in the blank rows next to them):

@@ -44,9 +44,10 @@ ControlWindow::ControlWindow(ControlKind kind, RECT place) : kind_(kind) {
     RegisterClassW(&host);
     window_ = CreateWindowExW(WS_EX_TOPMOST, L"CorvixTestControlHost", L"Control", WS_POPUP | WS_VISIBLE, place.left, place.top,
                               place.right - place.left, place.bottom - place.top, nullptr, nullptr, nullptr, nullptr);
-    const wchar_t* classes[] = {L"EDIT", WC_LISTVIEWW, RICHEDIT_CLASSW};
-    const DWORD styles[] = {ES_MULTILINE | ES_READONLY, LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL, ES_MULTILINE | ES_READONLY};
-    control_ = CreateWindowExW(0, classes[int(kind)], L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | styles[int(kind)], 0, 0,
+    const wchar_t* classes[] = {L"EDIT", WC_LISTVIEWW, RICHEDIT_CLASSW, L"STATIC"};
+    const DWORD styles[] = {WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_VSCROLL | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL,
+                            WS_VSCROLL | ES_MULTILINE | ES_READONLY, SS_LEFT};
+    control_ = CreateWindowExW(0, classes[int(kind)], L"", WS_CHILD | WS_VISIBLE | styles[int(kind)], 0, 0,
                                place.right - place.left, place.bottom - place.top, window_, nullptr, nullptr, nullptr);
     SendMessageW(control_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     std::wstring all;

@@ -1,5 +1,6 @@
 // A window of the test driver's own that holds one of the system's scrolling controls, filled with
-// 160 numbered lines (some of them wrapped): a multi-line EDIT, a report list view or a rich edit.
+// 160 numbered lines (some of them wrapped): a multi-line EDIT, a report list view or a rich edit;
+// or a label, which does not scroll at all.
 // It runs its own message loop on a thread of its own.
 #pragma once
 
@@ -10,7 +11,7 @@
 
 namespace e2e {
 
-enum class ControlKind { Edit, ListView, RichEdit };
+enum class ControlKind { Edit, ListView, RichEdit, Label };
 
 class ControlWindow {
  public:

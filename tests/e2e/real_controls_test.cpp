@@ -128,6 +128,32 @@ TEST_P(RealControlTest, TheLongPictureIsTheWholeDocumentRowForRow) {
   EXPECT_EQ(WrongRows(truth, picture, width, client.right), 0);
 }
 
+// 自动滚动 over a window that takes no steps says so, and the capture stays open for the wheel.
+TEST(RealControl, AutomaticScrollingOverAWindowThatDoesNotScrollSaysSo) {
+  ControlWindow label(ControlKind::Label, {400, 240, 920, 660});
+  ASSERT_TRUE(label.Ready());
+  const RECT region = label.Region(false);
+  CorvixRun corvix;
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=0\r\nExitHint=0\r\n");
+  ASSERT_TRUE(corvix.Start());
+  Press(kCtrlF3);
+  HWND overlay = corvix.WaitForOverlay();
+  ASSERT_TRUE(overlay);
+  ASSERT_NE(corvix.SizeBox(overlay, {region.left - 5, region.top - 5}, region.right - region.left + 10, region.bottom - region.top + 10).right, 0);
+  PressKeys(0, 'S');
+  HWND panel = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (panel = FindProcessWindow(corvix.Pid(), L"TScrollCaptureForm", L"滚动截图", true)); }));
+  RECT button;
+  GetWindowRect(FindWindowExW(panel, nullptr, L"BUTTON", L"自动滚动"), &button);
+  Click((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  const auto said = [&] { return WindowText(FindWindowExW(panel, FindWindowExW(panel, nullptr, L"STATIC", nullptr), L"STATIC", nullptr)); };
+  ASSERT_TRUE(WaitFor([&] { return said() == L"该窗口不接受自动滚动，请用滚轮滚动"; })) << said();
+  EXPECT_TRUE(IsWindowVisible(panel));
+  EXPECT_EQ(SendMessageW(FindWindowExW(panel, nullptr, L"BUTTON", L"自动滚动"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  PressKeys(0, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(panel); }));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Controls, RealControlTest,
     testing::Values(ControlCase{"Edit", ControlKind::Edit, false, false}, ControlCase{"EditAuto", ControlKind::Edit, true, true},
