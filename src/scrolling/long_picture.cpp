@@ -424,20 +424,19 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
 
 // Candidate places come from the middle's distinctive rows (not blank, not repeated within the
 // read, found in the body a few times at most), top first: scrolling down, the top of the middle
-// is what the body already holds. Every candidate is checked whole. The place taken is the one
-// that matches exactly, or failing that the one that matches firmly; two such places leave the
-// read out. Rows alike but for a spot may confirm a place, never make another one count: lines
-// that differ only in a number are alike. A place that matches but for a change in place may be
-// the true one too (a read scrolled back up, its top rows repeated at the picture's end), unless
-// the place taken holds the changed rows as they are (it scrolled on from there, the rows around
-// repeated).
+// is what the body already holds. Every candidate is checked whole. Exactly one may match, even
+// loosely (a place that matches but for a spot may be the true one), and it must match firmly.
+// A place that matches but for a change in place may be the true one too (a read scrolled back
+// up, its top rows repeated at the picture's end), unless the place taken holds the changed rows
+// as they are (it scrolled on from there, the rows around repeated). Rows alike but for a spot
+// never make a place further down count: lines that differ only in a number are alike.
 bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& replaceFrom) const {
   std::unordered_map<uint64_t, int32_t> inRead;
   for (int32_t y = top; y < bottom; ++y) ++inRead[current_.Hashes[static_cast<size_t>(y)]];
   std::vector<Rows> changes;  // the rows changed at each place that matches but for them
   std::vector<int32_t> tried;
-  int32_t exact = 0, firm = 0, anchors = 0;
-  int32_t firmShift = 0, firmReplace = 0;
+  int32_t found = 0, anchors = 0;
+  bool firm = false;
   for (int32_t y = top; y < bottom && anchors < kMaxAnchors; ++y) {
     const uint64_t hash = current_.Hashes[static_cast<size_t>(y)];
     if (inRead[hash] != 1) continue;
@@ -454,23 +453,18 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& r
       if (std::find(tried.begin(), tried.end(), candidate) != tried.end()) continue;
       tried.push_back(candidate);
       const Match match = MatchAt(candidate, top, bottom);
-      if (match.Kind == Fit::Changed) changes.push_back(match.ChangedRows);
-      if (match.Kind == Fit::Exact) {
-        if (++exact > 1) return false;  // two places: not certain
-        shift = candidate;
-        replaceFrom = match.ReplaceFrom;
-      } else if (match.Kind == Fit::Firm) {
-        ++firm;
-        firmShift = candidate;
-        firmReplace = match.ReplaceFrom;
+      if (match.Kind == Fit::None) continue;
+      if (match.Kind == Fit::Changed) {
+        changes.push_back(match.ChangedRows);
+        continue;
       }
+      if (++found > 1) return false;  // two places: not certain
+      shift = candidate;
+      replaceFrom = match.ReplaceFrom;
+      firm = match.Kind != Fit::Loose;
     }
   }
-  if (exact == 0) {
-    if (firm != 1) return false;
-    shift = firmShift;
-    replaceFrom = firmReplace;
-  }
+  if (found != 1 || !firm) return false;
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t heldFrom = std::max(top, -shift), heldTo = std::min(bottom, body - shift);
   for (const Rows& change : changes)
