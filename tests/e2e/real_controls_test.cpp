@@ -9,6 +9,7 @@
 
 #include "control_window.h"
 #include "corvix_run.h"
+#include "scroll_panel_view.h"
 #include "support/read_bmp.h"
 
 namespace e2e {
@@ -20,16 +21,10 @@ struct ControlCase {
   bool withScrollBar, autoScroll;
 };
 
-std::string DescribeScroll(HWND control) {
-  SCROLLINFO info{sizeof info, SIF_ALL};
-  GetScrollInfo(control, SB_VERT, &info);
-  return " min " + std::to_string(info.nMin) + " max " + std::to_string(info.nMax) + " page " + std::to_string(info.nPage) + " pos " + std::to_string(info.nPos);
-}
-
 class RealControlTest : public testing::TestWithParam<ControlCase> {};
 
-// Rows [a, b) of the truth and of the picture are the same but for a caret, and for the columns
-// from `ignoreFrom` on (the scroll bar).
+// The picture's rows that differ from the truth's in more than a caret's 3 columns, the columns
+// from `ignoreFrom` on (the scroll bar) aside; the first few are reported.
 int WrongRows(const std::vector<uint32_t>& truth, const ReadBmp& picture, int width, int ignoreFrom) {
   int wrong = 0;
   for (int y = 0; y < picture.height; ++y) {
@@ -41,9 +36,7 @@ int WrongRows(const std::vector<uint32_t>& truth, const ReadBmp& picture, int wi
         last = x;
       }
     }
-    if (last - first >= 3) {
-      if (wrong++ < 5) ADD_FAILURE() << "row " << y << " differs in columns " << first << " to " << last;
-    }
+    if (last - first >= 3 && wrong++ < 5) ADD_FAILURE() << "row " << y << " differs in columns " << first << " to " << last;
   }
   return wrong;
 }
@@ -65,7 +58,7 @@ TEST_P(RealControlTest, TheLongPictureIsTheWholeDocumentRowForRow) {
     if (control.AtEnd()) break;
     const int before = control.Offset();
     Wheel(-1);
-    ASSERT_TRUE(WaitFor([&] { return control.Offset() != before; })) << "the control did not scroll from " << before << DescribeScroll(control.Control());
+    ASSERT_TRUE(WaitFor([&] { return control.Offset() != before; })) << "the control did not scroll from " << before;
   }
   const int end = shots.rbegin()->first;
   std::vector<uint32_t> truth(size_t(end + height) * width);
@@ -86,33 +79,20 @@ TEST_P(RealControlTest, TheLongPictureIsTheWholeDocumentRowForRow) {
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=0\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
-  Press(kCtrlF3);
-  HWND overlay = corvix.WaitForOverlay();
-  ASSERT_TRUE(overlay);
-  constexpr int kGrip = 5;  // from the box's edge to its frame line, the region's outermost pixels
-  ASSERT_NE(corvix.SizeBox(overlay, {region.left - kGrip, region.top - kGrip}, width + 2 * kGrip, height + 2 * kGrip).right, 0);
-  PressKeys(0, 'S');
-  HWND panel = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (panel = FindProcessWindow(corvix.Pid(), L"TScrollCaptureForm", L"滚动截图", true)); }));
-  const auto said = [&] {
-    HWND label = FindWindowExW(panel, nullptr, L"STATIC", nullptr);
-    return WindowText(FindWindowExW(panel, label, L"STATIC", nullptr));
-  };
-  const auto rows = [&] { return std::wcstol(WindowText(FindWindowExW(panel, nullptr, L"STATIC", nullptr)).c_str() + 3, nullptr, 10); };
-  ASSERT_TRUE(WaitFor([&] { return rows() == height; }));
+  const ScrollPanelView panel(corvix, region);
+  ASSERT_TRUE(panel.Panel());
+  ASSERT_TRUE(WaitFor([&] { return panel.Rows() == height; }));
   if (c.autoScroll) {
-    RECT button;
-    GetWindowRect(FindWindowExW(panel, nullptr, L"BUTTON", L"自动滚动"), &button);
-    Click((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-    ASSERT_TRUE(WaitFor([&] { return said() == L"已滚动到底部"; }, 60s))
-        << "it says " << said() << " at " << control.Offset() << ", the picture " << rows() << " rows";
+    panel.Click(L"自动滚动");
+    ASSERT_TRUE(WaitFor([&] { return panel.Said() == L"已滚动到底部"; }, 60s))
+        << "it says " << panel.Said() << " at " << control.Offset() << ", the picture " << panel.Rows() << " rows";
   } else {
     for (auto shot = std::next(shots.begin()); shot != shots.end(); ++shot) {
       MouseMoveTo(middle.x, middle.y);
       Wheel(-1);
       ASSERT_TRUE(WaitFor([&] { return control.Offset() == shot->first; }));
-      ASSERT_TRUE(WaitFor([&] { return rows() == height + shot->first; })) << "at " << shot->first << " the picture holds "
-                                                                               << rows() << " rows; it says " << said();
+      ASSERT_TRUE(WaitFor([&] { return panel.Rows() == height + shot->first; }))
+          << "at " << shot->first << " the picture holds " << panel.Rows() << " rows; it says " << panel.Said();
     }
   }
   EXPECT_TRUE(control.AtEnd());
@@ -132,26 +112,17 @@ TEST_P(RealControlTest, TheLongPictureIsTheWholeDocumentRowForRow) {
 TEST(RealControl, AutomaticScrollingOverAWindowThatDoesNotScrollSaysSo) {
   ControlWindow label(ControlKind::Label, {400, 240, 920, 660});
   ASSERT_TRUE(label.Ready());
-  const RECT region = label.Region(false);
   CorvixRun corvix;
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=0\r\nExitHint=0\r\n");
   ASSERT_TRUE(corvix.Start());
-  Press(kCtrlF3);
-  HWND overlay = corvix.WaitForOverlay();
-  ASSERT_TRUE(overlay);
-  ASSERT_NE(corvix.SizeBox(overlay, {region.left - 5, region.top - 5}, region.right - region.left + 10, region.bottom - region.top + 10).right, 0);
-  PressKeys(0, 'S');
-  HWND panel = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (panel = FindProcessWindow(corvix.Pid(), L"TScrollCaptureForm", L"滚动截图", true)); }));
-  RECT button;
-  GetWindowRect(FindWindowExW(panel, nullptr, L"BUTTON", L"自动滚动"), &button);
-  Click((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-  const auto said = [&] { return WindowText(FindWindowExW(panel, FindWindowExW(panel, nullptr, L"STATIC", nullptr), L"STATIC", nullptr)); };
-  ASSERT_TRUE(WaitFor([&] { return said() == L"该窗口不接受自动滚动，请用滚轮滚动"; })) << said();
-  EXPECT_TRUE(IsWindowVisible(panel));
-  EXPECT_EQ(SendMessageW(FindWindowExW(panel, nullptr, L"BUTTON", L"自动滚动"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  const ScrollPanelView panel(corvix, label.Region(false));
+  ASSERT_TRUE(panel.Panel());
+  panel.Click(L"自动滚动");
+  ASSERT_TRUE(WaitFor([&] { return panel.Said() == L"该窗口不接受自动滚动，请用滚轮滚动"; })) << panel.Said();
+  EXPECT_TRUE(IsWindowVisible(panel.Panel()));
+  EXPECT_EQ(SendMessageW(FindWindowExW(panel.Panel(), nullptr, L"BUTTON", L"自动滚动"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   PressKeys(0, VK_ESCAPE);
-  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(panel); }));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(panel.Panel()); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(

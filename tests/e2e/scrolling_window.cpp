@@ -8,7 +8,7 @@ namespace e2e {
 
 namespace {
 
-constexpr UINT_PTR kStepTimer = 1;
+constexpr UINT_PTR kStepTimer = 1, kAnimationTimer = 2;
 constexpr int kSteps[] = {29, 17, 41, 11, 23};  // a notch's rows, a few at a time
 
 }  // namespace
@@ -27,6 +27,7 @@ ScrollingWindow::ScrollingWindow(int left, int top, const ScrolledDocument& docu
     AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOPMOST);
     window_ = CreateWindowExW(WS_EX_TOPMOST, L"CorvixTestScrolling", L"Document", style, outer.left, outer.top,
                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    SetTimer(window_, kAnimationTimer, 150, nullptr);
     SetEvent(ready);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
@@ -58,9 +59,23 @@ bool ScrollingWindow::ScrollTo(int offset) {
 bool ScrollingWindow::Shows(int offset) const {
   const std::vector<uint8_t> shown = testsupport::ScreenBgr(Client());
   const std::vector<uint32_t> read = document_.Read(offset);
+  const int width = document_.Width;
   for (size_t i = 0; i < read.size(); ++i)
-    if ((shown[i * 3] | shown[i * 3 + 1] << 8 | shown[i * 3 + 2] << 16) != static_cast<int>(read[i])) return false;
+    if ((shown[i * 3] | shown[i * 3 + 1] << 8 | shown[i * 3 + 2] << 16) != static_cast<int>(read[i]) &&
+        !Animated(int(i) % width, int(i) / width - document_.Header + offset))
+      return false;
   return true;
+}
+
+void ScrollingWindow::Animate(const Rect& block) { animated_ = block; }
+
+// The document as the window paints it now: the animated block shows its frame.
+std::vector<uint32_t> ScrollingWindow::Shown(int offset) const {
+  std::vector<uint32_t> read = document_.Read(offset);
+  for (int y = document_.Header; y < document_.Header + document_.View; ++y)
+    for (int x = 0; x < document_.Width; ++x)
+      if (Animated(x, y - document_.Header + offset)) read[size_t(y) * document_.Width + x] = frame_ * 0x251A0F ^ (x * 7 + y) * 0x10101;
+  return read;
 }
 
 void ScrollingWindow::Wheel(WPARAM wParam) {
@@ -96,7 +111,7 @@ LRESULT CALLBACK ScrollingWindow::Procedure(HWND window, UINT message, WPARAM wP
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
       const ScrolledDocument& document = self->document_;
-      const std::vector<uint32_t> read = document.Read(self->offset_);
+      const std::vector<uint32_t> read = self->Shown(self->offset_);
       BITMAPINFOHEADER header{sizeof header, document.Width, -document.Height(), 1, 32, BI_RGB};
       SetDIBitsToDevice(dc, 0, 0, document.Width, document.Height(), 0, 0, 0, document.Height(), read.data(),
                         reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
@@ -105,7 +120,14 @@ LRESULT CALLBACK ScrollingWindow::Procedure(HWND window, UINT message, WPARAM wP
     }
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEWHEEL: self->Wheel(wParam); return 0;
-    case WM_TIMER: self->Step(); return 0;
+    case WM_TIMER:
+      if (wParam != kAnimationTimer) {
+        self->Step();
+      } else if (self->animated_.Width() > 0) {
+        ++self->frame_;
+        InvalidateRect(window, nullptr, FALSE);
+      }
+      return 0;
     case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
   }

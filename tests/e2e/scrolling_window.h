@@ -9,6 +9,7 @@
 #include <atomic>
 #include <thread>
 
+#include "common/rect.h"
 #include "support/scrolled_document.h"
 
 namespace e2e {
@@ -30,6 +31,10 @@ class ScrollingWindow {
   bool ScrollTo(int offset);
   // Whether the screen shows the document scrolled to `offset`.
   bool Shows(int offset) const;
+  // From now on, a block of the document (its coordinates) shows another picture every 150 ms, as
+  // a video or an animated advert does.
+  void Animate(const Rect& block);
+  bool Animated(int x, int documentRow) const { return animated_.Contains(x, documentRow); }
   // Where it stands: what a failing test reports.
   int Offset() const { return offset_; }
 
@@ -37,9 +42,12 @@ class ScrollingWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Wheel(WPARAM wParam);
   void Step();
+  std::vector<uint32_t> Shown(int offset) const;
 
   const ScrolledDocument document_;
   std::atomic<int> offset_ = 0, target_ = 0;
+  Rect animated_{};
+  uint32_t frame_ = 0;
   int step_ = 0;
   HWND window_ = nullptr;
   bool ready_ = false;
