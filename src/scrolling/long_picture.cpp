@@ -1,6 +1,7 @@
 #include "scrolling/long_picture.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -23,6 +24,8 @@ constexpr int64_t kMaxPixels = 1920LL * 32768;
 constexpr int32_t kMaxRows = 65000;
 // The rows either side of the pointer that a highlight following it may change.
 constexpr int32_t kHoverRows = 40;
+// A second run of rows lit near the pointer.
+constexpr int32_t kTwoLit = -2;
 // Blocks of moving content this close are one; each is widened by as much.
 constexpr int32_t kBlockMargin = 4;
 // A read at rest holds at most this many blocks changed in place: more is a page that moved.
@@ -278,6 +281,10 @@ ReadResult TLongPicture::AddMoved() {
   middle_ = {top, bottom};
   const int32_t before = placedShift_;
   placedShift_ = shift;
+  // The pointer lights rows where it is, and for a few reads where it was before the scroll (until
+  // the window notices the rows moved under it).
+  std::rotate(lit_.rbegin(), lit_.rbegin() + 1, lit_.rend());
+  lit_[0] = hover_.Height() > 0 ? hover_.Top + shift : INT32_MAX;
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   if (shift < lastShift_ || (shift == lastShift_ && replaceFrom == body))
     return shift == before && resting_ ? ReadResult::Unchanged : ReadResult::Inside;
@@ -293,7 +300,7 @@ ReadResult TLongPicture::AddMoved() {
     full_ = true;
     return ReadResult::Full;
   }
-  if (shift > lastShift_) kept_ = hover_.Height() > 0 ? std::clamp(hover_.Top + shift, kept_, replaceFrom) : replaceFrom;
+  if (shift > lastShift_) kept_ = std::clamp(*std::min_element(lit_.begin(), lit_.end()), kept_, replaceFrom);
   TruncateBody(replaceFrom);
   AppendBody(current_, end, tailFrom);
   SetTail(current_, tailFrom);
@@ -362,7 +369,6 @@ bool TLongPicture::SameRow(const uint32_t* read, uint64_t readHash, int32_t body
 
 bool TLongPicture::SameButMoving(int32_t y, int32_t shift) const {
   std::vector<Columns> columns;
-  if (hover_.Top <= y && y < hover_.Bottom) return true;
   ColumnsAt(moving_, y + shift, columns);
   ColumnsAt(movingInRegion_, y, columns);
   if (suspect_) ColumnsAt(suspects_, y, columns);
@@ -375,21 +381,20 @@ bool TLongPicture::SameButMoving(int32_t y, int32_t shift) const {
 // when more do; Changed when, besides, one run of a spot's rows at most differs wholly (a
 // highlight under the pointer, an animation not yet seen moving): no place to take, but maybe the
 // true one. Rows not kept yet that the read shows otherwise are the read's from the first of them
-// on, where enough kept rows agree.
+// on.
 TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bottom) const {
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
   Match match;
   match.ReplaceFrom = body;
-  int32_t agree = 0, agreeKept = 0, alike = 0;
+  int32_t agree = 0, alike = 0;
   int32_t stripFrom = width_, stripTo = -1;  // the columns the rows alike differ in
-  Rows run{-1, -1};
+  Rows run{-1, -1}, lit{-1, -1};
   for (int32_t y = from; y < to; ++y) {
     const int32_t at = y + shift;
     const uint32_t* row = current_.Row(y, width_);
     if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], at)) {
       ++agree;
-      agreeKept += at < kept_;
       continue;
     }
     if (SameButMoving(y, shift)) continue;
@@ -401,6 +406,8 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
       stripTo = std::max(stripTo, last);
       continue;
     }
+    if (Lit(y, lit)) continue;
+    if (lit.From == kTwoLit) return match;
     if (at >= kept_) {
       match.ReplaceFrom = at;
       break;
@@ -410,7 +417,7 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
     run.To = y + 1;
     if (run.To - run.From > kSpotRows) return match;
   }
-  if (agree < kMinOverlap || (match.ReplaceFrom < body && agreeKept < kMinOverlap)) return match;
+  if (agree < kMinOverlap) return match;
   if (run.From >= 0) {
     match.Kind = Fit::Changed;
     match.ChangedRows = run;
@@ -492,15 +499,30 @@ bool TLongPicture::FitsExactly(int32_t shift, int32_t top, int32_t bottom) const
   };
   int32_t agree = 0;
   bool content = false;
+  Rows lit{-1, -1};
   for (int32_t y = from; y < to; ++y) {
     if (SameRow(current_.Row(y, width_), hashes[static_cast<size_t>(y)], y + shift)) {
       ++agree;
       content = content || distinctive(y);
-    } else if (!SameButMoving(y, shift)) {
+    } else if (!SameButMoving(y, shift) && !Lit(y, lit)) {
       return false;
     }
   }
   return content && agree >= kMinOverlap;
+}
+
+// Whether read row `y`, which differs wholly from the body, is one of the run of rows `lit` near the
+// pointer, the one line lit under it; `lit` then runs to it. Rows of a second run are not, and
+// leave `lit` starting at kTwoLit.
+bool TLongPicture::Lit(int32_t y, Rows& lit) const {
+  if (y < hover_.Top || y >= hover_.Bottom || lit.From == kTwoLit) return false;
+  if (lit.From >= 0 && (lit.To != y || y + 1 - lit.From > kSpotRows)) {
+    lit.From = kTwoLit;
+    return false;
+  }
+  if (lit.From < 0) lit.From = y;
+  lit.To = y + 1;
+  return true;
 }
 
 void TLongPicture::MoveTo(uint32_t* pixels, std::ptrdiff_t stride) {

@@ -17,6 +17,8 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -98,6 +100,7 @@ class TLongPicture {
   bool SameRow(const uint32_t* read, uint64_t readHash, int32_t bodyRow) const;
   // Whether read row `y` is body row `y + shift` but for content known to move there.
   bool SameButMoving(int32_t y, int32_t shift) const;
+  bool Lit(int32_t y, Rows& lit) const;
   void AppendBody(const Read& read, int32_t from, int32_t to);
   void TruncateBody(int32_t rows);
   void SetTail(const Read& read, int32_t from);
@@ -118,6 +121,8 @@ class TLongPicture {
   std::vector<Rect> suspects_;
   bool suspect_ = false;  // the suspects are left out now
   Rect hover_{};  // the rows the pointer may light
+  // The body's first row the pointer may have lit in each of the latest reads placed.
+  std::array<int32_t, 4> lit_{INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
   // The shift of the latest read placed, where the region rests, and the rows between its bands.
   int32_t placedShift_ = 0;
   Rows middle_{0, 0};

@@ -217,6 +217,7 @@ TEST(LongPicture, WhatChangesByItselfDoesNotStopTheStitch) {
     const ScrolledDocument document = MakeDocument(400, 1600, 30, 20, 360, 41);
     TLongPicture picture(400, document.Height(), 10000);
     uint32_t frame = 0;
+    int32_t litAt = 0;  // where the document stood when the list last lit the line under the pointer
     const auto read = [&](int32_t offset, bool moving) {
       std::vector<uint32_t> pixels = document.Read(offset);
       ++frame;
@@ -226,7 +227,9 @@ TEST(LongPicture, WhatChangesByItselfDoesNotStopTheStitch) {
           for (int32_t x = c.animation.Left; x < c.animation.Right; ++x) pixels[size_t(row) * 400 + x] = frame * 0x10101 + x * y;
       }
       if (c.pointerRow >= 0) {
-        const int32_t line = (offset + c.pointerRow - document.Header) / 16 * 16 + document.Header - offset;
+        // Lit where the pointer was at the read before, until the list notices the rows moved.
+        const int32_t line = (litAt + c.pointerRow - document.Header) / 16 * 16 + document.Header - offset;
+        litAt = offset;
         for (int32_t i = std::max(line, 0) * 400; i < std::min(line + 16, document.Height()) * 400; ++i) pixels[size_t(i)] ^= 0x204060;
       }
       if (c.tooltip && moving)
