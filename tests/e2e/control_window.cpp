@@ -37,6 +37,7 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   HWND control = GetWindow(window, GW_CHILD);
   switch (message) {
     case WM_SETFOCUS: SetFocus(control); return 0;
+    case WM_APP: RedrawWindow(control, nullptr, nullptr, RDW_UPDATENOW); return 0;  // painted on its own thread
     case WM_TIMER: {
       const auto lit = static_cast<int>(GetWindowLongPtrW(window, GWLP_USERDATA)), now = ItemUnderPointer(control);
       if (now == lit) return 0;
@@ -166,7 +167,7 @@ void ControlWindow::ScrollToTop() const {
 }
 
 std::vector<uint8_t> ControlWindow::StillShot(const RECT& region) const {
-  RedrawWindow(control_, nullptr, nullptr, RDW_UPDATENOW);  // what the scroll left to paint, painted
+  SendMessageW(window_, WM_APP, 0, 0);  // what the scroll left to paint, painted
   std::vector<uint8_t> shot = testsupport::ScreenBgr(region), again;
   testsupport::WaitFor([&] {
     again = testsupport::ScreenBgr(region);
