@@ -22,7 +22,8 @@ constexpr size_t kMaxAnchorHits = 16;
 // than the file formats take.
 constexpr int64_t kMaxPixels = 1920LL * 32768;
 constexpr int32_t kMaxRows = 65000;
-// The rows either side of the pointer that a highlight following it may change.
+// The rows either side of the pointer that a highlight following it may change: at most an eighth
+// of the read, so that most of it always tells where it lies.
 constexpr int32_t kHoverRows = 40;
 // A second run of rows lit near the pointer.
 constexpr int32_t kTwoLit = -2;
@@ -163,7 +164,8 @@ void TLongPicture::Take(const uint32_t* pixels, std::ptrdiff_t stride, Read& int
 ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride, int32_t pointerRow) {
   if (full_) return ReadResult::Full;
   Take(pixels, stride, current_);
-  hover_ = pointerRow >= 0 && pointerRow < height_ ? Rect{0, pointerRow - kHoverRows, width_, pointerRow + kHoverRows + 1} : Rect{};
+  const int32_t hover = std::min(kHoverRows, height_ / 8);
+  hover_ = pointerRow >= 0 && pointerRow < height_ ? Rect{0, pointerRow - hover, width_, pointerRow + hover + 1} : Rect{};
   if (!started_) {
     started_ = true;
     reference_ = current_;
