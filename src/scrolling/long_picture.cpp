@@ -221,6 +221,11 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride, int3
 // Rows found once in each read vote for the shift between them; at rest, the rows that agree
 // unmoved are a good part of the read and no row says it moved. What differs lies in a few blocks.
 bool TLongPicture::RestsOn(const Read& before, std::vector<Rect>& blocks) const {
+  // Most reads that moved are told at once: hardly a row with content stayed where it was.
+  int32_t unmoved = 0;
+  for (int32_t y = 0; y < height_ && unmoved < kMinOverlap; ++y)
+    unmoved += current_.Hashes[static_cast<size_t>(y)] == before.Hashes[static_cast<size_t>(y)] && !Uniform(current_.Row(y, width_), width_);
+  if (unmoved < kMinOverlap) return false;
   std::unordered_map<uint64_t, int32_t> rowBefore, countNow;
   for (int32_t y = 0; y < height_; ++y) {
     const auto [at, fresh] = rowBefore.emplace(before.Hashes[static_cast<size_t>(y)], y);
