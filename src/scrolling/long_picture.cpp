@@ -397,14 +397,17 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
   int32_t agree = 0, alike = 0;
   int32_t stripFrom = width_, stripTo = -1;  // the columns the rows alike differ in
   Rows run{-1, -1}, lit{-1, -1};
+  bool fits = true;
+  int32_t runs = 0, longest = 0;  // the runs of rows that differ wholly, and the longest
   for (int32_t y = from; y < to; ++y) {
     const int32_t at = y + shift;
     const uint32_t* row = current_.Row(y, width_);
     if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], at)) {
       ++agree;
+      match.Telling += !Uniform(row, width_);
       continue;
     }
-    if (SameButMoving(y, shift)) continue;
+    if (!fits || SameButMoving(y, shift)) continue;
     int32_t first, last;
     DifferingColumns(row, BodyRow(at), width_, first, last);
     if (last - first < SpotWidth(width_)) {
@@ -414,17 +417,24 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
       continue;
     }
     if (Lit(y, lit)) continue;
-    if (lit.From == kTwoLit) return match;
-    if (at >= kept_) {
+    if (at >= kept_ && lit.From != kTwoLit) {
       match.ReplaceFrom = at;
       break;
     }
-    if (run.From < 0) run.From = y;
-    else if (run.To != y) return match;  // a second run
+    // A second run, or a longer one: no place, but its rows that agree are counted on, and whether
+    // it fails only by two runs of a spot's rows at most (a toast and a line lit, as may the true
+    // place; a wrong place differs in every line).
+    if (run.To != y) {
+      fits = fits && run.From < 0 && lit.From != kTwoLit;
+      run.From = y;
+      ++runs;
+    }
     run.To = y + 1;
-    if (run.To - run.From > kSpotRows) return match;
+    fits = fits && run.To - run.From <= kSpotRows;
+    longest = std::max(longest, run.To - run.From);
   }
-  if (agree < kMinOverlap) return match;
+  match.Noisy = !fits && runs <= 2 && longest <= kSpotRows;
+  if (!fits || agree < kMinOverlap) return match;
   if (run.From >= 0) {
     match.Kind = Fit::Changed;
     match.ChangedRows = run;
@@ -449,7 +459,7 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& r
   for (int32_t y = top; y < bottom; ++y) ++inRead[current_.Hashes[static_cast<size_t>(y)]];
   std::vector<Rows> changes;  // the rows changed at each place that matches but for them
   std::vector<int32_t> tried;
-  int32_t found = 0, anchors = 0;
+  int32_t found = 0, anchors = 0, telling = 0, othersTelling = 0;
   bool firm = false;
   for (int32_t y = top; y < bottom && anchors < kMaxAnchors; ++y) {
     const uint64_t hash = current_.Hashes[static_cast<size_t>(y)];
@@ -467,18 +477,21 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& r
       if (std::find(tried.begin(), tried.end(), candidate) != tried.end()) continue;
       tried.push_back(candidate);
       const Match match = MatchAt(candidate, top, bottom);
-      if (match.Kind == Fit::None) continue;
-      if (match.Kind == Fit::Changed) {
-        changes.push_back(match.ChangedRows);
+      if (match.Kind == Fit::None || match.Kind == Fit::Changed) {
+        if (match.Kind == Fit::Changed) changes.push_back(match.ChangedRows);
+        if (match.Noisy) othersTelling = std::max(othersTelling, match.Telling);
         continue;
       }
       if (++found > 1) return false;  // two places: not certain
       shift = candidate;
       replaceFrom = match.ReplaceFrom;
       firm = match.Kind != Fit::Loose;
+      telling = match.Telling;
     }
   }
-  if (found != 1 || !firm) return false;
+  // A place that fits but for two changes of a spot's rows, where as many rows with content agree,
+  // may be the true one.
+  if (found != 1 || !firm || othersTelling >= telling) return false;
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t heldFrom = std::max(top, -shift), heldTo = std::min(bottom, body - shift);
   for (const Rows& change : changes)

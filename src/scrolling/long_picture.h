@@ -93,6 +93,8 @@ class TLongPicture {
   struct Match {
     Fit Kind = Fit::None;
     Rows ChangedRows{-1, -1};  // with Changed: the rows that differ wholly
+    int32_t Telling = 0;       // rows with content that are the body's
+    bool Noisy = false;        // with None: two runs differ wholly, neither longer than a spot's
     int32_t ReplaceFrom = 0;   // the body's first row the read replaces
   };
   Match MatchAt(int32_t shift, int32_t top, int32_t bottom) const;
