@@ -197,8 +197,8 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride, int3
   ReadResult result = AddMoved();
   if (result == ReadResult::Lost && !suspects_.empty()) {
     // What came at rest and stays where it is in the region while the rows scroll under it (a
-    // toast, a balloon) is left out too, where the read is placed without it.
-    // Placed, not merely found unmoved: a jump under fixed bands would be.
+    // toast, a balloon) is left out too, where the read is then placed (not merely found unmoved:
+    // so is a page that jumped under fixed bands).
     suspect_ = true;
     const ReadResult again = AddMoved();
     suspect_ = false;
