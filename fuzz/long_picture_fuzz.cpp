@@ -98,7 +98,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       for (int32_t y = std::max(line, header); y < std::min(line + lineRows, header + view); ++y)
         for (int32_t x = 0; x < width; ++x) read[size_t(y) * width + x] ^= kLit;
     }
-    if (popups && data.ConsumeBool())
+    // A popup over the lowest rows of a read among rows shown twice looks exactly as the rows after
+    // their other showing: no picture tells the two apart. Popups come elsewhere.
+    const bool amongRepeated = offset + view > repeatFrom && offset < repeatEnd;
+    if (popups && data.ConsumeBool() && !amongRepeated)
       std::fill(read.end() - std::min(view / 3, 8) * width - footer * width, read.end() - footer * width, kPopup);
     picture.Add(read.data(), width, pointerRow);
     FUZZ_CHECK(picture.Height() <= std::max(maxRows, document.Height()));
@@ -108,10 +111,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     // A step too far that lands among the rows shown again may look exactly as one within reach of
     // the rows matched (8 rows of overlap, bands aside, which take in the blank rows next to them):
     // no picture tells the two apart, and the read would be placed over the first showing. There
-    // the steps stay within reach.
+    // the steps stay within reach; so do they all with the pointer over the region, where rows a
+    // jump skipped stay as the pointer lit them, and a read among rows shown twice, lit otherwise,
+    // is as much like the rows after their other showing.
     const int32_t matched = picture.Matched() > 0 ? picture.Matched() : header + view;  // the first read's, at first
     const int32_t reach = matched - header - 2 * gapRows - 8;
-    offset = next > reach && next < repeatEnd && next + view > repeatFrom ? std::max(reach, 0) : next;
+    const bool repeated = next < repeatEnd && next + view > repeatFrom;
+    offset = next > reach && (repeated || pointerRow >= 0) ? std::max(reach, 0) : next;
   }
   return 0;
 }
