@@ -394,7 +394,7 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
   Match match;
   match.ReplaceFrom = body;
-  int32_t agree = 0, alike = 0;
+  int32_t agree = 0, agreeKept = 0, alike = 0;
   int32_t stripFrom = width_, stripTo = -1;  // the columns the rows alike differ in
   Rows run{-1, -1}, lit{-1, -1};
   bool fits = true;
@@ -404,6 +404,7 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
     const uint32_t* row = current_.Row(y, width_);
     if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], at)) {
       ++agree;
+      agreeKept += at < kept_;
       match.Telling += !Uniform(row, width_);
       continue;
     }
@@ -434,7 +435,8 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
     longest = std::max(longest, run.To - run.From);
   }
   match.Noisy = !fits && runs <= 2 && longest <= kSpotRows;
-  if (!fits || agree < kMinOverlap) return match;
+  // Rows not kept yet are replaced only where enough kept rows say the place is right.
+  if (!fits || agree < kMinOverlap || (match.ReplaceFrom < body && agreeKept < kMinOverlap)) return match;
   if (run.From >= 0) {
     match.Kind = Fit::Changed;
     match.ChangedRows = run;

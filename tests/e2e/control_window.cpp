@@ -20,40 +20,11 @@ std::wstring LineText(int line) {
   return text;
 }
 
-constexpr UINT_PTR kHoverTimer = 1;
-constexpr COLORREF kHover = RGB(204, 232, 255);
-
-// The list view's item under the pointer, or -1.
-int ItemUnderPointer(HWND list) {
-  LVHITTESTINFO hit{};
-  GetCursorPos(&hit.pt);
-  ScreenToClient(list, &hit.pt);
-  return static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-}
-
-// Gives the keyboard to its control, as a dialog does, whenever it is activated. A list view's
-// item under the pointer is lit, as in the system's file lists, wherever it scrolls to.
+// Gives the keyboard to its control, as a dialog does, whenever it is activated.
 LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND control = GetWindow(window, GW_CHILD);
   switch (message) {
-    case WM_SETFOCUS: SetFocus(control); return 0;
-    case WM_APP: RedrawWindow(control, nullptr, nullptr, RDW_UPDATENOW); return 0;  // painted on its own thread
-    case WM_TIMER: {
-      const auto lit = static_cast<int>(GetWindowLongPtrW(window, GWLP_USERDATA)), now = ItemUnderPointer(control);
-      if (now == lit) return 0;
-      SetWindowLongPtrW(window, GWLP_USERDATA, now);
-      for (const int item : {lit, now})
-        if (item >= 0) SendMessageW(control, LVM_REDRAWITEMS, item, item);
-      return 0;
-    }
-    case WM_NOTIFY: {
-      auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
-      if (draw->nmcd.hdr.code != NM_CUSTOMDRAW) break;
-      if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
-      if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && static_cast<int>(draw->nmcd.dwItemSpec) == GetWindowLongPtrW(window, GWLP_USERDATA))
-        draw->clrTextBk = kHover;
-      return CDRF_DODEFAULT;
-    }
+    case WM_SETFOCUS: SetFocus(GetWindow(window, GW_CHILD)); return 0;
+    case WM_APP: RedrawWindow(GetWindow(window, GW_CHILD), nullptr, nullptr, RDW_UPDATENOW); return 0;  // painted on its own thread
     case WM_DESTROY: PostQuitMessage(0); return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -103,8 +74,6 @@ ControlWindow::ControlWindow(ControlKind kind, RECT place) : kind_(kind) {
                     second = SendMessageW(control_, EM_POSFROMCHAR, SendMessageW(control_, EM_LINEINDEX, 1, 0), 0);
       lineHeight_ = HIWORD(second) - HIWORD(first);
     }
-    SetWindowLongPtrW(window_, GWLP_USERDATA, -1);
-    if (kind == ControlKind::ListView) SetTimer(window_, kHoverTimer, 20, nullptr);
     SetFocus(control_);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     SetEvent(ready);
@@ -152,13 +121,6 @@ ControlWindow::Rows ControlWindow::TextRows() const {
   if (kind_ != ControlKind::ListView) SendMessageW(control_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
   if (text.bottom <= text.top) return {0, client.bottom};
   return {std::max<int>(text.top, 0), std::min<int>(text.bottom, client.bottom)};
-}
-
-ControlWindow::Rows ControlWindow::LitItem() const {
-  RECT item{LVIR_BOUNDS};
-  const auto lit = static_cast<int>(GetWindowLongPtrW(window_, GWLP_USERDATA));
-  if (kind_ != ControlKind::ListView || lit < 0 || !SendMessageW(control_, LVM_GETITEMRECT, lit, reinterpret_cast<LPARAM>(&item))) return {0, 0};
-  return {item.top, item.bottom};
 }
 
 void ControlWindow::ScrollToTop() const {

@@ -1,6 +1,6 @@
 // A window of the test driver's own that holds one of the system's scrolling controls, filled with
-// 160 numbered lines (some of them wrapped): a multi-line EDIT, a report list view whose item under
-// the pointer is lit, or a rich edit; or a label, which does not scroll at all.
+// 160 numbered lines (some of them wrapped): a multi-line EDIT, a report list view or a rich edit;
+// or a label, which does not scroll at all.
 // It runs its own message loop on a thread of its own.
 #pragma once
 
@@ -32,8 +32,6 @@ class ControlWindow {
     int From, To;
   };
   Rows TextRows() const;
-  // The client rows of the list view's item lit under the pointer; none when nothing is lit.
-  Rows LitItem() const;
   void ScrollToTop() const;
   // The region's pixels once two screenshots in a row agree (the control has painted).
   std::vector<uint8_t> StillShot(const RECT& region) const;

@@ -2,7 +2,7 @@
 // the control (with its scroll bar or without), S, then the wheel notch by notch or 自动滚动, and
 // Enter. The truth is made from screenshots of the same region one notch apart, placed by where
 // the control says it stands; the picture must equal it row for row, a blinking caret and the
-// scroll bar's moving thumb aside. By the wheel, the pointer lights the list view's item under it.
+// scroll bar's moving thumb aside.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,12 +24,10 @@ struct ControlCase {
 class RealControlTest : public testing::TestWithParam<ControlCase> {};
 
 // The picture's rows that differ from the truth's in more than a caret's 3 columns, the columns
-// from `ignoreFrom` on (the scroll bar) and the rows `lit` under the pointer where it ended aside;
-// the first few are reported.
-int WrongRows(const std::vector<uint32_t>& truth, const ReadBmp& picture, int width, int ignoreFrom, ControlWindow::Rows lit) {
+// from `ignoreFrom` on (the scroll bar) aside; the first few are reported.
+int WrongRows(const std::vector<uint32_t>& truth, const ReadBmp& picture, int width, int ignoreFrom) {
   int wrong = 0;
   for (int y = 0; y < picture.height; ++y) {
-    if (lit.From <= y && y < lit.To) continue;
     int first = width, last = -1;
     for (int x = 0; x < ignoreFrom; ++x) {
       const uint8_t* got = picture.At(x, y);
@@ -52,8 +50,7 @@ TEST_P(RealControlTest, TheLongPictureIsTheWholeDocumentRowForRow) {
   const ControlWindow::Rows text = control.TextRows();
   const POINT middle{(region.left + region.right) / 2, (region.top + region.bottom) / 2};
 
-  // The truth: a screenshot at each notch, its text rows placed where the control says it stands;
-  // the pointer away, so that nothing is lit under it.
+  // The truth: a screenshot at each notch, its text rows placed where the control says it stands.
   std::map<int, std::vector<uint8_t>> shots;  // by offset
   MouseMoveTo(region.left - 20, region.top);
   for (;;) {
@@ -108,8 +105,7 @@ TEST_P(RealControlTest, TheLongPictureIsTheWholeDocumentRowForRow) {
   ASSERT_EQ(picture.height, end + height);
   RECT client;
   GetClientRect(control.Control(), &client);
-  const ControlWindow::Rows lit = control.LitItem();
-  EXPECT_EQ(WrongRows(truth, picture, width, client.right, {end + lit.From, end + lit.To}), 0);
+  EXPECT_EQ(WrongRows(truth, picture, width, client.right), 0);
 }
 
 // 自动滚动 over a window that takes no steps says so, and the capture stays open for the wheel.
