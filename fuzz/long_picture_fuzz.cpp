@@ -93,17 +93,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     ++frame;
     for (int32_t y = std::max(animated.Top, offset); y < std::min(animated.Bottom, offset + view); ++y)
       for (int32_t x = animated.Left; x < animated.Right; ++x) read[size_t(header + y - offset) * width + x] = frame * 0x10101 ^ x;
-    if (pointerRow >= header && pointerRow < header + view) {
+    // A popup over the lowest rows of a read among rows shown twice, or a line lit there, looks
+    // exactly as the rows after their other showing: no picture tells the two apart. Both come
+    // elsewhere.
+    const bool amongRepeated = offset + view > repeatFrom && offset < repeatEnd;
+    if (pointerRow >= header && pointerRow < header + view && !amongRepeated) {
       const int32_t line = (offset + pointerRow - header) / (lineRows + gapRows) * (lineRows + gapRows) + header - offset;
       for (int32_t y = std::max(line, header); y < std::min(line + lineRows, header + view); ++y)
         for (int32_t x = 0; x < width; ++x) read[size_t(y) * width + x] ^= kLit;
     }
-    // A popup over the lowest rows of a read among rows shown twice looks exactly as the rows after
-    // their other showing: no picture tells the two apart. Popups come elsewhere.
-    const bool amongRepeated = offset + view > repeatFrom && offset < repeatEnd;
     if (popups && data.ConsumeBool() && !amongRepeated)
       std::fill(read.end() - std::min(view / 3, 8) * width - footer * width, read.end() - footer * width, kPopup);
-    picture.Add(read.data(), width, pointerRow);
+    picture.Add(read.data(), width, amongRepeated ? -1 : pointerRow);
     FUZZ_CHECK(picture.Height() <= std::max(maxRows, document.Height()));
     FUZZ_CHECK(MatchesAPrefix(picture, document, animated, moving ? picture.Kept() : -1));
     if (data.ConsumeBool()) continue;  // another read at rest
