@@ -259,8 +259,8 @@ bool TLongPicture::RestsOn(const Read& before, std::vector<Rect>& blocks) const 
 ReadResult TLongPicture::AddMoved() {
   const bool first = bodyHashes_.empty();
   // At rest the bands are those of the latest read placed: a read that changed only in place
-  // would take nearly every row for a band.
-  const bool known = resting_ && !first;
+  // would take nearly every row for a band; so would one with what changed at rest left out.
+  const bool known = (resting_ || suspect_) && !first;
   int32_t top = known ? middle_.From : TopBand(reference_), bottom = known ? middle_.To : height_ - BottomBand(reference_, top);
   // All but a few rows as they were: a spot changed in place and nothing scrolled (a scroll changes
   // every row of the middle).
