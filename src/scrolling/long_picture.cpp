@@ -187,27 +187,13 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride, int3
         AddBlock(toPlace_, block);
       }
       AddBlock(rest_, block);
-      AddBlock(suspects_, block);
     }
   } else {
     resting_ = false;
     rest_.clear();
     toPlace_.clear();
   }
-  ReadResult result = AddMoved();
-  if (result == ReadResult::Lost && !suspects_.empty()) {
-    // What came at rest and stays where it is in the region while the rows scroll under it (a
-    // toast, a balloon) is left out too, where the read is then placed (not merely found unmoved:
-    // so is a page that jumped under fixed bands).
-    suspect_ = true;
-    const ReadResult again = AddMoved();
-    suspect_ = false;
-    if (again == ReadResult::Grew || again == ReadResult::Inside) {
-      result = again;
-      for (const Rect& block : suspects_) AddBlock(movingInRegion_, block);
-      suspects_.clear();
-    }
-  }
+  const ReadResult result = AddMoved();
   lost_ = result == ReadResult::Lost;
   if (!lost_) {
     // Placed: the region rests with body row = read row + the shift.
@@ -259,8 +245,8 @@ bool TLongPicture::RestsOn(const Read& before, std::vector<Rect>& blocks) const 
 ReadResult TLongPicture::AddMoved() {
   const bool first = bodyHashes_.empty();
   // At rest the bands are those of the latest read placed: a read that changed only in place
-  // would take nearly every row for a band; so would one with what changed at rest left out.
-  const bool known = (resting_ || suspect_) && !first;
+  // would take nearly every row for a band.
+  const bool known = resting_ && !first;
   int32_t top = known ? middle_.From : TopBand(reference_), bottom = known ? middle_.To : height_ - BottomBand(reference_, top);
   // All but a few rows as they were: a spot changed in place and nothing scrolled (a scroll changes
   // every row of the middle).
@@ -321,7 +307,6 @@ bool TLongPicture::BandRow(const Read& against, int32_t y) const {
   if (current_.Hashes[row] == against.Hashes[row] && std::memcmp(now, then, static_cast<size_t>(width_) * 4) == 0) return true;
   std::vector<Columns> columns;
   ColumnsAt(movingInRegion_, y, columns);
-  if (suspect_) ColumnsAt(suspects_, y, columns);
   return !columns.empty() && SameOutside(now, then, width_, columns);
 }
 
@@ -378,7 +363,6 @@ bool TLongPicture::SameButMoving(int32_t y, int32_t shift) const {
   std::vector<Columns> columns;
   ColumnsAt(moving_, y + shift, columns);
   ColumnsAt(movingInRegion_, y, columns);
-  if (suspect_) ColumnsAt(suspects_, y, columns);
   return !columns.empty() && SameOutside(current_.Row(y, width_), BodyRow(y + shift), width_, columns);
 }
 

@@ -119,9 +119,6 @@ class TLongPicture {
   // Content that changes by itself: where it lies in the body and where in the region; what changed
   // during the present rest and what of it is to be placed in the body (read coordinates).
   std::vector<Rect> moving_, movingInRegion_, rest_, toPlace_;
-  // What changed at rest, not known to move: tried left out where a read cannot be placed.
-  std::vector<Rect> suspects_;
-  bool suspect_ = false;  // the suspects are left out now
   Rect hover_{};  // the rows the pointer may light
   // The body's first row the pointer may have lit in each of the latest reads placed.
   std::array<int32_t, 4> lit_{INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
