@@ -137,7 +137,3 @@ class TLongPicture {
   int32_t lastShift_ = 0;
 };
 
-// Whether two rows of `width` pixels differ at most in one spot (a caret, an icon) or not at all.
-bool RowsAlike(const uint32_t* a, const uint32_t* b, int32_t width);
-// The row's hash: equal rows have equal hashes.
-uint64_t RowHash(const uint32_t* row, int32_t width);
