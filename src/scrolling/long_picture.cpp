@@ -68,6 +68,7 @@ ReadResult TLongPicture::Add(const uint32_t* pixels, std::ptrdiff_t stride, int3
   if (!started_) {
     started_ = true;
     reference_ = current_;
+    lit_[0] = hover_.Height() > 0 ? hover_.Top : INT32_MAX;  // the first read's rows are the body's
     std::swap(last_, current_);
     return ReadResult::Started;
   }
@@ -192,6 +193,7 @@ ReadResult TLongPicture::AddMoved() {
     full_ = true;
     return ReadResult::Full;
   }
+  confirmed_ = shift > lastShift_ ? replaceFrom : std::min(confirmed_, replaceFrom);
   if (shift > lastShift_) kept_ = std::clamp(*std::min_element(lit_.begin(), lit_.end()), kept_, replaceFrom);
   TruncateBody(replaceFrom);
   AppendBody(current_, end, tailFrom);
@@ -270,7 +272,7 @@ void TLongPicture::ClearBody() {
   rowsOfHash_.clear();
   tail_.clear();
   tailRows_ = 0;
-  kept_ = 0;
+  kept_ = confirmed_ = 0;
 }
 
 void TLongPicture::AppendBody(const Read& read, int32_t from, int32_t to) {

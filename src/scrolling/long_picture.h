@@ -130,6 +130,9 @@ class TLongPicture {
   std::vector<uint64_t> bodyHashes_;
   std::unordered_map<uint64_t, std::vector<int32_t>> rowsOfHash_;
   int32_t kept_ = 0;  // the body's rows kept for good; those below may still be replaced
+  // The body's rows shown by two reads at different places: kept but for those the pointer may
+  // have lit. They tell a place as surely as kept rows do.
+  int32_t confirmed_ = 0;
   // The bottom band and anything below the body in the last read that added rows.
   std::vector<uint32_t> tail_;
   int32_t tailRows_ = 0;

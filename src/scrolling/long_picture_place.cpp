@@ -44,7 +44,7 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
   const int32_t from = std::max(top, -shift), to = std::min(bottom, body - shift);
   Match match;
   match.ReplaceFrom = body;
-  int32_t agree = 0, agreeKept = 0, alike = 0;
+  int32_t agree = 0, agreeTwice = 0, alike = 0;
   int32_t stripFrom = width_, stripTo = -1;  // the columns the rows alike differ in
   Rows run{-1, -1}, lit{-1, -1};
   bool fits = true;
@@ -54,11 +54,12 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
     const uint32_t* row = current_.Row(y, width_);
     if (SameRow(row, current_.Hashes[static_cast<size_t>(y)], at)) {
       ++agree;
-      agreeKept += at < kept_;
+      agreeTwice += at < confirmed_;
       match.Telling += !Uniform(row, width_);
       continue;
     }
-    if (!fits || SameButMoving(y, shift)) continue;
+    // Once it does not fit, only whether it may be noisy is still told.
+    if ((!fits && (runs > 2 || longest > kSpotRows)) || SameButMoving(y, shift)) continue;
     int32_t first, last;
     DifferingColumns(row, BodyRow(at), width_, first, last);
     if (last - first < SpotWidth(width_)) {
@@ -85,8 +86,8 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
     longest = std::max(longest, run.To - run.From);
   }
   match.Noisy = !fits && runs <= 2 && longest <= kSpotRows;
-  // Rows not kept yet are replaced only where enough kept rows say the place is right.
-  if (!fits || agree < kMinOverlap || (match.ReplaceFrom < body && agreeKept < kMinOverlap)) return match;
+  // Rows not kept yet are replaced only where enough rows shown twice say the place is right.
+  if (!fits || agree < kMinOverlap || (match.ReplaceFrom < body && agreeTwice < kMinOverlap)) return match;
   if (run.From >= 0) {
     match.Kind = Fit::Changed;
     match.ChangedRows = run;

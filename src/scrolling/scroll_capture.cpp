@@ -256,8 +256,10 @@ void TScrollSession::Command(PanelCommand command) {
 }
 
 UniqueBitmap TScrollSession::LongPicture() {
-  // Ended before the region settled: the region as it is now (the panel is not shown yet).
-  if (picture_.Height() == 0 && ReadRegion()) AddRead();
+  // The region as it stands when the capture ends is read once more: a line lit under the pointer
+  // or a tooltip gone since the last read is not kept. Ended before the region settled, that read
+  // is the picture (the panel is not shown yet).
+  if ((picture_.Height() == 0 || !blocked_) && ReadRegion()) AddRead();
   const int32_t width = picture_.Width(), height = picture_.Height();
   if (height == 0) throw Error(L"Cannot copy the screen");
   void* bits = nullptr;

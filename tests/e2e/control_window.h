@@ -1,6 +1,7 @@
 // A window of the test driver's own that holds one of the system's scrolling controls, filled with
-// 160 numbered lines (some of them wrapped): a multi-line EDIT, a report list view or a rich edit;
-// or a label, which does not scroll at all.
+// 160 numbered lines (some of them wrapped): a multi-line EDIT, a report list view (its item under
+// the pointer lit, as web pages and file lists light it, or not) or a rich edit; or a label, which
+// does not scroll at all. A system tooltip may stand over it, as an autocomplete list does.
 // It runs its own message loop on a thread of its own.
 #pragma once
 
@@ -11,7 +12,7 @@
 
 namespace e2e {
 
-enum class ControlKind { Edit, ListView, RichEdit, Label };
+enum class ControlKind { Edit, ListView, LitList, RichEdit, Label };
 
 class ControlWindow {
  public:
@@ -33,10 +34,13 @@ class ControlWindow {
   };
   Rows TextRows() const;
   void ScrollToTop() const;
+  // A tooltip at this screen point, over the control, or none; once it shows or has gone.
+  bool ShowPopup(const POINT* at) const;
   // The region's pixels once two screenshots in a row agree (the control has painted).
   std::vector<uint8_t> StillShot(const RECT& region) const;
 
  private:
+  bool List() const { return kind_ == ControlKind::ListView || kind_ == ControlKind::LitList; }
   ControlKind kind_;
   HWND window_ = nullptr, control_ = nullptr;
   int lineHeight_ = 0;

@@ -1,6 +1,6 @@
 // Long pictures of the system's own scrolling controls, taken as a person takes them: a box round
 // the control (with its scroll bar or without), S, then the wheel notch by notch or 自动滚动, and
-// Enter. The truth is made from screenshots of the same region one notch apart, placed by where
+// Enter. A list lights the item under the pointer; a tooltip stands over the new rows for a notch. The truth is made from screenshots of the same region one notch apart, placed by where
 // the control says it stands; the picture must equal it row for row, a blinking caret and the
 // scroll bar's moving thumb aside.
 #include <gtest/gtest.h>
@@ -87,13 +87,22 @@ TEST_P(RealControlTest, TheLongPictureIsTheWholeDocumentRowForRow) {
     ASSERT_TRUE(WaitFor([&] { return panel.Said() == L"已滚动到底部"; }, 60s))
         << "it says " << panel.Said() << " at " << control.Offset() << ", the picture " << panel.Rows() << " rows";
   } else {
+    int notch = 0;
     for (auto shot = std::next(shots.begin()); shot != shots.end(); ++shot) {
       MouseMoveTo(middle.x, middle.y);
+      // Over the lit list, a tooltip stands over the bottom rows for one notch.
+      const POINT tipAt{region.left + 30, region.bottom - 24};
+      const bool popup = c.kind == ControlKind::LitList && ++notch == 3;
+      ASSERT_TRUE(!popup || control.ShowPopup(&tipAt));
       Wheel(-1);
       ASSERT_TRUE(WaitFor([&] { return control.Offset() == shot->first; }));
       ASSERT_TRUE(WaitFor([&] { return panel.Rows() == height + shot->first; }))
           << "at " << shot->first << " the picture holds " << panel.Rows() << " rows; it says " << panel.Said();
+      ASSERT_TRUE(!popup || control.ShowPopup(nullptr));
     }
+    // The pointer leaves the list, which lights no item then, before Enter.
+    MouseMoveTo(region.left - 20, region.top);
+    ASSERT_TRUE(c.kind != ControlKind::LitList || WaitFor([&] { return control.StillShot(region) == shots.rbegin()->second; }));
   }
   EXPECT_TRUE(control.AtEnd());
   PressKeys(0, VK_RETURN);
@@ -129,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
     Controls, RealControlTest,
     testing::Values(ControlCase{"Edit", ControlKind::Edit, false, false}, ControlCase{"EditAuto", ControlKind::Edit, true, true},
                     ControlCase{"ListView", ControlKind::ListView, false, false},
+                    ControlCase{"LitListWithPopup", ControlKind::LitList, false, false},
                     ControlCase{"RichEdit", ControlKind::RichEdit, true, false},
                     ControlCase{"RichEditAuto", ControlKind::RichEdit, false, true}),
     [](const testing::TestParamInfo<ControlCase>& tested) { return tested.param.what; });

@@ -206,11 +206,13 @@ TEST(LongPicture, WhatChangesByItselfDoesNotStopTheStitch) {
     Rect animation;      // document coordinates, or the header's when above 0
     int32_t pointerRow;  // lights the document's line under it, or -1
     bool tooltip;        // over the new rows of every read that moved, gone at rest
+    int32_t steps = 4;   // reads a notch takes
   } cases[] = {
       {"a 200 x 60 animation in the page", {100, 300, 300, 360}, -1, false},
       {"a video taller than a spot in the page", {0, 500, 250, 700}, -1, false},
       {"an animated banner in the fixed header", {40, -30, 360, -5}, -1, false},
       {"a highlight under the pointer", {}, 180, false},
+      {"a highlight under the pointer, a notch at once", {}, 180, false, 1},
       {"a tooltip over the new rows", {}, -1, true},
   };
   for (const auto& c : cases) {
@@ -239,7 +241,7 @@ TEST(LongPicture, WhatChangesByItselfDoesNotStopTheStitch) {
     };
     for (int32_t rest = 0; rest < 4; ++rest) read(0, false);
     ReadResult result = ReadResult::Grew;
-    for (const int32_t offset : Smooth(0, document.LastOffset(), 97, 4)) {
+    for (const int32_t offset : Smooth(0, document.LastOffset(), 97, c.steps)) {
       read(offset, true);
       if (offset % 97 != 0 && offset != document.LastOffset()) continue;
       for (int32_t rest = 0; rest < 4; ++rest) {
