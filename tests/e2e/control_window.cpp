@@ -81,8 +81,7 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 ControlWindow::ControlWindow(ControlKind kind, RECT place) : kind_(kind) {
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = std::thread([=, this] {
+  window_ = thread_.Start([=, this] {
     LoadLibraryW(L"riched20.dll");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
@@ -113,7 +112,7 @@ ControlWindow::ControlWindow(ControlKind kind, RECT place) : kind_(kind) {
         all += text + (line < 160 ? L"\r\n" : L"");
       }
     }
-    if (kind != ControlKind::ListView) SetWindowTextW(control_, all.c_str());
+    if (!List()) SetWindowTextW(control_, all.c_str());
     RECT item{LVIR_BOUNDS};
     SendMessageW(control_, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
     lineHeight_ = List() ? item.bottom - item.top : 0;
@@ -126,19 +125,10 @@ ControlWindow::ControlWindow(ControlKind kind, RECT place) : kind_(kind) {
     if (kind == ControlKind::LitList) SetTimer(window_, kHoverTimer, 20, nullptr);
     SetFocus(control_);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    SetEvent(ready);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return window_;
   });
-  WaitForSingleObject(ready, 10000);
-  CloseHandle(ready);
   SetForegroundWindow(window_);
   testsupport::WaitFor([&] { return GetForegroundWindow() == window_; });
-}
-
-ControlWindow::~ControlWindow() {
-  PostMessageW(window_, WM_CLOSE, 0, 0);
-  thread_.join();
 }
 
 RECT ControlWindow::Region(bool withScrollBar) const {

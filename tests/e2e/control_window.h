@@ -7,8 +7,9 @@
 
 #include <windows.h>
 
-#include <thread>
 #include <vector>
+
+#include "support/windows.h"
 
 namespace e2e {
 
@@ -17,7 +18,6 @@ enum class ControlKind { Edit, ListView, LitList, RichEdit, Label };
 class ControlWindow {
  public:
   ControlWindow(ControlKind kind, RECT place);
-  ~ControlWindow();
   ControlWindow(const ControlWindow&) = delete;
   ControlWindow& operator=(const ControlWindow&) = delete;
 
@@ -44,7 +44,7 @@ class ControlWindow {
   ControlKind kind_;
   HWND window_ = nullptr, control_ = nullptr;
   int lineHeight_ = 0;
-  std::thread thread_;
+  testsupport::WindowThread thread_;  // last: the window goes first
 };
 
 }  // namespace e2e

@@ -7,8 +7,7 @@
 namespace e2e {
 
 PatternWindow::PatternWindow(int left, int top, int width, int height, bool active) : picture_(width, height, 32) {
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = std::thread([=, this] {
+  window_ = thread_.Start([=, this] {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -22,23 +21,14 @@ PatternWindow::PatternWindow(int left, int top, int width, int height, bool acti
                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                               GetModuleHandleW(nullptr), this);
     if (!active) SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    SetEvent(ready);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return window_;
   });
-  WaitForSingleObject(ready, 10000);
-  CloseHandle(ready);
   if (!active) {
     testsupport::WaitFor([&] { return OnScreen(); });
     return;
   }
   BringToFront();
   Sleep(300);  // painted and settled
-}
-
-PatternWindow::~PatternWindow() {
-  PostMessageW(window_, WM_CLOSE, 0, 0);
-  thread_.join();
 }
 
 bool PatternWindow::OnScreen() const {
@@ -118,7 +108,6 @@ LRESULT CALLBACK PatternWindow::Procedure(HWND window, UINT message, WPARAM wPar
     }
     case WM_ERASEBKGND: return 1;
     case WM_KEYUP: self->lastKeyUp_ = static_cast<UINT>(wParam); return 0;
-    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

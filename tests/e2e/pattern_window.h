@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <functional>
-#include <thread>
 #include <vector>
 
 #include "support/test_picture.h"
+#include "support/windows.h"
 
 namespace e2e {
 
@@ -19,7 +19,6 @@ class PatternWindow {
   // in front and active; or, not `active`, above every window (the region overlay too) without
   // taking the activation, as a notification comes up, once the screen shows it.
   PatternWindow(int left, int top, int width, int height, bool active = true);
-  ~PatternWindow();
   PatternWindow(const PatternWindow&) = delete;
   PatternWindow& operator=(const PatternWindow&) = delete;
 
@@ -41,8 +40,8 @@ class PatternWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   TestPicture picture_;
   HWND window_ = nullptr;
-  std::thread thread_;
   std::atomic<UINT> lastKeyUp_ = 0;
+  testsupport::WindowThread thread_;  // last: the window goes first
 };
 
 }  // namespace e2e

@@ -14,8 +14,7 @@ constexpr int kSteps[] = {29, 17, 41, 11, 23};  // a notch's rows, a few at a ti
 }  // namespace
 
 ScrollingWindow::ScrollingWindow(int left, int top, const ScrolledDocument& document) : document_(document) {
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = std::thread([=, this] {
+  window_ = thread_.Start([=, this] {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -28,19 +27,10 @@ ScrollingWindow::ScrollingWindow(int left, int top, const ScrolledDocument& docu
     window_ = CreateWindowExW(WS_EX_TOPMOST, L"CorvixTestScrolling", L"Document", style, outer.left, outer.top,
                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     SetTimer(window_, kAnimationTimer, 150, nullptr);
-    SetEvent(ready);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return window_;
   });
-  WaitForSingleObject(ready, 10000);
-  CloseHandle(ready);
   SetForegroundWindow(window_);
   ready_ = testsupport::WaitFor([&] { return GetForegroundWindow() == window_ && Shows(0); });
-}
-
-ScrollingWindow::~ScrollingWindow() {
-  PostMessageW(window_, WM_CLOSE, 0, 0);
-  thread_.join();
 }
 
 RECT ScrollingWindow::Client() const {
@@ -128,7 +118,6 @@ LRESULT CALLBACK ScrollingWindow::Procedure(HWND window, UINT message, WPARAM wP
         InvalidateRect(window, nullptr, FALSE);
       }
       return 0;
-    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

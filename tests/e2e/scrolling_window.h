@@ -7,10 +7,10 @@
 #include <windows.h>
 
 #include <atomic>
-#include <thread>
 
 #include "common/rect.h"
 #include "support/scrolled_document.h"
+#include "support/windows.h"
 
 namespace e2e {
 
@@ -19,7 +19,6 @@ class ScrollingWindow {
   static constexpr int kNotch = 97;  // rows per wheel notch
   // Its client area at this screen point shows the document.
   ScrollingWindow(int left, int top, const ScrolledDocument& document);
-  ~ScrollingWindow();
   ScrollingWindow(const ScrollingWindow&) = delete;
   ScrollingWindow& operator=(const ScrollingWindow&) = delete;
 
@@ -51,7 +50,7 @@ class ScrollingWindow {
   int step_ = 0;
   HWND window_ = nullptr;
   bool ready_ = false;
-  std::thread thread_;
+  testsupport::WindowThread thread_;  // last: the window goes first
 };
 
 }  // namespace e2e

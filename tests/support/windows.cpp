@@ -139,6 +139,25 @@ void Answer(const MessageBoxView& box, int button) {
   PostMessageW(GetDlgItem(box.Handle, button), BM_CLICK, 0, 0);
 }
 
+HWND WindowThread::Start(const std::function<HWND()>& make) {
+  HANDLE made = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = std::thread([&] {
+    window_ = make();
+    SetEvent(made);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+  });
+  WaitForSingleObject(made, 10000);
+  CloseHandle(made);
+  return window_;
+}
+
+WindowThread::~WindowThread() {
+  if (!thread_.joinable()) return;
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  thread_.join();
+}
+
 KeyEventLog::KeyEventLog() {
   thread_ = std::thread([this] {
     threadId_ = GetCurrentThreadId();

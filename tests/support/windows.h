@@ -54,6 +54,23 @@ MessageBoxView WaitForMessageBox(DWORD pid, std::chrono::milliseconds limit = 10
 // Presses one of its buttons (IDYES, IDNO, IDOK, ...).
 void Answer(const MessageBoxView& box, int button);
 
+// A window of the test driver's own, made and served on a thread of its own while the test waits
+// for conditions on its thread: Start runs `make` there and returns the window once it is made;
+// its procedure ends the loop (PostQuitMessage) when it is destroyed. The window is closed and
+// the thread joined at destruction.
+class WindowThread {
+ public:
+  WindowThread() = default;
+  ~WindowThread();
+  WindowThread(const WindowThread&) = delete;
+  WindowThread& operator=(const WindowThread&) = delete;
+  HWND Start(const std::function<HWND()>& make);
+
+ private:
+  HWND window_ = nullptr;
+  std::thread thread_;
+};
+
 // The key events the system takes in, in order, as a low-level keyboard hook on a thread of its
 // own sees them (auto-repeats included), from construction on. Several may watch at once.
 class KeyEventLog {
