@@ -105,8 +105,8 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
 // loosely (a place that matches but for a spot may be the true one), and it must match firmly.
 // A place that matches but for a change in place may be the true one too (a read scrolled back
 // up, its top rows repeated at the picture's end), unless the place taken holds the changed rows
-// as they are (it scrolled on from there, the rows around repeated). Rows alike but for a spot
-// never make a place further down count: lines that differ only in a number are alike.
+// exactly as they are (it scrolled on from there, the rows around repeated). Rows alike but for a
+// spot never make a place further down count: lines that differ only in a number are alike.
 bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& replaceFrom) const {
   std::unordered_map<uint64_t, int32_t> inRead;
   for (int32_t y = top; y < bottom; ++y) ++inRead[current_.Hashes[static_cast<size_t>(y)]];
@@ -148,7 +148,10 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& r
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t heldFrom = std::max(top, -shift), heldTo = std::min(bottom, body - shift);
   for (const Rows& change : changes)
-    if (change.From < heldFrom || change.To > heldTo) return false;
+    for (int32_t y = change.From; y < change.To; ++y)
+      if (y < heldFrom || y >= heldTo ||
+          !(SameRow(current_.Row(y, width_), current_.Hashes[static_cast<size_t>(y)], y + shift) || SameButMoving(y, shift)))
+        return false;
   // A read that went on down may overlap the picture's end in rows that no anchor finds (rows
   // repeated further up, where the anchor found them): any such place that fits exactly as well
   // makes it uncertain.
