@@ -114,9 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     // no picture tells the two apart, and the read would be placed over the first showing. There
     // the steps stay within reach; so do they all with the pointer over the region, where rows a
     // jump skipped stay as the pointer lit them, and a read among rows shown twice, lit otherwise,
-    // is as much like the rows after their other showing.
+    // is as much like the rows after their other showing. A spot that blinks in the overlap leaves
+    // fewer rows exactly alike: the reach leaves room for it.
     const int32_t matched = picture.Matched() > 0 ? picture.Matched() : header + view;  // the first read's, at first
-    const int32_t reach = matched - header - 2 * gapRows - 8;
+    const int32_t reach = matched - header - 2 * gapRows - 8 - document.SpotRows;
     const bool repeated = next < repeatEnd && next + view > repeatFrom;
     offset = next > reach && (repeated || pointerRow >= 0) ? std::max(reach, 0) : next;
   }

@@ -39,8 +39,9 @@ ReadingSource PrepareForReading(const uint8_t* pixels, int32_t width, int32_t he
       ++histogram[out[x]];
     }
   }
-  // The commonest shade is the ground; a dark ground is turned light.
-  const auto ground = std::max_element(histogram.begin(), histogram.end()) - histogram.begin();
+  // The commonest shade is the ground, the lightest where several are as common; a dark ground is
+  // turned light.
+  const auto ground = histogram.rend() - 1 - std::max_element(histogram.rbegin(), histogram.rend());
   if (ground < 128)
     for (uint8_t& p : grey.Pixels) p = static_cast<uint8_t>(255 - p);
   source.Scale = std::min(1.5, static_cast<double>(kReadingMaxSide - 2 * kReadingMargin) / width);

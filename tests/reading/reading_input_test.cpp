@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -23,6 +24,10 @@ TEST(ReadingInput, DarkGroundsTurnLightAndThePictureIsEnlargedWithAMargin) {
     EXPECT_EQ(strip.Picture.Height, 15 + 2 * kReadingMargin);
     EXPECT_LE(strip.Picture.Pixels[(kReadingMargin + 9) * strip.Picture.Width + kReadingMargin + 22], 40);
   }
+  // As much dark as light: the light is the ground, and stays.
+  std::vector<uint8_t> halves = Filled(40, 10, 240);
+  std::fill(halves.begin(), halves.begin() + halves.size() / 2, uint8_t{20});
+  EXPECT_GE(PrepareForReading(halves.data(), 40, 10, 40 * 4).Grey.Pixels.back(), 235);
   EXPECT_TRUE(PrepareForReading(Filled(3, 100, 0).data(), 3, 100, 12).Grey.Pixels.empty());
   EXPECT_EQ(PrepareForReading(Filled(20000, 4, 255).data(), 20000, 4, 80000).Scale * 20000, kReadingMaxSide - 2 * kReadingMargin);
 }
