@@ -29,7 +29,10 @@ TCaptureRun::TCaptureRun(HWND owner, UINT clipboardMessage, std::function<void(c
 
 void TCaptureRun::RunGuarded(const std::function<void()>& capture) {
   running_ = true;
-  const ScopeExit done([this] { running_ = false; });
+  const ScopeExit done([this] {
+    RememberRegion();
+    running_ = false;
+  });
   try {
     capture();
   } catch (const std::exception& error) {
@@ -50,7 +53,10 @@ void TCaptureRun::RunRegion() {
 
 CaptureAnswer TCaptureRun::RunRequest(const CaptureRequest& request) {
   running_ = true;
-  const ScopeExit done([this] { running_ = false; });
+  const ScopeExit done([this] {
+    RememberRegion();
+    running_ = false;
+  });
   std::wstring written;
   try {
     TCaptureSource* source = nullptr;
@@ -202,8 +208,13 @@ HBITMAP TCaptureRun::TakeRegion() {
     // A read-only Option.ini stays as it is; the style is only not remembered.
   }
   // Every region taken counts, whatever becomes of it.
-  if (picture) OptionStore->History.AddRegion(RegionCapture->TakenBox());
+  if (picture) takenRegion_ = RegionCapture->TakenBox();
   return picture;
+}
+
+void TCaptureRun::RememberRegion() {
+  if (takenRegion_) OptionStore->History.AddRegion(*takenRegion_);
+  takenRegion_.reset();
 }
 
 void TCaptureRun::Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding ending,

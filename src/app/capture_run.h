@@ -63,8 +63,10 @@ class TCaptureRun {
   void RunGuarded(const std::function<void()>& capture);
   // Raises on failure.
   void CaptureAndSave(const HotKeyRec& pressed);
-  // The region capture: the overlay, the region remembered; null when it was cancelled.
+  // The region capture: the overlay; null when it was cancelled. The region taken is remembered
+  // once the capture has run its course, the picture delivered or not.
   HBITMAP TakeRegion();
+  void RememberRegion();
   // The picture where the options and the overlay's ending send it.
   // `written`, when given, hears the path of the file written, before any error of the clipboard's.
   void Deliver(HBITMAP picture, TCaptureSource* source, RegionEnding ending, std::optional<TAutoNameSearch>& search,
@@ -88,4 +90,5 @@ class TCaptureRun {
   TSaveDialog saveDialog_;
   TImageFileWriter files_;
   bool running_ = false;
+  std::optional<Rect> takenRegion_;
 };

@@ -73,6 +73,21 @@ void TIniFile::MatchEncoding(bool needsUnicode) {
   WriteWholeFile(fileName_, reinterpret_cast<const uint8_t*>(rewritten.data()), rewritten.size());
 }
 
+void TIniFile::WriteSection(const wchar_t* section, const IniKeys& keys) {
+  Flush();  // what the system holds goes first
+  const std::string bytes = ReadBytes(fileName_);
+  std::string rewritten;
+  if (bytes.starts_with(kUtf16Mark)) {
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
+    const std::wstring result = WithSection(text, section, keys);
+    rewritten.assign(kUtf16Mark, 2);
+    rewritten.append(reinterpret_cast<const char*>(result.data()), result.size() * sizeof(wchar_t));
+  } else {
+    rewritten = ToAnsi(WithSection(FromAnsi(bytes), section, keys));
+  }
+  WriteWholeFile(fileName_, reinterpret_cast<const uint8_t*>(rewritten.data()), rewritten.size());
+}
+
 bool TIniFile::ReadOnly() const {
   const DWORD attributes = GetFileAttributesW(fileName_.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "config/ini_section.h"
+
 // True when the text survives the ANSI code page unchanged.
 bool FitsAnsiCodePage(const std::wstring& text);
 
@@ -37,6 +39,10 @@ class TIniFile {
   void WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value);
   void WriteInteger(const wchar_t* section, const wchar_t* key, int32_t value);
   void WriteBool(const wchar_t* section, const wchar_t* key, bool value);
+  // Sets a section's keys at once: the file is rewritten whole in its own encoding and replaces
+  // the old one in one step (an interruption leaves one or the other). Raises "Cannot create file
+  // ..." when it cannot be.
+  void WriteSection(const wchar_t* section, const IniKeys& keys);
   // What the system still holds of the writes goes to the file now.
   void Flush();
 

@@ -13,12 +13,6 @@ constexpr wchar_t kDelaySection[] = L"DelayedCapture", kDelayKey[] = L"Seconds";
 
 std::wstring Key(const wchar_t* prefix, size_t index) { return prefix + std::to_wstring(index + 1); }
 
-std::vector<std::wstring> RegionTexts(const std::vector<Rect>& regions) {
-  std::vector<std::wstring> texts;
-  for (const Rect& box : regions) texts.push_back(RegionText(box));
-  return texts;
-}
-
 }  // namespace
 
 THistoryStore::THistoryStore(TIniFile& ini) : ini_(ini) {
@@ -42,19 +36,15 @@ void THistoryStore::Write(const std::function<void()>& write) {
   }
 }
 
-void THistoryStore::WriteRegions(const std::vector<std::wstring>& before) {
-  const std::vector<std::wstring> now = RegionTexts(regions_);
-  for (size_t i = 0; i < now.size(); ++i)
-    if (i >= before.size() || before[i] != now[i]) ini_.WriteString(kRegionsSection, Key(kRegionKey, i).c_str(), now[i]);
-}
-
 // The same region taken again changes nothing: the file is not touched (a capture after capture of
-// one region writes nothing).
+// one region writes nothing). Otherwise the section is written at once, so that the list in the
+// file is never half shifted.
 void THistoryStore::AddRegion(const Rect& box) {
   if (!regions_.empty() && regions_.front() == box) return;
-  const std::vector<std::wstring> before = RegionTexts(regions_);
   ::AddRegion(regions_, box);
-  Write([&] { WriteRegions(before); });
+  IniKeys keys;
+  for (size_t i = 0; i < regions_.size(); ++i) keys.emplace_back(Key(kRegionKey, i), RegionText(regions_[i]));
+  Write([&] { ini_.WriteSection(kRegionsSection, keys); });
 }
 
 void THistoryStore::AddRecentPicture(const std::wstring& path) { ::AddRecentPicture(pictures_, path); }

@@ -30,8 +30,6 @@ class THistoryStore {
   void SetDelay(int seconds);
 
  private:
-  // Writes the regions' keys that changed from `before` (the list never shortens).
-  void WriteRegions(const std::vector<std::wstring>& before);
   void Write(const std::function<void()>& write);
 
   TIniFile& ini_;

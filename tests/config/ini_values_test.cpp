@@ -1,4 +1,5 @@
 #include "config/ini_values.h"
+#include "config/ini_section.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,27 @@ TEST(IniToIntDef, FallsBackOnlyWhenTheTextIsNoInteger) {
   EXPECT_EQ(IniToIntDef(L"", 1), 1);
   EXPECT_EQ(IniToIntDef(L"0", 1), 0);
   EXPECT_EQ(IniToIntDef(L"one", 1), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// One section rewritten at once: its keys in place, new ones after its last key, everything else
+// as it was.
+TEST(IniSection, TheSectionsKeysAreSetInPlaceAndEverythingElseStays) {
+  const IniKeys keys{{L"Region1", L"1,2,3,4"}, {L"Region2", L"5,6,7,8"}};
+  const struct {
+    const wchar_t *text, *expected;
+  } cases[] = {
+      {L"", L"[LastRegions]\r\nRegion1=1,2,3,4\r\nRegion2=5,6,7,8\r\n"},
+      {L"[Default]\nAutoSave=1", L"[Default]\nAutoSave=1\n\n[LastRegions]\nRegion1=1,2,3,4\nRegion2=5,6,7,8\n"},
+      {L"; mine\r\n[ lastregions ]\r\n; kept\r\n region1 = 9,9,9,9\r\nOther=x\r\n\r\n[Default]\r\nRegion2=0\r\n",
+       L"; mine\r\n[ lastregions ]\r\n; kept\r\nregion1=1,2,3,4\r\nOther=x\r\nRegion2=5,6,7,8\r\n\r\n[Default]\r\nRegion2=0\r\n"},
+      {L"[LastRegions]\r\nRegion2=0\r\nRegion2=1\r\n[LastRegions]\r\nRegion1=0\r\n",
+       L"[LastRegions]\r\nRegion2=5,6,7,8\r\n[LastRegions]\r\nRegion1=1,2,3,4\r\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WithSection(c.text, L"LastRegions", keys), c.expected) << c.text;
 }
 
 }  // namespace
