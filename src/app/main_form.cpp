@@ -86,7 +86,7 @@ void TMainForm::RunCapture(const std::function<void()>& capture, const std::func
     if (!Handle()) return;  // the session ended meanwhile
     if (after) after();
     SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
-    PostMessageW(Handle(), kPngDecodedMessage, 0, 0);
+    PostMessageW(Handle(), kWorkDoneMessage, 0, 0);
   });
   if (reading_) reading_->YieldEscape();
   capture();
@@ -107,21 +107,21 @@ void TMainForm::PinClipboard() {
   if (read.Bitmap)
     PinAtCursor(std::move(read.Bitmap));
   else if (!read.Png.empty())
-    decoding_->Start(std::move(read.Png));
+    work_->Start([this, png = std::make_shared<std::vector<uint8_t>>(std::move(read.Png))]() -> TWorkQueue::Ending {
+      auto decoded = std::make_shared<std::pair<UniqueBitmap, ClipboardMiss>>(UniqueBitmap(), ClipboardMiss::None);
+      decoded->first = DecodeClipboardPng(*png, decoded->second);
+      return [this, decoded] { PinOrSay(std::move(decoded->first), decoded->second); };
+    });
   else
     SayNotPinned(miss);
 }
 
-// Not while a capture runs (its overlay runs this loop too): it is asked again once it is done.
-void TMainForm::PinDecoded() {
-  if (capture_ && capture_->Running()) return;
-  for (auto& [picture, miss] : decoding_->Take()) {
-    if (!pins_) return;
-    if (picture)
-      PinAtCursor(std::move(picture));
-    else
-      SayNotPinned(miss);
-  }
+void TMainForm::PinOrSay(UniqueBitmap picture, ClipboardMiss miss) {
+  if (!pins_) return;
+  if (picture)
+    PinAtCursor(std::move(picture));
+  else
+    SayNotPinned(miss);
 }
 
 // At the middle of the monitor the cursor is on.
@@ -188,7 +188,8 @@ void TMainForm::SyncAutoRun() {
 
 void TMainForm::FormCreate() {
   capture_ = std::make_unique<TCaptureRun>(Handle(), kClipboardRenderedMessage, [this](const std::wstring& path) { ShowSaved(path); });
-  decoding_ = std::make_unique<TClipboardDecoding>(Handle(), kPngDecodedMessage);
+  work_ = std::make_unique<TWorkQueue>(Handle(), kWorkDoneMessage);
+  recentPictures_.MakeWith(work_.get(), [this](const std::wstring& path, HBITMAP picture) { ShowRecentPicture(path, picture); });
   reading_ = std::make_unique<TTextReading>();
   countdown_ = std::make_unique<TCountdown>();
   countdown_->Create();
@@ -254,7 +255,7 @@ void TMainForm::SavedBalloonClick() const {
 
 void TMainForm::FormDestroy() {
   const ScopeExit freeComponents([this] {
-    decoding_.reset();
+    work_.reset();
     if (countdown_) countdown_->Destroy();
     countdown_.reset();
     pins_.reset();
@@ -315,7 +316,8 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:          return WMHotKey(wParam, lParam);
     case WM_TIMER:           return WMTimer(wParam, lParam);
     case THotKeys::kStopWatchingMessage: hotKeys_.StopWatching(); return 0;
-    case kPngDecodedMessage: if (decoding_) PinDecoded(); return 0;
+    // Not while a capture runs (its overlay runs this loop too): it is posted again once it is done.
+    case kWorkDoneMessage:   if (work_ && !(capture_ && capture_->Running())) work_->Finish(); return 0;
     case kDelayOverMessage:  RunCapture([this] { capture_->RunRegion(); }); return 0;
     case kRequestMessage:    RunRequest(); return 0;
     case kLastRegionMessage: TakeLastRegion(); return 0;

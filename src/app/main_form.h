@@ -12,12 +12,12 @@
 #include "app/recent_pictures_menu.h"
 #include "capture/countdown.h"
 #include "command_line/capture_request.h"
-#include "pins/clipboard_decoding.h"
 #include "pins/pin_board.h"
 #include "reading/text_reading.h"
 #include "toolkit/actions.h"
 #include "toolkit/components.h"
 #include "toolkit/forms.h"
+#include "toolkit/work_queue.h"
 #include "tray/tray_icon.h"
 
 class TMainForm : public TForm {
@@ -72,8 +72,11 @@ class TMainForm : public TForm {
   void OpenPictureFolder();
   static std::wstring PictureFolder();
   void PinClipboard();
-  void PinDecoded();
+  // Pinned, unless the pins are gone; why not in a balloon when there is no picture.
+  void PinOrSay(UniqueBitmap picture, ClipboardMiss miss);
   void PinAtCursor(UniqueBitmap picture);
+  // A recent picture's small picture, made: shown in its entry, the menu open or not.
+  void ShowRecentPicture(const std::wstring& path, HBITMAP picture);
   void SayNotPinned(ClipboardMiss miss);
   void ShowWelcome();
   // Word of an automatic save.
@@ -89,7 +92,8 @@ class TMainForm : public TForm {
   std::unique_ptr<TCaptureRun> capture_;  // made with the window
   std::unique_ptr<TPinBoard> pins_;
   std::unique_ptr<TTextReading> reading_;  // the text of regions and pins
-  std::unique_ptr<TClipboardDecoding> decoding_;  // the clipboard's PNGs, for pins
+  // Pictures decoded off the window's thread: the clipboard's PNGs and files for pins, small pictures.
+  std::unique_ptr<TWorkQueue> work_;
   std::unique_ptr<TCountdown> countdown_;  // the wait of a delayed capture
   TRecentPicturesMenu recentPictures_;
   std::vector<TMenuItem> recentItems_;  // as the tray menu last opened

@@ -15,6 +15,9 @@
 
 namespace {
 
+// 最近截图's place in the menu.
+constexpr int kRecentAt = 2;
+
 // How long the chosen menu entry may take to fade from the screen.
 constexpr DWORD kMenuFadeMs = 1000;
 
@@ -48,7 +51,7 @@ void TMainForm::BuildTrayMenu() {
   if (!recent.Items.empty()) recent.Items.push_back({L"-"});
   recent.Items.push_back({L"", &OpenFolderAction});
 
-  TrayMenu.Items = {std::move(lastRegion), std::move(delays), std::move(recent), {L"-"}, {L"", &PinClipboardAction}};
+  TrayMenu.Items = {std::move(lastRegion), std::move(delays), std::move(recent), {L"-"}, {L"", &PinClipboardAction}};  // kRecentAt
   if (pins_ && pins_->Count() > 0) TrayMenu.Items.push_back({L"", &ClosePinsAction});
   TrayMenu.Items.insert(TrayMenu.Items.end(), {{L"", &OptionsAction}, {L"-"}, {L"", &AboutAction}, {L"", &ExitAction}});
 }
@@ -66,16 +69,31 @@ void TMainForm::TakeLastRegion() {
   RunCapture([this] { capture_->RunLastRegion(); });
 }
 
-// A recent picture pinned at the middle of the monitor the cursor is on.
+// A recent picture pinned at the middle of the monitor the cursor is on, once it is decoded.
 void TMainForm::PinPictureFile(const std::wstring& path) {
   if (!pins_) return;
-  UniqueBitmap picture = ReadPictureFile(path);
-  if (!picture) {
-    TrayIcon->ShowBalloon(kAppTitle, L"无法打开图片 " + std::wstring(PathFindFileNameW(path.c_str())),
-                          TBalloonIconKind::bkInfo, 5);
-    return;
-  }
-  PinAtCursor(std::move(picture));
+  work_->Start([this, path]() -> TWorkQueue::Ending {
+    auto picture = std::make_shared<UniqueBitmap>(ReadPictureFile(path));
+    return [this, path, picture] {
+      if (!pins_) return;
+      if (*picture) {
+        PinAtCursor(std::move(*picture));
+        return;
+      }
+      TrayIcon->ShowBalloon(kAppTitle, L"无法打开图片 " + std::wstring(PathFindFileNameW(path.c_str())),
+                            TBalloonIconKind::bkInfo, 5);
+    };
+  });
+}
+
+void TMainForm::ShowRecentPicture(const std::wstring& path, HBITMAP picture) {
+  const std::vector<std::wstring>& listed = recentPictures_.Listed();
+  const auto at = std::find(listed.begin(), listed.end(), path);
+  if (at == listed.end() || static_cast<size_t>(at - listed.begin()) >= recentItems_.size()) return;
+  const auto entry = static_cast<int>(at - listed.begin());
+  recentItems_[static_cast<size_t>(entry)].Picture = picture;
+  BuildTrayMenu();  // the menu's own copy of the entries, which it shows next time
+  if (HMENU shown = TrayMenu.Showing()) TPopupMenu::ShowPicture(GetSubMenu(shown, kRecentAt), entry, picture);
 }
 
 // The default save folder; a relative one is the program folder's.

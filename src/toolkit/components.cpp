@@ -2,6 +2,8 @@
 
 #include "toolkit/error.h"
 
+#include <string_view>
+
 HICON TImageList::GetIcon(int index) const {
   if (index < 0 || index >= Count()) return nullptr;
   return CopyIcon(icons_[static_cast<size_t>(index)].get());
@@ -62,9 +64,27 @@ void TPopupMenu::Popup(int x, int y) {
   UniqueMenu menu(CreatePopupMenu());
   std::vector<const TMenuItem*> chosen;
   AppendItems(menu.get(), shown, &chosen);
+  showing_ = menu.get();
   const UINT id = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0,
                                                    Application.Handle(), nullptr));
+  showing_ = nullptr;
   if (id >= 1 && id <= chosen.size() && chosen[id - 1]->Enabled) chosen[id - 1]->Click();
+}
+
+void TPopupMenu::ShowPicture(HMENU menu, int position, HBITMAP picture) {
+  MENUITEMINFOW info{sizeof info};
+  info.fMask = MIIM_BITMAP;
+  info.hbmpItem = picture;
+  if (!menu || !SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return;
+  // The menus on the screen are windows of the system's menu class, on this thread.
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM) {
+        wchar_t name[16]{};
+        if (GetClassNameW(window, name, 16) && std::wstring_view(name) == L"#32768") InvalidateRect(window, nullptr, TRUE);
+        return TRUE;
+      },
+      0);
 }
 
 TTimer::TTimer(std::function<void()> onTimer) : onTimer_(std::move(onTimer)) {

@@ -54,6 +54,14 @@ class TPopupMenu {
   UniqueMenu Build() const;
   // Called before the menu is built each time it pops up: the entries as they are now.
   std::function<void()> OnPopup;
+  // The menu while it is on the screen, else null.
+  HMENU Showing() const { return showing_; }
+  // A picture put in an entry of a menu on the screen (one of the same size as before, so that it
+  // takes the same place), which is drawn again.
+  static void ShowPicture(HMENU menu, int position, HBITMAP picture);
+
+ private:
+  HMENU showing_ = nullptr;
 };
 
 // A window timer: fires every Interval milliseconds while enabled; an interval of 0 never fires.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "common/image_files.h"
 #include "config/option_store.h"
 #include "toolkit/controls.h"
@@ -78,21 +80,37 @@ TEST(MainForm, TheTrayMenuHoldsTheLastRegionDelaysRecentPicturesPinOptionsAboutE
     const FILETIME old{0, 0x01D00000};
     ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &old));
     TImageFileWriter().Save(picture.get(), ImageFormat::Bmp, folder.WithBackslash() + L"Save\\notes.txt");
+    const std::wstring broken = folder.WithBackslash() + L"Save\\broken.png";  // the oldest
+    std::ofstream(std::filesystem::path(broken), std::ios::binary) << "not a picture";
+    UniqueFile brokenFile(CreateFileW(broken.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const FILETIME older{0, 0x01C00000};
+    ASSERT_TRUE(SetFileTime(brokenFile.get(), nullptr, nullptr, &older));
   }
   form->TrayMenu.OnPopup();
   menu = form->TrayMenu.Build();
   EXPECT_FALSE(Greyed(menu.get(), 0)) << "the region on the screen is not offered";
   EXPECT_TRUE(GetMenuState(GetSubMenu(menu.get(), 1), 2, MF_BYPOSITION) & MF_CHECKED) << "10 秒 is not marked";
   recent = GetSubMenu(menu.get(), 2);
-  ASSERT_EQ(GetMenuItemCount(recent), 4) << "the picture still there, the earlier one, a separator, the folder";
+  ASSERT_EQ(GetMenuItemCount(recent), 5) << "the picture still there, the earlier one, a broken one, a separator, the folder";
   EXPECT_EQ(EntryText(recent, 0), L"kept.bmp");
   EXPECT_EQ(EntryText(recent, 1), L"earlier.bmp");
-  MENUITEMINFOW item{sizeof item, MIIM_BITMAP};
-  ASSERT_TRUE(GetMenuItemInfoW(recent, 0, TRUE, &item));
-  BITMAP small{};
-  ASSERT_TRUE(GetObjectW(item.hbmpItem, sizeof small, &small)) << "no small picture";
-  EXPECT_EQ(small.bmWidth * 100, small.bmHeight * 200) << "its proportions changed";
-  EXPECT_EQ(small.bmWidth, MulDiv(64, SystemDpi(), 96)) << "not the small picture's width";
+  // The small pictures are made off the window's thread: blank as the menu opens, then shown; a
+  // file that cannot be read has none, and is not read again.
+  const auto shape = [&](int entry) {
+    MENUITEMINFOW item{sizeof item, MIIM_BITMAP};
+    BITMAP small{};
+    GetMenuItemInfoW(GetSubMenu(form->TrayMenu.Build().get(), 2), entry, TRUE, &item);
+    GetObjectW(item.hbmpItem, sizeof small, &small);
+    return std::pair<int, int>(small.bmWidth, small.bmHeight);
+  };
+  const int width = MulDiv(64, SystemDpi(), 96);
+  EXPECT_EQ(shape(0), std::pair(width, MulDiv(40, SystemDpi(), 96))) << "made on the window's thread as the menu opened";
+  ASSERT_TRUE(testsupport::WaitFor([&] {
+    Application.ProcessMessages();
+    return shape(0) == std::pair(width, width / 2) && shape(2).first == 0;
+  })) << "the small pictures did not come: " << shape(0).first << " x " << shape(0).second;
+  form->TrayMenu.OnPopup();
+  EXPECT_EQ(shape(2).first, 0) << "the broken file was read again";
   OptionStore->History.AddRegion({-5000, 10, -4000, 90});
   form->TrayMenu.OnPopup();
   EXPECT_TRUE(Greyed(form->TrayMenu.Build().get(), 0)) << "a region off today's screens is offered";
