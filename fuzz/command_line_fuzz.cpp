@@ -5,6 +5,8 @@
 
 #include <vector>
 
+const std::wstring kSecret = L"00112233445566778899aabbccddeeff";
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
   static const wchar_t* const kWords[] = {L"--capture", L"desktop", L"window", L"region", L"last", L"--delay", L"5",
@@ -24,12 +26,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     CaptureRequest sent = parsed.Request;
     if (!sent.Out.empty()) sent.Out = L"C:\\" + sent.Out;
     uint64_t reply = 0;
-    const auto back = RequestFromText(RequestText(sent, 42), reply);
-    FUZZ_CHECK(back && *back == sent && reply == 42);  // a request changed on its way
+    std::wstring secret;
+    const auto back = RequestFromText(RequestText(sent, 42, kSecret), reply, secret);
+    FUZZ_CHECK(back && *back == sent && reply == 42 && secret == kSecret);  // a request changed on its way
   }
   uint64_t reply = 0;
-  RequestFromText(FuzzText(data, 200), reply);
+  std::wstring secret;
+  RequestFromText(FuzzText(data, 200), reply, secret);
   const CaptureAnswer answer{data.ConsumeIntegralInRange<int32_t>(kWritten, kFailed), FuzzText(data, 50)};
-  FUZZ_CHECK(AnswerFromText(AnswerText(answer)) == answer);  // an answer changed on its way
+  FUZZ_CHECK(AnswerFromText(AnswerText(answer, kSecret), kSecret) == answer);  // an answer changed on its way
+  // Any other text is an answer only with the secret at its head.
+  const std::wstring forged = FuzzText(data, 80);
+  FUZZ_CHECK(!AnswerFromText(forged, kSecret) || forged.starts_with(kSecret));
   return 0;
 }

@@ -6,16 +6,18 @@
 
 LRESULT TMainForm::WMCopyData(WPARAM, LPARAM lParam) {
   HWND reply = nullptr;
-  const std::optional<CaptureRequest> request = ReceivedRequest(lParam, reply);
+  std::wstring secret;
+  const std::optional<CaptureRequest> request = ReceivedRequest(lParam, reply, secret);
   if (!request) return 0;
   if (Tag != 0 || Application.Terminated()) return kRequestEnding;
   if (Busy()) return kRequestBusy;
   request_ = request;
   requestReply_ = reply;
+  requestSecret_ = secret;
   if (request->DelaySeconds > 0)
     countdown_->Start(request->DelaySeconds, [this] { PostMessageW(Handle(), kRequestMessage, 0, 0); },
                       [this] {
-                        SendAnswer(requestReply_, Handle(), {kCancelled, L"已取消"});
+                        SendAnswer(requestReply_, Handle(), {kCancelled, L"已取消"}, requestSecret_);
                         request_.reset();
                       });
   else
@@ -28,5 +30,5 @@ void TMainForm::RunRequest() {
   const CaptureRequest request = *std::exchange(request_, std::nullopt);
   CaptureAnswer answer{kFailed, L"正在截图"};
   RunCapture([&] { answer = capture_->RunRequest(request); });
-  SendAnswer(requestReply_, Handle(), answer);
+  SendAnswer(requestReply_, Handle(), answer, requestSecret_);
 }

@@ -100,6 +100,7 @@ class TMainForm : public TForm {
   // The command line's request taken, and the window its answer goes to, until it is run.
   std::optional<CaptureRequest> request_;
   HWND requestReply_ = nullptr;
+  std::wstring requestSecret_;
   std::wstring savedShown_;  // the file the balloon names, while a balloon of a save is the last one
 };
 

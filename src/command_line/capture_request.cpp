@@ -9,6 +9,12 @@ namespace {
 
 constexpr const wchar_t* kKinds[] = {L"desktop", L"window", L"region", L"last"};
 
+bool IsSecret(const std::wstring& text) {
+  return text.size() == 32 && std::all_of(text.begin(), text.end(), [](wchar_t c) {
+           return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f');
+         });
+}
+
 std::optional<int32_t> Number(const std::wstring& text, int32_t low, int32_t high) {
   if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
     return std::nullopt;
@@ -141,21 +147,22 @@ const wchar_t* UsageText() {
          L"或 PowerShell：Start-Process Corvix.exe -ArgumentList '--capture','region' -Wait\r\n";
 }
 
-std::wstring RequestText(const CaptureRequest& request, uint64_t replyWindow) {
-  return L"reply=" + std::to_wstring(replyWindow) + L"\nkind=" + kKinds[static_cast<size_t>(request.Kind)] +
+std::wstring RequestText(const CaptureRequest& request, uint64_t replyWindow, const std::wstring& secret) {
+  return L"reply=" + std::to_wstring(replyWindow) + L"\nsecret=" + secret + L"\nkind=" + kKinds[static_cast<size_t>(request.Kind)] +
          L"\ndelay=" + std::to_wstring(request.DelaySeconds) + L"\noverwrite=" + (request.Overwrite ? L"1" : L"0") +
          L"\nclipboard=" + (request.Clipboard ? L"1" : L"0") + L"\npin=" + (request.Pin ? L"1" : L"0") +
          L"\nout=" + request.Out;
 }
 
-std::optional<CaptureRequest> RequestFromText(const std::wstring& text, uint64_t& replyWindow) {
+std::optional<CaptureRequest> RequestFromText(const std::wstring& text, uint64_t& replyWindow, std::wstring& secret) {
   auto values = Lines(text);
   const auto kind = KindOf(values[L"kind"]);
   const auto delay = Number(values[L"delay"], 0, kMaxDelaySeconds);
   const std::wstring& reply = values[L"reply"];
   if (!kind || !delay || reply.empty() || reply.size() > 19 ||
-      !std::all_of(reply.begin(), reply.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+      !std::all_of(reply.begin(), reply.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }) || !IsSecret(values[L"secret"]))
     return std::nullopt;
+  secret = values[L"secret"];
   // The later start made the path absolute and checked it: anything else is no request of its.
   const std::wstring& out = values[L"out"];
   const bool absolute =
@@ -172,12 +179,15 @@ std::optional<CaptureRequest> RequestFromText(const std::wstring& text, uint64_t
   return request;
 }
 
-std::wstring AnswerText(const CaptureAnswer& answer) { return std::to_wstring(answer.Code) + L"\n" + answer.Text; }
+std::wstring AnswerText(const CaptureAnswer& answer, const std::wstring& secret) {
+  return secret + L"\n" + std::to_wstring(answer.Code) + L"\n" + answer.Text;
+}
 
-std::optional<CaptureAnswer> AnswerFromText(const std::wstring& text) {
-  const size_t line = text.find(L'\n');
+std::optional<CaptureAnswer> AnswerFromText(const std::wstring& text, const std::wstring& secret) {
+  if (!IsSecret(secret) || !text.starts_with(secret + L"\n")) return std::nullopt;
+  const size_t from = secret.size() + 1, line = text.find(L'\n', from);
   if (line == std::wstring::npos) return std::nullopt;
-  const auto code = Number(text.substr(0, line), kWritten, kFailed);
+  const auto code = Number(text.substr(from, line - from), kWritten, kFailed);
   if (!code) return std::nullopt;
   return CaptureAnswer{*code, text.substr(line + 1)};
 }

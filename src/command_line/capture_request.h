@@ -49,8 +49,10 @@ struct CaptureAnswer {
 };
 
 // As they travel between the processes: lines of "key=value"; a text that does not read as one
-// gives nothing.
-std::wstring RequestText(const CaptureRequest& request, uint64_t replyWindow);
-std::optional<CaptureRequest> RequestFromText(const std::wstring& text, uint64_t& replyWindow);
-std::wstring AnswerText(const CaptureAnswer& answer);
-std::optional<CaptureAnswer> AnswerFromText(const std::wstring& text);
+// gives nothing. The request carries the window its answer goes to and a secret of the later
+// start's (32 hexadecimal digits) that the answer carries back: an answer without it comes from
+// another program, whatever window it claims to come from, and reads as nothing.
+std::wstring RequestText(const CaptureRequest& request, uint64_t replyWindow, const std::wstring& secret);
+std::optional<CaptureRequest> RequestFromText(const std::wstring& text, uint64_t& replyWindow, std::wstring& secret);
+std::wstring AnswerText(const CaptureAnswer& answer, const std::wstring& secret);
+std::optional<CaptureAnswer> AnswerFromText(const std::wstring& text, const std::wstring& secret);

@@ -17,13 +17,14 @@ inline constexpr LRESULT kRequestTaken = 1, kRequestBusy = 2, kRequestEnding = 3
 // code come from the answer.
 int HandOver(HWND form, const CaptureRequest& request);
 
-// The request to the running Corvix's main form, its answer to go to `reply`: false when the form
-// did not take it in time; `taken` is what it returned.
-bool SendRequest(HWND form, HWND reply, const CaptureRequest& request, LRESULT& taken);
+// The request to the running Corvix's main form, its answer to go to `reply` with `secret`: false
+// when the form did not take it in time; `taken` is what it returned.
+bool SendRequest(HWND form, HWND reply, const CaptureRequest& request, const std::wstring& secret, LRESULT& taken);
 
-// In the running Corvix: the request a WM_COPYDATA carries, and the window its answer goes to.
-std::optional<CaptureRequest> ReceivedRequest(LPARAM copyData, HWND& reply);
-void SendAnswer(HWND reply, HWND from, const CaptureAnswer& answer);
+// In the running Corvix: the request a WM_COPYDATA carries, the window its answer goes to and the
+// secret the answer carries back.
+std::optional<CaptureRequest> ReceivedRequest(LPARAM copyData, HWND& reply, std::wstring& secret);
+void SendAnswer(HWND reply, HWND from, const CaptureAnswer& answer, const std::wstring& secret);
 
 // Prints the answer as the command line does: the path on standard output, or why on standard
 // error; the exit code.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 using Verdict = ArgumentsVerdict;
@@ -81,18 +83,27 @@ TEST(CaptureArguments, TheFileFormatFollowsTheExtensionInAnyCase) {
 
 TEST(CaptureRequestText, RequestsAndAnswersTravelWholeAndBrokenTextsAreRefused) {
   const CaptureRequest request{CaptureKind::Region, 10, L"C:\\截图\\a b=c.png", true, false, true};
+  const std::wstring secret = L"0123456789abcdef0123456789abcdef", other = L"f123456789abcdef0123456789abcdef";
   uint64_t reply = 0;
-  EXPECT_EQ(RequestFromText(RequestText(request, 0x12345678ABCDULL), reply), request);
+  std::wstring carried;
+  EXPECT_EQ(RequestFromText(RequestText(request, 0x12345678ABCDULL, secret), reply, carried), request);
   EXPECT_EQ(reply, 0x12345678ABCDULL);
-  for (const wchar_t* broken : {L"", L"kind=region", L"reply=1\nkind=screen\ndelay=0", L"reply=x\nkind=desktop\ndelay=0",
-                                L"reply=1\nkind=desktop\ndelay=9999", L"reply=1\nkind=desktop\ndelay=0\nout=C:\\a.gif",
-                                L"reply=1\nkind=desktop\ndelay=0\nout=a.png", L"reply=1\nkind=desktop\ndelay=0\nout=C:\\a|b.png"})
-    EXPECT_FALSE(RequestFromText(broken, reply)) << std::string(broken, broken + wcslen(broken));
+  EXPECT_EQ(carried, secret);
+  const std::wstring with = L"reply=1\nsecret=" + secret + L"\n";
+  for (const std::wstring& broken : std::vector<std::wstring>{
+           L"", with + L"kind=region", with + L"kind=screen\ndelay=0", L"reply=x\nsecret=" + secret + L"\nkind=desktop\ndelay=0",
+           with + L"kind=desktop\ndelay=9999", with + L"kind=desktop\ndelay=0\nout=C:\\a.gif", with + L"kind=desktop\ndelay=0\nout=a.png",
+           with + L"kind=desktop\ndelay=0\nout=C:\\a|b.png", L"reply=1\nsecret=0123\nkind=desktop\ndelay=0",
+           L"reply=1\nkind=desktop\ndelay=0"})
+    EXPECT_FALSE(RequestFromText(broken, reply, carried)) << std::string(broken.begin(), broken.end());
 
   for (const CaptureAnswer& answer : {CaptureAnswer{kWritten, L"C:\\a.png"}, CaptureAnswer{kCancelled, L"已取消"},
-                                     CaptureAnswer{kFailed, L"两行\n文字"}})
-    EXPECT_EQ(AnswerFromText(AnswerText(answer)), answer);
-  for (const wchar_t* broken : {L"", L"0", L"3\nx", L"-1\nx", L"a\nb"}) EXPECT_FALSE(AnswerFromText(broken));
+                                     CaptureAnswer{kFailed, L"两行\n文字"}}) {
+    EXPECT_EQ(AnswerFromText(AnswerText(answer, secret), secret), answer);
+    EXPECT_FALSE(AnswerFromText(AnswerText(answer, other), secret)) << "an answer without the request's secret";
+  }
+  for (const std::wstring& broken : std::vector<std::wstring>{L"", secret, secret + L"\n3\nx", secret + L"\n-1\nx", L"0\nC:\\a.png"})
+    EXPECT_FALSE(AnswerFromText(broken, secret));
 }
 
 }  // namespace

@@ -108,6 +108,7 @@ TEST(CommandLine, WithARunningCopyTheRegionGoesToTheFileAndItsPathIsPrinted) {
   EXPECT_EQ(again.Finish(), 2u);
   EXPECT_NE(again.Error().find(L"文件已存在"), std::wstring::npos) << Narrow(again.Error());
   EXPECT_EQ(FileBytes(shot), written) << "the file was replaced";
+  ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard());  // nothing an earlier capture left
   CommandLine replace(corvix, L"--capture desktop --out shot.png --overwrite --clipboard");
   EXPECT_EQ(replace.Finish(), 0u) << Narrow(replace.Error());
   const std::string desktop = FileBytes(shot);
@@ -123,9 +124,23 @@ TEST(CommandLine, WithARunningCopyTheRegionGoesToTheFileAndItsPathIsPrinted) {
   CommandLine cancelled(corvix, L"--capture region");
   overlay = corvix.WaitForOverlay();
   ASSERT_TRUE(overlay && WaitFor([&] { return GetForegroundWindow() == overlay; }));
+  // Another program answers in the running copy's name: the waiting start does not take it.
+  HWND reply = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (reply = FindWindowExW(HWND_MESSAGE, nullptr, L"TCorvixCommandReply", nullptr); reply;
+         reply = FindWindowExW(HWND_MESSAGE, reply, L"TCorvixCommandReply", nullptr)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(reply, &pid);
+      if (pid == cancelled.Pid()) return true;
+    }
+    return false;
+  }));
+  wchar_t forged[] = L"0\nC:\\forged.png";
+  COPYDATASTRUCT data{0x43525841, sizeof forged - sizeof(wchar_t), forged};
+  EXPECT_FALSE(SendMessageW(reply, WM_COPYDATA, reinterpret_cast<WPARAM>(corvix.MainForm()), reinterpret_cast<LPARAM>(&data)));
   PressKeys(0, VK_ESCAPE);
   EXPECT_EQ(cancelled.Finish(), 1u);
-  EXPECT_TRUE(cancelled.Out().empty());
+  EXPECT_TRUE(cancelled.Out().empty()) << Narrow(cancelled.Out());
   EXPECT_TRUE(corvix.IsRunning());
 }
 
