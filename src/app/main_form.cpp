@@ -11,6 +11,7 @@
 #include "app/main_form_messages.h"
 #include "app/resource.h"
 #include "app/single_instance.h"
+#include "toolkit/escape_key.h"
 #include "app/welcome_text.h"
 #include "common/app_title.h"
 #include "common/autorun.h"
@@ -88,7 +89,7 @@ void TMainForm::RunCapture(const std::function<void()>& capture, const std::func
     SetTimer(Handle(), kReleaseMemoryTimer, kReleaseMemoryAfterMs, nullptr);
     PostMessageW(Handle(), kWorkDoneMessage, 0, 0);
   });
-  if (reading_) reading_->YieldEscape();
+  const TEscapeOwner keyboard(nullptr, 0);  // Esc goes to the capture's own windows, a reading waiting or not
   capture();
 }
 
@@ -318,8 +319,14 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case THotKeys::kStopWatchingMessage: hotKeys_.StopWatching(); return 0;
     // Not while a capture runs (its overlay runs this loop too): it is posted again once it is done.
     case kWorkDoneMessage:   if (work_ && !(capture_ && capture_->Running())) work_->Finish(); return 0;
-    case kDelayOverMessage:  RunCapture([this] { capture_->RunRegion(); }); return 0;
-    case kRequestMessage:    RunRequest(); return 0;
+    case kDelayOverMessage:
+      countdown_->Began();
+      RunCapture([this] { capture_->RunRegion(); });
+      return 0;
+    case kRequestMessage:
+      countdown_->Began();
+      RunRequest();
+      return 0;
     case kLastRegionMessage: TakeLastRegion(); return 0;
     case WM_COPYDATA:        return WMCopyData(wParam, lParam);
     case WM_WTSSESSION_CHANGE: hotKeys_.ForgetHeldKeys(); return 0;  // keys let go on the lock screen go unseen

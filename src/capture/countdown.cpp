@@ -29,13 +29,13 @@ void TCountdown::Start(int seconds, std::function<void()> due, std::function<voi
   // which HideFromScreen looks for.
   SetLayeredWindowAttributes(Handle(), 0, 255, LWA_ALPHA);
   excluded_ = SystemExcludesFromCapture() && SetWindowDisplayAffinity(Handle(), WDA_EXCLUDEFROMCAPTURE);
-  escape_ = std::make_unique<TScopedHotKey>(Handle(), kEscapeKey, VK_ESCAPE);
+  escape_ = std::make_unique<TEscapeOwner>(Handle(), kEscapeKey);
   SetTimer(Handle(), kTickTimer, kTickMs, nullptr);
   Tick();
 }
 
 void TCountdown::Cancel() {
-  if (!Counting()) return;
+  if (deadline_ == 0) return;
   Stop();
   if (cancelled_) cancelled_();
 }
@@ -56,13 +56,14 @@ int TCountdown::SecondsLeft() const {
 void TCountdown::Tick() {
   const int left = SecondsLeft();
   if (left == 0) {
-    // It counts until `due` runs: the messages HideFromScreen lets through (a request, say) find
-    // it busy.
+    // It counts until the capture that is due begins: a hot key or a request meanwhile finds it
+    // busy.
     KillTimer(Handle(), kTickTimer);
     escape_.reset();
     HideFromScreen();
     const std::function<void()> due = std::move(due_);
     deadline_ = 0;
+    awaited_ = true;
     if (due) due();
     return;
   }

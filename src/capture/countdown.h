@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "toolkit/forms.h"
-#include "toolkit/scoped_hot_key.h"
+#include "toolkit/escape_key.h"
 
 class TCountdown : public TForm {
  public:
@@ -20,7 +20,9 @@ class TCountdown : public TForm {
   void Start(int seconds, std::function<void()> due, std::function<void()> cancelled = {});
   // Esc: stops the count, nothing is due.
   void Cancel();
-  bool Counting() const { return deadline_ != 0; }
+  // From the start until the capture that was due has begun (Began): nothing else begins meanwhile.
+  bool Counting() const { return deadline_ != 0 || awaited_; }
+  void Began() { awaited_ = false; }
 
  protected:
   const wchar_t* ClassName() const override { return L"TCountdownForm"; }
@@ -42,10 +44,11 @@ class TCountdown : public TForm {
 
   std::function<void()> due_, cancelled_;
   uint64_t deadline_ = 0;  // GetTickCount64's at the end; 0 while it does not count
+  bool awaited_ = false;   // the time is up and its capture not begun
   int shown_ = -1;         // the seconds drawn
   int dpi_ = 96;           // of the monitor the cursor is on
   int side_ = 0;           // the square's side in pixels
   bool excluded_ = false;  // the system keeps it out of screen copies
   std::vector<uint32_t> pixels_;  // as drawn, to tell when the screen no longer shows it
-  std::unique_ptr<TScopedHotKey> escape_;
+  std::unique_ptr<TEscapeOwner> escape_;
 };

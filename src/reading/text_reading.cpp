@@ -79,7 +79,7 @@ void TTextReading::ShowWaiting() {
   KillTimer(Handle(), kWaitingTimer);
   if (!window_ || job_ == 0) return;
   // Esc is held before the window shows: whoever sees the window may press it at once.
-  escape_.emplace(window_->Handle(), kEscapeHotKey, VK_ESCAPE);  // the window hears it and closes
+  escape_.emplace(window_->Handle(), kEscapeHotKey, TEscapeOwner::Place::Behind);  // the window hears it and closes
   window_->ShowWaiting();
   window_->ShowInactive();
 }
@@ -130,4 +130,3 @@ LRESULT TTextReading::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   return TWinControl::HandleMessage(message, wParam, lParam);
 }
 
-void TTextReading::YieldEscape() { escape_.reset(); }

@@ -14,7 +14,7 @@
 #include "reading/text_reader.h"
 #include "reading/text_result_window.h"
 #include "toolkit/forms.h"
-#include "toolkit/scoped_hot_key.h"
+#include "toolkit/escape_key.h"
 
 class TTextReading : private TWinControl {
  public:
@@ -24,8 +24,6 @@ class TTextReading : private TWinControl {
   // Reads the picture whose pixels stood at `place` on the screen. Raises when its pixels cannot be
   // read.
   void Read(HBITMAP picture, const Rect& place);
-  // A capture begins: Esc is its own again (the reading waits on, 关闭 still cancels it).
-  void YieldEscape();
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -40,7 +38,8 @@ class TTextReading : private TWinControl {
   std::unique_ptr<TTextResultWindow> window_;
   std::vector<std::unique_ptr<TTextResultWindow>> closed_;  // hidden, freed once their message is over
   uint64_t job_ = 0;  // the reading the window waits for; 0 once it has its text
-  std::optional<TScopedHotKey> escape_;
+  // Esc while the window waits, unless a count or a capture holds it (关闭 still cancels it then).
+  std::optional<TEscapeOwner> escape_;
   std::mutex resultsLock_;
   std::vector<TextReadResult> results_;  // from the worker, until this window's thread takes them
 };

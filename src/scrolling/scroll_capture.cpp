@@ -15,6 +15,7 @@
 #include "toolkit/error.h"
 #include "toolkit/forms.h"
 #include "toolkit/scope_exit.h"
+#include "toolkit/escape_key.h"
 #include "toolkit/scoped_hot_key.h"
 
 namespace {
@@ -111,7 +112,8 @@ UniqueBitmap TScrollSession::Run() {
   if (HWND under = WindowFromPoint(Middle(region_))) SetForegroundWindow(GetAncestor(under, GA_ROOT));
   // Everything is ready before the panel shows, with the first read: whoever sees it may press
   // Enter or Esc.
-  const TScopedHotKey done(panel_->Handle(), kDoneKey, VK_RETURN), cancel(panel_->Handle(), kCancelKey, VK_ESCAPE);
+  const TScopedHotKey done(panel_->Handle(), kDoneKey, VK_RETURN);
+  const TEscapeOwner cancel(panel_->Handle(), kCancelKey);
   SetTimer(panel_->Handle(), kReadTimer, kReadMilliseconds, nullptr);
   Read();
   MSG message;
