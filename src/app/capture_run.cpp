@@ -200,6 +200,7 @@ void TCaptureRun::CaptureAndSave(const HotKeyRec& pressed) {
 
 HBITMAP TCaptureRun::TakeRegion() {
   RegionCapture->DrawingStyle = OptionStore->DrawingStyle.Load();
+  RegionCapture->Alone = !OnPin || !OnReadText;
   RegionCapture->Regions = RegionsOnScreens(OptionStore->History.Regions());
   HBITMAP picture = RegionCapture->Capture();
   try {
@@ -283,7 +284,10 @@ void TCaptureRun::Saved(const std::wstring& path) {
 std::wstring TCaptureRun::SaveThroughDialog(HBITMAP picture, const std::wstring& folder, HWND owner) {
   const DefaultOptionRec& option = OptionStore->Option;
   if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
-  SetForegroundWindow(owner);  // the dialog comes up in front
+  // The dialog comes up in front; a message-only owner (a command line's own start) cannot bring it
+  // there, and it stands alone then, this start's first window since the overlay.
+  if (owner && GetAncestor(owner, GA_PARENT) != GetDesktopWindow()) owner = nullptr;
+  SetForegroundWindow(owner);
   // A dialog of its own each time: a pin's may open while a capture's is open, and the other way
   // round. The name accepted last is offered again.
   TSaveDialog dialog = saveDialog_;

@@ -75,6 +75,7 @@ HBITMAP TRegionCapture::Capture() {
   overlay->SnapTo(std::move(windows));
   overlay->RecallFrom(Regions);
   overlay->DrawingStyle = DrawingStyle;
+  overlay->Alone = Alone;
   ending_ = RegionEnding::Done;
   const ScopeExit freeOverlay([&] { overlay->Destroy(); });  // also when an error leaves this function
   overlay->Create();

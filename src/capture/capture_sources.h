@@ -61,6 +61,8 @@ class TRegionCapture : public TScreenCapture {
   std::vector<Rect> Regions;
   // The drawing style the overlay starts with, and as the user left it.
   MarkupStyle DrawingStyle;
+  // No running Corvix to pin or read for (a command line's own start).
+  bool Alone = false;
 
  private:
   RegionEnding ending_ = RegionEnding::Done;

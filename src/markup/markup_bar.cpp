@@ -70,7 +70,7 @@ void TMarkupBar::LayOut() {
     SendMessageW(tips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   for (size_t i = 0; i < buttons_.size(); ++i) {
-    const wchar_t* tip = ButtonTip(buttons_[i].Command);
+    const wchar_t* tip = ButtonTip(buttons_[i].Command, state_.Alone);
     if (!*tip) continue;
     TOOLINFOW tool{sizeof(tool)};
     tool.uFlags = TTF_SUBCLASS;

@@ -14,7 +14,13 @@ std::optional<ShapeKind> ToolOf(BarCommand command) {
   return static_cast<ShapeKind>(command);
 }
 
-const wchar_t* ButtonTip(BarCommand command) {
+bool Offered(BarCommand command, bool alone) {
+  return !alone || (command != BarCommand::Pin && command != BarCommand::ReadText);
+}
+
+const wchar_t* ButtonTip(BarCommand command, bool alone) {
+  if (!Offered(command, alone))
+    return command == BarCommand::Pin ? L"钉在屏幕 (F3)：需要 Corvix 正在运行" : L"识别文字 (O)：需要 Corvix 正在运行";
   switch (command) {
     case BarCommand::Rectangle: return L"矩形 (R)";
     case BarCommand::Ellipse: return L"椭圆 (E)";

@@ -24,7 +24,12 @@ struct BarButton {
 // The tool a button chooses, if it is a tool's.
 std::optional<ShapeKind> ToolOf(BarCommand command);
 // The tooltip: the name and its key, "矩形 (R)".
-const wchar_t* ButtonTip(BarCommand command);
+// A button's tooltip; `alone` (no running Corvix: a command line's own start), the reason 钉在屏幕
+// and 识别文字 are greyed.
+const wchar_t* ButtonTip(BarCommand command, bool alone = false);
+// Whether the command is offered: without a running Corvix, a pin would close with the start that
+// made it and a reading with its window.
+bool Offered(BarCommand command, bool alone);
 // The command a key gives (`key` a virtual-key code), as the tooltips name them: a tool's letter,
 // S for a scrolling capture, O to read the text, Ctrl+Z (Ctrl+Shift+Z and Ctrl+Y redo), Ctrl+C, Ctrl+S, F3. Enter and Esc are the overlay's own.
 std::optional<BarCommand> KeyCommand(int32_t key, bool control, bool shift);

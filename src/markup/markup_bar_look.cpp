@@ -18,7 +18,8 @@ bool Chosen(const BarButton& button, const BarState& state) {
 }
 
 bool Disabled(const BarButton& button, const BarState& state) {
-  return (button.Command == BarCommand::Undo && !state.CanUndo) || (button.Command == BarCommand::Redo && !state.CanRedo);
+  return (button.Command == BarCommand::Undo && !state.CanUndo) || (button.Command == BarCommand::Redo && !state.CanRedo) ||
+         (state.Alone && !Offered(button.Command, true));
 }
 
 void ArrowHead(cairo_t* cr, double x, double y, double angle, double size) {

@@ -15,6 +15,7 @@ struct BarState {
   MarkupStyle Style;
   int32_t Hot = -1;  // the button under the mouse
   bool CanUndo = false, CanRedo = false;
+  bool Alone = false;  // no running Corvix to pin or read for (a command line's own start)
   bool operator==(const BarState&) const = default;
 };
 

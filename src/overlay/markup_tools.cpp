@@ -6,8 +6,9 @@ PointF At(POINT at) { return {static_cast<double>(at.x), static_cast<double>(at.
 
 }  // namespace
 
-TMarkupTools::TMarkupTools(HWND overlay, double scale, const MarkupStyle& style, std::function<void(const BarButton&)> pressed)
-    : editor_(scale, style), bar_(overlay, std::move(pressed)) {}
+TMarkupTools::TMarkupTools(HWND overlay, double scale, const MarkupStyle& style, bool alone,
+                           std::function<void(const BarButton&)> pressed)
+    : editor_(scale, style), bar_(overlay, std::move(pressed)), alone_(alone) {}
 
 bool TMarkupTools::Press(POINT at, bool inside) { return editor_.Press(At(at), inside); }
 
@@ -57,5 +58,5 @@ bool TMarkupTools::Apply(BarCommand command, int32_t index) {
 
 void TMarkupTools::Follow(const Rect& box) {
   bar_.Follow(box, {editor_.Tool(), editor_.StyledKind(), editor_.Style(), -1, editor_.History().CanUndo(),
-                    editor_.History().CanRedo()});
+                    editor_.History().CanRedo(), alone_});
 }

@@ -14,7 +14,8 @@ class TMarkupTools {
  public:
   // Over this overlay at `scale` (the box monitor's DPI over 96), starting with `style`; `pressed`
   // hears the bar's buttons.
-  TMarkupTools(HWND overlay, double scale, const MarkupStyle& style, std::function<void(const BarButton&)> pressed);
+  // `alone`: no running Corvix (a command line's own start), 钉在屏幕 and 识别文字 greyed.
+  TMarkupTools(HWND overlay, double scale, const MarkupStyle& style, bool alone, std::function<void(const BarButton&)> pressed);
 
   const TMarkupEditor& Editor() const { return editor_; }
   const MarkupStyle& Style() const { return editor_.Style(); }
@@ -45,4 +46,5 @@ class TMarkupTools {
  private:
   TMarkupEditor editor_;
   TMarkupBar bar_;
+  bool alone_;
 };

@@ -113,7 +113,7 @@ void TRegionOverlay::PlaceBox(const Rect& place) {
   if (magnifier_) magnifier_->Hide();
   POINT at{place.Left, place.Top};
   ClientToScreen(Handle(), &at);
-  auto tools = std::make_unique<TMarkupTools>(Handle(), MonitorDpi(at) / 96.0, DrawingStyle,
+  auto tools = std::make_unique<TMarkupTools>(Handle(), MonitorDpi(at) / 96.0, DrawingStyle, Alone,
                                              [this](const BarButton& button) { RunCommand(button.Command, button.Index); });
   // The view goes before the tools it shows (made again after an error further on, say).
   view_ = std::make_unique<TMarkupView>(frozen_, tools->Editor(), desktop_.Width(), desktop_.Height());
@@ -168,6 +168,10 @@ void TRegionOverlay::FormKeyDown(WPARAM key, LPARAM flags) {
 // A button of the bar, or its key: the endings are the overlay's, the rest the drawing's.
 void TRegionOverlay::RunCommand(BarCommand command, int32_t index) {
   if (!tools_) return;
+  if (!Offered(command, Alone)) {
+    MessageBeep(MB_OK);
+    return;
+  }
   switch (command) {
     case BarCommand::Pin: End(RegionEnding::Pin); return;
     case BarCommand::Scroll: StartScrolling(); return;

@@ -52,6 +52,8 @@ class TRegionOverlay : public TForm, private TBoxOwner {
   const TSelectionBox* Box() const { return box_.get(); }
   // The drawing style the overlay starts with, and as the user left it.
   MarkupStyle DrawingStyle;
+  // No running Corvix to pin or read for: 钉在屏幕 and 识别文字 greyed, their keys only beep.
+  bool Alone = false;
 
  protected:
   const wchar_t* ClassName() const override { return L"TCustomSnapForm"; }

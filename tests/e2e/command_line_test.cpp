@@ -156,6 +156,33 @@ TEST(CommandLine, WithoutARunningCopyTheStartCapturesAloneAndEnds) {
   CommandLine pin(corvix, L"--capture desktop --pin");
   EXPECT_EQ(pin.Finish(), 2u);
   EXPECT_NE(pin.Error().find(L"--pin"), std::wstring::npos) << Narrow(pin.Error());
+
+  // Its overlay has no pin or reading to offer: F3 only beeps, and Esc then cancels. Without
+  // automatic saving, the Save dialog comes up in front.
+  const auto overlayOf = [](const CommandLine& start) {
+    HWND overlay = nullptr;
+    WaitFor([&] { return (overlay = FindProcessWindow(start.Pid(), L"TCustomSnapForm", L"", true)) && GetForegroundWindow() == overlay; });
+    return overlay;
+  };
+  CommandLine region(corvix, L"--capture region --out alone.png");
+  HWND overlay = overlayOf(region);
+  ASSERT_TRUE(overlay);
+  ASSERT_NE(corvix.SizeBox(overlay, {100, 100}, 200, 150).right, 0);
+  PressKeys(0, VK_F3);
+  PressKeys(0, VK_ESCAPE);
+  EXPECT_EQ(region.Finish(), 1u) << "钉在屏幕 saved the picture instead";
+  EXPECT_FALSE(std::filesystem::exists(corvix.Folder() / L"alone.png"));
+  corvix.WriteOptionIni(L"[Default]\r\nAutoSave=0\r\nExitHint=0\r\n");
+  CommandLine asked(corvix, L"--capture region");
+  overlay = overlayOf(asked);
+  ASSERT_TRUE(overlay);
+  ASSERT_NE(corvix.SizeBox(overlay, {100, 100}, 200, 150).right, 0);
+  PressKeys(0, VK_RETURN);
+  HWND dialog = nullptr;
+  EXPECT_TRUE(WaitFor([&] { return (dialog = FindProcessWindow(asked.Pid(), L"#32770", L"", true)) && GetForegroundWindow() == dialog; }))
+      << "the Save dialog is not in front";
+  if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
+  EXPECT_EQ(asked.Finish(), 1u);
 }
 
 // A wrong "--" argument prints why and the usage and touches nothing; --help prints the usage;
