@@ -139,8 +139,10 @@ TEST_F(SnappingTest, HoverOutlinesTheControlTheWheelGoesUpCCopiesItsColourAndACl
   EXPECT_TRUE(WaitFor([] { return ClipboardText() == L"RGB(200, 60, 60)"; })) << ClipboardText();
   // A touchpad's parts of a click add up to one level, which a click back down undoes.
   for (int part = 0; part < 3; ++part) WheelBy(WHEEL_DELTA / 3);
+  EXPECT_EQ(HoverLabel(overlay, inControl.x, inControl.y, SizeOf(panel)), SizeOf(panel))
+      << "the parts did not go up one level, or each went up one";
   Wheel(-1);
-  EXPECT_EQ(HoverLabel(overlay, inControl.x, inControl.y, SizeOf(control)), SizeOf(control)) << "each part went up a level";
+  EXPECT_EQ(HoverLabel(overlay, inControl.x, inControl.y, SizeOf(control)), SizeOf(control));
   Wheel(1);
   EXPECT_EQ(HoverLabel(overlay, inControl.x, inControl.y, SizeOf(panel)), SizeOf(panel));
   Wheel(5);
