@@ -171,12 +171,15 @@ class HotKeyRuns {
     return save_.WaitFor(Numbered(++count_, extension_)) ? Ms(Clock::now() - start) : -1;
   }
   // The same capture asked for as the command line asks the running program: from the request's
-  // arrival to the file (the later start's own start-up apart). Its answer goes to `reply`.
+  // arrival to the file (the later start's own start-up apart). Its answer goes to `reply`, which
+  // reads none of it, so any well-formed secret (32 hexadecimal digits) does.
   double Request(HWND reply) {
     if (!started_) return -1;
+    static const std::wstring kSecret(32, L'0');
     const auto start = Clock::now();
     LRESULT taken = 0;
-    if (!SendRequest(corvix_.MainForm(), reply, CaptureRequest{CaptureKind::Desktop}, taken) || taken != kRequestTaken)
+    if (!SendRequest(corvix_.MainForm(), reply, CaptureRequest{CaptureKind::Desktop}, kSecret, taken) ||
+        taken != kRequestTaken)
       return -1;
     return save_.WaitFor(Numbered(++count_, extension_)) ? Ms(Clock::now() - start) : -1;
   }
