@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -598,9 +600,88 @@ void PinFigures(const CorvixRun& corvix) {
   Mark(corvix, closed ? L"memory_after_pins_kb" : L"memory_after_pins_failed");
 }
 
+// Every mouse event the system takes in while it stands, through a low-level hook on a thread of
+// its own; it counts those not sent from here (the X server's own reports of the pointer).
+//
+// Under Wine, while a process holds such a hook, the mouse events it sends leave the X server's
+// pointer where it was. Without one, each sent move also warps that pointer, and the X server
+// reports the warp back to the window under it as a move of its own, which reaches the window's
+// thread only when that thread next takes in X events: behind a pile of input such moves come in
+// late, carrying places the pointer has long left (in a run of the markup figures at 3840 x 2160,
+// 48 to 115 of them, up to 150 ms old). With the hook on, none came in 15 runs.
+class MouseEventWatch {
+ public:
+  MouseEventWatch() {
+    thread_ = std::thread([this] {
+      threadId_ = GetCurrentThreadId();
+      watch_ = this;  // the hook is called on this thread
+      HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, Watch, GetModuleHandleW(nullptr), 0);
+      MSG message;
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue exists: the quit can come
+      hooked_ = hook != nullptr;
+      ready_ = true;
+      while (hook && GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+      if (hook) UnhookWindowsHookEx(hook);
+    });
+    Poll([&] { return ready_.load(); });
+  }
+  ~MouseEventWatch() {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  MouseEventWatch(const MouseEventWatch&) = delete;
+  MouseEventWatch& operator=(const MouseEventWatch&) = delete;
+
+  bool Hooked() const { return hooked_; }
+  int NotSentHere() const { return notSentHere_; }
+
+ private:
+  static LRESULT CALLBACK Watch(int code, WPARAM message, LPARAM data) {
+    if (code == HC_ACTION && watch_ && !(reinterpret_cast<const MSLLHOOKSTRUCT*>(data)->flags & LLMHF_INJECTED))
+      ++watch_->notSentHere_;
+    return CallNextHookEx(nullptr, code, message, data);
+  }
+  static inline thread_local MouseEventWatch* watch_ = nullptr;
+  std::thread thread_;
+  DWORD threadId_ = 0;
+  std::atomic<bool> ready_ = false, hooked_ = false;
+  std::atomic<int> notSentHere_ = 0;
+};
+
+// The chosen shape's marks as the overlay paints them over its picture: a grip is a small white
+// square edged in the accent colour (0, 120, 215) on one of the shape's points, and a text or a step,
+// which has no grips, gets a frame of that colour round it.
+bool IsAccent(const uint8_t* bgr) { return bgr[2] < 20 && std::abs(bgr[1] - 120) < 20 && std::abs(bgr[0] - 215) < 20; }
+
+// A grip centred on `p`: white there, the accent colour round it.
+bool GripAt(POINT p) {
+  const std::vector<uint8_t> bgr = ScreenBgr({p.x - 6, p.y - 6, p.x + 7, p.y + 7});
+  const uint8_t* centre = &bgr[(6 * 13 + 6) * 3];
+  int accent = 0;
+  for (size_t at = 0; at < bgr.size(); at += 3) accent += IsAccent(&bgr[at]);
+  return centre[0] == 255 && centre[1] == 255 && centre[2] == 255 && accent >= 8;
+}
+
+// A frame's edge crossing the row `y` between `left` and `right`.
+bool FrameEdgeOn(int y, int left, int right) {
+  const std::vector<uint8_t> bgr = ScreenBgr({left, y, right, y + 1});
+  for (size_t at = 0; at < bgr.size(); at += 3)
+    if (IsAccent(&bgr[at])) return true;
+  return false;
+}
+
 // 200 shapes of every kind drawn with the mouse and keys on a box over most of the screen: a mouse
 // move while a shape is dragged, to the shape on the screen at its new place; and Enter to the file,
 // against the same box with no shapes.
+//
+// Each shape is drawn once the one before shows, as a person draws: the next press waits until the
+// overlay has painted the last shape with its marks on the points it was drawn between. Sent all at
+// once, the 200 shapes' input piles up behind the overlay's painting (about 2 s of it at 3840 x
+// 2160); the X server's reports of the pointer (see MouseEventWatch) then land inside later drags
+// and stretch their shapes across the box, until a text's click lands on one of them, takes it
+// instead of starting a text, and the Esc meant to end the text closes the overlay. Waiting alone
+// is not enough (a report of one shape's end can still come in after the next press), so the
+// shapes are drawn with the watch on.
 void MarkupFigures() {
   CorvixRun corvix(CorvixRun::BinFolder().parent_path() / L"bench-markup");
   corvix.WriteOptionIni(L"[Default]\r\nAutoSave=1\r\nDefaultImage=0\r\nExitHint=0\r\nSavedTip=0\r\n");
@@ -616,11 +697,15 @@ void MarkupFigures() {
   const auto open = [&] {
     SendKeys(MOD_CONTROL, VK_F3);
     HWND overlay = nullptr, placed = nullptr;
-    if (!Poll([&] { return (overlay = Overlay(corvix)) != nullptr; }) || !(placed = corvix.PlaceBox(overlay, {box.left, box.top})))
+    if (!Poll([&] { return (overlay = Overlay(corvix)) != nullptr; }) || !(placed = corvix.PlaceBox(overlay, {box.left, box.top}))) {
+      std::fprintf(stderr, "markup: %s\n", overlay ? "no box on the overlay" : "no overlay within 10 s of the region key");
       return false;
+    }
     RECT at{};
     GetWindowRect(placed, &at);
-    return DragInMoveSizeLoop(placed, {at.right - 2, at.bottom - 2}, {box.right - 2, box.bottom - 2}, box);
+    if (DragInMoveSizeLoop(placed, {at.right - 2, at.bottom - 2}, {box.right - 2, box.bottom - 2}, box)) return true;
+    std::fprintf(stderr, "markup: the box did not take its size\n");
+    return false;
   };
   const auto drag = [](POINT from, POINT to) {
     MouseButton(from.x, from.y, true);
@@ -628,63 +713,117 @@ void MarkupFigures() {
     MouseMoveTo(to.x, to.y);
     MouseButton(to.x, to.y, false);
   };
+  // What the screen shows where a shape that did not come was looked for, and a screenshot of it.
+  const auto tellMissing = [&](const char* what, std::initializer_list<POINT> looked, const MouseEventWatch& watch) {
+    std::string seen;
+    for (const POINT p : looked) {
+      const COLORREF c = GetPixel(screen, p.x, p.y);
+      char one[40];
+      std::snprintf(one, sizeof one, " %ld,%ld #%02x%02x%02x", p.x, p.y, GetRValue(c), GetGValue(c), GetBValue(c));
+      seen += one;
+    }
+    const auto shot = corvix.Folder() / L"markup-missing.jpg";
+    SaveScreenshot(shot);
+    std::fprintf(stderr,
+                 "markup: %s did not show within 10 s; the overlay is %s, the foreground %ls; the screen at%s (all of it: "
+                 "%ls); mouse events not sent from here while the shapes were drawn: %d\n",
+                 what, Overlay(corvix) ? "open" : "closed", ClassName(GetForegroundWindow()).c_str(), seen.c_str(),
+                 shot.c_str(), watch.NotSentHere());
+  };
   // The measured rectangle stands alone in a strip below the others.
   const RECT alone{box.left + 100, box.bottom - 110, box.left + 300, box.bottom - 40};
-  const auto drawShapes = [&] {
+  const auto drawShapes = [&](const MouseEventWatch& watch) {
     constexpr UINT kTools[] = {'R', 'E', 'A', 'L', 'P', 'M', 'B', 'N', 'T'};
+    constexpr const char* kNames[] = {"rectangle", "ellipse", "arrow", "line", "pen stroke", "marker stroke", "mosaic", "step", "text"};
     const int cellWidth = (box.right - box.left - 40) / 20, cellHeight = (box.bottom - box.top - 160) / 10;
+    char what[96];
     for (int i = 0; i < 200; ++i) {
       const int left = box.left + 20 + i % 20 * cellWidth, top = box.top + 20 + i / 20 * cellHeight;
       const UINT tool = kTools[i % 9];
+      std::snprintf(what, sizeof what, "shape %d of 200 (a %s in the cell at %d,%d)", i + 1, kNames[i % 9], left, top);
       SendKeys(0, tool);
+      bool shown = false;
       if (tool == 'N') {
-        Click(left + cellWidth / 2, top + cellHeight / 2);
+        // Its frame's left edge, a little way left of the step on its row.
+        const POINT centre{left + cellWidth / 2, top + cellHeight / 2};
+        Click(centre.x, centre.y);
+        shown = Poll([&] { return FrameEdgeOn(centre.y, centre.x - 40, centre.x - 8); });
+        if (!shown) tellMissing(what, {centre, {centre.x - 15, centre.y}}, watch);
       } else if (tool == 'T') {
-        Click(left + 4, top + 4);
+        // Ended by Esc, the text is chosen: its frame's left edge just left of where it was clicked.
+        const POINT at{left + 4, top + 4};
+        Click(at.x, at.y);
         SendKeys(0, 'A');
         SendKeys(0, 'B');
         SendKeys(0, VK_ESCAPE);
+        shown = Poll([&] { return FrameEdgeOn(at.y + 8, at.x - 8, at.x + 1); });
+        if (!shown) tellMissing(what, {at, {at.x - 2, at.y + 8}}, watch);
       } else {
-        drag({left + 4, top + 4}, {left + cellWidth - 8, top + cellHeight - 8});
+        // Grips on the two points it was drawn between: its corners, or a line's ends.
+        const POINT from{left + 4, top + 4}, to{left + cellWidth - 8, top + cellHeight - 8};
+        drag(from, to);
+        shown = Poll([&] { return GripAt(from) && GripAt(to); });
+        if (!shown) tellMissing(what, {from, to}, watch);
       }
       SendKeys(0, tool);  // put down
+      if (!shown) return false;
     }
     SendKeys(0, 'R');
     drag({alone.left, alone.top}, {alone.right, alone.bottom});
     SendKeys(0, 'R');
-    return Poll([&] { return red(alone.left + 50, alone.top); }, 60000);
+    if (Poll([&] { return GripAt({alone.left, alone.top}) && GripAt({alone.right, alone.bottom}) && red(alone.left + 50, alone.top); }))
+      return true;
+    tellMissing("the rectangle to be dragged", {{alone.left, alone.top}, {alone.left + 50, alone.top}, {alone.right, alone.bottom}},
+                watch);
+    return false;
   };
   std::vector<double> drags, withShapes, without;
   int files = 0;
-  const auto accept = [&](std::vector<double>& times) {
+  const auto accept = [&](std::vector<double>& times, const char* which) {
     const auto start = Clock::now();
     SendKeys(0, VK_RETURN);
-    if (!save.WaitFor(Numbered(++files, L".bmp"))) return false;
+    const std::wstring name = Numbered(++files, L".bmp");
+    if (!save.WaitFor(name)) {
+      std::fprintf(stderr, "markup: Enter on the box %s wrote no Save\\%ls within 10 s; the overlay is %s\n", which, name.c_str(),
+                   Overlay(corvix) ? "open" : "closed");
+      return false;
+    }
     times.push_back(Ms(Clock::now() - start));
-    return Poll([&] { return Overlay(corvix) == nullptr; });
+    if (Poll([&] { return Overlay(corvix) == nullptr; })) return true;
+    std::fprintf(stderr, "markup: the overlay stayed open after Enter wrote Save\\%ls\n", name.c_str());
+    return false;
   };
   bool ok = true;
   for (int run = 0; ok && run < 5; ++run) {
     ok = open();
-    if (!ok) std::fprintf(stderr, "markup: no box\n");
-    ok = ok && drawShapes();
-    if (!ok) std::fprintf(stderr, "markup: the shapes did not come: %06lx\n", GetPixel(screen, alone.left + 50, alone.top));
+    std::optional<MouseEventWatch> watch;
+    if (ok) watch.emplace();
+    if (ok && !watch->Hooked()) {
+      std::fprintf(stderr, "markup: no low-level mouse hook: the X server's reports of the pointer would mix with the drawing\n");
+      ok = false;
+    }
+    ok = ok && drawShapes(*watch);
+    const int y = (alone.top + alone.bottom) / 2;
+    // Pressed with the watch still on: the pointer's jump there is not reported back among the timed moves.
+    if (ok && run == 0) MouseButton(alone.left, y, true);
+    watch.reset();
     if (ok && run == 0) {
       // Its left edge taken and moved right 2 pixels at a time: each move, the stroke's new
       // right-most pixels turn red.
-      const int y = (alone.top + alone.bottom) / 2;
-      MouseButton(alone.left, y, true);
       for (int step = 1; ok && step <= kRuns + 1; ++step) {
         const auto start = Clock::now();
         MouseMoveTo(alone.left + 2 * step, y);
         ok = Poll([&] { return red(alone.left + 2 * step + 1, y); }, 3000);
-        if (!ok) std::fprintf(stderr, "markup: the dragged shape did not come to %ld\n", alone.left + 2 * step + 1);
+        if (!ok) {
+          const COLORREF c = GetPixel(screen, alone.left + 2 * step + 1, y);
+          std::fprintf(stderr, "markup: the dragged shape did not come to %ld,%d within 3 s (the screen there is #%02x%02x%02x)\n",
+                       alone.left + 2 * step + 1, y, GetRValue(c), GetGValue(c), GetBValue(c));
+        }
         if (step > 1) drags.push_back(Ms(Clock::now() - start));
       }
       MouseButton(alone.left + 2 * (kRuns + 1), y, false);
     }
-    ok = ok && accept(withShapes) && open() && accept(without);
-    if (!ok) std::fprintf(stderr, "markup: no file or no second box\n");
+    ok = ok && accept(withShapes, "with the shapes") && open() && accept(without, "without shapes");
   }
   ReleaseDC(nullptr, screen);
   if (!ok) drags.assign(1, -1), withShapes.assign(1, -1), without.assign(1, -1);
