@@ -95,6 +95,7 @@ class TLongPicture {
     Rows ChangedRows{-1, -1};  // with Changed: the rows that differ wholly
     int32_t Telling = 0;       // rows with content that are the body's
     bool Noisy = false;        // with None: two runs differ wholly, neither longer than a spot's
+    bool Rival = false;        // with None: it fits, but would replace rows that too few rows shown twice confirm
     int32_t ReplaceFrom = 0;   // the body's first row the read replaces
   };
   Match MatchAt(int32_t shift, int32_t top, int32_t bottom) const;

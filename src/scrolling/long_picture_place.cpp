@@ -86,8 +86,13 @@ TLongPicture::Match TLongPicture::MatchAt(int32_t shift, int32_t top, int32_t bo
     longest = std::max(longest, run.To - run.From);
   }
   match.Noisy = !fits && runs <= 2 && longest <= kSpotRows;
-  // Rows not kept yet are replaced only where enough rows shown twice say the place is right.
-  if (!fits || agree < kMinOverlap || (match.ReplaceFrom < body && agreeTwice < kMinOverlap)) return match;
+  // Rows not kept yet are replaced only where enough rows shown twice say the place is right; where
+  // too few do, the place may still be the true one.
+  if (!fits || agree < kMinOverlap) return match;
+  if (match.ReplaceFrom < body && agreeTwice < kMinOverlap) {
+    match.Rival = true;
+    return match;
+  }
   if (run.From >= 0) {
     match.Kind = Fit::Changed;
     match.ChangedRows = run;
@@ -113,7 +118,7 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& r
   std::vector<Rows> changes;  // the rows changed at each place that matches but for them
   std::vector<int32_t> tried;
   int32_t found = 0, anchors = 0, telling = 0, othersTelling = 0;
-  bool firm = false;
+  bool firm = false, rival = false;
   for (int32_t y = top; y < bottom && anchors < kMaxAnchors; ++y) {
     const uint64_t hash = current_.Hashes[static_cast<size_t>(y)];
     if (inRead[hash] != 1) continue;
@@ -133,6 +138,7 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& r
       if (match.Kind == Fit::None || match.Kind == Fit::Changed) {
         if (match.Kind == Fit::Changed) changes.push_back(match.ChangedRows);
         if (match.Noisy) othersTelling = std::max(othersTelling, match.Telling);
+        rival = rival || match.Rival;
         continue;
       }
       if (++found > 1) return false;  // two places: not certain
@@ -144,7 +150,7 @@ bool TLongPicture::Place(int32_t top, int32_t bottom, int32_t& shift, int32_t& r
   }
   // A place that fits but for two changes of a spot's rows, where as many rows with content agree,
   // may be the true one.
-  if (found != 1 || !firm || othersTelling >= telling) return false;
+  if (found != 1 || !firm || othersTelling >= telling || rival) return false;
   const auto body = static_cast<int32_t>(bodyHashes_.size());
   const int32_t heldFrom = std::max(top, -shift), heldTo = std::min(bottom, body - shift);
   for (const Rows& change : changes)
