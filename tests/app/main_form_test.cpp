@@ -96,9 +96,7 @@ TEST(MainForm, TheTrayMenuHoldsTheLastRegionDelaysRecentPicturesPinOptionsAboutE
   EXPECT_EQ(EntryText(recent, 1), L"earlier.bmp");
   // The small pictures are made off the window's thread: blank as the menu opens, then shown; a
   // file that cannot be read has none, and is not read again.
-  const auto shape = [&](int entry) {
-    MENUITEMINFOW item{sizeof item, MIIM_BITMAP};
-    BITMAP small{};
+  const auto shape = [&](int entry, MENUITEMINFOW item = {sizeof(MENUITEMINFOW), MIIM_BITMAP}, BITMAP small = {}) {
     GetMenuItemInfoW(GetSubMenu(form->TrayMenu.Build().get(), 2), entry, TRUE, &item);
     GetObjectW(item.hbmpItem, sizeof small, &small);
     return std::pair<int, int>(small.bmWidth, small.bmHeight);

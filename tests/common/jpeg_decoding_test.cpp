@@ -63,15 +63,6 @@ TEST(JpegDecoding, TheWritersPicturesComeBackBottomRowFirstWholeOrShrunk) {
   }
 }
 
-TEST(JpegDecoding, BrokenForeignOrTooLargeFilesAreRefused) {
-  const std::vector<uint8_t> file = TwoBands(64, 48);
-  EXPECT_FALSE(Decode({}).ok);
-  EXPECT_FALSE(Decode({'B', 'M', 0, 0}).ok) << "a BMP";
-  EXPECT_FALSE(Decode(std::vector<uint8_t>(file.begin(), file.begin() + 40)).ok) << "cut inside its header";
-  EXPECT_FALSE(Decode(file, 1, 64 * 48 - 1).ok) << "more pixels than allowed";
-  EXPECT_FALSE(DecodeJpegBgrx(file.data(), file.size(), 1, 1 << 20, [](int32_t, int32_t, int32_t) { return nullptr; }));
-}
-
 // A 16 x 16 grey progressive JPEG, as a camera or a web page saves one.
 std::vector<uint8_t> Progressive() {
   jpeg_compress_struct info{};
@@ -81,9 +72,7 @@ std::vector<uint8_t> Progressive() {
   unsigned char* out = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&info, &out, &size);
-  info.image_width = info.image_height = 16;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
+  info.image_width = info.image_height = 16, info.input_components = 3, info.in_color_space = JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
@@ -96,10 +85,16 @@ std::vector<uint8_t> Progressive() {
   return file;
 }
 
-// Tiny files that would cost gigabytes or minutes: a progressive header of 4096 x 4096, which
-// shrunk by 8 gives fewer pixels than allowed but takes the whole picture's buffers; and one scan
-// repeated a thousand times.
-TEST(JpegDecoding, ProgressiveFilesThatWouldTakeTooMuchAreRefused) {
+TEST(JpegDecoding, BrokenForeignOrTooLargeFilesAreRefused) {
+  const std::vector<uint8_t> file = TwoBands(64, 48);
+  EXPECT_FALSE(Decode({}).ok);
+  EXPECT_FALSE(Decode({'B', 'M', 0, 0}).ok) << "a BMP";
+  EXPECT_FALSE(Decode(std::vector<uint8_t>(file.begin(), file.begin() + 40)).ok) << "cut inside its header";
+  EXPECT_FALSE(Decode(file, 1, 64 * 48 - 1).ok) << "more pixels than allowed";
+  EXPECT_FALSE(DecodeJpegBgrx(file.data(), file.size(), 1, 1 << 20, [](int32_t, int32_t, int32_t) { return nullptr; }));
+  // Tiny files that would cost gigabytes or minutes: a progressive header of 4096 x 4096, which
+  // shrunk by 8 gives fewer pixels than allowed but takes the whole picture's buffers; and one scan
+  // repeated a thousand times.
   const std::vector<uint8_t> small = Progressive();
   ASSERT_TRUE(Decode(small, 8, 1 << 20).ok);
   std::vector<uint8_t> large = small;
@@ -107,8 +102,7 @@ TEST(JpegDecoding, ProgressiveFilesThatWouldTakeTooMuchAreRefused) {
   ASSERT_NE(frame, large.end());
   frame[5] = frame[7] = 0x10, frame[6] = frame[8] = 0;  // 4096 rows of 4096
   EXPECT_FALSE(Decode(large, 8, 1 << 20).ok);
-  // The last scan again and again before the end.
-  const uint8_t sos[] = {0xFF, 0xDA};
+  const uint8_t sos[] = {0xFF, 0xDA};  // the last scan's start
   const auto last = std::find_end(small.begin(), small.end(), std::begin(sos), std::end(sos));
   std::vector<uint8_t> scans(small.begin(), small.end() - 2);
   for (int copy = 0; copy < 1000; ++copy) scans.insert(scans.end(), last, small.end() - 2);

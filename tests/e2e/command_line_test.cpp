@@ -126,13 +126,10 @@ TEST(CommandLine, WithARunningCopyTheRegionGoesToTheFileAndItsPathIsPrinted) {
   ASSERT_TRUE(overlay && WaitFor([&] { return GetForegroundWindow() == overlay; }));
   // Another program answers in the running copy's name: the waiting start does not take it.
   HWND reply = nullptr;
+  DWORD pid = 0;
   ASSERT_TRUE(WaitFor([&] {
-    for (reply = FindWindowExW(HWND_MESSAGE, nullptr, L"TCorvixCommandReply", nullptr); reply;
-         reply = FindWindowExW(HWND_MESSAGE, reply, L"TCorvixCommandReply", nullptr)) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(reply, &pid);
-      if (pid == cancelled.Pid()) return true;
-    }
+    for (reply = nullptr; (reply = FindWindowExW(HWND_MESSAGE, reply, L"TCorvixCommandReply", nullptr));)
+      if (GetWindowThreadProcessId(reply, &pid) && pid == cancelled.Pid()) return true;
     return false;
   }));
   wchar_t forged[] = L"0\nC:\\forged.png";
@@ -159,10 +156,8 @@ TEST(CommandLine, WithoutARunningCopyTheStartCapturesAloneAndEnds) {
 
   // Its overlay has no pin or reading to offer: F3 only beeps, and Esc then cancels. Without
   // automatic saving, the Save dialog comes up in front.
-  const auto overlayOf = [](const CommandLine& start) {
-    HWND overlay = nullptr;
-    WaitFor([&] { return (overlay = FindProcessWindow(start.Pid(), L"TCustomSnapForm", L"", true)) && GetForegroundWindow() == overlay; });
-    return overlay;
+  const auto overlayOf = [](const CommandLine& start, HWND overlay = nullptr) {
+    return WaitFor([&] { return (overlay = FindProcessWindow(start.Pid(), L"TCustomSnapForm", L"", true)) && GetForegroundWindow() == overlay; }) ? overlay : nullptr;
   };
   CommandLine region(corvix, L"--capture region --out alone.png");
   HWND overlay = overlayOf(region);

@@ -76,8 +76,7 @@ TEST_F(LaterAndAgain, ADelayedCaptureFreezesTheScreenAfterTheWaitAndEscCancelsIt
   ASSERT_TRUE(WaitFor([&] { return Countdown() != nullptr; }));
   PressKeys(0, VK_ESCAPE);
   ASSERT_TRUE(WaitFor([&] { return Countdown() == nullptr; })) << "Esc left the count";
-  // A count that went on unseen would open the overlay once its 3 seconds are over, well within
-  // the wait for one, and then take the hot key below for busy.
+  // A count that went on unseen would open the overlay within this wait, before the hot key below.
   EXPECT_FALSE(corvix_.WaitForOverlay()) << "the cancelled count opened the overlay";
   Press(kCtrlF1);
   ASSERT_TRUE(WaitForSaved(2)) << "the hot key was dropped: the count went on";

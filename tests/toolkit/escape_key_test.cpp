@@ -1,5 +1,4 @@
-// Esc held by one part at a time and handed back in order, whichever part came first; the delay's
-// count stays busy until the capture it was for has begun.
+// Esc held by one part at a time and handed back in order; a count busy until its capture begins.
 #include "toolkit/escape_key.h"
 
 #include <gtest/gtest.h>
